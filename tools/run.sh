@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds and runs the program. Until the desktop program exists this runs a demonstration send: a simulated
+# modem on a pseudo-terminal, one message through bulksms-cli, and what the modem received.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/build.sh
+build_dir=${BUILD_DIR:-build}
+cli="$build_dir/cli/bulksms-cli"
+if [ -x "$build_dir/bulksms" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
+  exec "$build_dir/bulksms" "$@"
+fi
+[ -x "$build_dir/bulksms" ] && echo "No display found: running the demonstration send instead."
+work=$(mktemp -d)
+trap 'kill "$sim_pid" 2>/dev/null; wait "$sim_pid" 2>/dev/null; rm -rf "$work"' EXIT
+"$cli" sim --link "$work/modem" --log "$work/received.jsonl" &
+sim_pid=$!
+for _ in $(seq 50); do [ -e "$work/modem" ] && break; sleep 0.1; done
+echo "Simulated modem on $work/modem"
+echo "Sending: bulksms-cli send-one --port $work/modem --to +15551234567 --text 'Hello from VRIX Bulk SMS' --timing fast"
+"$cli" send-one --port "$work/modem" --to +15551234567 --text "Hello from VRIX Bulk SMS { demo }" --timing fast
+echo "The modem received:"
+cat "$work/received.jsonl"

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <vector>
@@ -67,5 +68,31 @@ private:
 // The process-wide concatenation reference counter: 0 at start, every call returns the next value (1 first),
 // distinct across threads. Parts carry it modulo 65536.
 std::uint32_t NextConcatReference();
+
+} // namespace Pdu
+
+namespace Pdu {
+
+// Every "\r\n" of a message replaced by "\n"; done first on every submission.
+QString NormalizeLineBreaks(const QString& message);
+
+// True when the message goes as one SMS: at most 160 characters (70 with UCS2) and its single-part TPDU at
+// most 154 octets. The message must already have its line breaks normalised.
+bool FitsSingleMessage(const QString& message, const QString& recipient, const QString& smsc, bool flash,
+                       bool unicode);
+
+// Every PDU of one PDU-mode message: the single PDU when FitsSingleMessage, else the concatenated parts
+// carrying the given reference. Empty when nothing could be encoded.
+std::vector<EncodedPdu> EncodeMessage(const QString& message, const QString& recipient, const QString& smsc,
+                                      bool flash, bool unicode, std::uint16_t reference);
+
+// The texts of a text-mode submission: the whole message when FitsSingleMessage (measured on the PDU-mode
+// encoding), else independent pieces of 150 characters (64 with UCS2), never splitting a surrogate pair.
+QStringList SplitForTextMode(const QString& message, const QString& recipient, const QString& smsc, bool flash,
+                             bool unicode);
+
+// True when every character belongs to the GSM 03.38 default alphabet (with its extension characters) as
+// devices accept it in text mode; a text-mode submission then drops UCS2.
+bool IsGsmCharacterSet(const QString& text);
 
 } // namespace Pdu

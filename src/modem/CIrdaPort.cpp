@@ -1,0 +1,185 @@
+#include "modem/CIrdaPort.h"
+
+#include "common/AnsiCodec.h"
+#include "modem/CSMSException.h"
+#include "modem/ModemReply.h"
+
+#include <chrono>
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+bool Printable(char c) { return c >= 32 && c <= 126; }
+
+const QString& NoResponseText() {
+    static const QString text = ModemStringTableText(CSMSException::kNoResponseId);
+    return text;
+}
+} // namespace
+
+CIrdaPort::~CIrdaPort() { Close(); }
+
+bool CIrdaPort::Open(const QString& portName) {
+    if (m_line.Open(portName) != 0)
+        return false;
+    m_portName = portName;
+    m_messageCount = 0;
+    (void)m_line.Flush(SerialLine::Purge::Both);
+    (void)m_line.Configure(SerialLine::ModemLines::Dropped);
+    return true;
+}
+
+bool CIrdaPort::Close() {
+    if (!m_line.IsOpen())
+        return false;
+    (void)m_line.Flush(SerialLine::Purge::Both);
+    return m_line.Close() == 0;
+}
+
+int CIrdaPort::ReadByte(char* byte) {
+    int error = 0;
+    const qsizetype n = m_line.Read(byte, 1, &error);
+    if (n < 0)
+        CSMSException::ThrowSystemError(error);
+    return static_cast<int>(n);
+}
+
+bool CIrdaPort::WriteByte(char byte) {
+    int error = 0;
+    const qsizetype n = m_line.Write(&byte, 1, m_timing.irdaWriteStallMs, &error);
+    if (n < 0)
+        CSMSException::ThrowSystemError(error);
+    return n == 1;
+}
+
+bool CIrdaPort::WriteAll(const QByteArray& bytes) {
+    // Each byte gets the full stall limit, so the limit restarts after every byte written.
+    for (char c : bytes) {
+        if (!WriteByte(c))
+            return false;
+    }
+    return true;
+}
+
+bool CIrdaPort::SendCommand(const QString& command, bool appendCr) {
+    if (!m_line.IsOpen())
+        return false;
+    (void)m_line.Flush(SerialLine::Purge::Both);
+    QByteArray bytes = AnsiCodec::Encode(command);
+    if (appendCr)
+        bytes.append('\r');
+    return WriteAll(bytes);
+}
+
+bool CIrdaPort::ReadLine(QString* out, int silenceMs, bool endAtPrompt) {
+    out->clear();
+    if (silenceMs < 0)
+        silenceMs = m_timing.irdaLineSilenceMs;
+    char beforeLast = 0;
+    char last = 0;
+    bool capturing = false;
+    QByteArray captured;
+    auto deadline = Clock::now() + std::chrono::milliseconds(silenceMs);
+    for (;;) {
+        char byte = 0;
+        if (ReadByte(&byte) == 0) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            int error = 0;
+            if (left <= 0 || m_line.WaitForData(static_cast<int>(left), &error) == SerialLine::Wait::Timeout) {
+                *out = AnsiCodec::Decode(captured);
+                return false;
+            }
+            // A failed wait is a failed port: the next read says so with its errno.
+            continue;
+        }
+        deadline = Clock::now() + std::chrono::milliseconds(silenceMs);
+        if (!capturing && beforeLast == '\r' && last == '\n' && Printable(byte))
+            capturing = true;
+        if (capturing && Printable(byte))
+            captured.append(byte);
+        if (capturing && Printable(beforeLast) && last == '\r' && byte == '\n') {
+            *out = AnsiCodec::Decode(captured);
+            return true;
+        }
+        if (endAtPrompt && capturing && captured == ">") {
+            *out = QStringLiteral(">");
+            return true;
+        }
+        beforeLast = last;
+        last = byte;
+    }
+}
+
+bool CIrdaPort::ExecuteCommand(const QString& command, const QString& errorToken, const QString& successToken,
+                               QString* response, bool checkTokens) {
+    if (!m_line.IsOpen())
+        return false;
+    if (!SendCommand(command, true)) {
+        *response = NoResponseText();
+        return false;
+    }
+    const bool submission = command.contains(QLatin1String("AT+CMGS"));
+    if (submission)
+        ModemTiming::Sleep(m_timing.irdaCmgsSleepMs);
+    const bool prompt = successToken == QLatin1String(">");
+    QString line;
+    const bool gotLine = ReadLine(&line, -1, prompt && m_timing.waitForReplies);
+    if (!gotLine) {
+        *response = line;
+        if (checkTokens && !prompt)
+            return false;
+    } else if (submission && line == QLatin1String("ERROR")) {
+        line.clear();
+    }
+    line = line.trimmed();
+    *response = line;
+    if (!checkTokens)
+        return true;
+    if (prompt)
+        return line.contains(QLatin1Char('>'));
+    if (line.contains(errorToken))
+        return false;
+    return line.contains(successToken);
+}
+
+bool CIrdaPort::SetSmsc(const QString& number) {
+    if (number.isEmpty())
+        return false;
+    QString response;
+    if (!ExecuteCommand(QStringLiteral("AT+CMEE=1"), QStringLiteral("ERROR"), QStringLiteral("OK"), &response, true))
+        return false;
+    const QString type = number.startsWith(QLatin1Char('+')) ? QStringLiteral(",145") : QStringLiteral(",129");
+    return ExecuteCommand(QStringLiteral("AT+CSCA=\"") + number + QLatin1Char('"') + type, QStringLiteral("ERROR"),
+                          QStringLiteral("OK"), &response, true);
+}
+
+bool CIrdaPort::ResetModem() {
+    QString response;
+    bool ok = true;
+    for (const char* command : {"AT", "AT&F", "AT+CMEE=1"})
+        ok = ExecuteCommand(QLatin1String(command), QStringLiteral("ERROR"), QStringLiteral("OK"), &response, true) &&
+             ok;
+    return ok;
+}
+
+QString CIrdaPort::QueryCharset() {
+    if (!SendCommand(QStringLiteral("AT+CSCS?"), true))
+        return NoResponseText();
+    QString line;
+    ReadLine(&line);
+    return line;
+}
+
+QString CIrdaPort::QueryCharsets() {
+    if (!SendCommand(QStringLiteral("AT+CSCS=?"), true))
+        return NoResponseText();
+    QString line;
+    ReadLine(&line);
+    return line;
+}
+
+QString CIrdaPort::ParseError(const QString& response) {
+    if (response == NoResponseText())
+        return response;
+    return ModemReply::ParseError(response);
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "modem/ModemTiming.h"
+#include "modem/SerialLine.h"
+
+#include <QByteArray>
+#include <QString>
+
+struct SmsRequest;
+class SubmissionSettings;
+
+// The non-overlapped transport ("Sent Non Overlapped"): one byte per read or write call, replies read as
+// single lines, both directions purged before every command. Used by one thread at a time.
+class CIrdaPort {
+public:
+    CIrdaPort() = default;
+    virtual ~CIrdaPort();
+    CIrdaPort(const CIrdaPort&) = delete;
+    CIrdaPort& operator=(const CIrdaPort&) = delete;
+
+    // Opens portName exclusively; true on success (the line set-up's own failures go unnoticed). Resets the
+    // message count, so the next submission runs the handshake first.
+    bool Open(const QString& portName);
+    // Purges and closes; false when not open or the close failed. Never throws.
+    bool Close();
+    bool IsOpen() const { return m_line.IsOpen(); }
+    const QString& PortName() const { return m_portName; }
+    int MessageCount() const { return m_messageCount; }
+
+    // 1 when a byte was read into *byte, 0 when none is waiting; a failed port throws CSMSException.
+    int ReadByte(char* byte);
+    // Throws CSMSException when the write fails; false when the device took nothing for the stall limit.
+    bool WriteByte(char byte);
+    // Writes byte by byte; false after irdaWriteStallMs without a byte written.
+    bool WriteAll(const QByteArray& bytes);
+
+    // Purges both directions, appends "\r" when asked, writes the command in Windows-1252.
+    bool SendCommand(const QString& command, bool appendCr);
+    // Reads one line: capture starts at the first printable byte after CR LF, keeps printable bytes, and ends
+    // at printable, CR, LF. False with what was captured after silenceMs without a byte (irdaLineSilenceMs
+    // when silenceMs < 0). With endAtPrompt, a captured ">" ends the read at once (the prompt has no line end).
+    bool ReadLine(QString* out, int silenceMs = -1, bool endAtPrompt = false);
+    bool ExecuteCommand(const QString& command, const QString& errorToken, const QString& successToken,
+                        QString* response, bool checkTokens);
+
+    bool SetSmsc(const QString& number);
+    bool ResetModem();
+    QString QueryCharset();
+    QString QueryCharsets();
+    // As CSMSSerialPort::ParseError, keeping "Failed to receive a response from the modem." as it is.
+    static QString ParseError(const QString& response);
+
+    // Submission (defined with the submission code): returns normally only when the device confirmed every
+    // part; throws CSMSException otherwise.
+    void SendPduMessage(const SmsRequest& request);
+    void SendTextMessage(const SmsRequest& request);
+
+    void SetTiming(const ModemTiming& timing) { m_timing = timing; }
+    const ModemTiming& Timing() const { return m_timing; }
+    void SetSubmissionSettings(const SubmissionSettings* settings) { m_settings = settings; }
+    const SubmissionSettings* Settings() const { return m_settings; }
+    // Used by the submission code after its handshake.
+    void CountMessage() { ++m_messageCount; }
+
+private:
+    SerialLine m_line;
+    QString m_portName;
+    int m_messageCount = 0;
+    ModemTiming m_timing;
+    const SubmissionSettings* m_settings = nullptr;
+};

@@ -1,0 +1,99 @@
+#include "modem/ModemReply.h"
+
+#include <algorithm>
+
+namespace ModemReply {
+
+namespace {
+const QLatin1String kCms("+CMS ERROR");
+const QLatin1String kCme("+CME ERROR");
+
+QString FromMatchToLineEnd(const QString& text, qsizetype at) {
+    qsizetype end = at;
+    while (end < text.size() && text.at(end) != QLatin1Char('\r') && text.at(end) != QLatin1Char('\n'))
+        ++end;
+    return text.mid(at, end - at).trimmed();
+}
+
+template <typename Visit> bool ForEachLine(const QByteArray& reply, Visit visit) {
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < reply.size(); ++i) {
+        const char c = reply.at(i);
+        if (c != '\r' && c != '\n')
+            continue;
+        if (i > start && visit(QByteArrayView(reply).sliced(start, i - start), start))
+            return true;
+        start = i + 1;
+    }
+    return false;
+}
+} // namespace
+
+QString ParseError(const QString& reply) {
+    const QString text = reply.trimmed();
+    if (text == QLatin1String("ERROR"))
+        return QStringLiteral("ERROR");
+    if (const qsizetype p = text.indexOf(kCms); p >= 0)
+        return FromMatchToLineEnd(text, p);
+    if (const qsizetype p = text.indexOf(kCme); p >= 0)
+        return FromMatchToLineEnd(text, p);
+    if (text.contains(QLatin1String("ERROR")))
+        return QStringLiteral("+CMS ERROR: 500");
+    return {};
+}
+
+QString ShortenError(const QString& text) {
+    constexpr qsizetype kCodeLength = 15; // "+CMS ERROR: 500"
+    qsizetype p = text.indexOf(kCms);
+    if (p < 0)
+        p = text.indexOf(kCme);
+    if (p >= 0 && text.size() >= p + kCodeLength && !text.endsWith(QLatin1Char('.')))
+        return text.left(p + kCodeLength);
+    return text;
+}
+
+QString ParseSmsModeQuery(const QString& reply) {
+    if (!reply.contains(QLatin1String("OK")))
+        return {};
+    QString text = reply;
+    for (const char* piece : {"OK", "AT+CMGF", "+CMGF", ":", "?"})
+        text.remove(QLatin1String(piece));
+    text = text.trimmed();
+    const bool one = text.contains(QLatin1Char('1'));
+    const bool zero = text.contains(QLatin1Char('0'));
+    if (one && !zero)
+        return QStringLiteral("1");
+    if (zero && !one)
+        return QStringLiteral("0");
+    if (one && zero)
+        return QStringLiteral("2");
+    return {};
+}
+
+FinalResult FindFinalResult(const QByteArray& reply, qsizetype* lineStart) {
+    FinalResult result = FinalResult::None;
+    ForEachLine(reply, [&](QByteArrayView line, qsizetype start) {
+        const QByteArrayView trimmed = line.trimmed();
+        if (trimmed == "OK")
+            result = FinalResult::Ok;
+        else if (trimmed == "ERROR" || trimmed.startsWith("+CMS ERROR") || trimmed.startsWith("+CME ERROR"))
+            result = FinalResult::Error;
+        else
+            return false;
+        if (lineStart)
+            *lineStart = start;
+        return true;
+    });
+    return result;
+}
+
+qsizetype EchoLength(const QByteArray& reply, const QByteArray& sent) {
+    const qsizetype n = std::min(reply.size(), sent.size());
+    return n > 0 && QByteArrayView(reply).first(n) == QByteArrayView(sent).first(n) ? n : 0;
+}
+
+bool HasMessageReference(const QByteArray& reply) {
+    return ForEachLine(reply, [](QByteArrayView line, qsizetype) { return line.trimmed().startsWith("+CMGS:"); });
+}
+
+} // namespace ModemReply

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// Every fixed sleep and silence limit of the modem dialogue, in milliseconds. "standard" keeps the
+// documented values; "fast" replaces the fixed sleeps of a submission by waits on the device's own replies
+// (the final result of AT+CMGS within finalResultLimitMs). Tests build their own, shortened values.
+struct ModemTiming {
+    bool waitForReplies = false;   // true: no fixed sleeps, wait for the prompt / final result instead
+
+    int settleBeforeResultMs = 2000; // after the PDU (or text) and Ctrl-Z, before the final "OK" wait
+    int betweenPartsMs = 2000;       // after one part of a concatenated message, before the next
+    int beforeTextMs = 2000;         // text mode: after the ">" prompt, before the text is written
+    int irdaCmgsSleepMs = 2000;      // non-overlapped transport: after writing AT+CMGS
+    int irdaAfterResultMs = 2000;    // non-overlapped transport: after reading a submission's result line
+    int irdaLineSilenceMs = 5000;    // non-overlapped ReadLine: silence that ends a line read
+    int irdaWriteStallMs = 5000;     // non-overlapped WriteAll: gives up after this long without a byte out
+    int promptLimitMs = 5000;        // fast: limit for the ">" prompt
+    int finalResultLimitMs = 60000;  // fast: limit for the final result of AT+CMGS (networks take seconds)
+
+    static ModemTiming Standard();
+    static ModemTiming Fast();
+    // "standard" or "fast"; nullopt for anything else.
+    static std::optional<ModemTiming> ByName(const QString& name);
+
+    // Sleeps for ms milliseconds (nothing for 0 or less).
+    static void Sleep(int ms);
+};

@@ -1,0 +1,232 @@
+#include "fakes/PtyPeer.h"
+#include "modem/CIrdaPort.h"
+#include "modem/CSMSException.h"
+#include "modem/CSMSSerialPort.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+#include <cerrno>
+#include <thread>
+
+namespace {
+// Short limits so that no test waits for real seconds.
+ModemTiming QuickTiming() {
+    ModemTiming t = ModemTiming::Standard();
+    t.irdaLineSilenceMs = 150;
+    t.irdaWriteStallMs = 100;
+    t.irdaCmgsSleepMs = 0;
+    t.irdaAfterResultMs = 0;
+    t.settleBeforeResultMs = 0;
+    t.betweenPartsMs = 0;
+    t.beforeTextMs = 0;
+    return t;
+}
+
+void SendLater(PtyPeer& peer, QByteArray bytes, int delayMs) {
+    std::thread([&peer, bytes, delayMs] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        peer.Send(bytes);
+    }).detach();
+}
+} // namespace
+
+TEST(CSMSSerialPort, OpenWithoutPortNameDoesNothing) {
+    CSMSSerialPort port;
+    EXPECT_NO_THROW(port.Open(5000, QString()));
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST(CSMSSerialPort, OpenFailuresThrowTheSystemErrorAndLeaveThePortClosed) {
+    CSMSSerialPort port;
+    try {
+        port.Open(5000, QStringLiteral("/dev/does-not-exist-bulksms"));
+        FAIL() << "no exception";
+    } catch (const CSMSException& e) {
+        EXPECT_EQ(e.SystemErrorNumber(), ENOENT);
+        EXPECT_FALSE(GetErrorText(e).isEmpty());
+    }
+    EXPECT_FALSE(port.IsOpen());
+
+    // A file that is not a terminal is no serial port.
+    try {
+        port.Open(5000, QStringLiteral(BULKSMS_TEST_DATA "/../CMakeLists.txt"));
+        FAIL() << "no exception";
+    } catch (const CSMSException& e) {
+        EXPECT_EQ(e.SystemErrorNumber(), ENOTTY);
+    }
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST(CSMSSerialPort, ASecondOpenOfABusyPortFails) {
+    PtyPeer peer;
+    ASSERT_TRUE(peer.IsValid());
+    CSMSSerialPort first;
+    first.Open(5000, peer.SlavePath());
+    CSMSSerialPort second;
+    try {
+        second.Open(5000, peer.SlavePath());
+        FAIL() << "opened a port held by another";
+    } catch (const CSMSException& e) {
+        EXPECT_EQ(e.SystemErrorNumber(), EBUSY);
+    }
+    CIrdaPort irda;
+    EXPECT_FALSE(irda.Open(peer.SlavePath()));
+    first.Close();
+    EXPECT_TRUE(irda.Open(peer.SlavePath()));
+}
+
+TEST(CSMSSerialPort, ReadUntilCollectsSplitRepliesAndStopsAtSilence) {
+    PtyPeer peer;
+    CSMSSerialPort port;
+    port.Open(150, peer.SlavePath());
+
+    EXPECT_EQ(port.Write("AT\r"), 3);
+    EXPECT_EQ(peer.Received(500, 3), QByteArray("AT\r"));
+    peer.Send("AT\r\r\nO");
+    SendLater(peer, "K\r\n", 40);
+    EXPECT_TRUE(port.ReadUntil("OK"));
+    EXPECT_TRUE(port.LastReply().startsWith(QStringLiteral("AT\r\r\nOK")));
+
+    // NUL bytes become spaces.
+    peer.Send(QByteArray("\r\n\0OK\r\n", 7));
+    EXPECT_TRUE(port.ReadUntil("OK"));
+    EXPECT_EQ(port.LastReply(), QStringLiteral("\r\n OK\r\n"));
+
+    // A silent device: false after the reply time-out, empty reply.
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(port.ReadUntil("OK"));
+    EXPECT_GE(timer.elapsed(), 140);
+    EXPECT_TRUE(port.LastReply().isEmpty());
+
+    EXPECT_FALSE(port.WaitForData(30));
+}
+
+TEST(CSMSSerialPort, AwaitPassesOverEchoAndUnsolicitedLines) {
+    PtyPeer peer;
+    CSMSSerialPort port;
+    port.Open(200, peer.SlavePath());
+    // The echoed text holds "OK" on a line of its own; only the device's own result counts.
+    const QByteArray text = "fine\nOK\nbye";
+    peer.Send(text + "\x1a\r\n+CREG: 1\r\n");
+    SendLater(peer, "\r\n+CMGS: 4\r\n\r\nOK\r\n", 50);
+    EXPECT_TRUE(port.Await(CSMSSerialPort::Awaited::FinalResult, 1000, false, text));
+    EXPECT_TRUE(port.LastReply().contains(QLatin1String("+CMGS: 4")));
+
+    peer.Send("\r\n> ");
+    EXPECT_TRUE(port.Await(CSMSSerialPort::Awaited::Prompt, 1000, false));
+    peer.Send("\r\n+CMS ERROR: 304\r\n");
+    EXPECT_TRUE(port.Await(CSMSSerialPort::Awaited::Prompt, 1000, false));
+    EXPECT_TRUE(port.LastReply().contains(QLatin1String("304")));
+}
+
+TEST(CSMSSerialPort, AVanishedPortIsAnExceptionNotAHang) {
+    PtyPeer peer;
+    CSMSSerialPort port;
+    port.Open(5000, peer.SlavePath());
+    SendLater(peer, "AT", 20);
+    std::thread([&peer] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(80));
+        peer.Hangup();
+    }).detach();
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_THROW(
+        {
+            port.ReadUntil("OK");
+            port.Write("AT\r");
+            port.ReadUntil("OK");
+        },
+        CSMSException);
+    EXPECT_LT(timer.elapsed(), 3000);
+}
+
+TEST(CIrdaPort, ReadLineTakesTheFirstLineAfterCrLf) {
+    PtyPeer peer;
+    CIrdaPort port;
+    port.SetTiming(QuickTiming());
+    ASSERT_TRUE(port.Open(peer.SlavePath()));
+    QString line;
+    peer.Send("AT\r\r\nOK\r\n");
+    EXPECT_TRUE(port.ReadLine(&line));
+    EXPECT_EQ(line, QStringLiteral("OK"));
+
+    peer.Send("AT+CSCS=?\r\r\n+CSCS: (\"IRA\",\"GSM\")\r\n\r\nOK\r\n");
+    EXPECT_TRUE(port.ReadLine(&line));
+    EXPECT_EQ(line, QStringLiteral("+CSCS: (\"IRA\",\"GSM\")"));
+
+    // The prompt has no line end: the read ends at the silence with "> " captured.
+    port.SendCommand(QStringLiteral("AT"), true); // purges what is left
+    peer.Send("\r\n> ");
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(port.ReadLine(&line));
+    EXPECT_EQ(line, QStringLiteral("> "));
+    EXPECT_GE(timer.elapsed(), 140);
+
+    // With endAtPrompt the prompt ends the read at once.
+    peer.Send("\r\n> ");
+    timer.restart();
+    EXPECT_TRUE(port.ReadLine(&line, 5000, true));
+    EXPECT_EQ(line, QStringLiteral(">"));
+    EXPECT_LT(timer.elapsed(), 1000);
+}
+
+TEST(CIrdaPort, ExecuteCommandJudgesTokens) {
+    PtyPeer peer;
+    CIrdaPort port;
+    port.SetTiming(QuickTiming());
+    ASSERT_TRUE(port.Open(peer.SlavePath()));
+    QString response;
+    SendLater(peer, "AT+CMGF=0\r\r\nOK\r\n", 30);
+    EXPECT_TRUE(port.ExecuteCommand(QStringLiteral("AT+CMGF=0"), QStringLiteral("ERROR"), QStringLiteral("OK"),
+                                    &response, true));
+    EXPECT_EQ(response, QStringLiteral("OK"));
+    EXPECT_EQ(peer.Received(200), QByteArray("AT+CMGF=0\r"));
+
+    SendLater(peer, "\r\nERROR\r\n", 30);
+    EXPECT_FALSE(port.ExecuteCommand(QStringLiteral("AT+CMGF=1"), QStringLiteral("ERROR"), QStringLiteral("OK"),
+                                     &response, true));
+    EXPECT_EQ(CIrdaPort::ParseError(response), QStringLiteral("ERROR"));
+
+    // The prompt is accepted after the silence; a bare ERROR to AT+CMGS counts as empty.
+    SendLater(peer, "\r\n> ", 30);
+    EXPECT_TRUE(port.ExecuteCommand(QStringLiteral("AT+CMGS=20"), QStringLiteral("ERROR"), QStringLiteral(">"),
+                                    &response, true));
+    SendLater(peer, "\r\nERROR\r\n", 30);
+    EXPECT_FALSE(port.ExecuteCommand(QStringLiteral("AT+CMGS=20"), QStringLiteral("ERROR"), QStringLiteral(">"),
+                                     &response, true));
+    EXPECT_TRUE(response.isEmpty());
+
+    // Silence: false, unless tokens are not checked.
+    EXPECT_FALSE(port.ExecuteCommand(QStringLiteral("AT"), QStringLiteral("ERROR"), QStringLiteral("OK"), &response,
+                                     true));
+    EXPECT_TRUE(port.ExecuteCommand(QStringLiteral("AT"), QStringLiteral("ERROR"), QStringLiteral("OK"), &response,
+                                    false));
+    EXPECT_EQ(CIrdaPort::ParseError(QStringLiteral("Failed to receive a response from the modem.")),
+              QStringLiteral("Failed to receive a response from the modem."));
+}
+
+TEST(CIrdaPort, WriteAllGivesUpWhenTheDeviceTakesNothing) {
+    PtyPeer peer; // never reads: the pty's buffer fills up
+    CIrdaPort port;
+    port.SetTiming(QuickTiming());
+    ASSERT_TRUE(port.Open(peer.SlavePath()));
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(port.WriteAll(QByteArray(1 << 20, 'x')));
+    EXPECT_LT(timer.elapsed(), 20000);
+}
+
+TEST(CIrdaPort, AVanishedPortIsAnException) {
+    PtyPeer peer;
+    CIrdaPort port;
+    port.SetTiming(QuickTiming());
+    ASSERT_TRUE(port.Open(peer.SlavePath()));
+    peer.Hangup();
+    QString line;
+    EXPECT_THROW(port.ReadLine(&line), CSMSException);
+    EXPECT_THROW(port.WriteAll("AT\r"), CSMSException);
+}

@@ -1,0 +1,139 @@
+// Submission of one message through the overlapped transport (3GPP TS 27.005 clause 3.5.1, AT+CMGS in PDU
+// and text mode).
+
+#include "common/AnsiCodec.h"
+#include "modem/CSMSException.h"
+#include "modem/CSMSSerialPort.h"
+#include "modem/ModemReply.h"
+#include "sms/PduEncoder.h"
+#include "sms/SendControl.h"
+#include "sms/SubmissionSteps.h"
+
+namespace {
+
+enum class Mode { Pdu, Text };
+
+// One AT+CMGS exchange: the command, the ">" prompt, the data and Ctrl-Z, then the final result. Returns only
+// when the device confirmed the message ("OK", or its "+CMGS:" reference); throws otherwise.
+void SubmitOne(CSMSSerialPort& port, const QByteArray& command, const QByteArray& data, Mode mode) {
+    const ModemTiming& timing = port.Timing();
+
+    // The device may have been left in the other mode by an earlier submission.
+    const QString current = port.QuerySmsMode();
+    if (mode == Mode::Pdu && current == QLatin1String("1"))
+        port.SetPduMode();
+    if (mode == Mode::Text && current == QLatin1String("0"))
+        port.SetTextMode();
+
+    port.ClearLastReply();
+    port.Write(command);
+    if (timing.waitForReplies)
+        port.Await(CSMSSerialPort::Awaited::Prompt, timing.promptLimitMs, false);
+    else
+        port.ReadUntil(">");
+    const QString promptReply = port.LastReply();
+    // A device that refused the command instead of prompting has not taken the message: writing the data
+    // anyway would only hand it a garbage command line.
+    if (!promptReply.contains(QLatin1Char('>')) &&
+        ModemReply::FindFinalResult(port.LastReplyBytes()) == ModemReply::FinalResult::Error)
+        CSMSException::ThrowModemError(ModemReply::ParseError(promptReply));
+
+    if (mode == Mode::Text)
+        ModemTiming::Sleep(timing.beforeTextMs);
+    port.Write(data);
+    port.Write(QByteArray("\x1a\r\n", 3));
+    ModemTiming::Sleep(timing.settleBeforeResultMs);
+
+    if (timing.waitForReplies)
+        port.Await(CSMSSerialPort::Awaited::FinalResult, timing.finalResultLimitMs, false, data);
+    else
+        port.Await(CSMSSerialPort::Awaited::FinalResult, port.ReplyTimeoutMs(), true, data);
+
+    const QByteArray reply = port.LastReplyBytes();
+    const QByteArray fresh = reply.mid(ModemReply::EchoLength(reply, data));
+    switch (ModemReply::FindFinalResult(fresh)) {
+    case ModemReply::FinalResult::Ok:
+        return;
+    case ModemReply::FinalResult::Error:
+        CSMSException::ThrowModemError(ModemReply::ParseError(AnsiCodec::Decode(fresh)));
+    case ModemReply::FinalResult::None:
+        break;
+    }
+    // No final result within the limit. The device's message reference still confirms the submission;
+    // silence does not.
+    if (ModemReply::HasMessageReference(fresh))
+        return;
+    const QString lastReply = AnsiCodec::Decode(fresh);
+    SubmissionSteps::ThrowUnconfirmed(
+        CSMSSerialPort::ParseError(lastReply.trimmed().isEmpty() ? promptReply : lastReply));
+}
+
+} // namespace
+
+void CSMSSerialPort::SendPduMessage(const SmsRequest& request) {
+    const auto reference = static_cast<std::uint16_t>(Pdu::NextConcatReference() & 0xFFFFu);
+    const QString message = Pdu::NormalizeLineBreaks(request.message);
+    const QString smsc = request.smscNumber.trimmed();
+    const MessageFlags flags = DeriveMessageFlags(request, m_settings);
+
+    // Preparation; the answers are not needed (a device that ignores AT+CSMS still sends).
+    Command("AT\r", "OK");
+    Command("AT+CSMS=0\r", "OK");
+    Command("AT+CMGF=0\r", "OK");
+
+    const std::vector<Pdu::EncodedPdu> pdus =
+        Pdu::EncodeMessage(message, request.recipientNumber, smsc, flags.flash, flags.unicode, reference);
+    if (pdus.empty())
+        SubmissionSteps::ThrowEncodingFailed();
+    const int total = static_cast<int>(pdus.size());
+    for (int n = 0; n < total; ++n) {
+        const Pdu::EncodedPdu& pdu = pdus[static_cast<size_t>(n)];
+        if (pdu.hex.isEmpty())
+            SubmissionSteps::ThrowEncodingFailed();
+        // A stop request ends a long message between parts; the first part always goes.
+        if (n > 0 && Mark_To_Stop_All.load() != 0)
+            SubmissionSteps::ThrowStopped(n, total);
+        if (n > 0)
+            ModemTiming::Sleep(m_timing.betweenPartsMs);
+        SubmitOne(*this, "AT+CMGS=" + QByteArray::number(pdu.tpduLength) + '\r', pdu.hex.toLatin1(), Mode::Pdu);
+    }
+}
+
+void CSMSSerialPort::SendTextMessage(const SmsRequest& request) {
+    (void)Pdu::NextConcatReference(); // counted like a PDU-mode message, not used in text mode
+    const QString message = Pdu::NormalizeLineBreaks(request.message);
+    MessageFlags flags = DeriveMessageFlags(request, m_settings);
+    if (flags.unicode && Pdu::IsGsmCharacterSet(message))
+        flags.unicode = false;
+
+    Command("AT\r", "OK");
+    Command("AT+CSMS=0\r", "OK");
+    Command("AT+CMGF=1\r", "OK");
+    // Validity period 255 (relative, maximum) and the data coding scheme of the message.
+    Command("AT+CSMP=17,255,0," + QByteArray::number(Pdu::DataCodingScheme(flags.flash, flags.unicode)) + '\r', "OK");
+
+    QString charset;
+    if (flags.unicode) {
+        charset = SubmissionSteps::ChooseUnicodeCharset(QueryCharsets());
+        if (!charset.isEmpty())
+            Command("AT+CSCS=\"" + charset.toLatin1() + "\"\r", "OK");
+    } else if (SubmissionSteps::NeedsPlainCharset(QueryCharset())) {
+        const QString plain = SubmissionSteps::ChoosePlainCharset(QueryCharsets());
+        if (!plain.isEmpty())
+            Command("AT+CSCS=\"" + plain.toLatin1() + "\"\r", "OK");
+    }
+    const bool hexText = flags.unicode && !charset.isEmpty();
+
+    const QStringList pieces = Pdu::SplitForTextMode(message, request.recipientNumber, request.smscNumber.trimmed(),
+                                                     flags.flash, flags.unicode);
+    const QByteArray command = "AT+CMGS=\"" + AnsiCodec::Encode(request.recipientNumber) + "\"\r";
+    const int total = static_cast<int>(pieces.size());
+    for (int n = 0; n < total; ++n) {
+        if (n > 0 && Mark_To_Stop_All.load() != 0)
+            SubmissionSteps::ThrowStopped(n, total);
+        if (n > 0)
+            ModemTiming::Sleep(m_timing.betweenPartsMs);
+        const QString& piece = pieces.at(n);
+        SubmitOne(*this, command, hexText ? Pdu::ToUcs2Hex(piece).toLatin1() : AnsiCodec::Encode(piece), Mode::Text);
+    }
+}

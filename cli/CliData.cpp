@@ -1,0 +1,28 @@
+#include "CliData.h"
+
+#include "app/AppShell.h"
+
+#include <QDir>
+
+namespace CliData {
+
+DataPaths Start(const CliArgs& args) {
+    const QString folder = args.Value(kOption);
+    return AppShell::Startup(folder.isEmpty() ? QString() : QDir(folder).absolutePath());
+}
+
+} // namespace CliData
+
+Prompter::Answer CliPrompter::Ask(const QString& message, const QString& caption, Icon, Buttons buttons) {
+    CliErr(caption + QStringLiteral(": ") + message);
+    switch (buttons) {
+    case Buttons::Ok:
+        return Answer::Ok;
+    case Buttons::OkCancel:
+        return m_agree ? Answer::Ok : Answer::Cancel;
+    case Buttons::YesNo:
+    case Buttons::YesNoCancel:
+        return m_agree ? Answer::Yes : Answer::No;
+    }
+    return Answer::Ok;
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "app/FileError.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// One logged attempt: the recipient number, the message, the local date "dd/MM/yyyy" of the attempt (empty
+// when the local time was unknown) and the row's result text.
+struct SentItemRecord {
+    QString number;
+    QString message;
+    QString date;
+    QString status;
+
+    friend bool operator==(const SentItemRecord&, const SentItemRecord&) = default;
+};
+
+// The sent-items log "SentItem.vrix": UTF-16LE with FF FE, one record per line:
+//
+//   BEL number VT message BEL date VT status CR LF
+//
+// with every line feed inside the record written as the marker "|AP*|DX/". Appends from any number of
+// threads are serialised by one process-wide lock, so lines never interleave; a rewrite replaces the file
+// atomically, so a failure midway leaves the previous log intact.
+class SentItemsStore {
+public:
+    explicit SentItemsStore(QString path);
+
+    const QString& Path() const { return m_path; }
+
+    // Opens the file (created when missing), moves to its end, writes one line, closes. False, with the
+    // reason, when the file could not be opened or written; the caller then changes nothing.
+    [[nodiscard]] bool Append(const SentItemRecord& record, FileError* error = nullptr) const;
+    // The records in file order. A missing file is an empty log (true); a file that exists but cannot be
+    // read gives false and the reason.
+    [[nodiscard]] bool Load(QList<SentItemRecord>* records, FileError* error = nullptr) const;
+    // Replaces the whole log by the records in list order; an empty list leaves only FF FE.
+    [[nodiscard]] bool Rewrite(const QList<SentItemRecord>& records, FileError* error = nullptr) const;
+
+    // A record of today's local date.
+    static SentItemRecord MakeRecord(const QString& number, const QString& message, const QString& status,
+                                     const QDate& date = QDate::currentDate());
+    // "05/03/2024"; empty for an invalid date.
+    static QString FormatDate(const QDate& date);
+    // The line as stored, with its CR LF.
+    static QString FormatLine(const SentItemRecord& record);
+    // One stored line (without its line end); nullopt for a line whose number is empty.
+    static std::optional<SentItemRecord> ParseLine(const QString& line);
+    // Records from the file's bytes (UTF-16LE, any U+FEFF ignored).
+    static QList<SentItemRecord> ParseFile(const QByteArray& bytes);
+
+    // Whether a row with this result is logged at the end of a run: not empty, and none of "Stopped",
+    // "Skipped." and "Excluded.".
+    static bool IsLoggedAtEndOfRun(const QString& status);
+
+    static constexpr QChar kNumberMark = QChar(0x07);  // BEL, before the number and the date
+    static constexpr QChar kMessageMark = QChar(0x0B); // VT, before the message and the status
+    static inline const QString kNewlineMarker = QStringLiteral("|AP*|DX/");
+
+private:
+    QString m_path;
+};

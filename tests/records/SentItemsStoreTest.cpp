@@ -1,0 +1,224 @@
+#include "records/SentItemsStore.h"
+#include "app/DataPaths.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <thread>
+
+// Readable failure output.
+void PrintTo(const SentItemRecord& r, std::ostream* os) {
+    *os << '{' << r.number.toStdString() << " | " << r.message.toStdString() << " | " << r.date.toStdString()
+        << " | " << r.status.toStdString() << '}';
+}
+
+namespace {
+
+QByteArray Utf16(const QString& text) {
+    QByteArray out;
+    for (QChar c : text) {
+        out.append(static_cast<char>(c.unicode() & 0xFF));
+        out.append(static_cast<char>(c.unicode() >> 8));
+    }
+    return out;
+}
+
+const QByteArray kBom("\xFF\xFE");
+
+class SentItemsStoreTest : public ::testing::Test {
+protected:
+    QString Path() const { return m_dir.filePath("SentItem.vrix"); }
+    QByteArray Bytes() const {
+        QFile f(Path());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    void Put(const QByteArray& bytes) const {
+        QFile f(Path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QList<SentItemRecord> Load() const {
+        QList<SentItemRecord> out;
+        EXPECT_TRUE(m_store.Load(&out));
+        return out;
+    }
+
+    QTemporaryDir m_dir;
+    SentItemsStore m_store{m_dir.filePath("SentItem.vrix")};
+};
+
+TEST_F(SentItemsStoreTest, AppendWritesTheRecordLayoutByteForByte) {
+    const SentItemRecord record =
+        SentItemsStore::MakeRecord("+4412", "hi\r\nyou", "Message sent successfully.", QDate(2024, 3, 5));
+    EXPECT_EQ(record.date, "05/03/2024");
+    ASSERT_TRUE(m_store.Append(record));
+    ASSERT_TRUE(m_store.Append(SentItemsStore::MakeRecord("7", "x", "Error : +CMS ERROR: 500", QDate(2024, 12, 31))));
+    EXPECT_EQ(Bytes(),
+              kBom + Utf16(QStringLiteral("\a+4412\vhi\r|AP*|DX/you\a05/03/2024\vMessage sent successfully.\r\n"
+                                          "\a7\vx\a31/12/2024\vError : +CMS ERROR: 500\r\n")));
+    EXPECT_EQ(Load(), (QList<SentItemRecord>{record, {"7", "x", "31/12/2024", "Error : +CMS ERROR: 500"}}));
+}
+
+TEST_F(SentItemsStoreTest, AppendingToAMarkOnlyFileAddsNoSecondMark) {
+    Put(kBom);
+    ASSERT_TRUE(m_store.Append({"1", "m", "01/01/2024", "s"}));
+    EXPECT_EQ(Bytes(), kBom + Utf16(QStringLiteral("\a1\vm\a01/01/2024\vs\r\n")));
+}
+
+TEST_F(SentItemsStoreTest, UnknownDateLeavesTheFieldEmptyAndTheStatusWhole) {
+    const SentItemRecord record = SentItemsStore::MakeRecord("5", "m", "Message sent to device.", QDate());
+    EXPECT_TRUE(record.date.isEmpty());
+    ASSERT_TRUE(m_store.Append(record));
+    EXPECT_EQ(Load(), QList<SentItemRecord>{record});
+}
+
+TEST_F(SentItemsStoreTest, EmptyLogsLoadEmpty) {
+    EXPECT_TRUE(Load().isEmpty()) << "missing file";
+    EXPECT_FALSE(QFile::exists(Path())) << "loading creates nothing";
+    Put({});
+    EXPECT_TRUE(Load().isEmpty());
+    Put(kBom);
+    EXPECT_TRUE(Load().isEmpty());
+}
+
+TEST_F(SentItemsStoreTest, MalformedAndEdgeLines) {
+    struct Case {
+        const char* name;
+        QString text;
+        QList<SentItemRecord> records;
+    };
+    const std::vector<Case> cases = {
+        {"no VT: number only", "\a123\r\n", {{"123", "", "", ""}}},
+        {"empty number skipped, next line intact",
+         "\a\vm\a01/01/2024\vs\r\n\a9\vm\a01/01/2024\vs\r\n",
+         {{"9", "m", "01/01/2024", "s"}}},
+        {"blank lines skipped", "\r\n\n\a9\vm\a01/01/2024\vs\r\n", {{"9", "m", "01/01/2024", "s"}}},
+        {"cut after the message", "\a9\vmsg\r\n", {{"9", "msg", "", ""}}},
+        {"last line without line end kept",
+         "\a1\va\a01/01/2024\vs\r\n\a2\vb\a02/01/2024\vt",
+         {{"1", "a", "01/01/2024", "s"}, {"2", "b", "02/01/2024", "t"}}},
+        {"mark in the middle ignored", "\a1\va\uFEFFb\a01/01/2024\vs\n", {{"1", "ab", "01/01/2024", "s"}}},
+        {"CR inside the message stays", "\a1\va\rb\a01/01/2024\vs\r\n", {{"1", "a\rb", "01/01/2024", "s"}}},
+        {"marker becomes a line feed",
+         "\a1\va|AP*|DX/b|AP*|DX/\a01/01/2024\vs\r\n",
+         {{"1", "a\nb\n", "01/01/2024", "s"}}},
+        {"no leading BEL still parses", "1\va\a01/01/2024\vs\r\n", {{"1", "a", "01/01/2024", "s"}}},
+    };
+    for (const Case& c : cases) {
+        Put(kBom + Utf16(c.text));
+        EXPECT_EQ(Load(), c.records) << c.name;
+    }
+}
+
+TEST_F(SentItemsStoreTest, RewriteKeepsListOrderAndAnEmptyListLeavesTheMark) {
+    const QList<SentItemRecord> records = {
+        {"3", "c\nd", "03/03/2024", "Message sent successfully."},
+        {"1", "a", "01/01/2024", "Error : x"},
+        {"2", "", "02/02/2024", "Message sent to device."},
+    };
+    ASSERT_TRUE(m_store.Append({"old", "o", "01/01/2000", "s"}));
+    ASSERT_TRUE(m_store.Rewrite(records));
+    EXPECT_EQ(Load(), records);
+    EXPECT_TRUE(Bytes().startsWith(QByteArray(kBom + Utf16("\a3\vc|AP*|DX/d"))));
+    ASSERT_TRUE(m_store.Rewrite({}));
+    EXPECT_EQ(Bytes(), kBom);
+}
+
+TEST_F(SentItemsStoreTest, OpenFailuresAreReported) {
+    QDir().mkpath(Path()); // a folder where the log should be
+    FileError error;
+    EXPECT_FALSE(m_store.Append({"1", "m", "d", "s"}, &error));
+    EXPECT_EQ(error.osError, EISDIR);
+    QList<SentItemRecord> records{{"x", "", "", ""}};
+    EXPECT_FALSE(m_store.Load(&records, &error));
+    EXPECT_TRUE(records.isEmpty());
+}
+
+TEST_F(SentItemsStoreTest, ResultsLoggedAtTheEndOfARun) {
+    for (const char* status : {"", "Stopped", "Skipped.", "Excluded."})
+        EXPECT_FALSE(SentItemsStore::IsLoggedAtEndOfRun(status)) << status;
+    for (const char* status : {"Message sent successfully.", "Message sent to device.", "Error : 38", "Stopped."})
+        EXPECT_TRUE(SentItemsStore::IsLoggedAtEndOfRun(status)) << status;
+}
+
+TEST_F(SentItemsStoreTest, ConcurrentAppendsNeverInterleave) {
+    constexpr int kThreads = 8;
+    constexpr int kEach = 150;
+    {
+        std::vector<std::jthread> threads;
+        for (int t = 0; t < kThreads; ++t) {
+            threads.emplace_back([this, t] {
+                // Several store objects on the same file, as several workers have.
+                const SentItemsStore store(Path());
+                for (int i = 0; i < kEach; ++i) {
+                    const QString message = QStringLiteral("thread %1 message %2\nsecond line").arg(t).arg(i);
+                    EXPECT_TRUE(
+                        store.Append({QString::number(t), message, "01/01/2024", "Message sent successfully."}));
+                }
+            });
+        }
+    }
+    const QList<SentItemRecord> records = Load();
+    ASSERT_EQ(records.size(), kThreads * kEach);
+    std::vector<int> next(kThreads, 0);
+    for (const SentItemRecord& r : records) {
+        const int t = r.number.toInt();
+        ASSERT_TRUE(t >= 0 && t < kThreads) << r.number.toStdString();
+        EXPECT_EQ(r.message, QStringLiteral("thread %1 message %2\nsecond line").arg(t).arg(next[t]++));
+        EXPECT_EQ(r.status, "Message sent successfully.");
+    }
+    EXPECT_EQ(Bytes().count(QByteArray("\xFF\xFE")), 1);
+}
+
+// A rewrite that cannot finish: the file size limit stops it after a few kilobytes.
+bool RewriteOverTheLimit(const SentItemsStore& store) {
+    QList<SentItemRecord> many;
+    for (int i = 0; i < 5000; ++i)
+        many.append({QString::number(i), QString(40, 'm'), "01/01/2024", "Message sent successfully."});
+    const rlimit limit{8192, 8192};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    return store.Rewrite(many);
+}
+
+TEST_F(SentItemsStoreTest, RewriteFailingMidwayLeavesTheOldLogIntact) {
+    ASSERT_TRUE(m_store.Append({"keep", "me", "01/01/2024", "s"}));
+    const QByteArray before = Bytes();
+    // The write fails (EFBIG) in the child: Rewrite reports it and the old file stays.
+    EXPECT_EXIT(
+        {
+            std::signal(SIGXFSZ, SIG_IGN);
+            std::_Exit(RewriteOverTheLimit(m_store) ? 1 : 0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(Bytes(), before);
+    // The process is killed in the middle of writing.
+    EXPECT_EXIT(RewriteOverTheLimit(m_store), ::testing::KilledBySignal(SIGXFSZ), "");
+    EXPECT_EQ(Bytes(), before);
+    EXPECT_EQ(Load(), (QList<SentItemRecord>{{"keep", "me", "01/01/2024", "s"}}));
+}
+
+TEST(SentCommand, PrintsEveryRecordWithLineFeedsShown) {
+    const QString cli = QStringLiteral(BULKSMS_CLI_PATH);
+    if (!QFile::exists(cli))
+        GTEST_SKIP() << "bulksms-cli not built";
+    QTemporaryDir app;
+    const DataPaths paths(app.path());
+    paths.EnsureDataFiles();
+    const SentItemsStore store(paths.SentItemFile());
+    ASSERT_TRUE(store.Append({"+441", "a\r\nb", "05/03/2024", "Message sent successfully."}));
+    ASSERT_TRUE(store.Append({"2", "\u00E9", "06/03/2024", "Error : x"}));
+    QProcess p;
+    p.start(cli, {"sent", "--data", app.path()});
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(
+        QString::fromUtf8(p.readAllStandardOutput()),
+        QStringLiteral("+441\ta\r\\nb\t05/03/2024\tMessage sent successfully.\n2\t\u00E9\t06/03/2024\tError : x\n"));
+}
+
+} // namespace

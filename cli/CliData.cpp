@@ -13,8 +13,8 @@ DataPaths Start(const CliArgs& args) {
 
 } // namespace CliData
 
-Prompter::Answer CliPrompter::Ask(const QString& message, const QString& caption, Icon, Buttons buttons) {
-    CliErr(caption + QStringLiteral(": ") + message);
+Prompter::Answer CliPrompter::Ask(const QString& message, const QString&, Icon, Buttons buttons) {
+    CliErr(message);
     switch (buttons) {
     case Buttons::Ok:
         return Answer::Ok;

@@ -18,8 +18,8 @@ DataPaths Start(const CliArgs& args);
 
 } // namespace CliData
 
-// Prompter of the command line: prints each notice or question on stderr ("<caption>: <message>") and
-// answers it without asking: OK for notices, No or Cancel for questions unless told to agree.
+// Prompter of the command line: prints each notice or question on stderr (the message only) and answers
+// it without asking: OK for notices, No or Cancel for questions unless told to agree.
 class CliPrompter : public Prompter {
 public:
     explicit CliPrompter(bool agree = false) : m_agree(agree) {}

@@ -1,5 +1,6 @@
 #include "records/SentItemsStore.h"
 
+#include "app/AppendRecord.h"
 #include "app/CStdioFileEx.h"
 #include "app/FileException.h"
 
@@ -114,23 +115,9 @@ bool SentItemsStore::IsLoggedAtEndOfRun(const QString& status) {
 }
 
 bool SentItemsStore::Append(const SentItemRecord& record, FileError* error) const {
-    const QString line = FormatLine(record);
+    const QString line = FormatLine(record).chopped(2);
     std::lock_guard lock(StoreLock());
-    CStdioFileEx file;
-    FileError openError;
-    if (!file.Open(m_path, CStdioFileEx::kAppendDataFile, &openError)) {
-        Report(error, openError);
-        return false;
-    }
-    try {
-        file.SeekToEnd();
-        file.WriteString(line);
-        file.Close();
-    } catch (const FileException& e) {
-        Report(error, e.Error());
-        return false;
-    }
-    return true;
+    return AppendRecord(m_path, line, QStringLiteral("\r\n"), error);
 }
 
 bool SentItemsStore::Load(QList<SentItemRecord>* records, FileError* error) const {

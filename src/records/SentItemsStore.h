@@ -32,8 +32,9 @@ public:
 
     const QString& Path() const { return m_path; }
 
-    // Opens the file (created when missing), moves to its end, writes one line, closes. False, with the
-    // reason, when the file could not be opened or written; the caller then changes nothing.
+    // Opens the file (created when missing), moves to its end, writes one line, closes. A last line left
+    // without its line end by an interrupted write is ended first. False, with the reason, when the file
+    // could not be opened or written; the caller then changes nothing.
     [[nodiscard]] bool Append(const SentItemRecord& record, FileError* error = nullptr) const;
     // The records in file order. A missing file is an empty log (true); a file that exists but cannot be
     // read gives false and the reason.

@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 
+// Readable failure output.
+static void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
 namespace {
 
 using F = CStdioFileEx;

@@ -12,9 +12,13 @@
 #include <thread>
 
 // Readable failure output.
+static void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
 void PrintTo(const SentItemRecord& r, std::ostream* os) {
-    *os << '{' << r.number.toStdString() << " | " << r.message.toStdString() << " | " << r.date.toStdString()
-        << " | " << r.status.toStdString() << '}';
+    *os << '{' << r.number.toStdString() << " | " << r.message.toStdString() << " | " << r.date.toStdString() << " | "
+        << r.status.toStdString() << '}';
 }
 
 namespace {
@@ -68,6 +72,17 @@ TEST_F(SentItemsStoreTest, AppendingToAMarkOnlyFileAddsNoSecondMark) {
     Put(kBom);
     ASSERT_TRUE(m_store.Append({"1", "m", "01/01/2024", "s"}));
     EXPECT_EQ(Bytes(), kBom + Utf16(QStringLiteral("\a1\vm\a01/01/2024\vs\r\n")));
+}
+
+TEST_F(SentItemsStoreTest, AppendAfterAnInterruptedWriteKeepsBothRecordsWhole) {
+    Put(kBom + Utf16(QStringLiteral("\a1\va\a01/01/2024\vs")));
+    ASSERT_TRUE(m_store.Append({"2", "b", "02/01/2024", "t"}));
+    EXPECT_EQ(Load(), (QList<SentItemRecord>{{"1", "a", "01/01/2024", "s"}, {"2", "b", "02/01/2024", "t"}}));
+    Put(kBom + Utf16(QStringLiteral("\a1\va\a01/01/2024\vs")) + "\r"); // cut inside a code unit
+    ASSERT_TRUE(m_store.Append({"2", "b", "02/01/2024", "t"}));
+    const QList<SentItemRecord> records = Load();
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[1], (SentItemRecord{"2", "b", "02/01/2024", "t"}));
 }
 
 TEST_F(SentItemsStoreTest, UnknownDateLeavesTheFieldEmptyAndTheStatusWhole) {

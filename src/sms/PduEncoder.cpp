@@ -43,6 +43,10 @@ constexpr unsigned kUdhLength = 0x06;
 constexpr unsigned kIeiConcat16 = 0x08;
 constexpr unsigned kIeiConcat16Length = 0x04;
 
+bool StartsWithPlus(const QString& number) {
+    return !number.isEmpty() && number.front() == QLatin1Char('+');
+}
+
 bool IsEscapeCode(char code) {
     return (static_cast<unsigned char>(code) & 0x7F) == Gsm0338::kEscape;
 }
@@ -56,14 +60,14 @@ bool IsSurrogatePairAt(const char16_t* units, qsizetype n, qsizetype i) {
 qsizetype AddressDigits(const QString& number) {
     if (number.isEmpty())
         return 2;
-    const qsizetype digits = number.size() - (number.startsWith(QLatin1Char('+')) ? 1 : 0);
+    const qsizetype digits = number.size() - (StartsWithPlus(number) ? 1 : 0);
     return 4 + digits + (digits & 1);
 }
 
 char16_t* PutAddress(char16_t* out, const QString& number, bool isSmsc) {
     if (number.isEmpty())
         return PutOctet(out, 0);
-    const bool international = number.startsWith(QLatin1Char('+'));
+    const bool international = StartsWithPlus(number);
     const char16_t* digits = PduHex::Units(number) + (international ? 1 : 0);
     const qsizetype count = number.size() - (international ? 1 : 0);
     // A recipient's length counts its digits; the SMSC's counts octets, the type octet included.
@@ -239,19 +243,20 @@ QByteArray ToGsmCodes(const QString& text) {
     const char16_t* units = PduHex::Units(text);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t unit = units[i];
+        // Fast path: a default-table character of U+0000..U+00FF, nearly all text.
+        if (unit < 0x100 && Gsm0338::detail::kLatin1Lookup[unit] < 0x80) {
+            *out++ = static_cast<char>(Gsm0338::detail::kLatin1Lookup[unit]);
+            continue;
+        }
         const Gsm0338::Mapping m = Gsm0338::Map(unit);
-        switch (m.kind) {
-        case Gsm0338::Mapping::Default:
-            *out++ = static_cast<char>(m.code);
-            break;
-        case Gsm0338::Mapping::Extension:
+        if (m.kind == Gsm0338::Mapping::Extension) {
             *out++ = static_cast<char>(Gsm0338::kEscape);
             *out++ = static_cast<char>(m.code);
-            break;
-        case Gsm0338::Mapping::None:
+        } else if (m.kind == Gsm0338::Mapping::Default) {
+            *out++ = static_cast<char>(m.code);
+        } else {
             // Not in the alphabet: its own code, of which packing keeps the low 7 bits.
             *out++ = static_cast<char>(unit & 0xFF);
-            break;
         }
     }
     codes.truncate(out - codes.constData());

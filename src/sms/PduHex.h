@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 // Writing PDU hex text straight into a preallocated QString: two uppercase digits per octet, looked up in a
 // table so that no temporary strings are made. Private to the PDU encoder.
@@ -31,9 +32,8 @@ inline const char16_t* Units(const QString& s) {
 
 // Writes the octet's two digits (only its low 8 bits count) and returns the position after them.
 inline char16_t* PutOctet(char16_t* out, unsigned value) {
-    const std::array<char16_t, 2>& d = detail::kOctetDigits[value & 0xFF];
-    out[0] = d[0];
-    out[1] = d[1];
+    // One 4-byte copy rather than two 2-byte stores.
+    std::memcpy(out, detail::kOctetDigits[value & 0xFF].data(), 2 * sizeof(char16_t));
     return out + 2;
 }
 

@@ -219,19 +219,6 @@ TEST(PduSingle, KnownPdus) {
     }
 }
 
-TEST(PduSingle, SevenCharactersAndFullLength) {
-    // 7 septets: 7 octets, UDL 7.
-    const Pdu::EncodedPdu seven =
-        Pdu::EncodeSinglePdu(QStringLiteral("abcdefg"), QStringLiteral("12345"), {}, false, false);
-    EXPECT_TRUE(seven.hex.endsWith(QLatin1String("8F07"
-                                                 "61F1985C369F01")));
-    // 160 septets: UDL A0, 140 octets.
-    const Pdu::EncodedPdu full =
-        Pdu::EncodeSinglePdu(QString(160, QLatin1Char('a')), QStringLiteral("12345"), {}, false, false);
-    EXPECT_EQ(full.tpduLength, 11 + 140);
-    EXPECT_EQ(full.hex.mid(2 + 2 * 10, 2), QLatin1String("A0"));
-}
-
 TEST(PduSingle, SizeDecision) {
     const QString twelve = QStringLiteral("+123456789012");     // address field 8 octets
     const QString fourteen = QStringLiteral("+12345678901234"); // 9 octets

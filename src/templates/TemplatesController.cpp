@@ -1,0 +1,55 @@
+#include "templates/TemplatesController.h"
+
+TemplatesController::TemplatesController(DataPaths paths, Prompter& prompter)
+    : m_paths(std::move(paths)), m_prompter(prompter), m_store(m_paths.TemplatesFile()) {}
+
+bool TemplatesController::Load() {
+    m_rows.clear();
+    m_paths.EnsureDataFiles();
+    FileError error;
+    if (!m_store.Read(&m_rows, TemplateStore::Duplicates::Exact, &error)) {
+        m_prompter.Notice(FileErrorText(error));
+        return false;
+    }
+    return true;
+}
+
+QString TemplatesController::CountText() const {
+    return QStringLiteral("Total Items : %1").arg(m_rows.size());
+}
+
+QString TemplatesController::CheckTemplateText(const QString& text, const QStringList& rows, qsizetype ownRow) {
+    if (text.isEmpty())
+        return kTypeTemplate;
+    if (text.size() > kMaxTemplateLength)
+        return kTooLong;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (i != ownRow && rows.at(i) == text)
+            return kAlreadyExists;
+    }
+    return {};
+}
+
+bool TemplatesController::AddNew(const QString& text) {
+    if (const QString refusal = CheckTemplateText(text, m_rows); !refusal.isEmpty()) {
+        m_prompter.Notice(refusal);
+        return false;
+    }
+    FileError error;
+    if (!m_store.Append(text, &error)) {
+        m_prompter.Notice(FileErrorText(error));
+        return false;
+    }
+    m_rows.prepend(text);
+    return true;
+}
+
+bool TemplatesController::Save() {
+    m_paths.EnsureDataFiles();
+    FileError error;
+    if (!m_store.Rewrite(m_rows, &error)) {
+        m_prompter.Notice(FileErrorText(error));
+        return false;
+    }
+    return true;
+}

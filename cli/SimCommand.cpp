@@ -1,0 +1,99 @@
+#include "CliCommand.h"
+
+#include "sim/SimModem.h"
+
+#include <QFileInfo>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+#include <pthread.h>
+
+namespace {
+
+const QString kName = QStringLiteral("sim");
+
+// Restores the caller's signal mask when the command ends, however it ends.
+class SignalMaskGuard {
+public:
+    explicit SignalMaskGuard(const sigset_t& block) { pthread_sigmask(SIG_BLOCK, &block, &m_previous); }
+    ~SignalMaskGuard() { pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
+    SignalMaskGuard(const SignalMaskGuard&) = delete;
+    SignalMaskGuard& operator=(const SignalMaskGuard&) = delete;
+
+private:
+    sigset_t m_previous{};
+};
+
+bool IsDigits(const QString& text) {
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return !text.isEmpty();
+}
+
+// bulksms-cli sim: serves one simulated modem on a pseudo-terminal linked at --link until SIGINT, SIGTERM or
+// SIGHUP, then removes the link.
+int RunSim(const QStringList& args) {
+    QString error;
+    const std::optional<CliArgs> parsed = CliArgs::Parse(
+        args, {QStringLiteral("link"), QStringLiteral("profile"), QStringLiteral("imei"), QStringLiteral("log")}, {},
+        &error);
+    if (!parsed)
+        return CliUsageError(kName, error);
+    if (!parsed->Positional().isEmpty())
+        return CliUsageError(kName, QStringLiteral("unexpected argument %1").arg(parsed->Positional().first()));
+    const QString link = parsed->Value(QStringLiteral("link"));
+    if (link.isEmpty())
+        return CliUsageError(kName, QStringLiteral("--link PATH is required"));
+
+    SimModem::Options options;
+    const QString profileText = parsed->Values(QStringLiteral("profile")).join(QLatin1Char(','));
+    const std::optional<SimProfile> profile = SimProfile::Parse(profileText, &error);
+    if (!profile)
+        return CliUsageError(kName, error);
+    options.profile = *profile;
+    if (parsed->Has(QStringLiteral("imei"))) {
+        const QString imei = parsed->Value(QStringLiteral("imei"));
+        if (!IsDigits(imei) || imei.size() > 17)
+            return CliUsageError(kName, QStringLiteral("--imei needs up to 17 digits, not \"%1\"").arg(imei));
+        options.identity.imei = imei;
+    }
+    options.linkPath = link;
+    options.logPath = parsed->Value(QStringLiteral("log"));
+
+    // The stop signals are blocked before the serving thread starts, so that it inherits the mask and only
+    // sigwait() below ever takes them: nothing runs inside a signal handler.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
+    const SignalMaskGuard mask(stopSignals);
+
+    SimModem modem(options);
+    if (!modem.Start(&error)) {
+        CliErr(QStringLiteral("bulksms-cli sim: %1").arg(error));
+        return kExitRefused;
+    }
+    CliOut(QStringLiteral("Simulated modem on %1 (%2), profile %3, IMEI %4")
+               .arg(link, QFileInfo(link).symLinkTarget(),
+                    profileText.isEmpty() ? QStringLiteral("default") : profileText, options.identity.imei));
+    std::fflush(stdout);
+
+    int signal = 0;
+    while (sigwait(&stopSignals, &signal) != 0) {
+    }
+    modem.Stop();
+    CliOut(QStringLiteral("Stopped by %1 after %2 accepted submissions")
+               .arg(QString::fromLocal8Bit(strsignal(signal)))
+               .arg(modem.SubmissionCount()));
+    return kExitOk;
+}
+
+} // namespace
+
+BULKSMS_CLI_COMMAND(QStringLiteral("sim"), QStringLiteral("--link PATH [--profile P[,P...]] [--imei N] [--log FILE]"),
+                    RunSim);

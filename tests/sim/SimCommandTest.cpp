@@ -1,0 +1,99 @@
+#include "SimTestPort.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include <csignal>
+
+namespace {
+
+// bulksms-cli is built beside this test program; when it is not there (only the library was built), the
+// command's tests are skipped.
+bool CliBuilt() {
+    return QFileInfo(QStringLiteral(BULKSMS_CLI_PATH)).isExecutable();
+}
+
+int RunCli(const QStringList& args, QByteArray* err = nullptr) {
+    QProcess p;
+    p.start(QStringLiteral(BULKSMS_CLI_PATH), QStringList{QStringLiteral("sim")} + args);
+    if (!p.waitForFinished(5000)) {
+        p.kill();
+        p.waitForFinished();
+        return -1;
+    }
+    if (err)
+        *err = p.readAllStandardError();
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+TEST(SimCommand, BadArgumentsExitWithUsage) {
+    if (!CliBuilt())
+        GTEST_SKIP() << "bulksms-cli not built";
+    const QStringList cases[] = {
+        {},
+        {QStringLiteral("--profile"), QStringLiteral("quirky")},
+        {QStringLiteral("--link"), QStringLiteral("/tmp/x"), QStringLiteral("--profile"), QStringLiteral("bogus")},
+        {QStringLiteral("--link"), QStringLiteral("/tmp/x"), QStringLiteral("--imei"), QStringLiteral("12ab")},
+        {QStringLiteral("--link"), QStringLiteral("/tmp/x"), QStringLiteral("--frobnicate")},
+        {QStringLiteral("--link"), QStringLiteral("/tmp/x"), QStringLiteral("extra")},
+    };
+    for (const QStringList& args : cases) {
+        QByteArray err;
+        EXPECT_EQ(RunCli(args, &err), 2) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(err.contains("usage: bulksms-cli sim")) << err.toStdString();
+    }
+}
+
+TEST(SimCommand, ExitsWithOneWhenThePortCannotBeMade) {
+    if (!CliBuilt())
+        GTEST_SKIP() << "bulksms-cli not built";
+    QTemporaryDir dir;
+    EXPECT_EQ(RunCli({QStringLiteral("--link"), dir.filePath(QStringLiteral("no/such/dir/modem"))}), 1);
+}
+
+TEST(SimCommand, ServesUntilTerminatedThenRemovesTheLink) {
+    if (!CliBuilt())
+        GTEST_SKIP() << "bulksms-cli not built";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString link = dir.filePath(QStringLiteral("modem"));
+    const QString log = dir.filePath(QStringLiteral("log.jsonl"));
+    QProcess p;
+    p.start(QStringLiteral(BULKSMS_CLI_PATH),
+            {QStringLiteral("sim"), QStringLiteral("--link"), link, QStringLiteral("--profile"),
+             QStringLiteral("noecho"), QStringLiteral("--profile"), QStringLiteral("quirky"), QStringLiteral("--imei"),
+             QStringLiteral("353535353535353"), QStringLiteral("--log"), log});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    ASSERT_TRUE(p.waitForReadyRead(5000)); // the first line is printed once the port is served
+    EXPECT_TRUE(p.readAllStandardOutput().contains(link.toUtf8()));
+    ASSERT_TRUE(QFileInfo(link).isSymLink());
+
+    {
+        SimTestPort port(link);
+        ASSERT_TRUE(port.IsOpen());
+        EXPECT_TRUE(port.Command("AT+CGSN\r").contains("353535353535353"));
+        EXPECT_TRUE(port.Command("AT+CMGS=23\r", "> ").contains("> "));
+        port.Write("0011000B916407281553F80000AA0AE8329BFD4697D9EC37\x1A");
+        EXPECT_TRUE(port.ReadUntil("OK\r\n").contains("+CMGS: 1"));
+    }
+
+    ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(5000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray line = file.readAll();
+    EXPECT_TRUE(line.startsWith("{\"mode\":\"pdu\",\"to\":\"+46708251358\",\"text\":\"hellohello\""))
+        << line.toStdString();
+    EXPECT_TRUE(line.endsWith("}\n"));
+}
+
+} // namespace

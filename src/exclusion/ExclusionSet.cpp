@@ -1,0 +1,168 @@
+#include "ExclusionSet.h"
+
+#include "NumberText.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <string>
+#include <sys/mman.h>
+
+namespace {
+
+// 64-bit multiply-xorshift hash over the code units, four at a time; entries are short (phone numbers), so
+// this is a few nanoseconds where a general string hash costs several times more.
+size_t HashOf(QStringView folded) {
+    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
+    const char16_t* p = folded.utf16();
+    qsizetype n = folded.size();
+    std::uint64_t h = static_cast<std::uint64_t>(n) * kMul;
+    while (n >= 4) {
+        std::uint64_t chunk;
+        std::memcpy(&chunk, p, sizeof chunk);
+        h = (h ^ chunk) * kMul;
+        h ^= h >> 29;
+        p += 4;
+        n -= 4;
+    }
+    std::uint64_t tail = 0;
+    std::memcpy(&tail, p, static_cast<size_t>(n) * sizeof(char16_t));
+    h = (h ^ tail) * kMul;
+    h ^= h >> 32;
+    h *= kMul;
+    h ^= h >> 29;
+    return static_cast<size_t>(h);
+}
+
+// The slot index takes the hash's high bits; its low 32 bits are kept in the slot to skip most comparisons.
+size_t SlotOf(size_t hash, size_t capacity) {
+    return static_cast<size_t>(std::uint64_t(hash) >> 32) & (capacity - 1);
+}
+
+// The folded form of a text: the text itself when nothing in it can fold, else the scratch buffer.
+QStringView Folded(QStringView text, std::u16string& scratch) {
+    if (!MayNeedCaseFolding(text))
+        return text;
+    AppendCaseFolded(text, scratch);
+    return QStringView(scratch.data(), static_cast<qsizetype>(scratch.size()));
+}
+
+} // namespace
+
+void ExclusionSet::Clear() {
+    m_slots.reset();
+    m_capacity = 0;
+    std::vector<char16_t>().swap(m_units);
+    m_distinctCount = 0;
+    m_entryCount = 0;
+}
+
+void ExclusionSet::Reserve(qsizetype distinctEntries, qsizetype codeUnits) {
+    size_t capacity = 16;
+    while (capacity < static_cast<size_t>(distinctEntries) * 2)
+        capacity *= 2;
+    if (capacity > m_capacity)
+        Rehash(capacity);
+    if (codeUnits > 0)
+        m_units.reserve(static_cast<size_t>(codeUnits));
+}
+
+void ExclusionSet::Add(QStringView number) {
+    std::u16string scratch;
+    const QStringView folded = Folded(number, scratch);
+    if (static_cast<size_t>(m_distinctCount + 1) * 2 > m_capacity)
+        Rehash(std::max<size_t>(16, m_capacity * 2));
+    Insert(folded, HashOf(folded));
+}
+
+void ExclusionSet::AddBatch(const QStringList& numbers) {
+    // Room for all of them first, so no rehash moves the slots between the prefetch and the insertion.
+    size_t capacity = std::max<size_t>(16, m_capacity);
+    while (static_cast<size_t>(m_distinctCount + numbers.size()) * 2 > capacity)
+        capacity *= 2;
+    if (capacity > m_capacity)
+        Rehash(capacity);
+
+    std::vector<size_t> hashes(static_cast<size_t>(numbers.size()));
+    std::vector<std::u16string> scratch(static_cast<size_t>(numbers.size()));
+    std::vector<QStringView> folded(static_cast<size_t>(numbers.size()));
+    for (size_t i = 0; i < folded.size(); ++i) {
+        folded[i] = Folded(numbers.at(static_cast<qsizetype>(i)), scratch[i]);
+        hashes[i] = HashOf(folded[i]);
+        __builtin_prefetch(&m_slots[SlotOf(hashes[i], m_capacity)]);
+    }
+    for (size_t i = 0; i < folded.size(); ++i)
+        Insert(folded[i], hashes[i]);
+}
+
+void ExclusionSet::Insert(QStringView folded, size_t hash) {
+    ++m_entryCount;
+    Slot& slot = m_slots[Find(folded, hash)];
+    if (slot.offset != kEmpty)
+        return;
+    slot.offset = m_units.size();
+    slot.length = static_cast<std::uint32_t>(folded.size());
+    slot.hash = static_cast<std::uint32_t>(hash);
+    m_units.insert(m_units.end(), folded.utf16(), folded.utf16() + folded.size());
+    ++m_distinctCount;
+}
+
+bool ExclusionSet::IsExcluded(QStringView number) const {
+    if (m_distinctCount == 0)
+        return false;
+    std::u16string scratch;
+    const QStringView folded = Folded(number, scratch);
+    return m_slots[Find(folded, HashOf(folded))].offset != kEmpty;
+}
+
+size_t ExclusionSet::Find(QStringView folded, size_t hash) const {
+    const size_t mask = m_capacity - 1;
+    const auto length = static_cast<std::uint32_t>(folded.size());
+    const auto shortHash = static_cast<std::uint32_t>(hash);
+    for (size_t i = SlotOf(hash, m_capacity);; i = (i + 1) & mask) {
+        const Slot& slot = m_slots[i];
+        if (slot.offset == kEmpty)
+            return i;
+        if (slot.hash == shortHash && slot.length == length &&
+            std::memcmp(m_units.data() + slot.offset, folded.utf16(), length * sizeof(char16_t)) == 0)
+            return i;
+    }
+}
+
+void ExclusionSet::Rehash(size_t capacity) {
+    std::unique_ptr<Slot[], FreeSlots> old(AllocateSlots(capacity));
+    old.swap(m_slots);
+    const size_t oldCapacity = m_capacity;
+    m_capacity = capacity;
+    const size_t mask = capacity - 1;
+    for (size_t k = 0; k < oldCapacity; ++k) {
+        const Slot& slot = old[k];
+        if (slot.offset == kEmpty)
+            continue;
+        const QStringView text(m_units.data() + slot.offset, static_cast<qsizetype>(slot.length));
+        size_t i = SlotOf(HashOf(text), capacity);
+        while (m_slots[i].offset != kEmpty)
+            i = (i + 1) & mask;
+        m_slots[i] = slot;
+    }
+}
+
+ExclusionSet::Slot* ExclusionSet::AllocateSlots(size_t count) {
+    // Large tables are aligned to 2 MiB and asked for transparent huge pages: every look-up lands on a random
+    // slot, and with 4 KiB pages most of them would also miss the TLB.
+    constexpr size_t kHugePage = size_t(2) << 20;
+    const size_t bytes = count * sizeof(Slot);
+    void* memory = nullptr;
+    if (bytes >= kHugePage) {
+        memory = std::aligned_alloc(kHugePage, (bytes + kHugePage - 1) / kHugePage * kHugePage);
+        if (memory)
+            ::madvise(memory, bytes, MADV_HUGEPAGE);
+    }
+    if (!memory)
+        memory = std::malloc(bytes);
+    if (!memory)
+        throw std::bad_alloc();
+    auto* table = static_cast<Slot*>(memory);
+    std::uninitialized_fill_n(table, count, Slot{});
+    return table;
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+// The numbers of the applied exclusion lists, searched by IsExcluded. Entries are kept by their case-folded
+// text (CaseFoldedKey) in an open-addressing hash table over one flat array of UTF-16 code units, so a look-up
+// gives the same answer as comparing the number, ignoring case, with every entry in turn, at constant cost,
+// and an entry costs its code units plus about 32 bytes. No normalisation is applied on either side: "+4412"
+// does not exclude "4412".
+//
+// Built on one thread, then only read; concurrent IsExcluded calls on an unchanging set are safe.
+class ExclusionSet {
+public:
+    ExclusionSet() = default;
+    ExclusionSet(ExclusionSet&&) noexcept = default;
+    ExclusionSet& operator=(ExclusionSet&&) noexcept = default;
+
+    void Clear();
+    // Room for this many distinct entries holding this many code units in all, so that building the set
+    // does not grow it step by step.
+    void Reserve(qsizetype distinctEntries, qsizetype codeUnits = 0);
+    // Adds one entry. A number held by several lists is added several times; EntryCount counts each.
+    void Add(QStringView number);
+    // Adds several entries at once: their slots are looked up ahead of the insertions, so the cache misses of
+    // a large table overlap instead of following one another. Same result as Add for each in turn.
+    void AddBatch(const QStringList& numbers);
+
+    [[nodiscard]] bool IsExcluded(QStringView number) const;
+
+    qsizetype EntryCount() const { return m_entryCount; }
+    qsizetype DistinctCount() const { return m_distinctCount; }
+    bool IsEmpty() const { return m_entryCount == 0; }
+
+private:
+    struct Slot {
+        std::uint64_t offset = kEmpty; // start of the text in m_units
+        std::uint32_t length = 0;      // in code units
+        std::uint32_t hash = 0;        // low bits of the text's hash, to skip most comparisons
+    };
+    static constexpr std::uint64_t kEmpty = ~std::uint64_t(0);
+
+    // Index of the slot holding the folded text, or of the empty slot where it belongs.
+    size_t Find(QStringView folded, size_t hash) const;
+    void Insert(QStringView folded, size_t hash);
+    void Rehash(size_t capacity);
+    static Slot* AllocateSlots(size_t count);
+
+    struct FreeSlots {
+        void operator()(Slot* table) const { std::free(table); }
+    };
+
+    std::unique_ptr<Slot[], FreeSlots> m_slots; // m_capacity slots, a power of two, at most half full
+    size_t m_capacity = 0;
+    std::vector<char16_t> m_units;
+    qsizetype m_distinctCount = 0;
+    qsizetype m_entryCount = 0;
+};

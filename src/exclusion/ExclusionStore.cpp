@@ -1,0 +1,237 @@
+#include "ExclusionStore.h"
+
+#include "app/CStdioFileEx.h"
+#include "app/FileException.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <sys/stat.h>
+
+QString ExclusionStoreStatus::Text() const {
+    switch (kind) {
+    case Kind::Ok:
+        return {};
+    case Kind::FileError:
+        return FileErrorText(fileError);
+    case Kind::MissingFile:
+        return QStringLiteral("Error in file accessing.");
+    case Kind::NameRefused:
+        return ListNameErrorText(nameError);
+    }
+    return {};
+}
+
+ExclusionStoreStatus ExclusionStoreStatus::FromFileError(const FileError& error) {
+    ExclusionStoreStatus status;
+    status.kind = Kind::FileError;
+    status.fileError = error;
+    return status;
+}
+
+namespace {
+
+ExclusionStoreStatus NameRefused(ListNameError error) {
+    ExclusionStoreStatus status;
+    status.kind = ExclusionStoreStatus::Kind::NameRefused;
+    status.nameError = error;
+    return status;
+}
+
+QByteArray NativePath(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+bool PathExists(const QString& path) {
+    struct stat st {};
+    return ::lstat(NativePath(path).constData(), &st) == 0;
+}
+
+} // namespace
+
+ExclusionStore::ExclusionStore(DataPaths paths) : m_paths(std::move(paths)) {}
+
+ExclusionStoreLines ExclusionStore::ListNames() const {
+    return ReadLines(IndexPath());
+}
+
+ExclusionStoreLines ExclusionStore::LoadList(const QString& name) const {
+    return ReadLines(ListPath(name));
+}
+
+ExclusionStoreLines ExclusionStore::AppliedNames() const {
+    return ReadLines(AppliedPath());
+}
+
+ExclusionStoreStatus ExclusionStore::AppendList(const QString& name, const QStringList& numbers) {
+    ExclusionStoreLines index = ListNames();
+    if (!index.status.Ok())
+        return index.status;
+    if (const ListNameError error = CheckListName(name, index.lines); error != ListNameError::None)
+        return NameRefused(error);
+    const QString listName = name.trimmed();
+    // On a file system that ignores letter case, "exlistindex.vrix" is the index itself.
+    if (IsIndexFile(ListPath(listName)))
+        return NameRefused(ListNameError::Reserved);
+
+    if (ExclusionStoreStatus status = WriteLines(ListPath(listName), numbers); !status.Ok())
+        return status;
+    return AppendLine(IndexPath(), listName);
+}
+
+ExclusionStoreStatus ExclusionStore::SaveList(const QString& name, const QStringList& numbers) {
+    return WriteLines(ListPath(name), numbers);
+}
+
+ExclusionStoreStatus ExclusionStore::DeleteLists(const QStringList& names) {
+    ExclusionStoreLines available = ListNames();
+    if (!available.status.Ok())
+        return available.status;
+    ExclusionStoreLines applied = AppliedNames();
+    if (!applied.status.Ok())
+        return applied.status;
+
+    ExclusionStoreStatus firstFailure;
+    for (auto it = names.crbegin(); it != names.crend(); ++it) {
+        const QString path = ListPath(*it);
+        if (std::remove(NativePath(path).constData()) != 0 && errno != ENOENT) {
+            if (firstFailure.Ok())
+                firstFailure = ExclusionStoreStatus::FromFileError(FileError::FromErrno(path, errno));
+            continue;
+        }
+        available.lines.removeAll(*it);
+        applied.lines.removeAll(*it);
+    }
+    if (ExclusionStoreStatus status = WriteLines(IndexPath(), available.lines); !status.Ok())
+        return status;
+    if (ExclusionStoreStatus status = WriteLines(AppliedPath(), applied.lines); !status.Ok())
+        return status;
+    return firstFailure;
+}
+
+ExclusionStoreStatus ExclusionStore::RenameList(const QString& oldName, const QString& newName) {
+    ExclusionStoreLines available = ListNames();
+    if (!available.status.Ok())
+        return available.status;
+    if (const ListNameError error = CheckListName(newName, available.lines); error != ListNameError::None)
+        return NameRefused(error);
+    const ExclusionStoreLines applied = AppliedNames();
+    if (!applied.status.Ok())
+        return applied.status;
+    const QString name = newName.trimmed();
+    const QString oldPath = ListPath(oldName);
+    const QString newPath = ListPath(name);
+    if (!PathExists(oldPath)) {
+        ExclusionStoreStatus status;
+        status.kind = ExclusionStoreStatus::Kind::MissingFile;
+        return status;
+    }
+    if (IsIndexFile(newPath))
+        return NameRefused(ListNameError::Reserved);
+    // rename() would silently replace a stray file of the new name; refuse as the platform's move does.
+    if (PathExists(newPath))
+        return ExclusionStoreStatus::FromFileError(FileError::FromErrno(newPath, EEXIST));
+    if (std::rename(NativePath(oldPath).constData(), NativePath(newPath).constData()) != 0)
+        return ExclusionStoreStatus::FromFileError(FileError::FromErrno(oldPath, errno));
+
+    QStringList appliedNames = applied.lines;
+    for (QString& n : available.lines) {
+        if (n == oldName)
+            n = name;
+    }
+    for (QString& n : appliedNames) {
+        if (n == oldName)
+            n = name;
+    }
+    if (ExclusionStoreStatus status = WriteLines(IndexPath(), available.lines); !status.Ok())
+        return status;
+    return WriteLines(AppliedPath(), appliedNames);
+}
+
+ExclusionStoreStatus ExclusionStore::SaveApplied(const QStringList& names) {
+    return WriteLines(AppliedPath(), names);
+}
+
+ExclusionStoreLines ExclusionStore::ReadLines(const QString& path) const {
+    ExclusionStoreLines result;
+    CStdioFileEx file;
+    FileError error;
+    if (!file.Open(path, CStdioFileEx::kReadDataFile, &error)) {
+        result.status = ExclusionStoreStatus::FromFileError(error);
+        return result;
+    }
+    try {
+        QString line;
+        while (file.ReadString(line))
+            result.lines << line;
+    } catch (const FileException& e) {
+        result.status = ExclusionStoreStatus::FromFileError(e.Error());
+    }
+    return result;
+}
+
+ExclusionStoreStatus ExclusionStore::WriteLines(const QString& path, const QStringList& lines) const {
+    CStdioFileEx file;
+    FileError error;
+    if (!file.Open(path, CStdioFileEx::kRewriteDataFile, &error))
+        return ExclusionStoreStatus::FromFileError(error);
+    try {
+        // A new file written in Unicode starts with FF FE even when it holds no line.
+        file.WriteString(QString());
+        for (const QString& line : lines)
+            file.WriteString(line + QLatin1Char('\n'));
+        file.Close();
+    } catch (const FileException& e) {
+        return ExclusionStoreStatus::FromFileError(e.Error());
+    }
+    return {};
+}
+
+ExclusionStoreStatus ExclusionStore::AppendLine(const QString& path, const QString& line) const {
+    // Appending UTF-16 to an 8-bit file would mix encodings: such a file is rewritten whole in UTF-16.
+    {
+        CStdioFileEx probe;
+        if (probe.Open(path, CStdioFileEx::kReadDataFile) && probe.GetLength() > 0 && !probe.IsFileUnicodeText()) {
+            probe.Abort();
+            ExclusionStoreLines existing = ReadLines(path);
+            if (!existing.status.Ok())
+                return existing.status;
+            existing.lines << line;
+            return WriteLines(path, existing.lines);
+        }
+    }
+    CStdioFileEx file;
+    FileError error;
+    // Read-write rather than the usual write-only append, to look at the last code unit.
+    constexpr unsigned kAppendReadable = CStdioFileEx::kModeCreate | CStdioFileEx::kModeNoTruncate |
+                                         CStdioFileEx::kModeReadWrite | CStdioFileEx::kTypeText |
+                                         CStdioFileEx::kModeWriteUnicode;
+    if (!file.Open(path, kAppendReadable, &error))
+        return ExclusionStoreStatus::FromFileError(error);
+    try {
+        const qint64 length = file.GetLength();
+        QString text = line + QLatin1Char('\n');
+        if (length > 2) {
+            // A last line without its line end would otherwise run into the new one.
+            file.Seek(length - 2, CStdioFileEx::SeekFrom::Begin);
+            char last[2] = {};
+            if (file.Read(last, 2) == 2 && !(last[0] == '\n' && last[1] == '\0'))
+                text.prepend(QLatin1Char('\n'));
+        }
+        file.SeekToEnd();
+        file.WriteString(text);
+        file.Close();
+    } catch (const FileException& e) {
+        return ExclusionStoreStatus::FromFileError(e.Error());
+    }
+    return {};
+}
+
+bool ExclusionStore::IsIndexFile(const QString& path) const {
+    struct stat target {};
+    struct stat index {};
+    if (::stat(NativePath(path).constData(), &target) != 0 || ::stat(NativePath(IndexPath()).constData(), &index) != 0)
+        return false;
+    return target.st_dev == index.st_dev && target.st_ino == index.st_ino;
+}

@@ -9,6 +9,8 @@
 namespace {
 using Clock = std::chrono::steady_clock;
 
+constexpr int kMaxUnsolicitedLines = 8;
+
 bool Printable(char c) { return c >= 32 && c <= 126; }
 
 const QString& NoResponseText() {
@@ -123,7 +125,10 @@ bool CIrdaPort::ExecuteCommand(const QString& command, const QString& errorToken
         ModemTiming::Sleep(m_timing.irdaCmgsSleepMs);
     const bool prompt = successToken == QLatin1String(">");
     QString line;
-    const bool gotLine = ReadLine(&line, -1, prompt && m_timing.waitForReplies);
+    bool gotLine = ReadLine(&line, -1, prompt && m_timing.waitForReplies);
+    // Unsolicited lines are not the answer; the answer follows them.
+    for (int skipped = 0; gotLine && ModemReply::IsUnsolicited(line) && skipped < kMaxUnsolicitedLines; ++skipped)
+        gotLine = ReadLine(&line, -1, prompt && m_timing.waitForReplies);
     if (!gotLine) {
         *response = line;
         if (checkTokens && !prompt)
@@ -162,19 +167,17 @@ bool CIrdaPort::ResetModem() {
     return ok;
 }
 
-QString CIrdaPort::QueryCharset() {
-    if (!SendCommand(QStringLiteral("AT+CSCS?"), true))
-        return NoResponseText();
-    QString line;
-    ReadLine(&line);
-    return line;
-}
+QString CIrdaPort::QueryCharset() { return QueryOneLine(QStringLiteral("AT+CSCS?")); }
 
-QString CIrdaPort::QueryCharsets() {
-    if (!SendCommand(QStringLiteral("AT+CSCS=?"), true))
+QString CIrdaPort::QueryCharsets() { return QueryOneLine(QStringLiteral("AT+CSCS=?")); }
+
+QString CIrdaPort::QueryOneLine(const QString& command) {
+    if (!SendCommand(command, true))
         return NoResponseText();
     QString line;
-    ReadLine(&line);
+    bool gotLine = ReadLine(&line);
+    for (int skipped = 0; gotLine && ModemReply::IsUnsolicited(line) && skipped < kMaxUnsolicitedLines; ++skipped)
+        gotLine = ReadLine(&line);
     return line;
 }
 

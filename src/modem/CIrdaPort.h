@@ -63,6 +63,9 @@ public:
     void CountMessage() { ++m_messageCount; }
 
 private:
+    // Sends command and returns its first line that is not an unsolicited result code.
+    QString QueryOneLine(const QString& command);
+
     SerialLine m_line;
     QString m_portName;
     int m_messageCount = 0;

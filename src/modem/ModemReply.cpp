@@ -87,6 +87,17 @@ FinalResult FindFinalResult(const QByteArray& reply, qsizetype* lineStart) {
     return result;
 }
 
+bool IsUnsolicited(const QString& line) {
+    static const char* const kPrefixes[] = {"+CREG:", "+CGREG:", "+CEREG:", "+CMTI:", "+CDSI:", "+CDS:", "+CBM:",
+                                            "+CMT:",  "+CRING:", "+CLIP:",  "+CUSD:", "+CIEV:", "^",     "RING"};
+    const QString text = line.trimmed();
+    for (const char* prefix : kPrefixes) {
+        if (text.startsWith(QLatin1String(prefix)))
+            return true;
+    }
+    return false;
+}
+
 qsizetype EchoLength(const QByteArray& reply, const QByteArray& sent) {
     const qsizetype n = std::min(reply.size(), sent.size());
     return n > 0 && QByteArrayView(reply).first(n) == QByteArrayView(sent).first(n) ? n : 0;

@@ -27,6 +27,10 @@ enum class FinalResult { None, Ok, Error };
 // are passed over; "OK" inside a longer line is not a result. When found, *lineStart is where its line starts.
 FinalResult FindFinalResult(const QByteArray& reply, qsizetype* lineStart = nullptr);
 
+// True for an unsolicited result code that devices send between and inside replies (network registration,
+// signal, new message, ring, vendor "^" reports): such a line is never the answer to a command.
+bool IsUnsolicited(const QString& line);
+
 // How many bytes at the start of reply are the device echoing sent (all of it, or as much as has come).
 qsizetype EchoLength(const QByteArray& reply, const QByteArray& sent);
 

@@ -98,3 +98,11 @@ TEST(CSMSException, EveryKindHasItsText) {
     }
     EXPECT_EQ(GetErrorText(CSMSException(0, QStringLiteral("+CMS ERROR: 38"))), QStringLiteral("+CMS ERROR: 38"));
 }
+
+TEST(ModemReply, UnsolicitedLines) {
+    for (const char* line : {"+CREG: 1", "+CGREG: 0,1", "^RSSI: 17", "^BOOT:1,0,0,4", "+CMTI: \"SM\",3", "RING",
+                             " +CDS: 6,12"})
+        EXPECT_TRUE(ModemReply::IsUnsolicited(QLatin1String(line))) << line;
+    for (const char* line : {"OK", "ERROR", "+CMGS: 4", "+CMS ERROR: 38", "+CSCS: \"GSM\"", "> "})
+        EXPECT_FALSE(ModemReply::IsUnsolicited(QLatin1String(line))) << line;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "devices/PhonebookEntry.h"
+
+#include <QString>
+
+#include <vector>
+
+class CSMSSerialPort;
+
+// Reads the contacts of a device's phone memory ("ME") and SIM ("SM") over an open port (3GPP TS 27.007
+// +CPBS / +CPBR), one AT+CPBR per index until the storage's used count is reached.
+class PhonebookReader {
+public:
+    inline static const QString kNotSupported = QStringLiteral("Modem not supported phonebook reading command.");
+
+    explicit PhonebookReader(CSMSSerialPort& port) : m_port(port) {}
+
+    // The entries in the order the device lists its storages. Throws CSMSException: the no-response one
+    // when "AT" is not answered "OK", one with kNotSupported when AT+CPBS=? is refused; a port failure throws
+    // its system error. A storage that cannot be selected and an empty index ("ERROR") are skipped.
+    std::vector<PhonebookEntry> ReadPhonebook(bool namesInUcs2);
+
+    // AT+CPBR commands written by the last ReadPhonebook.
+    int ReadCommandCount() const { return m_readCommands; }
+
+private:
+    CSMSSerialPort& m_port;
+    int m_readCommands = 0;
+};

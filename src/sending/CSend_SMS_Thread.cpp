@@ -1,0 +1,209 @@
+#include "sending/CSend_SMS_Thread.h"
+
+#include "devices/DetailsText.h"
+#include "exclusion/ExclusionSet.h"
+#include "modem/CSMSException.h"
+#include "records/SentItemsStore.h"
+#include "sending/PauseSetting.h"
+#include "sending/SendRun.h"
+#include "sending/SendState.h"
+#include "sms/SmsRequest.h"
+#include "sms/SubmissionResult.h"
+#include "templates/TemplateCache.h"
+
+#include <chrono>
+
+namespace {
+bool StopAll() { return Mark_To_Stop_All.load() != 0; }
+} // namespace
+
+CSend_SMS_Thread::CSend_SMS_Thread(SendRun& run, Fields fields)
+    : m_run(run), m_fields(std::move(fields)), m_worker{m_fields.port, m_fields.deviceText} {}
+
+CSend_SMS_Thread::~CSend_SMS_Thread() { Join(); }
+
+void CSend_SMS_Thread::Start() { m_thread = std::thread([this] { Run(); }); }
+
+void CSend_SMS_Thread::Join() {
+    if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
+        m_thread.join();
+}
+
+bool CSend_SMS_Thread::StillWanted() const {
+    return m_run.Job().RowCount() > 0 && m_run.IsCurrent(m_fields.generation) && !StopAll();
+}
+
+void CSend_SMS_Thread::Run() {
+    const SendOptions& options = m_run.Context().options;
+    m_pauseEvery = PauseSetting::EveryCount(options.pauseEvery);
+    m_pauseMs = PauseSetting::DurationMs(options.pauseFor).value_or(-1);
+
+    if (m_run.Job().RowCount() > 0 && m_run.IsCurrent(m_fields.generation)) {
+        bool firstScan = true;
+        bool leave = false;
+        while (!leave && m_run.Job().IsPending()) {
+            if (!StillWanted())
+                break;
+            const int start = firstScan ? m_fields.index : 0;
+            firstScan = false;
+            bool handledAny = false;
+            for (int row = start; row < m_fields.rowCount; ++row) {
+                if (!StillWanted()) {
+                    leave = true;
+                    break;
+                }
+                if (SendState::Instance().paused.load() == 1) {
+                    m_run.Context().clock.Sleep(1000, StopAll);
+                    break;
+                }
+                if (!m_run.Job().ClaimTest(row))
+                    continue;
+                handledAny = true;
+                HandleRow(row);
+                if (QuotaUsedUp() || m_portFailed) {
+                    leave = true;
+                    break;
+                }
+                PauseRule();
+            }
+            // Rows are still pending but all in other workers' hands: wait a little instead of spinning.
+            if (!leave && !handledAny)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    // A device that used up its manual quota, or whose port failed, leaves the devices in use.
+    if (QuotaUsedUp() || m_portFailed)
+        m_run.RemoveDevice(m_fields.deviceText);
+    m_run.WorkerExited(*this);
+}
+
+void CSend_SMS_Thread::HandleRow(int row) {
+    const SendContext& ctx = m_run.Context();
+    SendJob& job = m_run.Job();
+    SendState& state = SendState::Instance();
+    const QString number = job.Text(row, SendJob::kNumber);
+    const QString message = job.Text(row, SendJob::kMessage);
+
+    // Skip decisions: exclusion first, then duplicates; a skipped row is neither sent, logged nor counted
+    // for pauses.
+    SendJob::Skip skip = SendJob::Skip::None;
+    if (ctx.options.useExclusion && ctx.exclusion && ctx.exclusion->IsExcluded(number))
+        skip = SendJob::Skip::Excluded;
+    else if (ctx.options.skipDuplicates && job.IsLaterDuplicate(row))
+        skip = SendJob::Skip::Skipped;
+    if (skip != SendJob::Skip::None) {
+        if (job.RecordSkip(row, m_worker, skip)) {
+            state.processedCount.fetch_add(1);
+            if (ctx.observer)
+                ctx.observer->RowChanged(row);
+            m_run.ReportProgress();
+        }
+        return;
+    }
+
+    if (!job.Take(row, m_worker))
+        return;
+    if (ctx.observer)
+        ctx.observer->RowChanged(row);
+
+    const QString result = Submit(number, message);
+    if (!m_run.IsCurrent(m_fields.generation))
+        return;
+    const SendJob::Recorded recorded =
+        job.RecordResult(row, m_worker, result, ctx.options.retriesOn, state.totalRetries.load());
+    if (recorded.written) {
+        state.processedCount.fetch_add(1);
+        if (recorded.sent)
+            m_sentCount.fetch_add(1);
+        state.pauseCounter.fetch_add(1);
+    }
+
+    // The sent-items log takes a row once, with its final result when retries are on.
+    const bool failed = SubmissionResult::IsFailure(result);
+    const bool finalResult = !ctx.options.retriesOn || !failed || state.retryPass.load() >= state.totalRetries.load();
+    const bool stopped = job.Text(row, SendJob::kStatus) == SendJob::kStopped;
+    if (ctx.options.saveSentItems && ctx.sentItems && !stopped && finalResult &&
+        job.Text(row, SendJob::kSentItem) != QLatin1String("1")) {
+        if (ctx.sentItems->Append(SentItemsStore::MakeRecord(number, message, result)))
+            job.MarkSentItem(row);
+        else if (ctx.observer)
+            ctx.observer->Diagnostic(QStringLiteral("Sent items file could not be written."));
+    }
+    if (ctx.options.saveTemplates && ctx.templates && !stopped && !message.isEmpty())
+        ctx.templates->SaveToTemplates(message);
+
+    if (ctx.observer)
+        ctx.observer->RowChanged(row);
+    m_run.ReportProgress();
+}
+
+QString CSend_SMS_Thread::Submit(const QString& number, const QString& message) {
+    if (m_fields.smsMode != 1 && m_fields.smsMode != 2)
+        return SubmissionResult::kUnsupportedMode;
+    const bool notDetected =
+        DetailsText::GetDetailsValue(m_fields.details, QStringLiteral("SMS Capabilities :")) == QLatin1String("Not Detected");
+    SmsRequest request;
+    request.message = message;
+    request.smscNumber = m_fields.useCustomSmsc ? m_fields.smsc : QString();
+    request.recipientNumber = number;
+    request.UseCallerSettings = 0;
+    const SendContext& ctx = m_run.Context();
+    try {
+        if (ctx.options.nonOverlapped) {
+            CIrdaPort& port = ctx.slots->Irda(m_fields.index);
+            if (!port.IsOpen())
+                CSMSException::ThrowSystemError(EBADF);
+            m_fields.smsMode == 1 ? port.SendPduMessage(request) : port.SendTextMessage(request);
+        } else {
+            CSMSSerialPort& port = ctx.slots->Serial(m_fields.index);
+            if (!port.IsOpen())
+                CSMSException::ThrowSystemError(EBADF);
+            m_fields.smsMode == 1 ? port.SendPduMessage(request) : port.SendTextMessage(request);
+        }
+        return SubmissionResult::Sent(notDetected);
+    } catch (const CSMSException& e) {
+        // A port that failed at the system level (device gone, I/O error) takes no further rows: the other
+        // devices send the rest instead of this one failing them all within seconds.
+        if (e.IsSystemError() && e.SystemErrorNumber() != 0) {
+            m_portFailed = true;
+            if (ctx.observer)
+                ctx.observer->Diagnostic(QStringLiteral("Error : %1 (%2)").arg(GetErrorText(e), m_fields.port));
+        }
+        return SubmissionResult::FromException(e, notDetected);
+    }
+}
+
+void CSend_SMS_Thread::PauseRule() {
+    const SendContext& ctx = m_run.Context();
+    SendState& state = SendState::Instance();
+    if (m_pauseEvery <= 0)
+        return;
+    if (state.pauseCounter.load() > m_pauseEvery)
+        state.pauseCounter.store(m_pauseEvery);
+    if (!m_run.IsCurrent(m_fields.generation) || !ctx.options.delayedDelivery || m_pauseMs < 0 ||
+        state.pauseCounter.load() != m_pauseEvery || state.processedCount.load() == m_fields.rowCount)
+        return;
+    int expected = 0;
+    if (!state.paused.compare_exchange_strong(expected, 1))
+        return; // another worker's pause is running
+    const int total = m_pauseMs;
+    state.pauseRemainingMs.store(total - 1000);
+    if (ctx.observer) {
+        ctx.observer->ActivityReset();
+        ctx.observer->PauseLabel(PauseSetting::CountdownText(total));
+    }
+    // Count down a local copy in one-second steps; the window's countdown may end the pause early.
+    int local = total;
+    while (local > 0 && !StopAll() && state.pauseRemainingMs.load() > 0) {
+        ctx.clock.Sleep(1000, StopAll);
+        local -= 1000;
+    }
+    ctx.clock.Sleep(1000, StopAll);
+    if (total >= 60000 && state.pauseRemainingMs.load() > 0 && !StopAll())
+        ctx.clock.Sleep(state.pauseRemainingMs.load(), StopAll);
+    state.pauseRemainingMs.store(0);
+    state.pauseCounter.store(0);
+    state.paused.store(0);
+    if (ctx.observer)
+        ctx.observer->PauseLabel(QString());
+}

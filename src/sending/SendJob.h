@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <mutex>
+#include <vector>
+
+struct RecipientRow;
+
+// The job rows of one send run: at the same time the work queue, each recipient's state machine and the
+// on-screen report. A row's state is its column texts, compared exactly as they are written. Every read and
+// write goes through the job lock, and the claim of a row, a skip decision and a result are each one atomic
+// step, so no two workers ever take or finish the same row.
+class SendJob {
+public:
+    enum Column { kNumber, kMessage, kUsePort, kUseStatus, kCurrentStatus, kStatus, kRetry, kSentItem, kColumnCount };
+    using Row = std::array<QString, kColumnCount>;
+
+    static const QStringList& ColumnCaptions();
+
+    // State texts.
+    static inline const QString kWaiting = QStringLiteral("Wait to dispatch...");
+    static inline const QString kWaitingRetry = QStringLiteral("Wait to dispatch...(Retry)");
+    static inline const QString kSending = QStringLiteral("Sending...");
+    static inline const QString kDone = QStringLiteral("Done");
+    static inline const QString kStopped = QStringLiteral("Stopped");
+    static inline const QString kSkipped = QStringLiteral("Skipped.");
+    static inline const QString kExcluded = QStringLiteral("Excluded.");
+
+    // The worker asking: its port name (written into Use Port) and its device text.
+    struct Worker {
+        QString port;
+        QString deviceText;
+    };
+
+    enum class Skip { None, Excluded, Skipped };
+
+    // What a result did to the row, for the caller's logging and counting.
+    struct Recorded {
+        bool written = false;   // the row was this worker's and took the result
+        bool final = false;     // no further retry pass will take it
+        bool sent = false;      // the result is no failure
+    };
+
+    // The first pass: one waiting row per recipient, in order. Also builds the index the duplicate test uses.
+    void Clear();
+    void AppendRow(const QString& number, const QString& message);
+    int RowCount() const;
+    Row RowAt(int row) const;
+    QString Text(int row, Column column) const;
+    // Sets one cell (for the window's own edits and tests).
+    void SetText(int row, Column column, const QString& text);
+
+    // Claim test: may this worker take the row? (Only a test; Take makes the claim.)
+    bool ClaimTest(int row) const;
+    // The send step: re-runs the claim test and, when the row is free (Use Port empty, or Use Status with
+    // "Sending..." or "Wait to dispatch...(Retry"), takes it: Use Status "Sending...", Current Status
+    // "Sending (<device text>)", Use Port the worker's port. True when this worker now owns the row.
+    bool Take(int row, const Worker& worker);
+    // Pending test: does any row still wait or is being sent?
+    bool IsPending() const;
+    // Is the row a later duplicate of an earlier row's number (exact text)?
+    bool IsLaterDuplicate(int row) const;
+    // Writes a skip decision ("Excluded." / "Skipped.") when the row is still this worker's to decide.
+    // Returns whether it was written (the processed count then grows by one).
+    bool RecordSkip(int row, const Worker& worker, Skip skip);
+    // Records a send attempt's result text. retriesOn/totalRetries decide whether the row may be retried.
+    Recorded RecordResult(int row, const Worker& worker, const QString& result, bool retriesOn, int totalRetries);
+    // Marks the row as written to the sent-items file; false when it already was.
+    bool MarkSentItem(int row);
+
+    // Start of a retry pass: failed rows wait again with Retry + 1; returns the number of rows already done.
+    int RequeueFailed();
+
+    // End of a stopped pass: rows still only waiting become "Stopped" in all three state columns.
+    void MarkWaitingStopped();
+    // Current Status "Stopped" for rows left waiting for a retry pass.
+    void MarkRetryWaitingStopped();
+    // Stop marking by the last worker of a stopped run (see SendRun).
+    void MarkStoppedByLastWorker(const QString& lastWorkerPort);
+
+    // Rows whose Status passes the filter of the status export: "ALL", "SUC" (no "Error") or "FAL".
+    std::vector<int> RowsForExport(const QString& filter) const;
+
+    // Processed count helpers of the progress display.
+    static QString ProgressLabel(int processed, int total);
+    static int ProgressPercent(int processed, int total);
+
+    std::mutex& Mutex() const { return m_mutex; }
+
+private:
+    bool ClaimTestLocked(const Row& row) const;
+
+    mutable std::mutex m_mutex;
+    std::vector<Row> m_rows;
+    QHash<QString, int> m_firstRowOfNumber; // the first row carrying each number
+};

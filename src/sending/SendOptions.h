@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// The main window's sending options as a run reads them.
+struct SendOptions {
+    bool delayedDelivery = false;  // "Delayed Delivery Option"
+    QString pauseEvery;            // "Pause every" text, e.g. "15"
+    QString pauseFor;              // duration text, e.g. " 2  Minutes"
+    bool retriesOn = false;        // "Retry attempts on Failed SMS"
+    int totalRetries = 0;          // the retry drop-down's value when retries are on, else 0
+    bool skipDuplicates = false;   // "Skip Duplicate Numbers"
+    bool useExclusion = false;     // "Use Exclusion Rules"
+    bool saveSentItems = false;    // "Save Sent Items"
+    bool saveTemplates = false;    // "Save sent message to Templates"
+    bool clearAfterSend = false;   // "Clear all fields after sending SMS"
+    bool nonOverlapped = false;    // "Sent Non Overlapped"
+    bool quotaManagement = false;  // the quota check box
+};

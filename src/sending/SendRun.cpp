@@ -1,0 +1,533 @@
+#include "sending/SendRun.h"
+
+#include "app/Prompter.h"
+#include "modem/CSMSException.h"
+#include "records/SentItemsStore.h"
+#include "sending/CSend_SMS_Thread.h"
+#include "sending/PauseSetting.h"
+#include "sending/SendState.h"
+#include "templates/TemplateCache.h"
+
+#include <algorithm>
+#include <chrono>
+
+const QString SendRun::kHelpRunning = QStringLiteral(
+    "It may take a while, Please wait...\n\nPlease do not operate your mobile device while message sending process "
+    "is going on. Operating the mobile device functions during the messaging process may interrupt the execution "
+    "and may result errors in process.");
+const QString SendRun::kHelpFinished = QStringLiteral(
+    "Sending Process, Finished.\n\nPlease do not operate your mobile device while message sending process is going "
+    "on. Operating the mobile device functions during the messaging process may interrupt the execution and may "
+    "result errors in process.");
+
+namespace {
+bool StopAll() { return Mark_To_Stop_All.load() != 0; }
+} // namespace
+
+SendRun::SendRun(SendContext context) : m_ctx(std::move(context)) {}
+
+SendRun::~SendRun() {
+    {
+        std::unique_lock lock(m_mutex);
+        if (!m_finished && !m_closed)
+            Mark_To_Stop_All.store(1);
+        m_tickerStop = true;
+        m_closeRequested = true;
+    }
+    m_changed.notify_all();
+    // Threads may start further threads (a retry pass, a watcher); join until none is left.
+    for (;;) {
+        std::vector<std::thread> threads;
+        std::vector<std::unique_ptr<CSend_SMS_Thread>> workers;
+        {
+            std::lock_guard lock(m_mutex);
+            threads.swap(m_threads);
+            workers.swap(m_workers);
+        }
+        if (threads.empty() && workers.empty())
+            break;
+        for (std::thread& t : threads)
+            t.join();
+        workers.clear(); // joins each worker's thread
+    }
+    SendState& state = SendState::Instance();
+    if (!m_closed && state.windowOpen.load() == 1 && state.generation.load() == m_generation) {
+        state.windowOpen.store(0);
+        state.generation.store(std::max(0, state.generation.load() - 1));
+    }
+}
+
+void SendRun::Spawn(std::function<void()> body) {
+    std::lock_guard lock(m_mutex);
+    m_threads.emplace_back(std::move(body));
+}
+
+void SendRun::SetStatusLabel(const QString& text) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_statusLabel = text;
+    }
+    if (m_ctx.observer)
+        m_ctx.observer->StatusLabel(text);
+    m_changed.notify_all();
+}
+
+QString SendRun::StatusLabelText() const {
+    std::lock_guard lock(m_mutex);
+    return m_statusLabel;
+}
+
+QString SendRun::ButtonCaption() const {
+    std::lock_guard lock(m_mutex);
+    return m_button;
+}
+
+bool SendRun::IsFinished() const {
+    std::lock_guard lock(m_mutex);
+    return m_finished;
+}
+
+bool SendRun::IsClosed() const {
+    std::lock_guard lock(m_mutex);
+    return m_closed;
+}
+
+bool SendRun::WaitForEnd(int timeoutMs) {
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_finished || m_closed; });
+}
+
+bool SendRun::IsCurrent(int generation) const {
+    const SendState& state = SendState::Instance();
+    return state.windowOpen.load() == 1 && state.generation.load() == generation;
+}
+
+int SendRun::DevicesInUseCount() const {
+    std::lock_guard lock(m_mutex);
+    return static_cast<int>(m_ctx.devicesInUse.size());
+}
+
+void SendRun::RemoveDevice(const QString& entry) {
+    {
+        std::lock_guard lock(m_mutex);
+        auto& devices = m_ctx.devicesInUse;
+        devices.erase(std::remove_if(devices.begin(), devices.end(),
+                                     [&entry](const RunDevice& d) { return d.entry == entry; }),
+                      devices.end());
+    }
+    if (m_ctx.deviceLeft)
+        m_ctx.deviceLeft(entry);
+}
+
+void SendRun::ReportProgress() {
+    if (!m_ctx.observer)
+        return;
+    const int total = m_job.RowCount();
+    const int processed = SendState::Instance().processedCount.load();
+    m_ctx.observer->Progress(std::clamp(processed, 0, total), total, SendJob::ProgressLabel(processed, total));
+}
+
+void SendRun::Open() {
+    SendState& state = SendState::Instance();
+    state.windowOpen.store(1);
+    m_generation = state.generation.fetch_add(1) + 1;
+    state.retryMode.store(0);
+    state.processedCount.store(0);
+    state.pauseCounter.store(0);
+    state.paused.store(0);
+    state.pauseRemainingMs.store(0);
+    state.retryPass.store(0);
+    state.totalRetries.store(m_ctx.options.retriesOn ? m_ctx.options.totalRetries : 0);
+    Mark_To_Stop_All.store(0);
+    if (m_ctx.observer) {
+        m_ctx.observer->Caption(kCaptionRunning);
+        m_ctx.observer->HelpText(kHelpRunning);
+        m_ctx.observer->StopEnabled(false);
+        m_ctx.observer->PauseLabel(QString());
+    }
+    SetStatusLabel(kPopulating);
+    {
+        std::lock_guard lock(m_mutex);
+        m_activityOn = true;
+    }
+    Spawn([this] { Ticker(); });
+    StartDispatcher();
+}
+
+void SendRun::StartDispatcher() {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_dispatcherRunning)
+            return;
+        m_dispatcherRunning = true;
+    }
+    Spawn([this] {
+        Dispatch();
+        std::lock_guard lock(m_mutex);
+        m_dispatcherRunning = false;
+    });
+}
+
+void SendRun::Dispatch() {
+    SendState& state = SendState::Instance();
+    if (state.retryMode.load() == 1) {
+        const int done = m_job.RequeueFailed();
+        state.processedCount.store(done);
+        if (m_ctx.observer)
+            m_ctx.observer->RowsReset(m_job.RowCount());
+        ReportProgress();
+        if (done == m_job.RowCount() || m_job.RowCount() == 0) {
+            Mark_To_Stop_All.store(1);
+            Finish();
+            return;
+        }
+    } else {
+        m_job.Clear();
+        const int n = m_ctx.rowCount ? m_ctx.rowCount() : 0;
+        for (int i = 0; i < n; ++i) {
+            if (StopAll()) {
+                if (m_ctx.observer)
+                    m_ctx.observer->RowsReset(m_job.RowCount());
+                return;
+            }
+            const auto [number, message] = m_ctx.rowAt(i);
+            m_job.AppendRow(number, message);
+            if (m_ctx.observer && (i % 1000 == 0 || i + 1 == n))
+                m_ctx.observer->Progress(i + 1, n, QStringLiteral("%1 / %2 (%3)").arg(i).arg(n).arg(number));
+        }
+        if (m_ctx.observer)
+            m_ctx.observer->RowsReset(m_job.RowCount());
+    }
+    if (m_ctx.observer)
+        m_ctx.observer->Caption(kCaptionRunning);
+    StartWorkers();
+    if (m_ctx.observer)
+        m_ctx.observer->StopEnabled(true);
+}
+
+void SendRun::StartWorkers() {
+    SendState& state = SendState::Instance();
+    const bool firstPass = state.retryMode.load() == 0;
+    std::vector<RunDevice> devices;
+    {
+        std::lock_guard lock(m_mutex);
+        devices = m_ctx.devicesInUse;
+    }
+    const bool all = m_ctx.selectedEntry == RunDevice::kAllDevice;
+    const int rows = m_job.RowCount();
+    std::vector<std::pair<int, RunDevice>> chosen;
+    if (all) {
+        for (int f = 0; f < static_cast<int>(devices.size()) && f + 1 <= rows; ++f)
+            chosen.emplace_back(f, devices[static_cast<size_t>(f)]);
+    } else {
+        for (const RunDevice& d : devices) {
+            if (d.entry == m_ctx.selectedEntry) {
+                chosen.emplace_back(0, d);
+                break;
+            }
+        }
+    }
+    bool anyWaiting = false;
+    for (int r = 0; r < rows && !anyWaiting; ++r)
+        anyWaiting = m_job.Text(r, SendJob::kUseStatus).contains(SendJob::kWaiting);
+
+    std::vector<CSend_SMS_Thread*> started;
+    for (const auto& [index, device] : chosen) {
+        if (StopAll())
+            break;
+        if (all && !anyWaiting)
+            continue;
+        const QString port = device.record.portName.isEmpty() ? RunDevice::PortOfEntry(device.entry)
+                                                              : device.record.portName;
+        if (firstPass) {
+            try {
+                if (m_ctx.options.nonOverlapped) {
+                    if (!m_ctx.slots->Irda(index).Open(port) && m_ctx.observer)
+                        m_ctx.observer->Diagnostic(QStringLiteral("Error : cannot open %1").arg(port));
+                } else {
+                    m_ctx.slots->Serial(index).Open(5000, port);
+                }
+            } catch (const CSMSException& e) {
+                // The worker still runs; its sends fail with the port's error.
+                if (m_ctx.observer)
+                    m_ctx.observer->Diagnostic(QStringLiteral("Error : ") + GetErrorText(e));
+            }
+        }
+        CSend_SMS_Thread::Fields fields;
+        fields.index = index;
+        fields.port = port;
+        fields.deviceText = device.entry;
+        fields.smsMode = device.record.smsMode;
+        fields.useCustomSmsc = device.record.useCustomSmsc;
+        fields.smsc = device.record.useCustomSmsc ? device.record.customSmsc : QString();
+        fields.details = device.record.details;
+        fields.rowCount = rows;
+        fields.generation = m_generation;
+        if (m_ctx.options.quotaManagement && m_ctx.quotaFor) {
+            const auto [quota, mode] = m_ctx.quotaFor(port);
+            fields.quota = quota;
+            fields.quotaMode = mode;
+        }
+        auto worker = std::make_unique<CSend_SMS_Thread>(*this, fields);
+        state.Register(index);
+        started.push_back(worker.get());
+        std::lock_guard lock(m_mutex);
+        m_workers.push_back(std::move(worker));
+    }
+    for (CSend_SMS_Thread* worker : started)
+        worker->Start();
+    if (started.empty()) {
+        // No device could take the rows: the pass ends at once.
+        Mark_To_Stop_All.store(1);
+        EndOfPass();
+    }
+}
+
+void SendRun::WorkerExited(CSend_SMS_Thread& worker) {
+    SendState& state = SendState::Instance();
+    if (m_ctx.options.quotaManagement && m_ctx.recordUsage)
+        m_ctx.recordUsage(worker.Info().port, worker.SentCount());
+    if (state.Unregister(worker.Info().index) > 0)
+        return;
+    if (IsClosed())
+        return;
+    // The last worker of the pass.
+    if (StopAll()) {
+        m_job.MarkStoppedByLastWorker(worker.Info().port);
+        if (m_ctx.options.saveSentItems || m_ctx.options.saveTemplates) {
+            for (int r = 0; r < m_job.RowCount(); ++r)
+                LogRow(r);
+        }
+        if (m_ctx.observer)
+            m_ctx.observer->RowsReset(m_job.RowCount());
+    }
+    if (state.retryPass.load() == state.totalRetries.load())
+        Mark_To_Stop_All.store(1);
+    EndOfPass();
+}
+
+void SendRun::LogRow(int row) {
+    const SendJob::Row r = m_job.RowAt(row);
+    if (r[SendJob::kStatus].isEmpty())
+        return;
+    if (m_ctx.options.saveSentItems && m_ctx.sentItems && SentItemsStore::IsLoggedAtEndOfRun(r[SendJob::kStatus]) &&
+        r[SendJob::kSentItem] != QLatin1String("1")) {
+        if (m_ctx.sentItems->Append(
+                SentItemsStore::MakeRecord(r[SendJob::kNumber], r[SendJob::kMessage], r[SendJob::kStatus])))
+            m_job.MarkSentItem(row);
+    }
+    if (m_ctx.options.saveTemplates && m_ctx.templates && !r[SendJob::kMessage].isEmpty() &&
+        r[SendJob::kStatus] != SendJob::kStopped)
+        m_ctx.templates->SaveToTemplates(r[SendJob::kMessage]);
+}
+
+void SendRun::EndOfPass() {
+    SendState& state = SendState::Instance();
+    if (DevicesInUseCount() == 0)
+        Mark_To_Stop_All.store(1);
+    const int n = m_job.RowCount();
+    if (StopAll()) {
+        m_job.MarkWaitingStopped();
+        if (m_ctx.observer) {
+            m_ctx.observer->RowsReset(n);
+            m_ctx.observer->Progress(n, n, SendJob::ProgressLabel(state.processedCount.load(), n));
+        }
+    } else if (m_ctx.observer) {
+        m_ctx.observer->Progress(n, n, SendJob::ProgressLabel(n, n));
+    }
+    state.pauseRemainingMs.store(0);
+    if (m_ctx.options.retriesOn) {
+        state.retryMode.store(1);
+        if (state.retryPass.load() < state.totalRetries.load() && !StopAll()) {
+            state.retryPass.fetch_add(1);
+            state.processedCount.store(0);
+            StartDispatcher();
+            return;
+        }
+        if (StopAll())
+            state.retryMode.store(0);
+    }
+    Finish();
+}
+
+void SendRun::Finish() {
+    if (StatusLabelText() != kPopulating) {
+        // Already finished or stopped.
+        Mark_To_Stop_All.store(1);
+        bool close = false;
+        {
+            std::lock_guard lock(m_mutex);
+            close = m_closeRequested;
+        }
+        EndOfRun();
+        if (close)
+            CloseWindow();
+        return;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_watcherRunning)
+            return;
+        m_watcherRunning = true;
+    }
+    Spawn([this] { FinishWatcher(); });
+}
+
+void SendRun::FinishWatcher() {
+    SendState& state = SendState::Instance();
+    // Rows still being sent (a stop while a submission was under way) finish first.
+    for (;;) {
+        bool sending = false;
+        for (int r = 0; r < m_job.RowCount(); ++r) {
+            if (m_job.Text(r, SendJob::kUseStatus) == SendJob::kSending) {
+                sending = true;
+                break;
+            }
+        }
+        if (!sending || state.RegisteredCount() == 0)
+            break;
+        const bool lastPass = !m_ctx.options.retriesOn || state.retryPass.load() == state.totalRetries.load() ||
+                              StopAll();
+        if (!lastPass)
+            break;
+        m_ctx.clock.Sleep(1000);
+    }
+    Mark_To_Stop_All.store(1);
+    {
+        std::lock_guard lock(m_mutex);
+        m_activityOn = false;
+        m_button = QStringLiteral("Close");
+    }
+    const int n = m_job.RowCount();
+    if (m_ctx.observer) {
+        m_ctx.observer->Caption(kCaptionFinished);
+        m_ctx.observer->HelpText(kHelpFinished);
+        m_ctx.observer->Progress(n, n, SendJob::ProgressLabel(state.processedCount.load(), n));
+        m_ctx.observer->Finished();
+    }
+    SetStatusLabel(kFinish);
+    if (m_ctx.options.clearAfterSend && m_ctx.observer)
+        m_ctx.observer->ClearFieldsRequested();
+    {
+        std::lock_guard lock(m_mutex);
+        m_finished = true;
+    }
+    m_changed.notify_all();
+    bool close = false;
+    // The end-of-run logging follows a short wait, during which the user may close the window.
+    m_ctx.clock.Sleep(5000, [this] {
+        std::lock_guard lock(m_mutex);
+        return m_closeRequested;
+    });
+    {
+        std::lock_guard lock(m_mutex);
+        close = m_closeRequested;
+        m_watcherRunning = false;
+    }
+    EndOfRun();
+    if (close)
+        CloseWindow();
+}
+
+void SendRun::EndOfRun() {
+    if (StatusLabelText() == kPopulating)
+        return;
+    if (m_ctx.options.saveSentItems) {
+        for (int r = 0; r < m_job.RowCount(); ++r) {
+            const SendJob::Row row = m_job.RowAt(r);
+            if (SentItemsStore::IsLoggedAtEndOfRun(row[SendJob::kStatus]) &&
+                row[SendJob::kSentItem] != QLatin1String("1") && m_ctx.sentItems &&
+                m_ctx.sentItems->Append(SentItemsStore::MakeRecord(row[SendJob::kNumber], row[SendJob::kMessage],
+                                                                   row[SendJob::kStatus])))
+                m_job.MarkSentItem(r);
+        }
+    }
+    if (StatusLabelText() != kFinish && StopAll())
+        m_job.MarkRetryWaitingStopped();
+}
+
+void SendRun::CloseWindow() {
+    SendState& state = SendState::Instance();
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_closed)
+            return;
+        m_closed = true;
+        m_tickerStop = true;
+    }
+    if (state.generation.load() == m_generation) {
+        state.windowOpen.store(0);
+        state.generation.store(std::max(0, state.generation.load() - 1));
+    }
+    if (m_ctx.observer)
+        m_ctx.observer->Closed();
+    m_changed.notify_all();
+}
+
+void SendRun::RequestStop(bool close) {
+    {
+        std::lock_guard lock(m_mutex);
+        (close ? m_closeRequested : m_stopRequested) = true;
+        if (m_watcherRunning)
+            return; // the watcher closes the window itself when closing was requested
+    }
+    const bool inProgress = ButtonCaption() != QLatin1String("Close") && StatusLabelText() != kFinish;
+    if (inProgress && m_ctx.prompter && !m_ctx.prompter->Confirm(kStopQuestion)) {
+        std::lock_guard lock(m_mutex);
+        (close ? m_closeRequested : m_stopRequested) = false;
+        return;
+    }
+    SendState& state = SendState::Instance();
+    if (state.RegisteredCount() > 0) {
+        // Workers stop at their next check; the last one marks the rows and ends the pass.
+        state.paused.store(0);
+        state.pauseRemainingMs.store(0);
+        Mark_To_Stop_All.store(1);
+        if (m_ctx.observer)
+            m_ctx.observer->PauseLabel(QString());
+        return;
+    }
+    Mark_To_Stop_All.store(1);
+    if (!inProgress || IsFinished()) {
+        CloseWindow();
+        return;
+    }
+    if (m_job.IsPending())
+        Finish();
+    else
+        CloseWindow();
+}
+
+void SendRun::Ticker() {
+    // Timer 1010 (50 ms: activity bar, stop clean-up) and timer 2020 (1 s: pause countdown).
+    SendState& state = SendState::Instance();
+    int sinceCountdown = 0;
+    for (;;) {
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_tickerStop)
+                return;
+        }
+        m_ctx.clock.Sleep(50, [this] {
+            std::lock_guard lock(m_mutex);
+            return m_tickerStop;
+        });
+        sinceCountdown += 50;
+        bool activity = false;
+        {
+            std::lock_guard lock(m_mutex);
+            activity = m_activityOn;
+        }
+        if (activity && m_ctx.observer && !StopAll() && state.paused.load() == 0)
+            m_ctx.observer->ActivityStep();
+        if (sinceCountdown < 1000)
+            continue;
+        sinceCountdown = 0;
+        if (state.paused.load() == 1 && !StopAll()) {
+            const int s = state.pauseRemainingMs.load() / 1000;
+            if (m_ctx.observer)
+                m_ctx.observer->PauseLabel(PauseSetting::CountdownText(s * 1000));
+            state.pauseRemainingMs.store(s <= 1 ? 0 : (s - 1) * 1000);
+        }
+    }
+}

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "sending/ModemSlots.h"
+#include "sending/RunDevice.h"
+#include "sending/SendClock.h"
+#include "sending/SendJob.h"
+#include "sending/SendObserver.h"
+#include "sending/SendOptions.h"
+
+#include <QString>
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+class CSend_SMS_Thread;
+class ExclusionSet;
+class Prompter;
+class SentItemsStore;
+class TemplateCache;
+
+// Everything a run reads from the main window, and where it reports.
+struct SendContext {
+    // The Recipient list, read row by row while the job is built.
+    std::function<int()> rowCount;
+    std::function<std::pair<QString, QString>(int)> rowAt; // number, message
+
+    std::vector<RunDevice> devicesInUse; // the device entries that opened (no "All Device" entry)
+    QString selectedEntry;               // one device's entry, or "All Device"
+    SendOptions options;
+
+    ModemSlots* slots = nullptr;
+    const ExclusionSet* exclusion = nullptr; // with "Use Exclusion Rules"
+    const SentItemsStore* sentItems = nullptr;
+    TemplateCache* templates = nullptr;
+    SendObserver* observer = nullptr;
+    Prompter* prompter = nullptr;
+    SendClock clock;
+
+    // Quota of a device for a worker: its number and "M" (manual: a limit) or "A" (automatic: none).
+    std::function<std::pair<int, QString>(const QString& port)> quotaFor;
+    // A worker ended while quota management is on: the port and the messages it sent ("%d|%d" usage entry).
+    std::function<void(const QString& port, int sent)> recordUsage;
+    // A device used up its manual quota, or its port failed: it leaves the devices in use.
+    std::function<void(const QString& entry)> deviceLeft;
+};
+
+// The sending progress window's logic (CSMS_Sending without widgets): opening, the job dispatcher, the
+// activity and pause timers (run by a ticker thread of its own), the end of each pass, retry passes,
+// finishing, stop and close, and the end-of-run logging. Windows and the CLI watch it through the observer.
+class SendRun {
+public:
+    static inline const QString kPopulating = QStringLiteral("Populating Phone Numbers and Messages List.");
+    static inline const QString kFinish = QStringLiteral("Finish.");
+    static inline const QString kCaptionRunning = QStringLiteral("Sending Messages, Please wait...");
+    static inline const QString kCaptionFinished = QStringLiteral("Sending Process, Finished.");
+    static inline const QString kStopQuestion = QStringLiteral("Are you sure you want to continue?");
+    static const QString kHelpRunning;
+    static const QString kHelpFinished;
+
+    explicit SendRun(SendContext context);
+    ~SendRun(); // stops the run if it is still going and waits for its threads
+    SendRun(const SendRun&) = delete;
+    SendRun& operator=(const SendRun&) = delete;
+
+    // Opens the window: the run state, the ticker and the job dispatcher.
+    void Open();
+    // "Stop" (close = false) or closing the window (close = true); asks first while a run is in progress.
+    void RequestStop(bool close);
+
+    // Waits until the run has finished ("Finish.") or the window closed; false on time-out (real ms).
+    bool WaitForEnd(int timeoutMs);
+    bool IsFinished() const;
+    bool IsClosed() const;
+    QString StatusLabelText() const;
+    QString ButtonCaption() const; // "Stop" or "Close"
+
+    SendJob& Job() { return m_job; }
+    const SendJob& Job() const { return m_job; }
+    const SendContext& Context() const { return m_ctx; }
+
+    // Called by a worker when it ends (on its own thread).
+    void WorkerExited(CSend_SMS_Thread& worker);
+    // Removes a device from the devices in use.
+    void RemoveDevice(const QString& entry);
+    int DevicesInUseCount() const;
+    // Whether the run this worker was started in is still the current one (window open, same generation).
+    bool IsCurrent(int generation) const;
+    void ReportProgress();
+
+private:
+    void Dispatch();
+    void StartDispatcher();
+    void StartWorkers();
+    void EndOfPass();
+    void Finish();
+    void FinishWatcher();
+    void EndOfRun();
+    void CloseWindow();
+    void Ticker();
+    void SetStatusLabel(const QString& text);
+    void LogRow(int row);
+    void Spawn(std::function<void()> body);
+
+    SendContext m_ctx;
+    SendJob m_job;
+    int m_generation = 0;
+
+    mutable std::mutex m_mutex; // guards the members below
+    std::condition_variable m_changed;
+    QString m_statusLabel;
+    QString m_button = QStringLiteral("Stop");
+    bool m_finished = false;
+    bool m_closed = false;
+    bool m_closeRequested = false;
+    bool m_stopRequested = false;
+    bool m_watcherRunning = false;
+    bool m_dispatcherRunning = false;
+    bool m_tickerStop = false;
+    bool m_activityOn = false;
+    std::vector<std::unique_ptr<CSend_SMS_Thread>> m_workers;
+    std::vector<std::thread> m_threads;
+};

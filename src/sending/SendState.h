@@ -1,0 +1,35 @@
+#pragma once
+
+#include "sms/SendControl.h"
+
+#include <atomic>
+#include <mutex>
+#include <set>
+
+// The process-wide state of the send run, shared by the progress window, the dispatcher and every device
+// worker. The stop flag is Mark_To_Stop_All (sms/SendControl.h). Integers are read without locks; the
+// counters change only under the job lock.
+struct SendState {
+    std::atomic<int> windowOpen{0};       // 1 while a progress window exists: a second send is refused
+    std::atomic<int> generation{0};       // +1 at every opening; workers of an older run stop
+    std::atomic<int> processedCount{0};   // rows of this pass done, skipped, excluded or failed-retry-allowed
+    std::atomic<int> pauseCounter{0};     // attempts since the last pause, all workers together
+    std::atomic<int> paused{0};           // 1 while a run-wide pause lasts
+    std::atomic<int> pauseRemainingMs{0};
+    std::atomic<int> retryMode{0};        // 1 while a retry pass runs
+    std::atomic<int> retryPass{0};        // retry passes made
+    std::atomic<int> totalRetries{0};     // retry passes allowed
+
+    // The worker table: indexes of the registered workers.
+    void Register(int index);
+    // Returns the number of workers still registered.
+    int Unregister(int index);
+    int RegisteredCount() const;
+    std::set<int> Registered() const;
+
+    static SendState& Instance();
+
+private:
+    mutable std::mutex m_tableMutex;
+    std::set<int> m_workers;
+};

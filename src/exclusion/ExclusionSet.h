@@ -33,6 +33,8 @@ public:
     void AddBatch(const QStringList& numbers);
 
     [[nodiscard]] bool IsExcluded(QStringView number) const;
+    // Starts loading the number's home slot into the cache, ahead of an IsExcluded of it.
+    void Prefetch(QStringView number) const;
 
     qsizetype EntryCount() const { return m_entryCount; }
     qsizetype DistinctCount() const { return m_distinctCount; }

@@ -2,6 +2,9 @@
 
 #include <QChar>
 
+#include <cstdint>
+#include <cstring>
+
 QString NormalizeNumber(const QString& text) {
     QString out;
     out.reserve(text.size());
@@ -61,4 +64,26 @@ QString CaseFoldedKey(const QString& text) {
     std::u16string folded;
     AppendCaseFolded(text, folded);
     return QString::fromUtf16(folded.data(), static_cast<qsizetype>(folded.size()));
+}
+
+size_t HashNumberText(QStringView text) {
+    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
+    const char16_t* p = text.utf16();
+    qsizetype n = text.size();
+    std::uint64_t h = static_cast<std::uint64_t>(n) * kMul;
+    while (n >= 4) {
+        std::uint64_t chunk;
+        std::memcpy(&chunk, p, sizeof chunk);
+        h = (h ^ chunk) * kMul;
+        h ^= h >> 29;
+        p += 4;
+        n -= 4;
+    }
+    std::uint64_t tail = 0;
+    std::memcpy(&tail, p, static_cast<size_t>(n) * sizeof(char16_t));
+    h = (h ^ tail) * kMul;
+    h ^= h >> 32;
+    h *= kMul;
+    h ^= h >> 29;
+    return static_cast<size_t>(h);
 }

@@ -28,3 +28,8 @@ inline constexpr qsizetype kMaxNumberLength = 20;
 [[nodiscard]] bool MayNeedCaseFolding(QStringView text);
 // Appends the code units of CaseFoldedKey(text) to `out`, without building a QString.
 void AppendCaseFolded(QStringView text, std::u16string& out);
+
+// A 64-bit hash of a text's code units (multiply-xorshift, four units at a time): a few nanoseconds for a
+// phone number, where a general string hash costs several times more. Hash the CaseFoldedKey to look texts up
+// ignoring case.
+[[nodiscard]] size_t HashNumberText(QStringView text);

@@ -1,0 +1,98 @@
+#include "NumberIndex.h"
+
+#include "exclusion/NumberText.h"
+
+#include <cstring>
+#include <utility>
+
+namespace {
+
+std::uint32_t HashHigh(QStringView key) {
+    return static_cast<std::uint32_t>(HashNumberText(key) >> 32);
+}
+
+} // namespace
+
+size_t NumberIndex::Find(QStringView key, std::uint32_t hashHigh) const {
+    const size_t mask = m_slots.size() - 1;
+    for (size_t i = Home(hashHigh);; i = (i + 1) & mask) {
+        const Slot& slot = m_slots[i];
+        if (slot.count == 0)
+            return i;
+        if (slot.hashHigh == hashHigh && slot.key.size() == key.size() &&
+            std::memcmp(slot.key.constData(), key.utf16(), static_cast<size_t>(key.size()) * sizeof(char16_t)) == 0)
+            return i;
+    }
+}
+
+NumberIndex::Key NumberIndex::KeyOf(const QString& number) {
+    Key key{CaseFoldedKey(number), 0};
+    key.hashHigh = HashHigh(key.text);
+    return key;
+}
+
+bool NumberIndex::Contains(const Key& key) const {
+    if (m_size == 0)
+        return false;
+    return m_slots[Find(key.text, key.hashHigh)].count != 0;
+}
+
+void NumberIndex::Add(Key key) {
+    if (static_cast<size_t>(m_size + 1) * 2 > m_slots.size())
+        Grow();
+    Slot& slot = m_slots[Find(key.text, key.hashHigh)];
+    if (slot.count == 0) {
+        slot.key = std::move(key.text);
+        slot.hashHigh = key.hashHigh;
+        ++m_size;
+    }
+    ++slot.count;
+}
+
+void NumberIndex::Prefetch(const Key& key) const {
+    if (!m_slots.empty())
+        __builtin_prefetch(&m_slots[Home(key.hashHigh)]);
+}
+
+void NumberIndex::Remove(const QString& number) {
+    if (m_size == 0)
+        return;
+    const QString key = CaseFoldedKey(number);
+    size_t hole = Find(key, HashHigh(key));
+    if (m_slots[hole].count == 0 || --m_slots[hole].count > 0)
+        return;
+    // Backward-shift deletion: move later members of the probe run into the hole when their home slot does
+    // not lie cyclically between the hole and their own position.
+    const size_t mask = m_slots.size() - 1;
+    for (size_t j = (hole + 1) & mask; m_slots[j].count != 0; j = (j + 1) & mask) {
+        const size_t home = Home(m_slots[j].hashHigh);
+        const bool homeBetween = hole <= j ? (home > hole && home <= j) : (home > hole || home <= j);
+        if (!homeBetween) {
+            m_slots[hole] = std::move(m_slots[j]);
+            m_slots[j].count = 0;
+            hole = j;
+        }
+    }
+    m_slots[hole].key = QString();
+    m_slots[hole].count = 0;
+    --m_size;
+}
+
+void NumberIndex::Clear() {
+    decltype(m_slots)().swap(m_slots);
+    m_size = 0;
+}
+
+void NumberIndex::Grow() {
+    decltype(m_slots) old(std::max<size_t>(16, m_slots.size() * 2));
+    old.swap(m_slots);
+    const size_t mask = m_slots.size() - 1;
+    for (Slot& slot : old) {
+        if (slot.count == 0)
+            continue;
+        size_t i = Home(slot.hashHigh);
+        while (m_slots[i].count != 0)
+            i = (i + 1) & mask;
+        m_slots[i] = std::move(slot);
+    }
+}

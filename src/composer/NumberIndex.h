@@ -1,0 +1,51 @@
+#pragma once
+
+#include "exclusion/HugePageAllocator.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+#include <vector>
+
+// How many rows hold each number, keyed by the number's case-folded text: the duplicate test of the
+// Recipient list without scanning the rows. An open-addressing table with linear probing and backward-shift
+// deletion (no tombstones, so removals never slow later look-ups). A key that needs no folding (every valid
+// phone number) shares the row's string data, so indexing a row allocates nothing.
+//
+// Not thread-safe on its own; the list guards it with its mutex.
+class NumberIndex {
+public:
+    // A number's folded text with its hash, computed once for several calls.
+    struct Key {
+        QString text;
+        std::uint32_t hashHigh = 0;
+    };
+    static Key KeyOf(const QString& number);
+
+    bool Contains(const QString& number) const { return Contains(KeyOf(number)); }
+    bool Contains(const Key& key) const;
+    void Add(const QString& number) { Add(KeyOf(number)); }
+    void Add(Key key);
+    // Starts loading the key's home slot into the cache, ahead of a Contains or Add of it.
+    void Prefetch(const Key& key) const;
+    // Forgets one row holding the number; a number not indexed is ignored.
+    void Remove(const QString& number);
+    void Clear();
+    qsizetype DistinctCount() const { return m_size; }
+
+private:
+    struct Slot {
+        QString key;                // case-folded number; meaningful while count > 0
+        std::uint32_t count = 0;    // rows holding it; 0 = empty slot
+        std::uint32_t hashHigh = 0; // high half of the key's hash: picks the home slot, filters comparisons
+    };
+
+    // Slot holding the key, or the empty slot where it would go.
+    size_t Find(QStringView key, std::uint32_t hashHigh) const;
+    size_t Home(std::uint32_t hashHigh) const { return hashHigh & (m_slots.size() - 1); }
+    void Grow();
+
+    std::vector<Slot, HugePageAllocator<Slot>> m_slots; // a power of two, at most half full
+    qsizetype m_size = 0;
+};

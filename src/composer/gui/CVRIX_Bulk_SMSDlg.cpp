@@ -1,0 +1,722 @@
+#include "composer/gui/CVRIX_Bulk_SMSDlg.h"
+
+#include "app/AppShell.h"
+#include "app/DataPaths.h"
+#include "app/FileOpener.h"
+#include "app/Prompter.h"
+#include "devices/gui/CMobile_Conn_Dlg.h"
+#include "devices/gui/CPhone_List_Dlg.h"
+#include "exclusion/ExclusionStore.h"
+#include "exclusion/LoadExclusionSet.h"
+#include "records/SentItemsStore.h"
+#include "sending/PauseSetting.h"
+#include "sending/RunDevice.h"
+#include "sending/SendRun.h"
+#include "sending/gui/CPlease_Wail_Modeless.h"
+#include "sending/gui/CSMS_Sending.h"
+#include "sms/SendControl.h"
+#include "templates/TemplateCache.h"
+#include "templates/TemplateStore.h"
+#include "ui/ComposerEdit.h"
+#include "ui/DemoModems.h"
+#include "ui/MessageSizeInfo.h"
+#include "ui/NumberEdit.h"
+#include "ui/RecipientTableModel.h"
+#include "ui/UiTask.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+QPushButton* MakeButton(const QString& caption, QWidget* parent = nullptr) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(caption);
+    button->setAutoDefault(false); // Enter belongs to the field with the focus, never to a button
+    return button;
+}
+
+QCheckBox* MakeCheck(const QString& caption) {
+    auto* check = new QCheckBox(caption);
+    check->setObjectName(caption);
+    return check;
+}
+
+// Rows of a selection by its ranges: Ctrl+A over a million rows is one range, not a million indexes.
+std::vector<qsizetype> SelectedRows(const QItemSelection& selection) {
+    std::vector<qsizetype> rows;
+    for (const QItemSelectionRange& range : selection) {
+        for (int r = range.top(); r <= range.bottom(); ++r)
+            rows.push_back(r);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+const QString kListEmpty = QStringLiteral("Phone numbers-Messages list is empty.");
+const QString kClearAllQuestion = QStringLiteral("This option will clear the entire list contents. Are you sure you "
+                                                 "want to continue clearing the entire list?");
+const QString kResetQuestion = QStringLiteral("Are you sure you want to continue to reset?");
+const QString kExitQuestion = QStringLiteral("Do you want to exit from VRIX Bulk SMS Software?");
+
+} // namespace
+
+CVRIX_Bulk_SMSDlg::CVRIX_Bulk_SMSDlg(Prompter& prompter, DemoModems& demos, Options options, QWidget* parent)
+    : QDialog(parent), m_prompter(prompter), m_demos(demos), m_options(std::move(options)) {
+    setObjectName(QStringLiteral("CVRIX_Bulk_SMSDlg"));
+    setWindowTitle(AppShell::kProductName);
+    setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
+    if (!m_options.shutdown)
+        m_options.shutdown = [] { AppShell::Shutdown(); };
+    m_slots.SetTiming(m_options.timing);
+    SetProcessSubmissionSettings(&m_composer);
+    DataPaths::Shared().EnsureDataFiles();
+    BuildUi();
+    ConnectUi();
+    RefreshDevices();
+    RefreshCount();
+    OnComposerChanged();
+    m_number->setFocus();
+}
+
+CVRIX_Bulk_SMSDlg::~CVRIX_Bulk_SMSDlg() {
+    if (ProcessSubmissionSettings() == &m_composer)
+        SetProcessSubmissionSettings(nullptr);
+}
+
+void CVRIX_Bulk_SMSDlg::BuildUi() {
+    m_listModel = new RecipientTableModel(m_list, this);
+    m_pleaseWait = new CPlease_Wail_Modeless(this);
+    m_listTimer = new QTimer(this);
+    m_listTimer->setInterval(500);
+
+    // Devices.
+    auto* deviceBox = new QGroupBox;
+    auto* deviceRow = new QGridLayout(deviceBox);
+    m_deviceCaption = new QLabel(QStringLiteral("<a href=\"details\">Selected Mobile Device :</a>"));
+    m_deviceCaption->setObjectName(QStringLiteral("Selected Mobile Device :"));
+    m_deviceText = new QLabel;
+    m_deviceText->setObjectName(QStringLiteral("DeviceText"));
+    m_deviceText->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    m_deviceText->setWordWrap(true);
+    m_wizardLink = new QLabel(QStringLiteral("<a href=\"wizard\">%1</a>").arg(kWizardLink.toHtmlEscaped()));
+    m_wizardLink->setObjectName(QStringLiteral("WizardLink"));
+    m_deviceCombo = new QComboBox;
+    m_deviceCombo->setObjectName(QStringLiteral("DeviceCombo"));
+    m_deviceCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    deviceRow->addWidget(m_deviceCaption, 0, 0);
+    deviceRow->addWidget(m_deviceText, 0, 1);
+    deviceRow->addWidget(m_deviceCombo, 0, 2);
+    deviceRow->addWidget(MakeButton(QStringLiteral("Mobile Phone Connection Wizard")), 0, 3);
+    deviceRow->addWidget(m_wizardLink, 1, 0, 1, 4);
+    deviceRow->setColumnStretch(1, 1);
+
+    // Recipient list.
+    auto* listBox = new QGroupBox(QStringLiteral("Phone Numbers - Messages"));
+    auto* listLayout = new QVBoxLayout(listBox);
+    auto* entryRow = new QHBoxLayout;
+    entryRow->addWidget(new QLabel(QStringLiteral("Enter Recipient Number")));
+    m_number = new NumberEdit;
+    m_number->setObjectName(QStringLiteral("NumberField"));
+    entryRow->addWidget(m_number, 1);
+    entryRow->addWidget(MakeButton(QStringLiteral("Add")));
+    listLayout->addLayout(entryRow);
+    auto* sourceRow = new QHBoxLayout;
+    sourceRow->addWidget(MakeButton(QStringLiteral("Load Contacts From File")));
+    sourceRow->addWidget(MakeButton(QStringLiteral("Add or Paste numbers Manually")));
+    listLayout->addLayout(sourceRow);
+    listLayout->addWidget(MakeButton(QStringLiteral("Send unique or personalized SMS to every Contact using Excel")));
+    m_listView = new QTableView;
+    m_listView->setObjectName(QStringLiteral("RecipientList"));
+    m_listView->setModel(m_listModel);
+    m_listView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_listView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_listView->setShowGrid(true);
+    m_listView->setWordWrap(false);
+    m_listView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_listView->verticalHeader()->setVisible(false);
+    m_listView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_listView->verticalHeader()->setDefaultSectionSize(m_listView->fontMetrics().height() + 6);
+    m_listView->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    m_listView->horizontalHeader()->setStretchLastSection(true);
+    m_listView->setColumnWidth(0, 140);
+    m_listView->installEventFilter(this);
+    listLayout->addWidget(m_listView, 1);
+    m_countLabel = new QLabel;
+    m_countLabel->setObjectName(QStringLiteral("CountLabel"));
+    listLayout->addWidget(m_countLabel);
+    auto* editRow = new QGridLayout;
+    editRow->addWidget(MakeButton(QStringLiteral("Update Selected Messages")), 0, 0);
+    editRow->addWidget(MakeButton(QStringLiteral("Apply this message to list items")), 0, 1);
+    editRow->addWidget(MakeButton(QStringLiteral("Export")), 0, 2);
+    editRow->addWidget(MakeButton(QStringLiteral("Clear Selected")), 1, 0);
+    editRow->addWidget(MakeButton(QStringLiteral("Clear All")), 1, 1);
+    listLayout->addLayout(editRow);
+
+    // Composer.
+    auto* composerBox = new QGroupBox(QStringLiteral("Message Composer :"));
+    auto* composerLayout = new QVBoxLayout(composerBox);
+    m_composerEdit = new ComposerEdit;
+    m_composerEdit->setObjectName(QStringLiteral("Composer"));
+    composerLayout->addWidget(m_composerEdit, 1);
+    auto* counterRow = new QHBoxLayout;
+    m_counterLabel = new QLabel;
+    m_counterLabel->setObjectName(QStringLiteral("CounterLabel"));
+    m_smsCountLabel = new QLabel;
+    m_smsCountLabel->setObjectName(QStringLiteral("SmsCountLabel"));
+    counterRow->addWidget(m_counterLabel);
+    counterRow->addStretch(1);
+    counterRow->addWidget(m_smsCountLabel);
+    composerLayout->addLayout(counterRow);
+    m_gsmWarning = new QLabel(MessageSizeInfo::kNonGsmWarning);
+    m_gsmWarning->setObjectName(QStringLiteral("GsmWarning"));
+    m_gsmWarning->setWordWrap(true);
+    m_gsmWarning->setStyleSheet(QStringLiteral("color: #b00000;"));
+    m_gsmWarning->setVisible(false);
+    composerLayout->addWidget(m_gsmWarning);
+    auto* typeRow = new QHBoxLayout;
+    typeRow->addWidget(new QLabel(QStringLiteral("Message Type :")));
+    m_messageType = new QComboBox;
+    m_messageType->setObjectName(QStringLiteral("MessageType"));
+    m_messageType->addItems(MessageComposer::MessageTypeItems());
+    m_messageType->setCurrentIndex(MessageComposer::kStandardSms);
+    typeRow->addWidget(m_messageType);
+    typeRow->addStretch(1);
+    composerLayout->addLayout(typeRow);
+    m_unicode = MakeCheck(QStringLiteral("Enable non-English (Unicode) characters support"));
+    composerLayout->addWidget(m_unicode);
+
+    // Sending options.
+    auto* optionsBox = new QGroupBox(QStringLiteral("Options"));
+    auto* optionsLayout = new QGridLayout(optionsBox);
+    m_delayed = MakeCheck(QStringLiteral("Delayed Delivery Option"));
+    m_pauseEvery = new QComboBox;
+    m_pauseEvery->setObjectName(QStringLiteral("PauseEvery"));
+    m_pauseEvery->addItems(PauseSetting::EveryChoices());
+    m_pauseFor = new QComboBox;
+    m_pauseFor->setObjectName(QStringLiteral("PauseFor"));
+    m_pauseFor->addItems(PauseSetting::DurationChoices());
+    auto* pauseRow = new QHBoxLayout;
+    pauseRow->addWidget(new QLabel(QStringLiteral("Pause every")));
+    pauseRow->addWidget(m_pauseEvery);
+    pauseRow->addWidget(new QLabel(QStringLiteral("SMS")));
+    pauseRow->addWidget(new QLabel(QStringLiteral("for")));
+    pauseRow->addWidget(m_pauseFor);
+    pauseRow->addStretch(1);
+    m_retry = MakeCheck(QStringLiteral("Retry attempts on Failed SMS"));
+    m_retryCount = new QComboBox;
+    m_retryCount->setObjectName(QStringLiteral("RetryCount"));
+    for (int i = 1; i <= 10; ++i)
+        m_retryCount->addItem(QString::number(i));
+    m_skipDuplicates = MakeCheck(QStringLiteral("Skip Duplicate Numbers"));
+    m_useExclusion = MakeCheck(QStringLiteral("Use Exclusion Rules"));
+    m_saveSentItems = MakeCheck(QStringLiteral("Save Sent Items"));
+    m_saveTemplates = MakeCheck(QStringLiteral("Save sent message to Templates"));
+    // Not shown: their start state is all the user ever gets (the quota window sets the last one).
+    m_clearAfterSend = MakeCheck(QStringLiteral("Clear all fields after sending SMS"));
+    m_nonOverlapped = MakeCheck(QStringLiteral("Sent Non Overlapped"));
+    m_quota = MakeCheck(QString());
+    m_quota->setObjectName(QStringLiteral("QuotaCheck"));
+    for (QCheckBox* hidden : {m_clearAfterSend, m_nonOverlapped, m_quota})
+        hidden->setVisible(false);
+    optionsLayout->addWidget(m_delayed, 0, 0, 1, 2);
+    optionsLayout->addLayout(pauseRow, 1, 0, 1, 2);
+    auto* retryRow = new QHBoxLayout;
+    retryRow->addWidget(m_retry);
+    retryRow->addWidget(m_retryCount);
+    retryRow->addStretch(1);
+    optionsLayout->addLayout(retryRow, 2, 0, 1, 2);
+    optionsLayout->addWidget(m_skipDuplicates, 3, 0);
+    optionsLayout->addWidget(m_useExclusion, 3, 1);
+    optionsLayout->addWidget(m_saveSentItems, 4, 0);
+    optionsLayout->addWidget(m_saveTemplates, 4, 1);
+    auto* toolRow = new QHBoxLayout;
+    toolRow->addWidget(MakeButton(QStringLiteral("Exclusion List Wizard")));
+    toolRow->addWidget(MakeButton(QStringLiteral("View Templates")));
+    toolRow->addWidget(MakeButton(QStringLiteral("Sent Items")));
+    optionsLayout->addLayout(toolRow, 5, 0, 1, 2);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(composerBox, 1);
+    right->addWidget(optionsBox);
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(listBox, 3);
+    middle->addLayout(right, 2);
+
+    auto* commands = new QHBoxLayout;
+    auto* send = MakeButton(QStringLiteral("Send"));
+    send->setMinimumWidth(120);
+    commands->addWidget(send);
+    commands->addWidget(MakeButton(QStringLiteral("Reset")));
+    commands->addStretch(1);
+    commands->addWidget(MakeButton(QStringLiteral("Help")));
+    commands->addWidget(MakeButton(QStringLiteral("About Us")));
+    commands->addWidget(MakeButton(QStringLiteral("Exit")));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(deviceBox);
+    layout->addLayout(middle, 1);
+    layout->addLayout(commands);
+    layout->addWidget(m_clearAfterSend);
+    layout->addWidget(m_nonOverlapped);
+    layout->addWidget(m_quota);
+    resize(1100, 720);
+
+    // Start states of the options.
+    OnDelayedToggled(false);
+    OnRetryToggled(false);
+}
+
+QPushButton* CVRIX_Bulk_SMSDlg::Button(const QString& caption) const {
+    return findChild<QPushButton*>(caption);
+}
+
+void CVRIX_Bulk_SMSDlg::ConnectUi() {
+    auto on = [this](const QString& caption, auto slot) {
+        connect(Button(caption), &QPushButton::clicked, this, slot);
+    };
+    on(QStringLiteral("Add"), &CVRIX_Bulk_SMSDlg::OnAdd);
+    on(QStringLiteral("Clear Selected"), &CVRIX_Bulk_SMSDlg::OnClearSelected);
+    on(QStringLiteral("Clear All"), &CVRIX_Bulk_SMSDlg::OnClearAll);
+    on(QStringLiteral("Reset"), &CVRIX_Bulk_SMSDlg::OnReset);
+    on(QStringLiteral("Exit"), &CVRIX_Bulk_SMSDlg::OnExit);
+    on(QStringLiteral("Send"), &CVRIX_Bulk_SMSDlg::OnSend);
+    on(QStringLiteral("Mobile Phone Connection Wizard"), &CVRIX_Bulk_SMSDlg::OnConnectionWizard);
+    on(QStringLiteral("Load Contacts From File"), &CVRIX_Bulk_SMSDlg::OnLoadContacts);
+    on(QStringLiteral("About Us"), &CVRIX_Bulk_SMSDlg::OnAbout);
+    on(QStringLiteral("Help"), &CVRIX_Bulk_SMSDlg::OnHelp);
+    for (const char* later : {"Add or Paste numbers Manually", "Send unique or personalized SMS to every Contact using Excel",
+                              "Update Selected Messages", "Apply this message to list items", "Export",
+                              "Exclusion List Wizard", "View Templates", "Sent Items"})
+        on(QString::fromLatin1(later), &CVRIX_Bulk_SMSDlg::NotAvailable);
+
+    connect(m_number, &QLineEdit::returnPressed, this, &CVRIX_Bulk_SMSDlg::OnAdd);
+    connect(m_composerEdit, &QPlainTextEdit::textChanged, this, &CVRIX_Bulk_SMSDlg::OnComposerChanged);
+    connect(m_unicode, &QCheckBox::toggled, this, [this](bool on) {
+        m_composer.SetUnicodeChecked(on);
+        OnComposerChanged();
+    });
+    connect(m_messageType, &QComboBox::currentIndexChanged, this, [this](int index) {
+        m_composer.SetMessageTypeIndex(index);
+        RefreshSizeInfo();
+    });
+    connect(m_delayed, &QCheckBox::toggled, this, &CVRIX_Bulk_SMSDlg::OnDelayedToggled);
+    connect(m_retry, &QCheckBox::toggled, this, &CVRIX_Bulk_SMSDlg::OnRetryToggled);
+    connect(m_useExclusion, &QCheckBox::toggled, this, &CVRIX_Bulk_SMSDlg::OnUseExclusionToggled);
+    connect(m_deviceCombo, &QComboBox::currentIndexChanged, this, &CVRIX_Bulk_SMSDlg::RefreshSizeInfo);
+    connect(m_wizardLink, &QLabel::linkActivated, this, &CVRIX_Bulk_SMSDlg::OnConnectionWizard);
+    connect(m_deviceCaption, &QLabel::linkActivated, this, [this] {
+        if (!m_devices.Records().empty())
+            OnDeviceDetails();
+    });
+    connect(m_deviceText, &QLabel::linkActivated, this, [this] {
+        if (!m_listBusy)
+            OnDeviceDetails();
+    });
+    connect(m_listView, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex&) {
+        if (!IsSending())
+            NotAvailable();
+    });
+    connect(m_listTimer, &QTimer::timeout, this, &CVRIX_Bulk_SMSDlg::RefreshCount);
+}
+
+// ---- Composer ----
+
+void CVRIX_Bulk_SMSDlg::OnComposerChanged() {
+    m_composer.SetText(m_composerEdit->toPlainText());
+    m_counterLabel->setText(m_composer.CounterText());
+    RefreshSizeInfo();
+}
+
+void CVRIX_Bulk_SMSDlg::RefreshSizeInfo() {
+    bool textMode = false;
+    const auto records = m_devices.Records();
+    const QString entry = m_deviceCombo->currentText();
+    for (const DeviceRecord& record : records) {
+        if (RunDevice::PortOfEntry(entry) == record.portName)
+            textMode = record.smsMode == DeviceRecord::kModeText;
+    }
+    const MessageSizeInfo info =
+        MessageSizeInfo::Of(m_composer.Text(), m_composer.IsUnicodeChecked(), m_composer.IsFlashSelected(), textMode);
+    m_smsCountLabel->setText(info.CountText());
+    m_gsmWarning->setVisible(info.hasNonGsm && !m_composer.IsUnicodeChecked());
+}
+
+// ---- Options ----
+
+void CVRIX_Bulk_SMSDlg::OnDelayedToggled(bool on) {
+    m_pauseEvery->setEnabled(on);
+    m_pauseFor->setEnabled(on);
+    m_pauseEvery->setCurrentIndex(on ? m_pauseEvery->findText(QStringLiteral("15")) : -1);
+    m_pauseFor->setCurrentIndex(on ? m_pauseFor->findText(QStringLiteral(" 2  Minutes")) : -1);
+}
+
+void CVRIX_Bulk_SMSDlg::OnRetryToggled(bool on) {
+    m_retryCount->setEnabled(on);
+    m_retryCount->setCurrentIndex(on ? 0 : -1);
+}
+
+void CVRIX_Bulk_SMSDlg::OnUseExclusionToggled(bool on) {
+    if (!on || m_listBusy)
+        return;
+    BeginListWork(CPlease_Wail_Modeless::kDefaultText);
+    auto load = std::make_shared<ExclusionSetLoad>();
+    const DataPaths paths = DataPaths::Shared();
+    UiTask::Run(
+        this, [load, paths] { *load = LoadExclusionSet(ExclusionStore(paths)); },
+        [this, load] {
+            m_exclusion = std::move(load->set);
+            EndListWork();
+            if (!load->status.Ok())
+                m_prompter.Notice(load->status.Text());
+        });
+}
+
+NumberCheckOptions CVRIX_Bulk_SMSDlg::CheckOptions() const {
+    NumberCheckOptions options;
+    options.skipDuplicates = m_skipDuplicates->isChecked();
+    options.useExclusionRules = m_useExclusion->isChecked();
+    options.exclusionSet = &m_exclusion;
+    return options;
+}
+
+// ---- List commands ----
+
+void CVRIX_Bulk_SMSDlg::RefreshCount() {
+    m_countLabel->setText(m_list.UpdateCount());
+}
+
+void CVRIX_Bulk_SMSDlg::OnAdd() {
+    const QString text = m_composer.Text();
+    const NumberCheckResult result = m_list.AddNumber(0, m_number->text(), text, text, CheckOptions());
+    if (!result.Ok()) {
+        m_prompter.Notice(result.Message());
+    } else {
+        m_listModel->Refresh();
+        RefreshCount();
+        m_number->clear();
+    }
+    m_number->setFocus();
+}
+
+void CVRIX_Bulk_SMSDlg::BeginListWork(const QString& waitText) {
+    m_listBusy = true;
+    m_pleaseWait->SetText(waitText);
+    m_pleaseWait->show();
+    setEnabled(false);
+    m_pleaseWait->setEnabled(true);
+    m_listTimer->start();
+}
+
+void CVRIX_Bulk_SMSDlg::EndListWork() {
+    m_listTimer->stop();
+    m_listModel->Refresh();
+    RefreshCount();
+    m_pleaseWait->hide();
+    setEnabled(true);
+    raise();
+    activateWindow();
+    m_listBusy = false;
+    Q_EMIT ListWorkFinished();
+}
+
+void CVRIX_Bulk_SMSDlg::OnClearSelected() {
+    if (m_listBusy)
+        return;
+    if (m_list.IsEmpty()) {
+        m_prompter.Notice(kListEmpty);
+        m_number->setFocus();
+        return;
+    }
+    std::vector<qsizetype> rows = SelectedRows(m_listView->selectionModel()->selection());
+    if (rows.empty()) {
+        m_prompter.Notice(ListRefusalText(ListRefusal::NoSelection));
+        return;
+    }
+    const int mark = std::max(0, m_listView->currentIndex().row());
+    BeginListWork(CPlease_Wail_Modeless::kDefaultText);
+    RecipientList* list = &m_list;
+    UiTask::Run(
+        this, [list, rows = std::move(rows)] { static_cast<void>(list->RemoveSelected(rows)); },
+        [this, mark] {
+            EndListWork();
+            m_listView->setFocus();
+            if (m_listModel->rowCount() > 0) {
+                const int row = std::min(mark, m_listModel->rowCount() - 1);
+                m_listView->setCurrentIndex(m_listModel->index(row, 0));
+                m_listView->selectRow(row);
+            }
+        });
+}
+
+void CVRIX_Bulk_SMSDlg::OnClearAll() {
+    if (m_listBusy)
+        return;
+    if (m_list.IsEmpty()) {
+        m_prompter.Notice(kListEmpty);
+        m_number->setFocus();
+        return;
+    }
+    if (m_prompter.Ask(kClearAllQuestion, QStringLiteral("Confirm"), Prompter::Icon::Warning,
+                       Prompter::Buttons::YesNo) != Prompter::Answer::Yes)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    static_cast<void>(m_list.RemoveAll());
+    m_listModel->Refresh();
+    RefreshCount();
+    QApplication::restoreOverrideCursor();
+}
+
+void CVRIX_Bulk_SMSDlg::OnReset() {
+    if (m_listBusy)
+        return;
+    if (!m_prompter.Confirm(kResetQuestion))
+        return;
+    m_pleaseWait->SetText(CPlease_Wail_Modeless::kDefaultText);
+    m_pleaseWait->show();
+    m_list.Reset();
+    m_number->clear();
+    m_composerEdit->clear();
+    m_composer.Reset();
+    m_messageType->setCurrentIndex(MessageComposer::kStandardSms);
+    for (QCheckBox* check : {m_saveSentItems, m_useExclusion, m_unicode, m_saveTemplates, m_clearAfterSend,
+                             m_skipDuplicates, m_delayed, m_retry})
+        check->setChecked(false);
+    OnDelayedToggled(false);
+    OnRetryToggled(false);
+    m_number->setEnabled(true);
+    m_composerEdit->setEnabled(true);
+    m_listModel->Refresh();
+    OnComposerChanged();
+    RefreshCount();
+    m_pleaseWait->hide();
+    m_number->setFocus();
+}
+
+void CVRIX_Bulk_SMSDlg::OnExit() {
+    if (m_listBusy)
+        return;
+    if (isMinimized())
+        showNormal();
+    if (m_prompter.Confirm(kExitQuestion))
+        m_options.shutdown();
+}
+
+void CVRIX_Bulk_SMSDlg::NotAvailable() {
+    if (!m_listBusy)
+        m_prompter.Notice(kNotAvailable);
+}
+
+void CVRIX_Bulk_SMSDlg::OnLoadContacts() {
+    NotAvailable();
+}
+
+void CVRIX_Bulk_SMSDlg::OnAbout() {
+    QMessageBox::about(this, QStringLiteral("About ") + AppShell::kProductName,
+                       AppShell::kProductName + QStringLiteral("\nVersion ") + QCoreApplication::applicationVersion());
+}
+
+void CVRIX_Bulk_SMSDlg::OnHelp() {
+    if (m_listBusy)
+        return;
+    FileOpener opener(m_prompter, [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
+    static_cast<void>(AppShell::Help(opener));
+}
+
+// ---- Devices ----
+
+void CVRIX_Bulk_SMSDlg::RefreshDevices() {
+    const QStringList entries = m_devices.DeviceEntries();
+    const QString previous = m_deviceCombo->currentText();
+    {
+        const QSignalBlocker block(m_deviceCombo);
+        m_deviceCombo->clear();
+        m_deviceCombo->addItems(entries);
+        // Several devices: the run shares the list among them all unless the user picks one.
+        int index = entries.indexOf(previous);
+        if (index < 0)
+            index = entries.size() >= 2 ? static_cast<int>(entries.size()) - 1 : 0;
+        m_deviceCombo->setCurrentIndex(entries.isEmpty() ? -1 : index);
+    }
+    m_deviceCombo->setVisible(!entries.isEmpty());
+    if (entries.isEmpty()) {
+        m_deviceText->setText(kNoDevice);
+        m_wizardLink->setVisible(true);
+    } else {
+        const QString text = entries.size() < 2
+                                 ? entries.first()
+                                 : QStringLiteral("(%1) Mobile Phone Device selected.").arg(entries.size() - 1);
+        m_deviceText->setText(QStringLiteral("<a href=\"details\">%1</a>").arg(text.toHtmlEscaped()));
+        m_wizardLink->setVisible(false);
+    }
+    RefreshSizeInfo();
+}
+
+void CVRIX_Bulk_SMSDlg::OnConnectionWizard() {
+    CMobile_Conn_Dlg steps(this);
+    if (steps.exec() != QDialog::Accepted)
+        return;
+    m_devices.Reset();
+    RefreshDevices();
+    m_wizardLink->setVisible(false);
+    DeviceSelectionController::Options options;
+    options.timing = m_options.timing;
+    CPhone_List_Dlg selection(m_devices, m_prompter, m_demos, options, this);
+    selection.exec();
+    RefreshDevices();
+}
+
+void CVRIX_Bulk_SMSDlg::OnDeviceDetails() {
+    NotAvailable();
+}
+
+// ---- Send ----
+
+void CVRIX_Bulk_SMSDlg::OnSend() {
+    // Until the send command lands: the device and list checks, then the run over the selected devices.
+    if (m_listBusy || IsSending())
+        return;
+    const QString entry = m_deviceCombo->currentText();
+    if (m_devices.DeviceCount() == 0 || entry.isEmpty()) {
+        m_prompter.Notice(
+            QStringLiteral("Either Mobile Device is not connected properly or No Mobile Phone Device is selected.\n\n"
+                           "Please use Mobile Phone Connection Wizard for finding device or establishing connection."));
+        return;
+    }
+    if (!m_number->text().isEmpty()) {
+        m_prompter.Notice(QStringLiteral("Please insert entered number to the list."));
+        m_number->setFocus();
+        return;
+    }
+    if (m_list.IsEmpty()) {
+        m_prompter.Notice(kListEmpty);
+        m_number->setFocus();
+        return;
+    }
+    SendContext context;
+    RecipientList* list = &m_list;
+    context.rowCount = [list] { return static_cast<int>(list->Count()); };
+    context.rowAt = [list](int i) {
+        const RecipientRow row = list->Row(i);
+        return std::make_pair(row.number, row.message);
+    };
+    const QStringList entries = m_devices.DeviceEntries();
+    for (const DeviceRecord& record : m_devices.Records()) {
+        RunDevice device;
+        device.record = record;
+        for (const QString& e : entries) {
+            if (RunDevice::PortOfEntry(e) == record.portName)
+                device.entry = e;
+        }
+        context.devicesInUse.push_back(device);
+    }
+    context.selectedEntry = entry;
+    SendOptions& o = context.options;
+    o.delayedDelivery = m_delayed->isChecked();
+    o.pauseEvery = m_pauseEvery->currentText();
+    o.pauseFor = m_pauseFor->currentText();
+    o.retriesOn = m_retry->isChecked();
+    o.totalRetries = o.retriesOn ? m_retryCount->currentText().toInt() : 0;
+    o.skipDuplicates = m_skipDuplicates->isChecked();
+    o.useExclusion = m_useExclusion->isChecked();
+    o.saveSentItems = m_saveSentItems->isChecked();
+    o.saveTemplates = m_saveTemplates->isChecked();
+    o.clearAfterSend = m_clearAfterSend->isChecked();
+    o.nonOverlapped = m_nonOverlapped->isChecked();
+    o.quotaManagement = m_quota->isChecked();
+    m_slots.CloseAll();
+    RunSend(std::move(context));
+}
+
+void CVRIX_Bulk_SMSDlg::RunSend(SendContext context) {
+    auto sentItems = std::make_shared<SentItemsStore>(DataPaths::Shared().SentItemFile());
+    auto templates = std::make_shared<TemplateCache>(TemplateStore(DataPaths::Shared().TemplatesFile()));
+    context.slots = &m_slots;
+    context.exclusion = &m_exclusion;
+    context.sentItems = sentItems.get();
+    context.templates = templates.get();
+    context.prompter = &m_prompter;
+    context.quotaFor = [](const QString&) { return std::make_pair(0, QStringLiteral("A")); };
+    context.recordUsage = [](const QString&, int) {};
+    context.deviceLeft = [](const QString&) {};
+    auto* window = new CSMS_Sending(std::move(context), m_prompter, this);
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    connect(window, &CSMS_Sending::ClearFieldsRequested, this, &CVRIX_Bulk_SMSDlg::ClearFieldsAfterSend);
+    m_sending = window;
+    connect(window, &QDialog::finished, this, [this, window, sentItems, templates] {
+        m_sending = nullptr;
+        window->deleteLater();
+        m_slots.CloseAll();
+        Q_EMIT SendFinished();
+    });
+    window->open();
+}
+
+void CVRIX_Bulk_SMSDlg::ClearFieldsAfterSend() {
+    m_number->clear();
+    m_composerEdit->clear();
+    m_list.Reset();
+    m_listModel->Refresh();
+    RefreshCount();
+    OnComposerChanged();
+}
+
+// ---- Keys and closing ----
+
+bool CVRIX_Bulk_SMSDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_listView && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Delete) {
+            OnClearSelected();
+            return true;
+        }
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && m_listView->currentIndex().isValid()) {
+            if (!IsSending())
+                NotAvailable();
+            return true;
+        }
+    }
+    if (watched == m_listView && event->type() == QEvent::FocusIn) {
+        if (!m_listView->currentIndex().isValid() && m_listModel->rowCount() > 0) {
+            m_listView->setCurrentIndex(m_listModel->index(0, 0));
+            m_listView->selectRow(0);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CVRIX_Bulk_SMSDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CVRIX_Bulk_SMSDlg::reject() {
+    // Esc is ignored; the window closes only through Exit.
+}
+
+void CVRIX_Bulk_SMSDlg::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    OnExit();
+}

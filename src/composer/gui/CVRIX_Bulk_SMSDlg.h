@@ -1,0 +1,174 @@
+#pragma once
+
+#include "composer/MessageComposer.h"
+#include "composer/RecipientList.h"
+#include "devices/MainDeviceState.h"
+#include "exclusion/ExclusionSet.h"
+#include "modem/ModemTiming.h"
+#include "sending/ModemSlots.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+
+class CPlease_Wail_Modeless;
+class CSMS_Sending;
+class ComposerEdit;
+class DemoModems;
+class NumberEdit;
+class Prompter;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTableView;
+class QTimer;
+class RecipientTableModel;
+struct SendContext;
+
+// The main window: the Recipient list, the composer, the sending options and the selected devices, and
+// every command that opens another window. It owns the objects the other windows and the engine read for
+// the program's whole run. A view: the list, the composer and the devices are core objects, questions go
+// through the Prompter, and long list work runs on pool threads behind the please-wait box.
+class CVRIX_Bulk_SMSDlg final : public QDialog {
+    Q_OBJECT
+public:
+    struct Options {
+        ModemTiming timing = ModemTiming::Standard();
+        // Exit after the user agreed; the program's shutdown (ends the process) unless a test replaces it.
+        std::function<void()> shutdown;
+    };
+
+    CVRIX_Bulk_SMSDlg(Prompter& prompter, DemoModems& demos, Options options, QWidget* parent = nullptr);
+    ~CVRIX_Bulk_SMSDlg() override;
+
+    // The owned state, for the windows opened from here and for tests.
+    RecipientList& List() { return m_list; }
+    MessageComposer& Composer() { return m_composer; }
+    MainDeviceState& Devices() { return m_devices; }
+    ModemSlots& Slots() { return m_slots; }
+    RecipientTableModel& ListModel() { return *m_listModel; }
+    DemoModems& Demos() { return m_demos; }
+    bool IsListBusy() const { return m_listBusy; }
+    bool IsSending() const { return m_sending != nullptr; }
+    // The progress window while a send runs (else null).
+    CSMS_Sending* SendingWindow() const { return m_sending; }
+
+    // Controls, for tests and the screenshot tool.
+    NumberEdit* NumberField() const { return m_number; }
+    ComposerEdit* ComposerField() const { return m_composerEdit; }
+    QTableView* ListView() const { return m_listView; }
+    QLabel* CountLabel() const { return m_countLabel; }
+    QLabel* CounterLabel() const { return m_counterLabel; }
+    QLabel* SmsCountLabel() const { return m_smsCountLabel; }
+    QLabel* GsmWarningLabel() const { return m_gsmWarning; }
+    QLabel* DeviceTextLabel() const { return m_deviceText; }
+    QComboBox* DeviceCombo() const { return m_deviceCombo; }
+    QComboBox* MessageTypeCombo() const { return m_messageType; }
+    QComboBox* PauseEveryCombo() const { return m_pauseEvery; }
+    QComboBox* PauseForCombo() const { return m_pauseFor; }
+    QComboBox* RetryCombo() const { return m_retryCount; }
+    QCheckBox* DelayedCheck() const { return m_delayed; }
+    QCheckBox* RetryCheck() const { return m_retry; }
+    QCheckBox* UnicodeCheck() const { return m_unicode; }
+    QCheckBox* SkipDuplicatesCheck() const { return m_skipDuplicates; }
+    QCheckBox* UseExclusionCheck() const { return m_useExclusion; }
+    QCheckBox* SaveSentItemsCheck() const { return m_saveSentItems; }
+    QCheckBox* SaveTemplatesCheck() const { return m_saveTemplates; }
+    QCheckBox* ClearAfterSendCheck() const { return m_clearAfterSend; }
+    QPushButton* Button(const QString& caption) const;
+
+    // Refreshes the device text, the link and the device drop-down from the selected devices.
+    void RefreshDevices();
+
+    static inline const QString kNoDevice = QStringLiteral("No Mobile Phone Device is selected.");
+    static inline const QString kWizardLink =
+        QStringLiteral("No Mobile Phone Device is selected. Click here to start Mobile Phone Connection Wizard.");
+    static inline const QString kNotAvailable = QStringLiteral("This window is not available yet.");
+
+public Q_SLOTS:
+    void OnAdd();
+    void OnClearSelected();
+    void OnClearAll();
+    void OnReset();
+    void OnExit();
+    void OnSend();
+    void OnConnectionWizard();
+    void OnDeviceDetails();
+    void OnLoadContacts();
+    void OnAbout();
+    void OnHelp();
+
+Q_SIGNALS:
+    // A list worker ended (tests wait on it).
+    void ListWorkFinished();
+    // A send ended and its progress window closed.
+    void SendFinished();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public:
+    void reject() override; // Esc does not close the window
+
+private:
+    void BuildUi();
+    void ConnectUi();
+    void OnComposerChanged();
+    void RefreshSizeInfo();
+    void OnDelayedToggled(bool on);
+    void OnRetryToggled(bool on);
+    void OnUseExclusionToggled(bool on);
+    void RefreshCount();
+    NumberCheckOptions CheckOptions() const;
+    void BeginListWork(const QString& waitText);
+    void EndListWork();
+    void NotAvailable();
+    void RunSend(SendContext context);
+    void ClearFieldsAfterSend();
+
+    Prompter& m_prompter;
+    DemoModems& m_demos;
+    Options m_options;
+
+    RecipientList m_list;
+    MessageComposer m_composer;
+    MainDeviceState m_devices;
+    ModemSlots m_slots;
+    ExclusionSet m_exclusion;
+    bool m_listBusy = false;
+    CSMS_Sending* m_sending = nullptr;
+
+    RecipientTableModel* m_listModel = nullptr;
+    CPlease_Wail_Modeless* m_pleaseWait = nullptr;
+    QTimer* m_listTimer = nullptr;
+
+    NumberEdit* m_number = nullptr;
+    ComposerEdit* m_composerEdit = nullptr;
+    QTableView* m_listView = nullptr;
+    QLabel* m_countLabel = nullptr;
+    QLabel* m_counterLabel = nullptr;
+    QLabel* m_smsCountLabel = nullptr;
+    QLabel* m_gsmWarning = nullptr;
+    QLabel* m_deviceCaption = nullptr;
+    QLabel* m_deviceText = nullptr;
+    QLabel* m_wizardLink = nullptr;
+    QComboBox* m_deviceCombo = nullptr;
+    QComboBox* m_messageType = nullptr;
+    QComboBox* m_pauseEvery = nullptr;
+    QComboBox* m_pauseFor = nullptr;
+    QComboBox* m_retryCount = nullptr;
+    QCheckBox* m_delayed = nullptr;
+    QCheckBox* m_retry = nullptr;
+    QCheckBox* m_unicode = nullptr;
+    QCheckBox* m_skipDuplicates = nullptr;
+    QCheckBox* m_useExclusion = nullptr;
+    QCheckBox* m_saveSentItems = nullptr;
+    QCheckBox* m_saveTemplates = nullptr;
+    QCheckBox* m_clearAfterSend = nullptr;
+    QCheckBox* m_nonOverlapped = nullptr;
+    QCheckBox* m_quota = nullptr;
+};

@@ -4,9 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 #include <string>
-#include <sys/mman.h>
 
 namespace {
 
@@ -30,8 +28,7 @@ QStringView Folded(QStringView text, std::u16string& scratch) {
 } // namespace
 
 void ExclusionSet::Clear() {
-    m_slots.reset();
-    m_capacity = 0;
+    decltype(m_slots)().swap(m_slots);
     std::vector<char16_t>().swap(m_units);
     m_distinctCount = 0;
     m_entryCount = 0;
@@ -41,7 +38,7 @@ void ExclusionSet::Reserve(qsizetype distinctEntries, qsizetype codeUnits) {
     size_t capacity = 16;
     while (capacity < static_cast<size_t>(distinctEntries) * 2)
         capacity *= 2;
-    if (capacity > m_capacity)
+    if (capacity > m_slots.size())
         Rehash(capacity);
     if (codeUnits > 0)
         m_units.reserve(static_cast<size_t>(codeUnits));
@@ -50,17 +47,17 @@ void ExclusionSet::Reserve(qsizetype distinctEntries, qsizetype codeUnits) {
 void ExclusionSet::Add(QStringView number) {
     std::u16string scratch;
     const QStringView folded = Folded(number, scratch);
-    if (static_cast<size_t>(m_distinctCount + 1) * 2 > m_capacity)
-        Rehash(std::max<size_t>(16, m_capacity * 2));
+    if (static_cast<size_t>(m_distinctCount + 1) * 2 > m_slots.size())
+        Rehash(std::max<size_t>(16, m_slots.size() * 2));
     Insert(folded, HashOf(folded));
 }
 
 void ExclusionSet::AddBatch(const QStringList& numbers) {
     // Room for all of them first, so no rehash moves the slots between the prefetch and the insertion.
-    size_t capacity = std::max<size_t>(16, m_capacity);
+    size_t capacity = std::max<size_t>(16, m_slots.size());
     while (static_cast<size_t>(m_distinctCount + numbers.size()) * 2 > capacity)
         capacity *= 2;
-    if (capacity > m_capacity)
+    if (capacity > m_slots.size())
         Rehash(capacity);
 
     std::vector<size_t> hashes(static_cast<size_t>(numbers.size()));
@@ -69,7 +66,7 @@ void ExclusionSet::AddBatch(const QStringList& numbers) {
     for (size_t i = 0; i < folded.size(); ++i) {
         folded[i] = Folded(numbers.at(static_cast<qsizetype>(i)), scratch[i]);
         hashes[i] = HashOf(folded[i]);
-        __builtin_prefetch(&m_slots[SlotOf(hashes[i], m_capacity)]);
+        __builtin_prefetch(&m_slots[SlotOf(hashes[i], m_slots.size())]);
     }
     for (size_t i = 0; i < folded.size(); ++i)
         Insert(folded[i], hashes[i]);
@@ -99,14 +96,14 @@ void ExclusionSet::Prefetch(QStringView number) const {
     if (m_distinctCount == 0)
         return;
     std::u16string scratch;
-    __builtin_prefetch(&m_slots[SlotOf(HashOf(Folded(number, scratch)), m_capacity)]);
+    __builtin_prefetch(&m_slots[SlotOf(HashOf(Folded(number, scratch)), m_slots.size())]);
 }
 
 size_t ExclusionSet::Find(QStringView folded, size_t hash) const {
-    const size_t mask = m_capacity - 1;
+    const size_t mask = m_slots.size() - 1;
     const auto length = static_cast<std::uint32_t>(folded.size());
     const auto shortHash = static_cast<std::uint32_t>(hash);
-    for (size_t i = SlotOf(hash, m_capacity);; i = (i + 1) & mask) {
+    for (size_t i = SlotOf(hash, m_slots.size());; i = (i + 1) & mask) {
         const Slot& slot = m_slots[i];
         if (slot.offset == kEmpty)
             return i;
@@ -117,13 +114,10 @@ size_t ExclusionSet::Find(QStringView folded, size_t hash) const {
 }
 
 void ExclusionSet::Rehash(size_t capacity) {
-    std::unique_ptr<Slot[], FreeSlots> old(AllocateSlots(capacity));
+    decltype(m_slots) old(capacity);
     old.swap(m_slots);
-    const size_t oldCapacity = m_capacity;
-    m_capacity = capacity;
     const size_t mask = capacity - 1;
-    for (size_t k = 0; k < oldCapacity; ++k) {
-        const Slot& slot = old[k];
+    for (const Slot& slot : old) {
         if (slot.offset == kEmpty)
             continue;
         const QStringView text(m_units.data() + slot.offset, static_cast<qsizetype>(slot.length));
@@ -132,24 +126,4 @@ void ExclusionSet::Rehash(size_t capacity) {
             i = (i + 1) & mask;
         m_slots[i] = slot;
     }
-}
-
-ExclusionSet::Slot* ExclusionSet::AllocateSlots(size_t count) {
-    // Large tables are aligned to 2 MiB and asked for transparent huge pages: every look-up lands on a random
-    // slot, and with 4 KiB pages most of them would also miss the TLB.
-    constexpr size_t kHugePage = size_t(2) << 20;
-    const size_t bytes = count * sizeof(Slot);
-    void* memory = nullptr;
-    if (bytes >= kHugePage) {
-        memory = std::aligned_alloc(kHugePage, (bytes + kHugePage - 1) / kHugePage * kHugePage);
-        if (memory)
-            ::madvise(memory, bytes, MADV_HUGEPAGE);
-    }
-    if (!memory)
-        memory = std::malloc(bytes);
-    if (!memory)
-        throw std::bad_alloc();
-    auto* table = static_cast<Slot*>(memory);
-    std::uninitialized_fill_n(table, count, Slot{});
-    return table;
 }

@@ -4,9 +4,9 @@
 #include <QStringList>
 #include <QStringView>
 
+#include "HugePageAllocator.h"
+
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 #include <vector>
 
 // The numbers of the applied exclusion lists, searched by IsExcluded. Entries are kept by their case-folded
@@ -18,10 +18,6 @@
 // Built on one thread, then only read; concurrent IsExcluded calls on an unchanging set are safe.
 class ExclusionSet {
 public:
-    ExclusionSet() = default;
-    ExclusionSet(ExclusionSet&&) noexcept = default;
-    ExclusionSet& operator=(ExclusionSet&&) noexcept = default;
-
     void Clear();
     // Room for this many distinct entries holding this many code units in all, so that building the set
     // does not grow it step by step.
@@ -52,14 +48,9 @@ private:
     size_t Find(QStringView folded, size_t hash) const;
     void Insert(QStringView folded, size_t hash);
     void Rehash(size_t capacity);
-    static Slot* AllocateSlots(size_t count);
 
-    struct FreeSlots {
-        void operator()(Slot* table) const { std::free(table); }
-    };
-
-    std::unique_ptr<Slot[], FreeSlots> m_slots; // m_capacity slots, a power of two, at most half full
-    size_t m_capacity = 0;
+    // A power of two, at most half full; huge pages, since every look-up lands on a random slot.
+    std::vector<Slot, HugePageAllocator<Slot>> m_slots;
     std::vector<char16_t> m_units;
     qsizetype m_distinctCount = 0;
     qsizetype m_entryCount = 0;

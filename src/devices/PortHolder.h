@@ -3,8 +3,9 @@
 #include <QString>
 #include <QStringList>
 
-// Finds which other processes have a port open, by reading the /proc/<pid>/fd links, so that a busy port
-// can say what to stop ("ModemManager (pid 812)"). Our own process is never named: a port we hold
+// Finds which other processes hold a port, so that a busy port can say what to stop ("ModemManager (pid
+// 812)"): the processes with an advisory lock on the device node (/proc/locks) when there are any, else every
+// process with the node open (/proc/<pid>/fd links). Our own process is never named: a port we hold
 // ourselves is busy for another reason. Processes whose fds we may not read are not found.
 namespace PortHolder {
 

@@ -1,0 +1,47 @@
+// bulksms-cli phonebook: the contacts stored in a device (phone memory and SIM), one per line: the number,
+// a tab, the number type, a tab, the name.
+
+#include "CliCommand.h"
+
+#include "devices/DeviceMessages.h"
+#include "devices/PhonebookReader.h"
+#include "modem/CSMSException.h"
+#include "modem/CSMSSerialPort.h"
+
+namespace {
+
+const QString kName = QStringLiteral("phonebook");
+constexpr int kReplyTimeoutMs = 5000;
+
+int Run(const QStringList& args) {
+    QString error;
+    const auto parsed = CliArgs::Parse(args, {QStringLiteral("port")}, {QStringLiteral("ucs2-names")}, &error);
+    if (!parsed)
+        return CliUsageError(kName, error);
+    if (!parsed->Positional().isEmpty())
+        return CliUsageError(kName, QStringLiteral("unexpected argument %1").arg(parsed->Positional().first()));
+    const QString port = parsed->Value(QStringLiteral("port"));
+    if (port.isEmpty())
+        return CliUsageError(kName, QStringLiteral("--port is required"));
+
+    std::vector<PhonebookEntry> entries;
+    try {
+        CSMSSerialPort discovery;
+        discovery.Open(kReplyTimeoutMs, port);
+        entries = PhonebookReader(discovery).ReadPhonebook(parsed->Has(QStringLiteral("ucs2-names")));
+    } catch (const CSMSException& e) {
+        CliErr(DeviceMessages::DeviceErrorMessage(GetErrorText(e)));
+        return kExitRefused;
+    }
+    if (entries.empty()) {
+        CliOut(DeviceMessages::kNoContacts);
+        return kExitOk;
+    }
+    for (const PhonebookEntry& e : entries)
+        CliOut(e.number + QLatin1Char('\t') + QString::number(e.type) + QLatin1Char('\t') + e.name);
+    return kExitOk;
+}
+
+} // namespace
+
+BULKSMS_CLI_COMMAND(kName, QStringLiteral("--port PATH [--ucs2-names]"), Run);

@@ -149,6 +149,7 @@ void RecipientList::InsertLocked(qsizetype position, const QString& number, Numb
                                  const QString& message, const QString& composer) {
     position = std::clamp<qsizetype>(position, 0, m_rows.Size());
     m_rows.Insert(position, RecipientRow{number, message});
+    m_revision.fetch_add(1, std::memory_order_acq_rel);
     m_numberIndex.Add(std::move(key));
     m_count.store(m_rows.Size(), std::memory_order_release);
     if (m_appliedMessage.isEmpty() && !composer.isEmpty())
@@ -193,12 +194,14 @@ bool RecipientList::AllMessagesBlank() const {
 
 void RecipientList::SetMessage(qsizetype index, const QString& message) {
     std::lock_guard lock(m_mutex);
+    m_revision.fetch_add(1, std::memory_order_acq_rel);
     if (index >= 0 && index < m_rows.Size())
         m_rows.At(index).message = message;
 }
 
 void RecipientList::SetRow(qsizetype index, const QString& number, const QString& message) {
     std::lock_guard lock(m_mutex);
+    m_revision.fetch_add(1, std::memory_order_acq_rel);
     if (index < 0 || index >= m_rows.Size())
         return;
     RecipientRow& row = m_rows.At(index);
@@ -210,6 +213,7 @@ void RecipientList::SetRow(qsizetype index, const QString& number, const QString
 
 void RecipientList::ApplyMessage(const QString& message, bool onlyBlankRows) {
     std::lock_guard lock(m_mutex);
+    m_revision.fetch_add(1, std::memory_order_acq_rel);
     for (qsizetype i = 0; i < m_rows.Size(); ++i) {
         RecipientRow& row = m_rows.At(i);
         if (!onlyBlankRows || row.message.isEmpty())
@@ -241,6 +245,7 @@ ListRefusal RecipientList::RemoveSelected(const std::vector<qsizetype>& rows) {
         return true;
     });
     m_count.store(m_rows.Size(), std::memory_order_release);
+    m_revision.fetch_add(1, std::memory_order_acq_rel);
     UpdateCountLocked();
     return ListRefusal::None;
 }
@@ -252,12 +257,14 @@ ListRefusal RecipientList::RemoveAll() {
     m_rows.Clear();
     m_numberIndex.Clear();
     m_count.store(0, std::memory_order_release);
+    m_revision.fetch_add(1, std::memory_order_acq_rel);
     UpdateCountLocked();
     return ListRefusal::None;
 }
 
 void RecipientList::Reset() {
     std::lock_guard lock(m_mutex);
+    m_revision.fetch_add(1, std::memory_order_acq_rel);
     m_rows.Clear();
     m_numberIndex.Clear();
     m_count.store(0, std::memory_order_release);

@@ -94,6 +94,9 @@ public:
                                 const QString& composerText, const NumberCheckOptions& options);
 
     qsizetype Count() const { return m_count.load(std::memory_order_acquire); }
+    // Grows with every change of the rows (insert, edit, removal), so a view refreshed by a timer can tell
+    // whether anything changed even when the count did not.
+    quint64 Revision() const { return m_revision.load(std::memory_order_acquire); }
     bool IsEmpty() const { return Count() == 0; }
     // "Total Numbers : %d" with the current row count.
     QString CountText() const;
@@ -144,4 +147,5 @@ private:
     NumberIndex m_numberIndex; // rows holding each number, for the duplicate test
     QString m_appliedMessage;
     std::atomic<qsizetype> m_count{0};
+    std::atomic<quint64> m_revision{0};
 };

@@ -155,7 +155,9 @@ TEST(RecipientListTest, MessagesAppliedToAllOrBlankRows) {
     list.InsertRow(0, QStringLiteral("1"), QString(), QString());
     list.InsertRow(1, QStringLiteral("2"), QStringLiteral("own"), QString());
     EXPECT_FALSE(list.AllMessagesBlank());
+    const quint64 before = list.Revision();
     list.ApplyMessage(QStringLiteral("new"), true);
+    EXPECT_GT(list.Revision(), before); // same count, changed rows
     EXPECT_EQ(list.Message(0), QStringLiteral("new"));
     EXPECT_EQ(list.Message(1), QStringLiteral("own"));
     list.ApplyMessage(QStringLiteral("all"), false);

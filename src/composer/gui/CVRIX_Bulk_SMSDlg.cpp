@@ -4,6 +4,7 @@
 #include "app/DataPaths.h"
 #include "app/FileOpener.h"
 #include "app/Prompter.h"
+#include "devices/gui/CDemo_Modem_Msgs.h"
 #include "devices/gui/CMobile_Conn_Dlg.h"
 #include "devices/gui/CPhone_List_Dlg.h"
 #include "exclusion/ExclusionStore.h"
@@ -127,7 +128,10 @@ void CVRIX_Bulk_SMSDlg::BuildUi() {
     deviceRow->addWidget(m_deviceText, 0, 1);
     deviceRow->addWidget(m_deviceCombo, 0, 2);
     deviceRow->addWidget(MakeButton(QStringLiteral("Mobile Phone Connection Wizard")), 0, 3);
-    deviceRow->addWidget(m_wizardLink, 1, 0, 1, 4);
+    deviceRow->addWidget(m_wizardLink, 1, 0, 1, 3);
+    auto* demoButton = MakeButton(QStringLiteral("Demo Modem Messages"));
+    demoButton->setVisible(m_demos.DemoCount() > 0);
+    deviceRow->addWidget(demoButton, 1, 3);
     deviceRow->setColumnStretch(1, 1);
 
     // Recipient list.
@@ -337,6 +341,18 @@ void CVRIX_Bulk_SMSDlg::ConnectUi() {
             NotAvailable();
     });
     connect(m_listTimer, &QTimer::timeout, this, &CVRIX_Bulk_SMSDlg::RefreshCount);
+    // The demo modems' inbox opens with the first demo modem, and from its button afterwards.
+    m_demoMessages = new CDemo_Modem_Msgs(m_demos, this);
+    connect(Button(QStringLiteral("Demo Modem Messages")), &QPushButton::clicked, m_demoMessages, [this] {
+        m_demoMessages->show();
+        m_demoMessages->raise();
+    });
+    connect(&m_demos, &DemoModems::DemoModemsChanged, this, [this] {
+        QPushButton* button = Button(QStringLiteral("Demo Modem Messages"));
+        if (!button->isVisible() && m_demos.DemoCount() > 0)
+            m_demoMessages->show();
+        button->setVisible(m_demos.DemoCount() > 0);
+    });
 }
 
 // ---- Composer ----
@@ -655,6 +671,7 @@ void CVRIX_Bulk_SMSDlg::RunSend(SendContext context) {
     context.sentItems = sentItems.get();
     context.templates = templates.get();
     context.prompter = &m_prompter;
+    context.clock = SendClock(m_options.clockScale);
     context.quotaFor = [](const QString&) { return std::make_pair(0, QStringLiteral("A")); };
     context.recordUsage = [](const QString&, int) {};
     context.deviceLeft = [](const QString&) {};

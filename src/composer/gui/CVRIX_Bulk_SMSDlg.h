@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+class CDemo_Modem_Msgs;
 class CPlease_Wail_Modeless;
 class CSMS_Sending;
 class ComposerEdit;
@@ -36,6 +37,8 @@ class CVRIX_Bulk_SMSDlg final : public QDialog {
 public:
     struct Options {
         ModemTiming timing = ModemTiming::Standard();
+        // Real milliseconds per engine millisecond of a run's pauses and finishing waits (tests shorten it).
+        double clockScale = 1.0;
         // Exit after the user agreed; the program's shutdown (ends the process) unless a test replaces it.
         std::function<void()> shutdown;
     };
@@ -54,6 +57,7 @@ public:
     bool IsSending() const { return m_sending != nullptr; }
     // The progress window while a send runs (else null).
     CSMS_Sending* SendingWindow() const { return m_sending; }
+    CDemo_Modem_Msgs* DemoMessagesWindow() const { return m_demoMessages; }
 
     // Controls, for tests and the screenshot tool.
     NumberEdit* NumberField() const { return m_number; }
@@ -144,6 +148,7 @@ private:
 
     RecipientTableModel* m_listModel = nullptr;
     CPlease_Wail_Modeless* m_pleaseWait = nullptr;
+    CDemo_Modem_Msgs* m_demoMessages = nullptr;
     QTimer* m_listTimer = nullptr;
 
     NumberEdit* m_number = nullptr;

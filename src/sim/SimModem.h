@@ -12,14 +12,20 @@
 struct SimProfile {
     bool pduOnly = false;        // AT+CMGF=1 answers ERROR, AT+CMGF=? gives (0)
     bool textOnly = false;       // AT+CMGF=0 answers ERROR, AT+CMGF=? gives (1)
-    bool noSmsc = false;         // AT+CSCA? gives an empty number
-    bool hexCharset = false;     // AT+CSCA? reports the SMSC in UCS2 hex (a device set to a hex charset)
+    bool noSmsc = false;         // AT+CSCA? gives an empty number; a submission without an SMSC (PDU field "00",
+                                 // or text mode) then fails with +CMS ERROR: 330 until AT+CSCA sets one
+    bool hexCharset = false;     // AT+CSCA? reports the SMSC in UCS2 hex (a device set to a hex charset): the
+                                 // character set is "UCS2" at power-on and after ATZ / AT&F
     int cmsError = 0;            // every submission fails with +CMS ERROR: N (0 = off)
     int flakyEvery = 0;          // every Nth submission fails with +CMS ERROR: 500 (0 = off)
-    bool silentAfterPdu = false; // no answer at all after the PDU / text and Ctrl-Z
+    bool silentAfterPdu = false; // no answer at all after the PDU / text and Ctrl-Z (nothing is logged); later
+                                 // commands are answered again
     bool dead = false;           // never answers anything
-    int slowMs = 0;              // each submission takes this long before its final reply
-    bool quirky = false;         // replies split over several writes, unsolicited lines between commands
+    int slowMs = 0;              // each submission takes this long before its final reply; input is still read
+                                 // meanwhile, and later output waits behind that reply as on a real line
+    bool quirky = false;         // replies split over several writes, unsolicited lines between commands, and
+                                 // identity answers as some devices give them: AT+GMI ERROR, AT+GMM
+                                 // "Undefined", '+CGMI: "<maker>"', "+CGMM: MODEL=<model>", "IMEI <n>", "IMSI <n>"
     bool noEcho = false;         // echo off from the start
     bool garbage = false;        // stray non-ASCII and NUL bytes between replies
 
@@ -57,13 +63,17 @@ struct SimSubmission {
 };
 
 // A simulated GSM modem served on a pseudo-terminal by a thread of its own. The slave side (or the symlink
-// made at linkPath) is an ordinary serial port name for the rest of the program.
+// made at linkPath) is an ordinary serial port name for the rest of the program. A malformed PDU, or one whose
+// TPDU length differs from AT+CMGS=<length>, answers +CMS ERROR: 304 and is not logged. After Stop() (or
+// destruction) a client's reads see hang-up and its writes fail, as with an unplugged modem. A client that
+// sets TIOCEXCL must clear it (TIOCNXCL) before closing, or a non-root reopen of the pty fails with EBUSY.
 class SimModem {
 public:
     struct Options {
         SimProfile profile;
         SimIdentity identity;
-        QString linkPath;  // when set, a symlink to the pty slave is made here and removed by Stop()
+        QString linkPath;  // when set, a symlink to the pty slave is made here and removed by Stop(); an existing
+                           // symlink there is replaced, any other file makes Start() fail
         QString logPath;   // when set, every accepted submission is appended as one JSON line
     };
 
@@ -79,7 +89,8 @@ public:
 
     std::vector<SimSubmission> Submissions() const; // thread-safe copy
     int SubmissionCount() const;
-    // Called on the simulator's thread for every accepted submission.
+    // Called on the simulator's thread for every accepted submission; it must not call Stop() (which joins that
+    // thread).
     void SetSubmissionCallback(std::function<void(const SimSubmission&)> callback);
     // Every command line received (without its "\r"), for tests that check the dialogue.
     QStringList CommandsReceived() const;

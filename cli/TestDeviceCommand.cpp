@@ -35,8 +35,8 @@ bool ReadDevice(const QString& portName, DeviceRecord* record) {
         const PortInfo port = PortEnumerator().Describe(portName);
         QString details = PortScanner::RowDetails(portName, port.DisplayName(), queried);
         if (!sms)
-            details.replace(DetailsText::kSmsCapabilitiesYesLine,
-                            DetailsText::kSmsCapabilities + QLatin1Char(' ') + DetailsText::kNotDetected + QLatin1Char('\n'));
+            details.replace(DetailsText::kSmsCapabilitiesYesLine, DetailsText::kSmsCapabilities + QLatin1Char(' ') +
+                                                                      DetailsText::kNotDetected + QLatin1Char('\n'));
         *record = PortScanner::MakeRow(port, details, imei);
         return true;
     } catch (const CSMSException& e) {
@@ -48,7 +48,8 @@ bool ReadDevice(const QString& portName, DeviceRecord* record) {
 int Run(const QStringList& args) {
     QString error;
     const auto parsed = CliArgs::Parse(
-        args, {QStringLiteral("port"), QStringLiteral("to"), QStringLiteral("smsc"), QStringLiteral("log")}, {}, &error);
+        args, {QStringLiteral("port"), QStringLiteral("to"), QStringLiteral("smsc"), QStringLiteral("log")}, {},
+        &error);
     if (!parsed)
         return CliUsageError(kName, error);
     if (!parsed->Positional().isEmpty())

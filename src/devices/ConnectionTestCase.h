@@ -16,7 +16,9 @@ struct ConnectionTestCase {
     bool ticked = true;
 
     bool UsesCustomSmsc() const { return name.contains(QLatin1String("CUS_SMSC")); }
-    int SmsMode() const { return name.startsWith(QLatin1String("TXT")) ? DeviceRecord::kModeText : DeviceRecord::kModePdu; }
+    int SmsMode() const {
+        return name.startsWith(QLatin1String("TXT")) ? DeviceRecord::kModeText : DeviceRecord::kModePdu;
+    }
 
     // The cases that apply to a device, in the fixed order: PDU before text, default before custom SMSC; a
     // mode's cases only when the device's supported modes name it, a default-SMSC case only when the device

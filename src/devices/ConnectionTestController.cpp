@@ -14,6 +14,7 @@
 #include "sms/SmsRequest.h"
 #include "sms/SubmissionResult.h"
 
+#include <algorithm>
 #include <chrono>
 
 ConnectionTestController::ConnectionTestController(MainDeviceState& devices, Prompter& prompter, int slot,
@@ -160,8 +161,7 @@ template <typename Port> void Submit(Port& port, const SmsRequest& request, int 
 }
 } // namespace
 
-void ConnectionTestController::Run(const QString& number, const QString& customSmsc,
-                                   ConnectionTestObserver* observer) {
+void ConnectionTestController::Run(const QString& number, const QString& customSmsc, ConnectionTestObserver* observer) {
     std::vector<ConnectionTestCase> cases;
     {
         std::lock_guard lock(m_mutex);
@@ -253,8 +253,7 @@ bool ConnectionTestController::OnUseSelectedCase(int index, const QString& custo
         m_prompter.Notice(DeviceMessages::kInvalidSmsc);
         return false;
     }
-    if (!m_prompter.Confirm(
-            DeviceMessages::kConfirmCase.arg(c.description, m_device.displayName, m_device.portName)))
+    if (!m_prompter.Confirm(DeviceMessages::kConfirmCase.arg(c.description, m_device.displayName, m_device.portName)))
         return false;
 
     const bool useCustom = c.UsesCustomSmsc();

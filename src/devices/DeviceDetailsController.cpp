@@ -19,8 +19,13 @@ const std::vector<QString>& DeviceDetailsController::Columns() {
 }
 
 std::vector<QString> DeviceDetailsController::RowValues(const DeviceRecord& r) {
-    return {r.portName,          r.displayName, r.smscNumber, DeviceTexts::SmsModeText(r.smsMode),
-            r.supportedSmsModes, r.defaultSmsc, DeviceTexts::YesNo(r.useCustomSmsc)};
+    return {r.portName,
+            r.displayName,
+            r.smscNumber,
+            DeviceTexts::SmsModeText(r.smsMode),
+            r.supportedSmsModes,
+            r.defaultSmsc,
+            DeviceTexts::YesNo(r.useCustomSmsc)};
 }
 
 std::vector<QPair<QString, QString>> DeviceDetailsController::RecordLines(const DeviceRecord& r) {

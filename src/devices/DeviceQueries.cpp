@@ -25,7 +25,9 @@ const Query kCsq{"AT+CSQ", {"AT+CSQ", "+CSQ"}};
 
 } // namespace
 
-const QString& DeviceQueries::LastReply() const { return m_port.LastReply(); }
+const QString& DeviceQueries::LastReply() const {
+    return m_port.LastReply();
+}
 
 bool DeviceQueries::Ask(const QByteArray& command) {
     // Whatever a device sent after an earlier answer (a late reply, an unsolicited line) is not this answer.
@@ -37,11 +39,12 @@ bool DeviceQueries::Ask(const QByteArray& command) {
     if (!m_port.Await(CSMSSerialPort::Awaited::FinalResult, m_port.ReplyTimeoutMs(), true, line))
         return false;
     const QByteArray& reply = m_port.LastReplyBytes();
-    return ModemReply::FindFinalResult(reply.mid(ModemReply::EchoLength(reply, line))) ==
-           ModemReply::FinalResult::Ok;
+    return ModemReply::FindFinalResult(reply.mid(ModemReply::EchoLength(reply, line))) == ModemReply::FinalResult::Ok;
 }
 
-bool DeviceQueries::CheckAt() { return Ask("AT"); }
+bool DeviceQueries::CheckAt() {
+    return Ask("AT");
+}
 
 QString DeviceQueries::Identity(const QByteArray& first, const QByteArray& second, const QStringList& prefixes) {
     if (Ask(first)) {
@@ -54,13 +57,17 @@ QString DeviceQueries::Identity(const QByteArray& first, const QByteArray& secon
     return {};
 }
 
-QString DeviceQueries::GetManufacturer() { return Identity("AT+GMI", "AT+CGMI", kMakerPrefixes); }
+QString DeviceQueries::GetManufacturer() {
+    return Identity("AT+GMI", "AT+CGMI", kMakerPrefixes);
+}
 
 QString DeviceQueries::GetModel() {
     return DeviceReply::ModelValue(Identity("AT+GMM", "AT+CGMM", kModelPrefixes));
 }
 
-QString DeviceQueries::GetRevision() { return Identity("AT+GMR", "AT+CGMR", kRevisionPrefixes); }
+QString DeviceQueries::GetRevision() {
+    return Identity("AT+GMR", "AT+CGMR", kRevisionPrefixes);
+}
 
 QString DeviceQueries::GetImei() noexcept {
     QString imei;
@@ -149,4 +156,6 @@ DeviceQueries::Information DeviceQueries::QueryInformation() {
     return info;
 }
 
-QString DeviceQueries::GetDeviceDetails() { return DetailsText::Build(QueryInformation().values); }
+QString DeviceQueries::GetDeviceDetails() {
+    return DetailsText::Build(QueryInformation().values);
+}

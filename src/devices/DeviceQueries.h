@@ -15,8 +15,8 @@ class CSMSSerialPort;
 class DeviceQueries {
 public:
     struct SmsModes {
-        int code = 0;     // DeviceReply::SmsModeCode
-        QString text;     // "Only PDU Mode", "Only Text Mode", "Both PDU Mode and Text Mode" or empty
+        int code = 0; // DeviceReply::SmsModeCode
+        QString text; // "Only PDU Mode", "Only Text Mode", "Both PDU Mode and Text Mode" or empty
     };
 
     // Everything one pass reads: the details lines and the two values kept out of the details text.

@@ -8,12 +8,12 @@
 struct DeviceRecord {
     enum SmsMode { kModeNotChosen = 0, kModePdu = 1, kModeText = 2 };
 
-    int slot = -1;                // index into the main window's per-device arrays (modem objects, modes)
-    QString portName;             // e.g. "/dev/ttyUSB0"
-    QString displayName;          // "<port> (<name>)" or "Unknown Device on <port>"
-    QString details;              // the details text (DetailsText), with the scan's port lines first
-    QString portStatus;           // empty, "Request Timeout" or "Cannot access this port"
-    QString smscNumber;           // in use: the custom number when one is saved and in use, else the default
+    int slot = -1;       // index into the main window's per-device arrays (modem objects, modes)
+    QString portName;    // e.g. "/dev/ttyUSB0"
+    QString displayName; // "<port> (<name>)" or "Unknown Device on <port>"
+    QString details;     // the details text (DetailsText), with the scan's port lines first
+    QString portStatus;  // empty, "Request Timeout" or "Cannot access this port"
+    QString smscNumber;  // in use: the custom number when one is saved and in use, else the default
     QString imei;
     int smsMode = kModeNotChosen; // SmsMode
     QString defaultSmsc;          // the "Default SMSC No. :" value of the details

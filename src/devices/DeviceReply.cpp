@@ -108,7 +108,9 @@ QString Clean(const QString& reply, const Query& query, bool keepQuotes) {
     return text;
 }
 
-bool NeedsFallback(const QString& value) { return value.isEmpty() || value == QLatin1String("Undefined"); }
+bool NeedsFallback(const QString& value) {
+    return value.isEmpty() || value == QLatin1String("Undefined");
+}
 
 QString ModelValue(const QString& cleaned) {
     const QLatin1String marker("MODEL=");
@@ -127,9 +129,13 @@ QString WithoutWord(const QString& cleaned, QLatin1String word) {
 }
 } // namespace
 
-QString ImeiValue(const QString& cleaned) { return WithoutWord(cleaned, QLatin1String("IMEI")); }
+QString ImeiValue(const QString& cleaned) {
+    return WithoutWord(cleaned, QLatin1String("IMEI"));
+}
 
-QString ImsiValue(const QString& cleaned) { return WithoutWord(cleaned, QLatin1String("IMSI")); }
+QString ImsiValue(const QString& cleaned) {
+    return WithoutWord(cleaned, QLatin1String("IMSI"));
+}
 
 int SmsModesFromAnswer(const QString& cleaned, int codeBefore) {
     const bool zero = cleaned.contains(QLatin1Char('0'));
@@ -212,7 +218,9 @@ QString SmscValue(const QString& cleaned) {
     return raw;
 }
 
-QString OperatorValue(const QString& cleaned) { return BetweenFirstQuotes(cleaned).trimmed(); }
+QString OperatorValue(const QString& cleaned) {
+    return BetweenFirstQuotes(cleaned).trimmed();
+}
 
 QString SignalValue(const QString& cleaned) {
     const qsizetype comma = cleaned.indexOf(QLatin1Char(','));
@@ -283,10 +291,6 @@ std::optional<QString> DecodePacked7BitHex(const QString& hex) {
     }
     return text;
 }
-
-} // namespace DeviceReply
-
-namespace DeviceReply {
 
 QString ResultLineValue(const QString& reply, const QString& name) {
     for (QStringView line : QStringView(reply).split(QRegularExpression(QStringLiteral("[\r\n]")))) {

@@ -6,6 +6,8 @@
 
 #include <optional>
 
+struct PhonebookEntry;
+
 // Reading the answers of the device information queries (ITU-T V.250 identification, 3GPP TS 27.007 and
 // TS 27.005 status commands). Pure functions over the text a query collected, which may hold the command's
 // echo, blank lines, unsolicited result codes (+CREG, ^RSSI, RING ...) and stray bytes.
@@ -72,12 +74,6 @@ std::optional<QString> DecodeUcs2Hex(const QString& hex);
 // Octets as two hex digits each, holding GSM 7-bit septets packed least significant bit first
 // (3GPP TS 23.038 clause 6.1.2.1), read as GSM default alphabet text; nullopt when the text is not hex.
 std::optional<QString> DecodePacked7BitHex(const QString& hex);
-
-} // namespace DeviceReply
-
-struct PhonebookEntry;
-
-namespace DeviceReply {
 
 // The text after "name:" on the first line of the reply that holds it (stray bytes before the name do not
 // matter), trimmed; empty when no line does. Used where values are not ASCII-only, such as phonebook names.

@@ -247,13 +247,11 @@ std::optional<DeviceRecord> DeviceSelectionController::CheckForUse(const DeviceR
             return std::nullopt;
         port.ResetModem();
 
+        // The "Custom SMSC :" check box and field decide, for every device taken with them.
         DeviceRecord record = row;
         record.defaultSmsc = DetailsText::GetDefaultSmsc(row.details);
-        if (custom.checked) {
-            record.useCustomSmsc = true;
-            record.customSmsc = custom.number.trimmed();
-        }
-        record.useCustomSmsc = record.useCustomSmsc && !record.customSmsc.isEmpty();
+        record.useCustomSmsc = custom.checked;
+        record.customSmsc = custom.checked ? custom.number.trimmed() : QString();
         if (record.defaultSmsc.isEmpty() && !record.useCustomSmsc &&
             !m_prompter.Confirm(DeviceMessages::kNoDefaultSmsc))
             return std::nullopt;
@@ -334,7 +332,8 @@ QString DeviceSelectionController::OnSendTestMessage(int row, const QString& pho
         std::lock_guard lock(m_mutex);
         record = m_rows[static_cast<std::size_t>(row)];
     }
-    const QString smsc = custom.checked ? custom.number.trimmed() : (record.useCustomSmsc ? record.customSmsc : QString());
+    const QString smsc =
+        custom.checked ? custom.number.trimmed() : (record.useCustomSmsc ? record.customSmsc : QString());
     DeviceTestMessage::Options options;
     options.replyTimeoutMs = m_options.deviceTimeoutMs;
     options.timing = m_options.timing;

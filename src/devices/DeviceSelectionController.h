@@ -12,6 +12,7 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -74,8 +75,8 @@ public:
 
     // "Use Selected Device to Send SMS" for one or more rows: each row is checked (status, "AT", SMS
     // capabilities question, default SMSC question) and the accepted ones replace the main window's
-    // selection together. The custom SMSC choice, when ticked, applies to every selected row; otherwise a row
-    // keeps the custom SMSC saved for it. True when at least one device was taken (the window closes).
+    // selection together. The custom SMSC check box and field apply to every selected row ("||Y" with the
+    // number when ticked, "||N" otherwise). True when at least one device was taken (the window closes).
     bool OnUseSelectedDevice(const std::vector<int>& rows, const CustomSmscChoice& custom);
     // "Continue without Device Selection...": true when the window may close.
     bool OnContinueWithoutDeviceSelection(bool smsModeChosen);

@@ -18,8 +18,7 @@ QString DeviceTestMessage::Send(const DeviceRecord& device, const QString& phone
     const bool notDetected = DetailsText::CapabilitiesNotDetected(device.details);
     if (notDetected && !m_prompter.Confirm(DeviceMessages::kNoSmsCapabilitiesQuestion))
         return {};
-    if (device.defaultSmsc.isEmpty() && smsc.trimmed().isEmpty() &&
-        !m_prompter.Confirm(DeviceMessages::kNoDefaultSmsc))
+    if (device.defaultSmsc.isEmpty() && smsc.trimmed().isEmpty() && !m_prompter.Confirm(DeviceMessages::kNoDefaultSmsc))
         return {};
 
     SmsRequest request;

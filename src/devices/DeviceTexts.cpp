@@ -29,7 +29,9 @@ int PresetSmsMode(const QString& supportedSmsModes) {
     return DeviceRecord::kModeNotChosen;
 }
 
-QString YesNo(bool yes) { return yes ? QStringLiteral("Y") : QStringLiteral("N"); }
+QString YesNo(bool yes) {
+    return yes ? QStringLiteral("Y") : QStringLiteral("N");
+}
 
 QString DisplayName(const QString& portName, const QString& name) {
     if (name.isEmpty())
@@ -37,7 +39,9 @@ QString DisplayName(const QString& portName, const QString& name) {
     return portName + QStringLiteral(" (") + name + QLatin1Char(')');
 }
 
-QString DeviceEntry(const DeviceRecord& record) { return record.portName + QStringLiteral(" - ") + record.displayName; }
+QString DeviceEntry(const DeviceRecord& record) {
+    return record.portName + QStringLiteral(" - ") + record.displayName;
+}
 
 QString PortOfEntry(const QString& entry) {
     const qsizetype at = entry.indexOf(QStringLiteral(" - "));
@@ -67,9 +71,9 @@ QString SelectedDeviceBlock(const DeviceRecord& r) {
 
 const std::vector<Column>& ScanColumns() {
     static const std::vector<Column> columns = {
-        {QStringLiteral("Com Port"), 100},      {QStringLiteral("Com Port Details"), 220},
-        {QStringLiteral("Com Port Status"), 0}, {QStringLiteral("SMSC No."), 130},
-        {QStringLiteral("IMEI No."), 0},        {QStringLiteral("SMS Mode"), 80},
+        {QStringLiteral("Com Port"), 100},       {QStringLiteral("Com Port Details"), 220},
+        {QStringLiteral("Com Port Status"), 0},  {QStringLiteral("SMSC No."), 130},
+        {QStringLiteral("IMEI No."), 0},         {QStringLiteral("SMS Mode"), 80},
         {QStringLiteral("Default SMSC No."), 0}, {QStringLiteral("SUP SMS Mode"), 0},
         {QStringLiteral("USE CUS SMSC"), 0},
     };
@@ -77,8 +81,8 @@ const std::vector<Column>& ScanColumns() {
 }
 
 std::vector<QString> ScanRowValues(const DeviceRecord& r) {
-    return {r.portName,    r.displayName,          r.portStatus,         r.smscNumber,        r.imei,
-            SmsModeText(r.smsMode), r.defaultSmsc, r.supportedSmsModes, YesNo(r.useCustomSmsc)};
+    return {r.portName,    r.displayName,       r.portStatus,          r.smscNumber, r.imei, SmsModeText(r.smsMode),
+            r.defaultSmsc, r.supportedSmsModes, YesNo(r.useCustomSmsc)};
 }
 
 bool IsValidCustomSmsc(const QString& number) {

@@ -37,7 +37,8 @@ PortEnumerator::PortEnumerator(QString sysRoot, QString devRoot)
     : m_sysRoot(std::move(sysRoot)), m_devRoot(std::move(devRoot)) {}
 
 QStringList PortEnumerator::ConsolePorts() const {
-    return ReadLine(m_sysRoot + QStringLiteral("/class/tty/console/active")).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return ReadLine(m_sysRoot + QStringLiteral("/class/tty/console/active"))
+        .split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
 PortInfo PortEnumerator::DescribeTty(const QString& ttyName, const QStringList& consoles) const {
@@ -90,7 +91,8 @@ std::vector<PortInfo> PortEnumerator::Enumerate() const {
             continue;
         ports.push_back(DescribeTty(name, consoles));
     }
-    std::sort(ports.begin(), ports.end(), [](const PortInfo& a, const PortInfo& b) { return NaturalLess(a.name, b.name); });
+    std::sort(ports.begin(), ports.end(),
+              [](const PortInfo& a, const PortInfo& b) { return NaturalLess(a.name, b.name); });
     return ports;
 }
 
@@ -113,7 +115,8 @@ PortInfo PortEnumerator::Describe(const QString& path) const {
     return info;
 }
 
-std::vector<PortInfo> PortEnumerator::Merge(const std::vector<PortInfo>& enumerated, const std::vector<PortInfo>& added) {
+std::vector<PortInfo> PortEnumerator::Merge(const std::vector<PortInfo>& enumerated,
+                                            const std::vector<PortInfo>& added) {
     std::vector<PortInfo> ports;
     QSet<QString> seen;
     for (const std::vector<PortInfo>* list : {&enumerated, &added}) {

@@ -5,8 +5,8 @@
 // One serial port found on the system or given by the user.
 struct PortInfo {
     enum class Kind {
-        Device,     // a USB modem or phone, a port added by path, a simulated modem: examined by the scan
-        BuiltIn,    // a built-in UART or the console's port: listed, never opened
+        Device,  // a USB modem or phone, a port added by path, a simulated modem: examined by the scan
+        BuiltIn, // a built-in UART or the console's port: listed, never opened
     };
 
     QString name;        // the port name: the path to open (e.g. /dev/ttyUSB0, or a symlink to a pty)

@@ -81,7 +81,8 @@ TEST(ConnectionTestCases, ListingRules) {
         QStringList names;
     };
     const Case cases[] = {
-        {"PDU Mode & Text Mode", "+919845087001",
+        {"PDU Mode & Text Mode",
+         "+919845087001",
          {"Case 1: PDU_DEF_SMSC", "Case 2: PDU_CUS_SMSC", "Case 3: TXT_DEF_SMSC", "Case 4: TXT_CUS_SMSC"}},
         {"PDU Mode", "", {"Case 1: PDU_CUS_SMSC"}},
         {"Text Mode", "+1", {"Case 1: TXT_DEF_SMSC", "Case 2: TXT_CUS_SMSC"}},
@@ -149,8 +150,8 @@ TEST(ConnectionTest, StoppingDuringCaseTwoLeavesThreeAndFourWithoutStatus) {
     EXPECT_TRUE(cases[3].status.isEmpty());
     EXPECT_EQ(observer.started, (QList<int>{0, 1}));
     EXPECT_EQ(test.StatusLabel(), QStringLiteral("Stopped"));
-    EXPECT_EQ(observer.labels.mid(0, 3), (QStringList{"Connecting Device", "Initialize Device",
-                                                      "Execute Case 1: PDU Mode with Default SMSC"}));
+    EXPECT_EQ(observer.labels.mid(0, 3),
+              (QStringList{"Connecting Device", "Initialize Device", "Execute Case 1: PDU Mode with Default SMSC"}));
     EXPECT_EQ(sim->SubmissionCount(), 2);
 }
 
@@ -240,10 +241,9 @@ TEST(ConnectionTest, CommandsAreRefusedWhileRunningAndCloseAsks) {
     EXPECT_FALSE(test.OnClose());
     EXPECT_TRUE(test.OnClose());
     EXPECT_FALSE(test.IsRunning());
-    EXPECT_EQ(prompter.Messages(),
-              (QStringList{DeviceMessages::kTestInProgress, DeviceMessages::kTestInProgress,
-                           DeviceMessages::kTestInProgress, DeviceMessages::kTestCloseWhileRunning,
-                           DeviceMessages::kTestCloseWhileRunning}));
+    EXPECT_EQ(prompter.Messages(), (QStringList{DeviceMessages::kTestInProgress, DeviceMessages::kTestInProgress,
+                                                DeviceMessages::kTestInProgress, DeviceMessages::kTestCloseWhileRunning,
+                                                DeviceMessages::kTestCloseWhileRunning}));
 }
 
 TEST(ConnectionTest, UseSelectedCaseAppliesItsSettings) {
@@ -277,9 +277,10 @@ TEST(ConnectionTest, UseSelectedCaseAppliesItsSettings) {
     const QStringList messages = prompter.Messages();
     ASSERT_EQ(messages.size(), 6);
     EXPECT_EQ(messages[0], DeviceMessages::kSelectCase);
-    EXPECT_EQ(messages[1], QStringLiteral("You have selected 'Text Mode with Custom SMSC' settings for sending SMS using "
-                                          "'%1' connected at %2.\n\nDo you want to continue with selected settings?")
-                               .arg(device, port));
+    EXPECT_EQ(messages[1],
+              QStringLiteral("You have selected 'Text Mode with Custom SMSC' settings for sending SMS using "
+                             "'%1' connected at %2.\n\nDo you want to continue with selected settings?")
+                  .arg(device, port));
     EXPECT_EQ(messages[3], QStringLiteral("Selected connection settings 'Text Mode with Custom SMSC' for device '%1' "
                                           "have been applied successfully.")
                                .arg(device));
@@ -303,10 +304,12 @@ TEST(ConnectionTest, StatusLogAndClose) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     ASSERT_TRUE(bytes.startsWith("\xFF\xFE"));
-    const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
-    const QString expected = devices.Record(0)->details + QStringLiteral("\r\n\r\nCase 1:\r\nMessage sent successfully.\r\n"
-                                                                         "PDU Mode with Custom SMSC is working for Device "
-                                                                         "Model: SIM800 Simulated\r\n\r\n");
+    const QString text =
+        QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
+    const QString expected =
+        devices.Record(0)->details + QStringLiteral("\r\n\r\nCase 1:\r\nMessage sent successfully.\r\n"
+                                                    "PDU Mode with Custom SMSC is working for Device "
+                                                    "Model: SIM800 Simulated\r\n\r\n");
     EXPECT_EQ(text, expected);
     EXPECT_EQ(test.OnSaveLog(dir.filePath(QStringLiteral("again.TXT"))), dir.filePath(QStringLiteral("again.TXT")));
     EXPECT_EQ(test.OnSaveLog(dir.filePath(QStringLiteral("missing/folder/x.txt"))), QString());
@@ -316,8 +319,8 @@ TEST(ConnectionTest, StatusLogAndClose) {
     EXPECT_TRUE(test.OnClearStatus());
     EXPECT_TRUE(test.Cases()[0].status.isEmpty());
     const QStringList messages = prompter.Messages();
-    EXPECT_EQ(messages, (QStringList{DeviceMessages::kNoCaseExecuted, DeviceMessages::kLogSaved, DeviceMessages::kLogSaved,
-                                     DeviceMessages::kFileError,
+    EXPECT_EQ(messages, (QStringList{DeviceMessages::kNoCaseExecuted, DeviceMessages::kLogSaved,
+                                     DeviceMessages::kLogSaved, DeviceMessages::kFileError,
                                      QStringLiteral("You have not selected any connection settings yet for device "
                                                     "connected at %1.\nAre you sure to continue?")
                                          .arg(sim->PortName()),
@@ -416,7 +419,8 @@ TEST(DeviceDetails, DeviceWithUndetectedCapabilitiesAsksBeforeTheTestMessage) {
     EXPECT_EQ(details.OnSendTestMessage(0, QStringLiteral("5551234")), QString());
     prompter.Script({Answer::Yes, Answer::No});
     EXPECT_EQ(details.OnSendTestMessage(0, QStringLiteral("5551234")), QString());
-    EXPECT_EQ(prompter.Messages(), (QStringList{DeviceMessages::kNoSmsCapabilitiesQuestion,
-                                                DeviceMessages::kNoSmsCapabilitiesQuestion, DeviceMessages::kNoDefaultSmsc}));
+    EXPECT_EQ(prompter.Messages(),
+              (QStringList{DeviceMessages::kNoSmsCapabilitiesQuestion, DeviceMessages::kNoSmsCapabilitiesQuestion,
+                           DeviceMessages::kNoDefaultSmsc}));
     EXPECT_EQ(sim->SubmissionCount(), 0);
 }

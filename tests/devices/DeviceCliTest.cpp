@@ -52,9 +52,10 @@ TEST_F(DeviceCli, InfoPrintsTheDetailsOrTheError) {
     auto sim = StartSim(QStringLiteral("text-only"));
     CliRun r = Cli({QStringLiteral("info"), QStringLiteral("--port"), sim->PortName()});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, QStringLiteral("Manufacturer :SIMCOM\nModel :SIM800 Simulated\nRevision :Revision:1418B05SIM800L24\n"
-                                    "Supported SMS Mode :Text Mode\nBattery :75%\nDefault SMSC No. :+919845087001\n"
-                                    "Operator Code :VRIX SIM\nSignal Quality :Good (17)\n"));
+    EXPECT_EQ(r.out,
+              QStringLiteral("Manufacturer :SIMCOM\nModel :SIM800 Simulated\nRevision :Revision:1418B05SIM800L24\n"
+                             "Supported SMS Mode :Text Mode\nBattery :75%\nDefault SMSC No. :+919845087001\n"
+                             "Operator Code :VRIX SIM\nSignal Quality :Good (17)\n"));
     r = Cli({QStringLiteral("info"), QStringLiteral("--port"), QStringLiteral("/nonexistent/ttyUSB9")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, QStringLiteral("No such file or directory\n"));
@@ -90,8 +91,8 @@ TEST_F(DeviceCli, ScanWithoutDeviceSaysSo) {
 
 TEST_F(DeviceCli, PhonebookListsTheContacts) {
     auto sim = StartSim(QStringLiteral("hexcharset"));
-    const CliRun r = Cli({QStringLiteral("phonebook"), QStringLiteral("--port"), sim->PortName(),
-                          QStringLiteral("--ucs2-names")});
+    const CliRun r =
+        Cli({QStringLiteral("phonebook"), QStringLiteral("--port"), sim->PortName(), QStringLiteral("--ucs2-names")});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 5);

@@ -67,7 +67,7 @@ TEST(DeviceQueries, IdentityFallbacksUseTheSecondCommand) {
     CSMSSerialPort port;
     port.Open(DeviceTest::kReplyTimeoutMs, sim->PortName());
     DeviceQueries queries(port);
-    EXPECT_EQ(queries.GetManufacturer(), QStringLiteral("SIMCOM")); // AT+GMI: ERROR, then +CGMI: "SIMCOM"
+    EXPECT_EQ(queries.GetManufacturer(), QStringLiteral("SIMCOM"));    // AT+GMI: ERROR, then +CGMI: "SIMCOM"
     EXPECT_EQ(queries.GetModel(), QStringLiteral("SIM800 Simulated")); // "Undefined", then +CGMM: MODEL=...
     EXPECT_EQ(queries.GetImei(), QStringLiteral("867856034556711"));   // "IMEI 8678..."
     EXPECT_EQ(queries.GetImsi(), QStringLiteral("404451234567890"));   // "IMSI 4044..."

@@ -1,8 +1,8 @@
 // Reading the answers of the information queries: replies as devices send them, with echo, unsolicited
 // lines, stray bytes and blank lines, and the details text read back by label.
 
-#include "devices/DetailsText.h"
 #include "devices/DeviceReply.h"
+#include "devices/DetailsText.h"
 #include "devices/PhonebookEntry.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +19,9 @@ const Query kCsq{"AT+CSQ", {"AT+CSQ", "+CSQ"}};
 const Query kCmgf{"AT+CMGF=?", {"AT+CMGF", "+CMGF"}};
 const Query kCops{"AT+COPS?", {"AT+COPS", "+COPS"}};
 
-QString L1(const char* s) { return QString::fromLatin1(s); }
+QString L1(const char* s) {
+    return QString::fromLatin1(s);
+}
 
 struct CleanCase {
     const char* name;
@@ -106,8 +108,8 @@ TEST(DeviceReply, SmsModeCodes) {
 
 TEST(DeviceReply, Battery) {
     const std::pair<const char*, const char*> cases[] = {
-        {"1,75", "75% ( Charging )"}, {"0,75", "75%"},  {"2,0", "0"},    {"3, 40", "40"},
-        {"0,80,4012", "80%"},         {"", ""},         {"0", ""},       {"0,", ""},
+        {"1,75", "75% ( Charging )"}, {"0,75", "75%"}, {"2,0", "0"}, {"3, 40", "40"},
+        {"0,80,4012", "80%"},         {"", ""},        {"0", ""},    {"0,", ""},
     };
     for (const auto& [cleaned, value] : cases)
         EXPECT_EQ(DeviceReply::BatteryValue(L1(cleaned)), L1(value)) << cleaned;
@@ -117,9 +119,18 @@ TEST(DeviceReply, Battery) {
 
 TEST(DeviceReply, Signal) {
     const std::pair<const char*, const char*> cases[] = {
-        {"99,99", ""},       {"8,0", "Low (8)"},    {"0,0", "Low (0)"},       {"9,0", "Medium (9)"},
-        {"14,0", "Medium (14)"}, {"15,0", "Good (15)"}, {"17,0", "Good (17)"}, {"18,99", "Good (18)"},
-        {"19,0", "High (19)"},   {"31,0", "High (31)"}, {"", ""},              {"x,0", ""},
+        {"99,99", ""},
+        {"8,0", "Low (8)"},
+        {"0,0", "Low (0)"},
+        {"9,0", "Medium (9)"},
+        {"14,0", "Medium (14)"},
+        {"15,0", "Good (15)"},
+        {"17,0", "Good (17)"},
+        {"18,99", "Good (18)"},
+        {"19,0", "High (19)"},
+        {"31,0", "High (31)"},
+        {"", ""},
+        {"x,0", ""},
     };
     for (const auto& [cleaned, value] : cases)
         EXPECT_EQ(DeviceReply::SignalValue(L1(cleaned)), L1(value)) << cleaned;
@@ -187,7 +198,8 @@ TEST(DeviceReply, PhonebookAnswers) {
     EXPECT_FALSE(DeviceReply::PhonebookCounts(QStringLiteral("\"SM\""), &used, &total));
 
     const QString reply = L1("AT+CPBR=40\r\r\n+CREG: 1\r\n+CPBR: 40,\"+15551234567\",145,\"Smith, Jo\"\r\n\r\nOK\r\n");
-    const auto entry = DeviceReply::PhonebookEntryFrom(DeviceReply::ResultLineValue(reply, QStringLiteral("+CPBR")), false);
+    const auto entry =
+        DeviceReply::PhonebookEntryFrom(DeviceReply::ResultLineValue(reply, QStringLiteral("+CPBR")), false);
     ASSERT_TRUE(entry.has_value());
     EXPECT_EQ(entry->number, QStringLiteral("+15551234567"));
     EXPECT_EQ(entry->type, 145);
@@ -208,9 +220,10 @@ TEST(DetailsText, BuildAndReadBack) {
     v.defaultSmsc = QStringLiteral("+919845087001");
     v.signalQuality = QStringLiteral("Good (17)");
     const QString text = DetailsText::Build(v);
-    EXPECT_EQ(text, QStringLiteral("Manufacturer :SIMCOM\nModel :SIM800\nRevision :\nSupported SMS Mode :PDU Mode & Text "
-                                   "Mode\nBattery :\nDefault SMSC No. :+919845087001\nOperator Code :\nSignal Quality "
-                                   ":Good (17)\n"));
+    EXPECT_EQ(text,
+              QStringLiteral("Manufacturer :SIMCOM\nModel :SIM800\nRevision :\nSupported SMS Mode :PDU Mode & Text "
+                             "Mode\nBattery :\nDefault SMSC No. :+919845087001\nOperator Code :\nSignal Quality "
+                             ":Good (17)\n"));
     EXPECT_EQ(DetailsText::GetDetailsValue(text, DetailsText::kModel), QStringLiteral("SIM800"));
     EXPECT_EQ(DetailsText::GetDetailsValue(text, DetailsText::kRevision), QString());
     EXPECT_EQ(DetailsText::GetDetailsValue(text, DetailsText::kSmsCapabilities), QString());

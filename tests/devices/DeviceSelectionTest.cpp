@@ -27,14 +27,15 @@ DeviceSelectionController::Options TestOptions() {
 
 struct Fixture {
     explicit Fixture(std::vector<SimModem*> sims)
-        : controller(devices, prompter,
-                     [sims] {
-                         std::vector<PortInfo> ports;
-                         for (SimModem* s : sims)
-                             ports.push_back({s->PortName(), QStringLiteral("Simulated GSM Modem"), PortInfo::Kind::Device});
-                         return ports;
-                     },
-                     TestOptions()) {}
+        : controller(
+              devices, prompter,
+              [sims] {
+                  std::vector<PortInfo> ports;
+                  for (SimModem* s : sims)
+                      ports.push_back({s->PortName(), QStringLiteral("Simulated GSM Modem"), PortInfo::Kind::Device});
+                  return ports;
+              },
+              TestOptions()) {}
 
     MainDeviceState devices;
     ScriptedPrompter prompter;
@@ -125,19 +126,21 @@ TEST(DeviceSelection, UsingOneDeviceReplacesTheSelection) {
     ASSERT_EQ(f.devices.DeviceCount(), 2);
     // Using the wizard again with one device leaves only that one, without "All Device".
     ASSERT_TRUE(f.controller.OnUseSelectedDevice({1}, {}));
-    const QString entry = b->PortName() + QStringLiteral(" - ") + b->PortName() + QStringLiteral(" (Simulated GSM Modem)");
+    const QString entry =
+        b->PortName() + QStringLiteral(" - ") + b->PortName() + QStringLiteral(" (Simulated GSM Modem)");
     EXPECT_EQ(f.devices.DeviceEntries(), QStringList{entry});
     const DeviceRecord record = *f.devices.Record(0);
     EXPECT_EQ(record.slot, 0);
     EXPECT_EQ(record.portName, b->PortName());
     EXPECT_EQ(record.smsMode, DeviceRecord::kModePdu);
     EXPECT_EQ(f.devices.CurrentSmsMode(), DeviceRecord::kModePdu);
-    EXPECT_EQ(f.devices.SelectedDevicesText(),
-              QStringLiteral("\r\nConnected Device Details:\r\n--------------------------------\r\n\r\n"
-                             "Com Port: %1\r\n\r\nCom Port Details: %1 (Simulated GSM Modem)\r\n\r\n"
-                             "Default SMSC No.: +919845087001\r\n\r\nCustom SMSC No.: \r\n\r\nSMS Mode: PDU Mode\r\n\r\n"
-                             "SUP SMS Mode: PDU Mode & Text Mode\r\n\r\nUSE CUS SMSC: N\r\n\r\n")
-                  .arg(b->PortName()));
+    EXPECT_EQ(
+        f.devices.SelectedDevicesText(),
+        QStringLiteral("\r\nConnected Device Details:\r\n--------------------------------\r\n\r\n"
+                       "Com Port: %1\r\n\r\nCom Port Details: %1 (Simulated GSM Modem)\r\n\r\n"
+                       "Default SMSC No.: +919845087001\r\n\r\nCustom SMSC No.: \r\n\r\nSMS Mode: PDU Mode\r\n\r\n"
+                       "SUP SMS Mode: PDU Mode & Text Mode\r\n\r\nUSE CUS SMSC: N\r\n\r\n")
+            .arg(b->PortName()));
     EXPECT_TRUE(f.prompter.Messages().isEmpty());
 }
 
@@ -225,8 +228,9 @@ TEST(DeviceSelection, TestMessage) {
     EXPECT_EQ(f.controller.OnSendTestMessage(5, QStringLiteral("+15551234567"), {}), QString());
     EXPECT_EQ(f.controller.OnSendTestMessage(0, QStringLiteral("+1 (555) 123-4567"), {}),
               QStringLiteral("Message sent successfully."));
-    EXPECT_EQ(f.prompter.Messages(), (QStringList{DeviceMessages::kInvalidTestNumber, DeviceMessages::kSelectValidDevice,
-                                                  QStringLiteral("Message sent successfully.")}));
+    EXPECT_EQ(f.prompter.Messages(),
+              (QStringList{DeviceMessages::kInvalidTestNumber, DeviceMessages::kSelectValidDevice,
+                           QStringLiteral("Message sent successfully.")}));
     const auto sent = a->Submissions();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].to, QStringLiteral("+15551234567"));
@@ -245,7 +249,8 @@ TEST(DeviceSelection, TestMessageFailureShowsTheDevicesError) {
     auto a = StartSim(QStringLiteral("cms:38"));
     Fixture f({a.get()});
     f.controller.ScanNow(nullptr);
-    EXPECT_EQ(f.controller.OnSendTestMessage(0, QStringLiteral("5551234"), {}), QStringLiteral("Error : +CMS ERROR: 38"));
+    EXPECT_EQ(f.controller.OnSendTestMessage(0, QStringLiteral("5551234"), {}),
+              QStringLiteral("Error : +CMS ERROR: 38"));
     EXPECT_EQ(f.prompter.Messages(), QStringList{QStringLiteral("Error : +CMS ERROR: 38")});
 }
 
@@ -259,17 +264,17 @@ TEST(DeviceSelection, SaveAndResetCustomSmscOfARow) {
     EXPECT_TRUE(f.controller.OnSaveCustomSmsc(0, QStringLiteral("+15551234567")));
     EXPECT_EQ(f.devices.CustomSmsc().Entries(), QStringList{port + QStringLiteral("||+15551234567||Y")});
     EXPECT_EQ(f.controller.Rows()[0].smscNumber, QStringLiteral("+15551234567"));
-    // A saved custom SMSC is used when the device is taken without the check box.
+    // Taking the device, the check box decides: unticked, the device's own SMSC and "||N".
     ASSERT_TRUE(f.controller.OnUseSelectedDevice({0}, {}));
-    EXPECT_TRUE(f.devices.Record(0)->useCustomSmsc);
-    EXPECT_EQ(f.devices.Record(0)->smscNumber, QStringLiteral("+15551234567"));
+    EXPECT_FALSE(f.devices.Record(0)->useCustomSmsc);
+    EXPECT_EQ(f.devices.Record(0)->smscNumber, QStringLiteral("+919845087001"));
+    EXPECT_EQ(f.devices.CustomSmsc().Entries(), QStringList{port + QStringLiteral("||||N")});
     EXPECT_TRUE(f.controller.OnResetCustomSmsc(0));
     EXPECT_FALSE(f.devices.CustomSmsc().Find(port).has_value());
     EXPECT_EQ(f.controller.Rows()[0].smscNumber, QStringLiteral("+919845087001"));
-    EXPECT_EQ(f.prompter.Messages(),
-              (QStringList{DeviceMessages::kNoDeviceSelected, DeviceMessages::kInvalidSmsc,
-                           QStringLiteral("Custom SMSC No. save for %1.").arg(port),
-                           QStringLiteral("Custom SMSC No. reset for %1.").arg(port)}));
+    EXPECT_EQ(f.prompter.Messages(), (QStringList{DeviceMessages::kNoDeviceSelected, DeviceMessages::kInvalidSmsc,
+                                                  QStringLiteral("Custom SMSC No. save for %1.").arg(port),
+                                                  QStringLiteral("Custom SMSC No. reset for %1.").arg(port)}));
 }
 
 TEST(DeviceSelection, DetailPairsSplitLabelsFromValues) {

@@ -142,11 +142,10 @@ TEST(PortEnumerator, MergeKeepsEachDeviceOnce) {
     QFile(target).open(QIODevice::WriteOnly);
     const QString link = dir.path() + QStringLiteral("/by-id-modem");
     ASSERT_TRUE(QFile::link(target, link));
-    const std::vector<PortInfo> merged =
-        PortEnumerator::Merge({PortInfo{target, QStringLiteral("Modem"), PortInfo::Kind::Device}},
-                              {PortInfo{link, {}, PortInfo::Kind::Device},
-                               PortInfo{QStringLiteral("/tmp/sim-a"), {}, PortInfo::Kind::Device},
-                               PortInfo{QStringLiteral("/tmp/sim-a"), {}, PortInfo::Kind::Device}});
+    const std::vector<PortInfo> merged = PortEnumerator::Merge(
+        {PortInfo{target, QStringLiteral("Modem"), PortInfo::Kind::Device}},
+        {PortInfo{link, {}, PortInfo::Kind::Device}, PortInfo{QStringLiteral("/tmp/sim-a"), {}, PortInfo::Kind::Device},
+         PortInfo{QStringLiteral("/tmp/sim-a"), {}, PortInfo::Kind::Device}});
     EXPECT_EQ(Names(merged), (QStringList{target, QStringLiteral("/tmp/sim-a")}));
     EXPECT_EQ(merged[0].description, QStringLiteral("Modem"));
 }

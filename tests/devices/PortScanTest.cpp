@@ -56,7 +56,8 @@ public:
 
 TEST(PortScan, RowOfAHealthyModem) {
     auto sim = StartSim();
-    const PortScanner::Result result = Scanner().ScanPorts({Port(*sim, QStringLiteral("Simulated GSM Modem"))}, nullptr);
+    const PortScanner::Result result =
+        Scanner().ScanPorts({Port(*sim, QStringLiteral("Simulated GSM Modem"))}, nullptr);
     ASSERT_EQ(result.rows.size(), 1u);
     const DeviceRecord& row = result.rows[0];
     const QString port = sim->PortName();
@@ -131,10 +132,10 @@ TEST(PortScan, BuiltInAndLoggingPortsAreNeverOpened) {
     auto builtIn = StartSim();
     auto logging = StartSim();
     auto named = StartSim();
-    const auto result = Scanner().ScanPorts(
-        {PortInfo{builtIn->PortName(), {}, PortInfo::Kind::BuiltIn}, Port(*logging, QStringLiteral("Mobile Logging")),
-         Port(*named, QStringLiteral("Communications Port"))},
-        nullptr);
+    const auto result = Scanner().ScanPorts({PortInfo{builtIn->PortName(), {}, PortInfo::Kind::BuiltIn},
+                                             Port(*logging, QStringLiteral("Mobile Logging")),
+                                             Port(*named, QStringLiteral("Communications Port"))},
+                                            nullptr);
     EXPECT_TRUE(result.rows.empty());
     EXPECT_EQ(result.ports[0].status, PortScanner::kBuiltInPort);
     EXPECT_EQ(result.ports[0].displayName, QStringLiteral("Communications Port (%1)").arg(builtIn->PortName()));
@@ -238,8 +239,8 @@ TEST(PortScan, StopBetweenPortsLeavesTheRestUnexamined) {
 }
 
 TEST(PortScan, PortThatIsNotThereCannotBeAccessed) {
-    const auto result = Scanner().ScanPorts({PortInfo{QStringLiteral("/nonexistent/ttyUSB9"), {}, PortInfo::Kind::Device}},
-                                            nullptr);
+    const auto result =
+        Scanner().ScanPorts({PortInfo{QStringLiteral("/nonexistent/ttyUSB9"), {}, PortInfo::Kind::Device}}, nullptr);
     EXPECT_TRUE(result.rows.empty());
     EXPECT_EQ(result.ports[0].status, QStringLiteral("Cannot access this port (No such file or directory)"));
 }

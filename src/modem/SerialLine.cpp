@@ -67,6 +67,9 @@ int SerialLine::Configure(ModemLines lines) {
 int SerialLine::Close() {
     if (m_fd < 0)
         return 0;
+    // The exclusive flag outlives the descriptor on some devices (pseudo-terminals): clear it, or the next
+    // opener who is not root gets EBUSY.
+    ::ioctl(m_fd, TIOCNXCL);
     const int rc = ::close(m_fd); // closing releases the flock too
     m_fd = -1;
     return rc == 0 ? 0 : Errno();

@@ -10,6 +10,8 @@ namespace {
 
 using DeviceReply::Query;
 
+constexpr int kMaxStaleBlocks = 16; // of up to 4096 bytes each
+
 const QStringList kMakerPrefixes = {"AT+GMI", "AT+CGMI", "+GMI", "+CGMI"};
 const QStringList kModelPrefixes = {"AT+GMM", "AT+CGMM", "+GMM", "+CGMM"};
 const QStringList kRevisionPrefixes = {"AT+GMR", "+GMR", "AT+CGMR", "+CGMR"};
@@ -31,7 +33,8 @@ const QString& DeviceQueries::LastReply() const {
 
 bool DeviceQueries::Ask(const QByteArray& command) {
     // Whatever a device sent after an earlier answer (a late reply, an unsolicited line) is not this answer.
-    while (!m_port.Read().isEmpty()) {
+    // Bounded: a line that never stops talking must not hold the query here.
+    for (int block = 0; block < kMaxStaleBlocks && !m_port.Read().isEmpty(); ++block) {
     }
     m_port.ClearLastReply();
     const QByteArray line = command + '\r';

@@ -1,0 +1,163 @@
+#include "sending/SendCommand.h"
+
+#include "app/Prompter.h"
+#include "composer/MessageComposer.h"
+#include "composer/RecipientList.h"
+#include "devices/MainDeviceState.h"
+#include "exclusion/LoadExclusionSet.h"
+#include "sending/ComposerTextQuestion.h"
+#include "sending/ModemSlots.h"
+#include "sending/SendOptionsModel.h"
+#include "sending/SendRun.h"
+#include "sending/SendState.h"
+#include "templates/TemplateCache.h"
+
+#include <limits>
+
+const QString SendCommand::kNoDevice = DevicePreparation::kNoDevice;
+const QString SendCommand::kBlankMessages = QStringLiteral(
+    "You have composed no text message yet for any of the contacts in the entire list. This action will send "
+    "blank message to all the contacts in list.\n\nAre you sure you want to continue?");
+
+SendCommand::SendCommand(Models models)
+    : m_models(models), m_preparation(*models.slots, *models.prompter, *models.devices, *models.quota) {}
+
+SendCommand::CheckResult SendCommand::Refuse(const QString& message, SendFocus focus) {
+    m_models.prompter->Notice(message);
+    CheckResult result;
+    result.outcome = Outcome::Refused;
+    result.message = message;
+    result.focus = focus;
+    return result;
+}
+
+SendCommand::CheckResult SendCommand::Check(const WindowState& window) {
+    RecipientList& list = *m_models.list;
+    Prompter& prompter = *m_models.prompter;
+
+    // 1. Busy: a list worker, a send worker or an open progress window.
+    if (window.listWorkerRunning || m_sendRunning.load() || SendState::Instance().windowOpen.load() == 1)
+        return {};
+
+    // 2. The inputs (the retry count is 0 unless its check box is on).
+    const QString composerText = m_models.composer->Text();
+    const SendOptions options = m_models.options->Options();
+
+    // 3. Devices.
+    if (window.deviceText.isEmpty() || window.selectedEntry.isEmpty() || m_models.devices->DeviceEntries().isEmpty())
+        return Refuse(kNoDevice, SendFocus::None);
+    // 4. A number typed but not added.
+    if (!window.numberField.isEmpty())
+        return Refuse(kInsertNumber, SendFocus::NumberField);
+    // 5. The list.
+    if (list.IsEmpty())
+        return Refuse(kListEmpty, SendFocus::NumberField);
+    // 6. The first row's number (the number field is empty by now).
+    if (list.Number(0).isEmpty())
+        return Refuse(kInvalidNumber, SendFocus::NumberField);
+    // 7. Delayed delivery needs both of its values; the pause-every drop-down is reported first.
+    if (options.delayedDelivery && options.pauseEvery.isEmpty())
+        return Refuse(kNoPauseValues, SendFocus::PauseEvery);
+    if (options.delayedDelivery && options.pauseFor.isEmpty())
+        return Refuse(kNoPauseValues, SendFocus::PauseFor);
+
+    CheckResult cancelled;
+    cancelled.outcome = Outcome::Cancelled;
+    // 8. Nothing to send but blank messages.
+    if (composerText.isEmpty() && list.AllMessagesBlank() && !prompter.Confirm(kBlankMessages))
+        return cancelled;
+    // 9. A composer text not yet applied. It is stored as applied before the question, so the same text does
+    // not ask again, whatever the answer.
+    if (!composerText.isEmpty() && composerText != list.AppliedMessage()) {
+        list.SetAppliedMessage(composerText);
+        const ComposerTextQuestion::Answer answer = m_models.composerQuestion->Ask();
+        switch (answer.button) {
+        case ComposerTextQuestion::Button::Yes:
+            list.ApplyMessage(composerText, answer.scope == ComposerTextQuestion::Scope::BlankRowsOnly);
+            break;
+        case ComposerTextQuestion::Button::ContinueAnyway:
+            break;
+        case ComposerTextQuestion::Button::Cancel:
+            return cancelled;
+        }
+    }
+
+    // 10. The exclusion set and the template cache as the files hold them now.
+    if (options.useExclusion && m_models.exclusionStore && m_models.exclusion) {
+        ExclusionSetLoad load = LoadExclusionSet(*m_models.exclusionStore);
+        *m_models.exclusion = std::move(load.set);
+        if (!load.status.Ok())
+            prompter.Notice(load.status.Text());
+    }
+    if (options.saveTemplates && m_models.templates)
+        (void)m_models.templates->Reload(); // an unreadable store leaves the cache empty; sending goes on
+
+    // 11. Ports left open by an earlier run. Every slot, so that a port a run used beyond today's device
+    // count cannot stay held.
+    m_models.slots->CloseAll();
+
+    CheckResult ready;
+    ready.outcome = Outcome::Ready;
+    ready.plan.m_selectedEntry = window.selectedEntry;
+    ready.plan.m_options = options;
+    ready.plan.m_running = std::make_unique<Plan::Running>(m_sendRunning);
+    return ready;
+}
+
+SendCommand::RunOutcome SendCommand::Run(Plan plan, const OpenRun& open) {
+    if (!plan.IsValid())
+        return RunOutcome::NotStarted;
+    SendState& state = SendState::Instance();
+    state.processedCount.store(0);
+    const DevicePreparation::Result prepared =
+        m_preparation.Prepare(plan.SelectedEntry(), plan.Options().quotaManagement);
+    if (!prepared.ready)
+        return RunOutcome::NotStarted;
+    if (state.windowOpen.load() == 1)
+        return RunOutcome::WindowAlreadyOpen;
+
+    SendContext context;
+    RecipientList* list = m_models.list;
+    // The run reads the rows from the list itself, not from a copy.
+    context.rowCount = [list] {
+        return static_cast<int>(std::min<qsizetype>(list->Count(), std::numeric_limits<int>::max()));
+    };
+    context.rowAt = [list](int row) {
+        RecipientRow r = list->Row(row);
+        return std::make_pair(std::move(r.number), std::move(r.message));
+    };
+    context.options = plan.Options();
+    context.slots = m_models.slots;
+    context.exclusion = m_models.exclusion;
+    context.sentItems = m_models.sentItems;
+    context.templates = m_models.templates;
+    context.prompter = m_models.prompter;
+    m_preparation.FillContext(prepared, context);
+    if (open)
+        open(std::move(context));
+    return RunOutcome::Finished;
+}
+
+SendCommand::CheckResult SendCommand::Send(const WindowState& window, const OpenRun& open, RunOutcome* runOutcome) {
+    CheckResult result = Check(window);
+    if (result.outcome == Outcome::Ready) {
+        const RunOutcome outcome = Run(std::move(result.plan), open);
+        if (runOutcome)
+            *runOutcome = outcome;
+    }
+    return result;
+}
+
+SendCommand::ResetResult SendCommand::Reset(bool listWorkerRunning) {
+    if (listWorkerRunning || !m_models.prompter->Confirm(kResetQuestion))
+        return {};
+    m_models.list->Reset();
+    m_models.composer->Reset();
+    m_models.options->Reset();
+    ResetResult result;
+    result.done = true;
+    result.focus = SendFocus::NumberField;
+    result.countText = m_models.list->UpdateCount();
+    result.counterText = m_models.composer->CounterText();
+    return result;
+}

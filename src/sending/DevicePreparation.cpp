@@ -24,7 +24,9 @@ const QString DevicePreparation::kCheckQuota = QStringLiteral(
     "Device has not been assigned sufficient quota to send sms.");
 
 namespace {
-RunDevice MakeRunDevice(const DeviceRecord& record) { return {DeviceTexts::DeviceEntry(record), record}; }
+RunDevice MakeRunDevice(const DeviceRecord& record) {
+    return {DeviceTexts::DeviceEntry(record), record};
+}
 } // namespace
 
 DevicePreparation::DevicePreparation(ModemSlots& slots, Prompter& prompter, const MainDeviceState& devices,
@@ -127,9 +129,13 @@ QStringList DevicePreparation::DevicesInUse() const {
     return m_inUse;
 }
 
-std::pair<int, QString> DevicePreparation::QuotaFor(const QString& port) const { return m_quota.QuotaFor(port); }
+std::pair<int, QString> DevicePreparation::QuotaFor(const QString& port) const {
+    return m_quota.QuotaFor(port);
+}
 
-void DevicePreparation::RecordUsage(const QString& port, int sent) { m_quota.AddUsage(port, sent); }
+void DevicePreparation::RecordUsage(const QString& port, int sent) {
+    m_quota.AddUsage(port, sent);
+}
 
 void DevicePreparation::DeviceUsedUp(const QString& entry) {
     std::lock_guard lock(m_mutex);

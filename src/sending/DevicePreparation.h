@@ -35,9 +35,9 @@ public:
     static constexpr int kOpenTimeoutMs = 5000;
 
     struct Result {
-        bool ready = false;              // devices are open-tested and a run may start
-        std::vector<RunDevice> devices;  // the devices in use, in list order (no "All Device")
-        QString selectedEntry;           // one device's entry, or "All Device"
+        bool ready = false;             // devices are open-tested and a run may start
+        std::vector<RunDevice> devices; // the devices in use, in list order (no "All Device")
+        QString selectedEntry;          // one device's entry, or "All Device"
     };
 
     DevicePreparation(ModemSlots& slots, Prompter& prompter, const MainDeviceState& devices, QuotaState& quota);

@@ -76,8 +76,8 @@ std::vector<QuotaController::Row> QuotaController::BuildRows(const QString& sele
             if (line.port != port)
                 continue;
             row.type = line.IsManual() ? QuotaSettings::kManual : QuotaSettings::kAuto;
-            row.assign = line.IsManual() ? QString::number(QuotaSettings::AssignValue(line.assign))
-                                         : QuotaSettings::kAuto;
+            row.assign =
+                line.IsManual() ? QString::number(QuotaSettings::AssignValue(line.assign)) : QuotaSettings::kAuto;
             row.last = row.type;
             row.ticked = line.ticked;
             break;

@@ -13,6 +13,7 @@
 #include "templates/TemplateCache.h"
 
 #include <limits>
+#include <utility>
 
 const QString SendCommand::kNoDevice = DevicePreparation::kNoDevice;
 const QString SendCommand::kBlankMessages = QStringLiteral(

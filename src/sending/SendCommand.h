@@ -26,9 +26,9 @@ struct SendContext;
 // The control a refusal of the main window moves the focus to.
 enum class SendFocus {
     None,
-    NumberField,   // the number field
-    PauseEvery,    // the "Pause every" drop-down
-    PauseFor,      // the "for" duration drop-down
+    NumberField, // the number field
+    PauseEvery,  // the "Pause every" drop-down
+    PauseFor,    // the "for" duration drop-down
 };
 
 // The main window's Send command and its Reset, over the window's models. Send is two calls: Check makes the
@@ -54,10 +54,10 @@ public:
         MessageComposer* composer = nullptr;
         SendOptionsModel* options = nullptr;
         const MainDeviceState* devices = nullptr;
-        ExclusionSet* exclusion = nullptr;               // rebuilt at Send with "Use Exclusion Rules"
-        const ExclusionStore* exclusionStore = nullptr;  // optional: no store, no rebuild
-        TemplateCache* templates = nullptr;              // optional: reloaded with "Save sent message to Templates"
-        const SentItemsStore* sentItems = nullptr;       // optional: where a run logs with "Save Sent Items"
+        ExclusionSet* exclusion = nullptr;              // rebuilt at Send with "Use Exclusion Rules"
+        const ExclusionStore* exclusionStore = nullptr; // optional: no store, no rebuild
+        TemplateCache* templates = nullptr;             // optional: reloaded with "Save sent message to Templates"
+        const SentItemsStore* sentItems = nullptr;      // optional: where a run logs with "Save Sent Items"
         ModemSlots* slots = nullptr;
         QuotaState* quota = nullptr;
         Prompter* prompter = nullptr;
@@ -66,9 +66,9 @@ public:
 
     // What the window reads from its own controls when Send is pressed.
     struct WindowState {
-        QString numberField;        // the number field's text
-        QString deviceText;         // the text beside "Selected Mobile Device :" (empty: none)
-        QString selectedEntry;      // the device drop-down's selection (empty: none)
+        QString numberField;   // the number field's text
+        QString deviceText;    // the text beside "Selected Mobile Device :" (empty: none)
+        QString selectedEntry; // the device drop-down's selection (empty: none)
         bool listWorkerRunning = false;
     };
 
@@ -109,7 +109,7 @@ public:
         Outcome outcome = Outcome::Ignored;
         QString message; // the refusal shown, for Refused
         SendFocus focus = SendFocus::None;
-        Plan plan;       // for Ready
+        Plan plan; // for Ready
     };
 
     enum class RunOutcome {
@@ -122,10 +122,10 @@ public:
     using OpenRun = std::function<void(SendContext context)>;
 
     struct ResetResult {
-        bool done = false;                   // false: busy, or the question answered No
-        SendFocus focus = SendFocus::None;   // NumberField after a reset
-        QString countText;                   // "Total Numbers : 0"
-        QString counterText;                 // "0 Characters"
+        bool done = false;                 // false: busy, or the question answered No
+        SendFocus focus = SendFocus::None; // NumberField after a reset
+        QString countText;                 // "Total Numbers : 0"
+        QString counterText;               // "0 Characters"
         // After a reset the number field is emptied, and it and the composer are enabled; a please-wait box
         // may cover the work.
     };

@@ -2,9 +2,13 @@
 
 #include "sending/PauseSetting.h"
 
-const QStringList& SendOptionsModel::PauseEveryChoices() { return PauseSetting::EveryChoices(); }
+const QStringList& SendOptionsModel::PauseEveryChoices() {
+    return PauseSetting::EveryChoices();
+}
 
-const QStringList& SendOptionsModel::PauseForChoices() { return PauseSetting::DurationChoices(); }
+const QStringList& SendOptionsModel::PauseForChoices() {
+    return PauseSetting::DurationChoices();
+}
 
 const QStringList& SendOptionsModel::RetryCountChoices() {
     static const QStringList choices = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"};
@@ -43,7 +47,9 @@ bool SendOptionsModel::SetRetryCount(const QString& text) {
     return true;
 }
 
-int SendOptionsModel::TotalRetries() const { return m_options.retriesOn ? m_retryCount.toInt() : 0; }
+int SendOptionsModel::TotalRetries() const {
+    return m_options.retriesOn ? m_retryCount.toInt() : 0;
+}
 
 void SendOptionsModel::Reset() {
     const bool nonOverlapped = m_options.nonOverlapped;

@@ -133,8 +133,8 @@ TEST(DevicePreparation, ManualTakesTickedDevicesWithQuota) {
     const QString b = rig.AddSim();
     const QString c = rig.AddSim();
     const QString d = rig.AddSim();
-    rig.quota.SetSettingsText(";" + a + ";x;Manual;3;Y;\n;" + b + ";x;Manual;0;Y;\n;" + c + ";x;Auto;Auto;N;\n;" +
-                              d + ";x;Auto;Auto;Y;\n;/dev/unselected;x;Auto;Auto;Y;\n\n");
+    rig.quota.SetSettingsText(";" + a + ";x;Manual;3;Y;\n;" + b + ";x;Manual;0;Y;\n;" + c + ";x;Auto;Auto;N;\n;" + d +
+                              ";x;Auto;Auto;Y;\n;/dev/unselected;x;Auto;Auto;Y;\n\n");
     const auto r = rig.prep.Prepare(QStringLiteral("All Device"), true);
     ASSERT_TRUE(r.ready);
     // Quota 0 and the unticked device are left out; a line for a device no longer selected too.

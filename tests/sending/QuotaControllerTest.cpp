@@ -1,9 +1,9 @@
 // The quota window's table, numbers, editing, OK and Reset; the quota settings text; the usage list.
 
+#include "sending/QuotaController.h"
 #include "devices/DeviceTexts.h"
 #include "devices/MainDeviceState.h"
 #include "fakes/ScriptedPrompter.h"
-#include "sending/QuotaController.h"
 #include "sending/QuotaSettings.h"
 #include "sending/QuotaState.h"
 #include "sending/SendOptionsModel.h"
@@ -72,9 +72,9 @@ TEST(QuotaController, TypeAndNumberEditing) {
         const char* text;
         bool accepted;
     };
-    for (const Case& k : {Case{"12", true}, Case{"", true}, Case{"007", true}, Case{"999999999", true},
-                          Case{"1000000000", false}, Case{"-1", false}, Case{"1a", false}, Case{" 5", false},
-                          Case{"\xd9\xa3", false} /* Arabic-Indic three */}) {
+    for (const Case& k :
+         {Case{"12", true}, Case{"", true}, Case{"007", true}, Case{"999999999", true}, Case{"1000000000", false},
+          Case{"-1", false}, Case{"1a", false}, Case{" 5", false}, Case{"\xd9\xa3", false} /* Arabic-Indic three */}) {
         const QString before = c.Rows()[0].assign;
         EXPECT_EQ(c.SetAssign(0, QString::fromUtf8(k.text)), k.accepted) << k.text;
         EXPECT_EQ(c.Rows()[0].assign, k.accepted ? QString::fromUtf8(k.text) : before) << k.text;

@@ -68,8 +68,9 @@ struct SendRig : SimDeviceRig {
     // A device selected as the device windows leave it: the text beside "Selected Mobile Device :" and the
     // drop-down's selection.
     void Select(const QString& entry) {
-        window.deviceText = devices.DeviceCount() < 2 ? entry : QStringLiteral("(%1) Mobile Phone Device selected.")
-                                                                    .arg(devices.DeviceCount());
+        window.deviceText = devices.DeviceCount() < 2
+                                ? entry
+                                : QStringLiteral("(%1) Mobile Phone Device selected.").arg(devices.DeviceCount());
         window.selectedEntry = entry;
     }
     // A selected device that is never opened by the checks.
@@ -101,8 +102,12 @@ TEST(SendCommand, ChecksRefuseInOrderWithMessageAndFocus) {
         SendFocus focus;
     };
     const std::vector<Case> cases = {
-        {"no device", [](SendRig& r) { r.AddRows(1); r.window.numberField = "+44"; }, SendCommand::kNoDevice,
-         SendFocus::None},
+        {"no device",
+         [](SendRig& r) {
+             r.AddRows(1);
+             r.window.numberField = "+44";
+         },
+         SendCommand::kNoDevice, SendFocus::None},
         {"device text but no entry selected",
          [](SendRig& r) {
              r.SelectOffline();
@@ -182,7 +187,7 @@ TEST(SendCommand, BusyStatesIgnoreSend) {
     ASSERT_EQ(first.outcome, Outcome::Ready);
     EXPECT_TRUE(rig.command.IsSendRunning());
     EXPECT_EQ(rig.command.Check(rig.window).outcome, Outcome::Ignored); // the first send is still on
-    first = {};                                                          // its worker ended
+    first = {};                                                         // its worker ended
     EXPECT_FALSE(rig.command.IsSendRunning());
     EXPECT_EQ(rig.command.Check(rig.window).outcome, Outcome::Ready);
 

@@ -32,7 +32,7 @@ TEST(SendOptionsModel, DelayedDeliveryTogglesItsDropDowns) {
     EXPECT_FALSE(m.SetPauseEvery(QStringLiteral("7")));
     EXPECT_FALSE(m.SetPauseFor(QStringLiteral("2 Minutes"))); // the texts keep their blanks
     EXPECT_TRUE(m.SetPauseFor(QStringLiteral("12 Hours")));
-    EXPECT_TRUE(m.SetPauseFor(QString()));                     // nothing selected
+    EXPECT_TRUE(m.SetPauseFor(QString())); // nothing selected
     SendOptions o = m.Options();
     EXPECT_TRUE(o.delayedDelivery);
     EXPECT_EQ(o.pauseEvery, QStringLiteral("1000"));

@@ -295,23 +295,24 @@ QPushButton* CVRIX_Bulk_SMSDlg::Button(const QString& caption) const {
 }
 
 void CVRIX_Bulk_SMSDlg::ConnectUi() {
-    auto on = [this](const QString& caption, auto slot) {
+    auto onClick = [this](const QString& caption, auto slot) {
         connect(Button(caption), &QPushButton::clicked, this, slot);
     };
-    on(QStringLiteral("Add"), &CVRIX_Bulk_SMSDlg::OnAdd);
-    on(QStringLiteral("Clear Selected"), &CVRIX_Bulk_SMSDlg::OnClearSelected);
-    on(QStringLiteral("Clear All"), &CVRIX_Bulk_SMSDlg::OnClearAll);
-    on(QStringLiteral("Reset"), &CVRIX_Bulk_SMSDlg::OnReset);
-    on(QStringLiteral("Exit"), &CVRIX_Bulk_SMSDlg::OnExit);
-    on(QStringLiteral("Send"), &CVRIX_Bulk_SMSDlg::OnSend);
-    on(QStringLiteral("Mobile Phone Connection Wizard"), &CVRIX_Bulk_SMSDlg::OnConnectionWizard);
-    on(QStringLiteral("Load Contacts From File"), &CVRIX_Bulk_SMSDlg::OnLoadContacts);
-    on(QStringLiteral("About Us"), &CVRIX_Bulk_SMSDlg::OnAbout);
-    on(QStringLiteral("Help"), &CVRIX_Bulk_SMSDlg::OnHelp);
-    for (const char* later : {"Add or Paste numbers Manually", "Send unique or personalized SMS to every Contact using Excel",
-                              "Update Selected Messages", "Apply this message to list items", "Export",
-                              "Exclusion List Wizard", "View Templates", "Sent Items"})
-        on(QString::fromLatin1(later), &CVRIX_Bulk_SMSDlg::NotAvailable);
+    onClick(QStringLiteral("Add"), &CVRIX_Bulk_SMSDlg::OnAdd);
+    onClick(QStringLiteral("Clear Selected"), &CVRIX_Bulk_SMSDlg::OnClearSelected);
+    onClick(QStringLiteral("Clear All"), &CVRIX_Bulk_SMSDlg::OnClearAll);
+    onClick(QStringLiteral("Reset"), &CVRIX_Bulk_SMSDlg::OnReset);
+    onClick(QStringLiteral("Exit"), &CVRIX_Bulk_SMSDlg::OnExit);
+    onClick(QStringLiteral("Send"), &CVRIX_Bulk_SMSDlg::OnSend);
+    onClick(QStringLiteral("Mobile Phone Connection Wizard"), &CVRIX_Bulk_SMSDlg::OnConnectionWizard);
+    onClick(QStringLiteral("Load Contacts From File"), &CVRIX_Bulk_SMSDlg::OnLoadContacts);
+    onClick(QStringLiteral("About Us"), &CVRIX_Bulk_SMSDlg::OnAbout);
+    onClick(QStringLiteral("Help"), &CVRIX_Bulk_SMSDlg::OnHelp);
+    for (const char* later :
+         {"Add or Paste numbers Manually", "Send unique or personalized SMS to every Contact using Excel",
+          "Update Selected Messages", "Apply this message to list items", "Export", "Exclusion List Wizard",
+          "View Templates", "Sent Items"})
+        onClick(QString::fromLatin1(later), &CVRIX_Bulk_SMSDlg::NotAvailable);
 
     connect(m_number, &QLineEdit::returnPressed, this, &CVRIX_Bulk_SMSDlg::OnAdd);
     connect(m_composerEdit, &QPlainTextEdit::textChanged, this, &CVRIX_Bulk_SMSDlg::OnComposerChanged);
@@ -554,7 +555,8 @@ void CVRIX_Bulk_SMSDlg::OnAbout() {
 void CVRIX_Bulk_SMSDlg::OnHelp() {
     if (m_listBusy)
         return;
-    FileOpener opener(m_prompter, [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
+    FileOpener opener(m_prompter,
+                      [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
     static_cast<void>(AppShell::Help(opener));
 }
 

@@ -1,0 +1,164 @@
+// Figures of the desktop windows, driven offscreen:
+//  1. the main window with 1,000,000 rows: opening it (shown and painted), scrolling to the end, "Clear All";
+//  2. a 1,000-row run over 4 demo modems with "fast" timing and no latency: the longest stall of the
+//     window's event loop while the run goes (a 5 ms timer's largest gap between ticks).
+// Usage: bench_gui_windows [rows] [run rows] [modems] (defaults 1000000 1000 4)
+
+#include "app/AppShell.h"
+#include "app/Prompter.h"
+#include "composer/gui/CVRIX_Bulk_SMSDlg.h"
+#include "devices/gui/CPhone_List_Dlg.h"
+#include "sending/gui/CSMS_Sending.h"
+#include "ui/DemoModems.h"
+#include "ui/RecipientTableModel.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+namespace {
+
+class YesPrompter final : public Prompter {
+public:
+    Answer Ask(const QString&, const QString&, Icon, Buttons buttons) override {
+        return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
+    }
+};
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+// Lets every pending event and paint of the window run.
+void Settle(QWidget* window) {
+    QCoreApplication::processEvents();
+    window->repaint();
+    QCoreApplication::processEvents();
+}
+
+double Ms(const QElapsedTimer& t) {
+    return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int rows = argc > 1 ? std::atoi(argv[1]) : 1000000;
+    const int runRows = argc > 2 ? std::atoi(argv[2]) : 1000;
+    const int modems = argc > 3 ? std::atoi(argv[3]) : 4;
+    QTemporaryDir data;
+    AppShell::Startup(data.path());
+    YesPrompter prompter;
+    DemoModems demos;
+
+    {
+        CVRIX_Bulk_SMSDlg::Options options;
+        options.shutdown = [] {};
+        CVRIX_Bulk_SMSDlg window(prompter, demos, options);
+        QStringList numbers;
+        numbers.reserve(rows);
+        for (int i = 0; i < rows; ++i)
+            numbers << QStringLiteral("+44%1").arg(i, 10, 10, QLatin1Char('0'));
+        static_cast<void>(window.List().AddNumbers(0, numbers, QStringLiteral("Hello"), QStringLiteral("Hello"), {}));
+        numbers.clear();
+
+        QElapsedTimer t;
+        t.start();
+        window.ListModel().Refresh();
+        window.show();
+        Settle(&window);
+        std::printf("main window, %d rows: opening (model, show, paint) %.1f ms\n", rows, Ms(t));
+
+        t.restart();
+        window.ListView()->scrollToBottom();
+        Settle(&window);
+        std::printf("main window, %d rows: scrolling to the end %.1f ms\n", rows, Ms(t));
+
+        t.restart();
+        window.Button(QStringLiteral("Clear All"))->click();
+        Settle(&window);
+        std::printf("main window, %d rows: Clear All %.1f ms (rows left %lld)\n", rows, Ms(t),
+                    static_cast<long long>(window.List().Count()));
+    }
+
+    {
+        CVRIX_Bulk_SMSDlg::Options options;
+        options.timing = ModemTiming::Fast();
+        options.shutdown = [] {};
+        CVRIX_Bulk_SMSDlg window(prompter, demos, options);
+        window.show();
+        for (int i = 0; i < modems; ++i) {
+            QString error;
+            if (demos.AddDemoModem(&error).isEmpty()) {
+                std::fprintf(stderr, "demo modem: %s\n", qPrintable(error));
+                return 1;
+            }
+        }
+        DeviceSelectionController::Options scan;
+        scan.timing = ModemTiming::Fast();
+        DemoModems* d = &demos;
+        CPhone_List_Dlg wizard(window.Devices(), prompter, demos, scan, &window, [d] { return d->ExtraPorts(); });
+        wizard.show();
+        WaitFor([&] { return wizard.DeviceList()->rowCount() == modems && !wizard.Controller().IsScanning(); }, 60000);
+        wizard.DeviceList()->selectAll();
+        wizard.OnUseSelectedDevice();
+        WaitFor([&] { return !wizard.IsBusy(); }, 60000);
+        wizard.hide();
+        window.RefreshDevices();
+        QStringList numbers;
+        for (int i = 0; i < runRows; ++i)
+            numbers << QStringLiteral("+1555%1").arg(i, 7, 10, QLatin1Char('0'));
+        static_cast<void>(window.List().AddNumbers(0, numbers, QStringLiteral("Hello"), QStringLiteral("Hello"), {}));
+        window.ListModel().Refresh();
+
+        // The largest gap between ticks of a 5 ms timer is the longest the event loop was kept from running.
+        QElapsedTimer clock;
+        qint64 last = 0;
+        qint64 worst = 0;
+        QTimer probe;
+        probe.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            const qint64 now = clock.nsecsElapsed();
+            worst = std::max(worst, now - last);
+            last = now;
+        });
+        clock.start();
+        probe.start(5);
+        window.Button(QStringLiteral("Send"))->click();
+        CSMS_Sending* sending = window.SendingWindow();
+        const bool finished =
+            sending != nullptr && WaitFor([&] { return sending->StatusText() == QLatin1String("Finish."); }, 600000);
+        const double runMs = Ms(clock);
+        probe.stop();
+        int received = 0;
+        for (int i = 0; i < demos.DemoCount(); ++i)
+            received += demos.Demo(i)->SubmissionCount();
+        std::printf("run of %d rows over %d demo modems (fast): %s in %.0f ms, %d received; longest event-loop "
+                    "stall %.1f ms\n",
+                    runRows, modems, finished ? "finished" : "NOT finished", runMs, received,
+                    static_cast<double>(worst) / 1e6);
+        if (sending != nullptr)
+            sending->StopButton()->click();
+        WaitFor([&] { return window.SendingWindow() == nullptr; }, 30000);
+    }
+    return 0;
+}

@@ -1,0 +1,52 @@
+// The desktop program: the data folder, the main window, and the screenshot tool.
+//
+//   bulksms                       the program
+//   bulksms --timing fast         submissions wait on the device's replies instead of fixed sleeps
+//   bulksms --screenshots DIR     one PNG per window, with sample data, under the offscreen platform
+
+#include "app/AppShell.h"
+#include "composer/gui/CVRIX_Bulk_SMSDlg.h"
+#include "ui/DemoModems.h"
+#include "ui/GuiPrompter.h"
+#include "ui/ScreenshotTool.h"
+
+#include <QApplication>
+#include <QStringList>
+
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char** argv) {
+    QString screenshotDir;
+    QString timingName = QStringLiteral("standard");
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--screenshots") == 0 && i + 1 < argc)
+            screenshotDir = QString::fromLocal8Bit(argv[++i]);
+        else if (std::strcmp(argv[i], "--timing") == 0 && i + 1 < argc)
+            timingName = QString::fromLocal8Bit(argv[++i]);
+    }
+    if (!screenshotDir.isEmpty())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(AppShell::kProductName);
+    QApplication::setApplicationVersion(QStringLiteral("0.1"));
+
+    if (!screenshotDir.isEmpty())
+        return ScreenshotTool::Run(screenshotDir) ? 0 : 1;
+
+    const auto timing = ModemTiming::ByName(timingName);
+    if (!timing) {
+        std::fprintf(stderr, "Unknown timing \"%s\" (standard or fast).\n", qPrintable(timingName));
+        return 2;
+    }
+    AppShell::Startup();
+    GuiPrompter prompter;
+    DemoModems demos;
+    CVRIX_Bulk_SMSDlg::Options options;
+    options.timing = *timing;
+    CVRIX_Bulk_SMSDlg window(prompter, demos, options);
+    window.show();
+    app.exec();
+    return 0; // the program's result is 0 however the window ended
+}

@@ -1,0 +1,152 @@
+#include "ui/ScreenshotTool.h"
+
+#include "app/AppShell.h"
+#include "app/Prompter.h"
+#include "composer/gui/CVRIX_Bulk_SMSDlg.h"
+#include "devices/gui/CDemo_Modem_Msgs.h"
+#include "devices/gui/CMobile_Conn_Dlg.h"
+#include "devices/gui/CPhone_List_Dlg.h"
+#include "sending/gui/CPlease_Wail_Modeless.h"
+#include "sending/gui/CSMS_Sending.h"
+#include "ui/ComposerEdit.h"
+#include "ui/DemoModems.h"
+#include "ui/NumberEdit.h"
+#include "ui/RecipientTableModel.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QWidget>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+// Answers every question with its positive button and prints what it was asked.
+class AnsweringPrompter final : public Prompter {
+public:
+    Answer Ask(const QString& message, const QString& caption, Icon, Buttons buttons) override {
+        std::fprintf(stderr, "[%s] %s\n", qPrintable(caption), qPrintable(message));
+        return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
+    }
+};
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+class Shooter {
+public:
+    explicit Shooter(QString directory) : m_dir(std::move(directory)) {}
+
+    void Save(QWidget* window) {
+        window->show();
+        QCoreApplication::processEvents();
+        const QString path = QDir(m_dir).filePath(window->objectName() + QStringLiteral(".png"));
+        const bool saved = window->grab().save(path);
+        std::fprintf(stderr, "%s %s\n", saved ? "saved" : "FAILED", qPrintable(path));
+        m_ok = m_ok && saved;
+    }
+    void Fail(const char* what) {
+        std::fprintf(stderr, "FAILED: %s\n", what);
+        m_ok = false;
+    }
+    bool Ok() const { return m_ok; }
+
+private:
+    QString m_dir;
+    bool m_ok = true;
+};
+
+} // namespace
+
+bool ScreenshotTool::Run(const QString& directory) {
+    if (!QDir().mkpath(directory))
+        return false;
+    QTemporaryDir data;
+    AppShell::Startup(data.path());
+    Shooter shooter(directory);
+    AnsweringPrompter prompter;
+    DemoModems demos;
+    for (int i = 0; i < 2; ++i) {
+        QString error;
+        if (demos.AddDemoModem(&error).isEmpty())
+            shooter.Fail("demo modem");
+    }
+
+    CVRIX_Bulk_SMSDlg::Options options;
+    options.timing = ModemTiming::Fast();
+    options.shutdown = [] {};
+    CVRIX_Bulk_SMSDlg main(prompter, demos, options);
+    main.show();
+
+    CMobile_Conn_Dlg steps(&main);
+    shooter.Save(&steps);
+    steps.hide();
+
+    // The device selection over the demo modems only (the machine's own ports are not ours to probe here).
+    DeviceSelectionController::Options scanOptions;
+    scanOptions.timing = ModemTiming::Fast();
+    DemoModems* demoModems = &demos;
+    CPhone_List_Dlg selection(main.Devices(), prompter, demos, scanOptions, &main,
+                              [demoModems] { return demoModems->ExtraPorts(); });
+    selection.show();
+    if (!WaitUntil([&] { return !selection.Controller().IsScanning() && selection.DeviceList()->rowCount() == 2; },
+                   30000))
+        shooter.Fail("scan");
+    selection.DeviceList()->selectAll();
+    selection.PhoneField()->setText(QStringLiteral("+15551234567"));
+    shooter.Save(&selection);
+    selection.OnUseSelectedDevice();
+    if (!WaitUntil([&] { return main.Devices().DeviceCount() == 2 && !selection.IsBusy(); }, 30000))
+        shooter.Fail("use selected devices");
+    selection.hide();
+    main.RefreshDevices();
+
+    // Sample rows and a message with a character outside the GSM alphabet.
+    QStringList numbers;
+    for (int i = 0; i < 24; ++i)
+        numbers << QStringLiteral("+1555010%1").arg(i, 4, 10, QLatin1Char('0'));
+    const QString message = QStringLiteral("Olá! Your order #1234 ships today. Reply STOP to opt out.");
+    static_cast<void>(main.List().AddNumbers(0, numbers, message, message, {}));
+    main.ListModel().Refresh();
+    main.ComposerField()->setPlainText(message);
+    main.NumberField()->setFocus();
+    QCoreApplication::processEvents();
+    shooter.Save(&main);
+
+    CPlease_Wail_Modeless wait(&main);
+    shooter.Save(&wait);
+    wait.hide();
+
+    // A whole run over both demo modems, shown when it has finished.
+    main.OnSend();
+    CSMS_Sending* sending = main.SendingWindow();
+    if (sending == nullptr) {
+        shooter.Fail("send window");
+    } else {
+        if (!WaitUntil([&] { return sending->StatusText() == QLatin1String("Finish."); }, 60000))
+            shooter.Fail("send run");
+        QCoreApplication::processEvents();
+        shooter.Save(sending);
+        sending->StopButton()->click();
+        WaitUntil([&] { return main.SendingWindow() == nullptr; }, 30000);
+    }
+
+    if (main.DemoMessagesWindow() != nullptr)
+        shooter.Save(main.DemoMessagesWindow());
+    return shooter.Ok();
+}

@@ -1,0 +1,290 @@
+// The main window's wiring: start states, the option controls, Add and its refusals with the focus, the
+// composer's counter, SMS count and GSM warning, Tab and the length limit, the clear commands, Reset, Exit.
+
+#include "GuiTestSupport.h"
+
+#include "app/AppShell.h"
+#include "composer/gui/CVRIX_Bulk_SMSDlg.h"
+#include "fakes/ScriptedPrompter.h"
+#include "ui/ComposerEdit.h"
+#include "ui/DemoModems.h"
+#include "ui/NumberEdit.h"
+#include "ui/RecipientTableModel.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest() {
+        AppShell::Startup(m_dir.path());
+        CVRIX_Bulk_SMSDlg::Options options;
+        options.timing = ModemTiming::Fast();
+        options.shutdown = [this] { ++shutdowns; };
+        window = std::make_unique<CVRIX_Bulk_SMSDlg>(prompter, demos, options);
+        window->show();
+    }
+
+    void Key(QWidget* target, int key, const QString& text = {}, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, key, mods, text);
+        QApplication::sendEvent(target, &press);
+    }
+
+    void AddRows(int count) {
+        QStringList numbers;
+        for (int i = 0; i < count; ++i)
+            numbers << QStringLiteral("+4470000%1").arg(i, 4, 10, QLatin1Char('0'));
+        static_cast<void>(window->List().AddNumbers(0, numbers, {}, {}, {}));
+        window->ListModel().Refresh();
+    }
+
+    QTemporaryDir m_dir;
+    ScriptedPrompter prompter;
+    DemoModems demos;
+    int shutdowns = 0;
+    std::unique_ptr<CVRIX_Bulk_SMSDlg> window;
+};
+
+TEST_F(MainWindowTest, OpensWithTheStartStates) {
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("VRIX Bulk SMS"));
+    EXPECT_EQ(window->CountLabel()->text(), QStringLiteral("Total Numbers : 0"));
+    EXPECT_EQ(window->CounterLabel()->text(), QStringLiteral("0 Characters"));
+    EXPECT_EQ(window->MessageTypeCombo()->currentText(), QStringLiteral("Standard SMS"));
+    EXPECT_EQ(window->DeviceTextLabel()->text(), CVRIX_Bulk_SMSDlg::kNoDevice);
+    for (QComboBox* combo : {window->PauseEveryCombo(), window->PauseForCombo(), window->RetryCombo()}) {
+        EXPECT_FALSE(combo->isEnabled());
+        EXPECT_EQ(combo->currentIndex(), -1);
+    }
+    for (QCheckBox* check : {window->DelayedCheck(), window->RetryCheck(), window->UnicodeCheck(),
+                             window->SkipDuplicatesCheck(), window->UseExclusionCheck(), window->SaveSentItemsCheck(),
+                             window->SaveTemplatesCheck(), window->ClearAfterSendCheck()})
+        EXPECT_FALSE(check->isChecked()) << check->text().toStdString();
+    EXPECT_FALSE(window->ClearAfterSendCheck()->isVisibleTo(window.get()));
+    EXPECT_EQ(window->PauseForCombo()->count(), 32);
+    EXPECT_EQ(window->focusWidget(), window->NumberField());
+}
+
+TEST_F(MainWindowTest, OptionCheckBoxesFillAndClearTheirDropDowns) {
+    window->DelayedCheck()->click();
+    EXPECT_TRUE(window->PauseEveryCombo()->isEnabled());
+    EXPECT_EQ(window->PauseEveryCombo()->currentText(), QStringLiteral("15"));
+    EXPECT_EQ(window->PauseForCombo()->currentText(), QStringLiteral(" 2  Minutes"));
+    window->DelayedCheck()->click();
+    EXPECT_EQ(window->PauseEveryCombo()->currentIndex(), -1);
+    EXPECT_EQ(window->PauseForCombo()->currentIndex(), -1);
+    EXPECT_FALSE(window->PauseForCombo()->isEnabled());
+    window->RetryCheck()->click();
+    EXPECT_EQ(window->RetryCombo()->currentText(), QStringLiteral("1"));
+    window->RetryCheck()->click();
+    EXPECT_EQ(window->RetryCombo()->currentIndex(), -1);
+}
+
+TEST_F(MainWindowTest, AddInsertsAtTheTopOrShowsTheRefusalAndKeepsTheField) {
+    window->ComposerField()->setPlainText(QStringLiteral("Hi"));
+    window->NumberField()->setText(QStringLiteral("( 0044) 20-7946"));
+    window->Button(QStringLiteral("Add"))->click();
+    window->NumberField()->setText(QStringLiteral("+4412"));
+    Key(window->NumberField(), Qt::Key_Return); // Enter in the number field adds too
+    EXPECT_TRUE(prompter.Asked().empty());
+    ASSERT_EQ(window->ListModel().rowCount(), 2);
+    EXPECT_EQ(window->ListModel().index(0, 0).data().toString(), QStringLiteral("+4412"));
+    EXPECT_EQ(window->ListModel().index(1, 0).data().toString(), QStringLiteral("0044207946"));
+    EXPECT_EQ(window->ListModel().index(1, 1).data().toString(), QStringLiteral("Hi"));
+    EXPECT_EQ(window->CountLabel()->text(), QStringLiteral("Total Numbers : 2"));
+    EXPECT_TRUE(window->NumberField()->text().isEmpty());
+
+    window->SkipDuplicatesCheck()->setChecked(true);
+    for (const QString& number : {QStringLiteral("44+12"), QStringLiteral("+4412")}) {
+        window->NumberField()->setText(number);
+        window->ComposerField()->setFocus();
+        window->Button(QStringLiteral("Add"))->click();
+        EXPECT_EQ(window->NumberField()->text(), number);
+        EXPECT_EQ(window->focusWidget(), window->NumberField());
+    }
+    const auto asked = prompter.Asked();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0].message, QStringLiteral("Please enter a valid phone number."));
+    EXPECT_EQ(asked[1].message, QStringLiteral("Entered number already exists."));
+    EXPECT_EQ(asked[1].caption, QStringLiteral("Message"));
+    EXPECT_EQ(asked[1].icon, Prompter::Icon::Information);
+}
+
+TEST_F(MainWindowTest, NumberFieldRefusesOtherKeystrokes) {
+    for (const char* typed : {"1", "a", "+", "-", " ", "9"})
+        Key(window->NumberField(), 0, QString::fromLatin1(typed));
+    EXPECT_EQ(window->NumberField()->text(), QStringLiteral("1+9"));
+    EXPECT_EQ(window->NumberField()->maxLength(), 20);
+}
+
+TEST_F(MainWindowTest, ComposerCountsCodeUnitsAndShowsSmsCountAndGsmWarning) {
+    struct Case {
+        QString text;
+        bool unicode;
+        QString counter;
+        QString sms;
+        bool warning;
+    };
+    const QString gsm160(160, QLatin1Char('a'));
+    const std::vector<Case> cases = {
+        {QStringLiteral("a\nb"), false, QStringLiteral("4 Characters"), QStringLiteral("1 SMS"), false},
+        {gsm160, false, QStringLiteral("160 Characters"), QStringLiteral("1 SMS"), false},
+        {gsm160 + QLatin1Char('a'), false, QStringLiteral("161 Characters"), QStringLiteral("2 SMS"), false},
+        {QStringLiteral("Olá"), false, QStringLiteral("3 Characters"), QStringLiteral("1 SMS"), true},
+        {QStringLiteral("Olá"), true, QStringLiteral("3 Characters"), QStringLiteral("1 SMS"), false},
+        {QString(71, QChar(0x0416)), true, QStringLiteral("71 Characters"), QStringLiteral("2 SMS"), false},
+        {QStringLiteral("\U0001F600"), true, QStringLiteral("2 Characters"), QStringLiteral("1 SMS"), false},
+    };
+    for (const Case& c : cases) {
+        window->UnicodeCheck()->setChecked(c.unicode);
+        window->ComposerField()->setPlainText(c.text);
+        EXPECT_EQ(window->CounterLabel()->text(), c.counter) << c.text.toStdString();
+        EXPECT_EQ(window->SmsCountLabel()->text(), c.sms) << c.text.toStdString();
+        EXPECT_EQ(window->GsmWarningLabel()->isVisibleTo(window.get()), c.warning) << c.text.toStdString();
+    }
+    // The Unicode option never changes the counter.
+    window->UnicodeCheck()->click();
+    EXPECT_EQ(window->CounterLabel()->text(), QStringLiteral("2 Characters"));
+}
+
+TEST_F(MainWindowTest, TabInsertsATabAndTypingStopsAtTheLimit) {
+    ComposerEdit* edit = window->ComposerField();
+    Key(edit, Qt::Key_Tab, QStringLiteral("\t"));
+    EXPECT_EQ(edit->toPlainText(), QStringLiteral("\t"));
+    EXPECT_EQ(window->CounterLabel()->text(), QStringLiteral("1 Characters"));
+    edit->setPlainText(QString(1599, QLatin1Char('x')));
+    edit->moveCursor(QTextCursor::End);
+    Key(edit, Qt::Key_Return); // a line break counts 2: it does not fit
+    Key(edit, 0, QStringLiteral("y"));
+    Key(edit, 0, QStringLiteral("z"));
+    EXPECT_EQ(window->CounterLabel()->text(), QStringLiteral("1600 Characters"));
+    EXPECT_TRUE(edit->toPlainText().endsWith(QLatin1String("xy")));
+}
+
+TEST_F(MainWindowTest, ClearAllAsksWithWarningAndClearSelectedRunsBehindThePleaseWaitBox) {
+    window->Button(QStringLiteral("Clear All"))->click();
+    EXPECT_EQ(prompter.Messages().value(0), QStringLiteral("Phone numbers-Messages list is empty."));
+    window->Button(QStringLiteral("Clear Selected"))->click();
+    EXPECT_EQ(prompter.Messages().value(1), QStringLiteral("Phone numbers-Messages list is empty."));
+    prompter.Clear();
+
+    AddRows(5);
+    window->Button(QStringLiteral("Clear Selected"))->click();
+    EXPECT_EQ(prompter.Messages().value(0),
+              QStringLiteral("Please select at least one record from the phone numbers-messages list to continue."));
+    window->ListView()->selectRow(1);
+    window->ListView()->selectionModel()->select(window->ListModel().index(2, 0),
+                                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    const QString kept0 = window->List().Number(0);
+    const QString kept3 = window->List().Number(3);
+    Key(window->ListView(), Qt::Key_Delete);
+    ASSERT_TRUE(WaitFor([&] { return !window->IsListBusy(); }));
+    EXPECT_TRUE(window->isEnabled());
+    ASSERT_EQ(window->List().Count(), 3);
+    EXPECT_EQ(window->List().Number(0), kept0);
+    EXPECT_EQ(window->List().Number(1), kept3);
+    EXPECT_EQ(window->CountLabel()->text(), QStringLiteral("Total Numbers : 3"));
+
+    prompter.Clear();
+    prompter.Script({Prompter::Answer::No, Prompter::Answer::Yes});
+    window->Button(QStringLiteral("Clear All"))->click();
+    EXPECT_EQ(window->List().Count(), 3);
+    window->Button(QStringLiteral("Clear All"))->click();
+    EXPECT_EQ(window->List().Count(), 0);
+    EXPECT_EQ(window->CountLabel()->text(), QStringLiteral("Total Numbers : 0"));
+    const auto asked = prompter.Asked();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0].caption, QStringLiteral("Confirm"));
+    EXPECT_EQ(asked[0].icon, Prompter::Icon::Warning);
+    EXPECT_EQ(asked[0].buttons, Prompter::Buttons::YesNo);
+}
+
+TEST_F(MainWindowTest, ResetPutsBackEveryStartStateButKeepsTheDevices) {
+    DeviceRecord device;
+    device.portName = QStringLiteral("/dev/ttyDEMO0");
+    device.displayName = QStringLiteral("Demo");
+    device.smsMode = DeviceRecord::kModePdu;
+    window->Devices().ReplaceSelection({device});
+    window->RefreshDevices();
+    AddRows(3);
+    window->ComposerField()->setPlainText(QStringLiteral("Text"));
+    window->NumberField()->setText(QStringLiteral("123"));
+    window->MessageTypeCombo()->setCurrentIndex(0);
+    for (QCheckBox* check : {window->DelayedCheck(), window->RetryCheck(), window->UnicodeCheck(),
+                             window->SkipDuplicatesCheck(), window->SaveSentItemsCheck(), window->SaveTemplatesCheck()})
+        check->setChecked(true);
+
+    prompter.Script({Prompter::Answer::No});
+    window->Button(QStringLiteral("Reset"))->click();
+    EXPECT_EQ(window->List().Count(), 3);
+
+    prompter.Script({Prompter::Answer::Yes});
+    window->Button(QStringLiteral("Reset"))->click();
+    EXPECT_EQ(prompter.Messages().value(1), QStringLiteral("Are you sure you want to continue to reset?"));
+    EXPECT_EQ(window->List().Count(), 0);
+    EXPECT_EQ(window->CountLabel()->text(), QStringLiteral("Total Numbers : 0"));
+    EXPECT_EQ(window->CounterLabel()->text(), QStringLiteral("0 Characters"));
+    EXPECT_TRUE(window->NumberField()->text().isEmpty());
+    EXPECT_EQ(window->MessageTypeCombo()->currentText(), QStringLiteral("Standard SMS"));
+    EXPECT_FALSE(window->Composer().IsUnicodeChecked());
+    for (QCheckBox* check : {window->DelayedCheck(), window->RetryCheck(), window->UnicodeCheck(),
+                             window->SkipDuplicatesCheck(), window->SaveSentItemsCheck(), window->SaveTemplatesCheck()})
+        EXPECT_FALSE(check->isChecked());
+    for (QComboBox* combo : {window->PauseEveryCombo(), window->PauseForCombo(), window->RetryCombo()})
+        EXPECT_EQ(combo->currentIndex(), -1);
+    EXPECT_EQ(window->Devices().DeviceCount(), 1);
+    EXPECT_EQ(window->DeviceCombo()->count(), 1);
+    EXPECT_EQ(window->focusWidget(), window->NumberField());
+}
+
+TEST_F(MainWindowTest, ExitAsksAndEscDoesNotClose) {
+    Key(window.get(), Qt::Key_Escape);
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(shutdowns, 0);
+    EXPECT_EQ(prompter.Messages().value(0), QStringLiteral("Do you want to exit from VRIX Bulk SMS Software?"));
+    prompter.Script({Prompter::Answer::Yes});
+    window->Button(QStringLiteral("Exit"))->click();
+    EXPECT_EQ(shutdowns, 1);
+}
+
+TEST_F(MainWindowTest, SendChecksDevicesThenTheTypedNumberThenTheList) {
+    window->Button(QStringLiteral("Send"))->click();
+    EXPECT_TRUE(prompter.Messages().value(0).startsWith(
+        QLatin1String("Either Mobile Device is not connected properly or No Mobile Phone Device is selected.")));
+    DeviceRecord device;
+    device.portName = QStringLiteral("/dev/ttyDEMO0");
+    device.displayName = QStringLiteral("Demo");
+    window->Devices().ReplaceSelection({device});
+    window->RefreshDevices();
+    AddRows(2);
+    window->NumberField()->setText(QStringLiteral("123"));
+    window->ComposerField()->setFocus();
+    window->Button(QStringLiteral("Send"))->click();
+    EXPECT_EQ(prompter.Messages().value(1), QStringLiteral("Please insert entered number to the list."));
+    EXPECT_EQ(window->focusWidget(), window->NumberField());
+    EXPECT_FALSE(window->IsSending());
+}
+
+TEST_F(MainWindowTest, SelectAllAndDeleteOverAMillionRows) {
+    AddRows(1000000);
+    EXPECT_EQ(window->ListModel().rowCount(), 1000000);
+    window->ListView()->setFocus();
+    window->ListView()->selectAll();
+    window->ListView()->scrollToBottom();
+    Key(window->ListView(), Qt::Key_Delete);
+    ASSERT_TRUE(WaitFor([&] { return !window->IsListBusy(); }, 60000));
+    EXPECT_EQ(window->List().Count(), 0);
+    EXPECT_EQ(window->CountLabel()->text(), QStringLiteral("Total Numbers : 0"));
+}
+
+} // namespace

@@ -1,0 +1,151 @@
+// Whole runs from the main window: the device wizard over two demo modems (several rows selected), Send,
+// the progress window to "Finish." and "Close"; a stop during a run; the window's thread stays free.
+
+#include "GuiTestSupport.h"
+
+#include "app/AppShell.h"
+#include "composer/gui/CVRIX_Bulk_SMSDlg.h"
+#include "devices/gui/CDemo_Modem_Msgs.h"
+#include "devices/gui/CPhone_List_Dlg.h"
+#include "fakes/ScriptedPrompter.h"
+#include "sending/SendJob.h"
+#include "sending/gui/CSMS_Sending.h"
+#include "sim/SimModem.h"
+#include "ui/DemoModems.h"
+#include "ui/RecipientTableModel.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+namespace {
+
+class SendWindowTest : public ::testing::Test {
+protected:
+    SendWindowTest() {
+        AppShell::Startup(m_dir.path());
+        CVRIX_Bulk_SMSDlg::Options options;
+        options.timing = ModemTiming::Fast();
+        options.clockScale = 0.01;
+        options.shutdown = [] {};
+        window = std::make_unique<CVRIX_Bulk_SMSDlg>(prompter, demos, options);
+        window->show();
+    }
+
+    // The connection wizard's device selection over the demo modems only, every row taken.
+    void SelectDemoModems(int count) {
+        for (int i = 0; i < count; ++i) {
+            QString error;
+            ASSERT_FALSE(demos.AddDemoModem(&error).isEmpty()) << error.toStdString();
+        }
+        DeviceSelectionController::Options options;
+        options.timing = ModemTiming::Fast();
+        options.scanTimeoutMs = 500;
+        DemoModems* d = &demos;
+        CPhone_List_Dlg wizard(window->Devices(), prompter, demos, options, window.get(),
+                               [d] { return d->ExtraPorts(); });
+        wizard.show();
+        ASSERT_TRUE(
+            WaitFor([&] { return wizard.DeviceList()->rowCount() == count && !wizard.Controller().IsScanning(); }));
+        EXPECT_EQ(wizard.DeviceList()->horizontalHeaderItem(0)->text(), QStringLiteral("Com Port"));
+        wizard.DeviceList()->selectAll();
+        wizard.Button(QStringLiteral("UseSelectedDevice"))->click();
+        ASSERT_TRUE(WaitFor([&] { return wizard.result() == QDialog::Accepted && !wizard.IsBusy(); }));
+        window->RefreshDevices();
+    }
+
+    void AddRows(int count) {
+        QStringList numbers;
+        for (int i = 0; i < count; ++i)
+            numbers << QStringLiteral("+1555%1").arg(i, 6, 10, QLatin1Char('0'));
+        static_cast<void>(window->List().AddNumbers(0, numbers, QStringLiteral("Hello"), QStringLiteral("Hello"), {}));
+        window->ListModel().Refresh();
+    }
+
+    int Received() const {
+        int n = 0;
+        for (int i = 0; i < demos.DemoCount(); ++i)
+            n += demos.Demo(i)->SubmissionCount();
+        return n;
+    }
+
+    QTemporaryDir m_dir;
+    ScriptedPrompter prompter;
+    DemoModems demos;
+    std::unique_ptr<CVRIX_Bulk_SMSDlg> window;
+};
+
+TEST_F(SendWindowTest, WizardTakesBothDemoModemsAndARunFinishesOverBoth) {
+    SelectDemoModems(2);
+    ASSERT_EQ(window->Devices().DeviceCount(), 2);
+    ASSERT_EQ(window->DeviceCombo()->count(), 3);
+    EXPECT_EQ(window->DeviceCombo()->currentText(), QStringLiteral("All Device"));
+    EXPECT_EQ(window->DeviceTextLabel()->text().contains(QLatin1String("(2) Mobile Phone Device selected.")), true);
+    EXPECT_TRUE(window->DemoMessagesWindow()->isVisible());
+
+    AddRows(30);
+    window->Button(QStringLiteral("Send"))->click();
+    CSMS_Sending* sending = window->SendingWindow();
+    ASSERT_NE(sending, nullptr);
+    EXPECT_EQ(sending->windowTitle(), QStringLiteral("Sending Messages, Please wait..."));
+    ASSERT_TRUE(WaitFor([&] { return sending->StatusText() == QLatin1String("Finish."); }, 60000));
+    EXPECT_EQ(sending->windowTitle(), QStringLiteral("Sending Process, Finished."));
+    EXPECT_EQ(sending->StopButton()->text(), QStringLiteral("Close"));
+    EXPECT_TRUE(sending->ExportButton()->isVisible());
+    EXPECT_EQ(sending->OverallBar()->value(), 30);
+    EXPECT_EQ(sending->ProgressText(), SendJob::ProgressLabel(30, 30));
+    for (int r = 0; r < sending->Run().Job().RowCount(); ++r)
+        EXPECT_EQ(sending->Run().Job().Text(r, SendJob::kStatus), QStringLiteral("Message sent successfully."));
+    EXPECT_EQ(Received(), 30);
+    EXPECT_GT(demos.Demo(0)->SubmissionCount(), 0);
+    EXPECT_GT(demos.Demo(1)->SubmissionCount(), 0);
+    ASSERT_TRUE(WaitFor([&] { return window->DemoMessagesWindow()->MessageCount() == 30; }));
+
+    sending->StopButton()->click(); // "Close" after the end closes without asking
+    ASSERT_TRUE(WaitFor([&] { return window->SendingWindow() == nullptr; }));
+    EXPECT_TRUE(prompter.Messages().filter(QStringLiteral("Are you sure you want to continue?")).isEmpty());
+    EXPECT_EQ(window->List().Count(), 30); // the send does not remove rows
+}
+
+TEST_F(SendWindowTest, StopDuringARunAsksAndLeavesTheRestStopped) {
+    SimModem::Options simOptions;
+    QString error;
+    simOptions.profile = *SimProfile::Parse(QStringLiteral("slow:40"), &error);
+    SimModem slow(simOptions);
+    ASSERT_TRUE(slow.Start(&error)) << error.toStdString();
+    DeviceRecord device;
+    device.portName = slow.PortName();
+    device.displayName = QStringLiteral("Slow modem");
+    device.smsMode = DeviceRecord::kModePdu;
+    window->Devices().ReplaceSelection({device});
+    window->RefreshDevices();
+    AddRows(200);
+
+    window->Button(QStringLiteral("Send"))->click();
+    CSMS_Sending* sending = window->SendingWindow();
+    ASSERT_NE(sending, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return slow.SubmissionCount() >= 3 && sending->StopButton()->isEnabled(); }));
+    prompter.Script({Prompter::Answer::Yes});
+    sending->StopButton()->click();
+    ASSERT_TRUE(
+        WaitFor([&] { return window->SendingWindow() == nullptr || sending->StatusText() == QLatin1String("Finish."); },
+                30000));
+    EXPECT_EQ(prompter.Messages().filter(QStringLiteral("Are you sure you want to continue?")).size(), 1);
+    EXPECT_LT(slow.SubmissionCount(), 200);
+    if (window->SendingWindow() != nullptr) {
+        int stopped = 0;
+        for (int r = 0; r < sending->Run().Job().RowCount(); ++r)
+            stopped += sending->Run().Job().Text(r, SendJob::kStatus) == QLatin1String("Stopped") ? 1 : 0;
+        EXPECT_GT(stopped, 0);
+        sending->StopButton()->click();
+        ASSERT_TRUE(WaitFor([&] { return window->SendingWindow() == nullptr; }));
+    }
+}
+
+} // namespace

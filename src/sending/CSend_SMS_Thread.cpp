@@ -38,7 +38,8 @@ void CSend_SMS_Thread::Run() {
     m_pauseEvery = PauseSetting::EveryCount(options.pauseEvery);
     m_pauseMs = PauseSetting::DurationMs(options.pauseFor).value_or(-1);
 
-    if (m_run.Job().RowCount() > 0 && m_run.IsCurrent(m_fields.generation)) {
+    // A manual quota already used up (or 0) sends nothing.
+    if (m_run.Job().RowCount() > 0 && m_run.IsCurrent(m_fields.generation) && !QuotaUsedUp()) {
         bool firstScan = true;
         bool leave = false;
         while (!leave && m_run.Job().IsPending()) {

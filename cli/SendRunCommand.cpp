@@ -1,0 +1,304 @@
+// bulksms-cli send: a whole run as the main window's Send makes it, over the devices on the given ports.
+
+#include "CliCommand.h"
+#include "CliData.h"
+
+#include "composer/ContactTextImport.h"
+#include "composer/MessageComposer.h"
+#include "composer/RecipientList.h"
+#include "devices/DeviceSelectionController.h"
+#include "devices/MainDeviceState.h"
+#include "exclusion/ExclusionSet.h"
+#include "exclusion/ExclusionStore.h"
+#include "exclusion/LoadExclusionSet.h"
+#include "records/SentItemsStore.h"
+#include "sending/ModemSlots.h"
+#include "sending/PauseSetting.h"
+#include "sending/PrompterComposerTextQuestion.h"
+#include "sending/QuotaState.h"
+#include "sending/SendCommand.h"
+#include "sending/SendOptionsModel.h"
+#include "sending/SendRun.h"
+#include "sending/SendState.h"
+#include "sms/SendControl.h"
+#include "templates/TemplateCache.h"
+
+#include <QFile>
+
+#include <map>
+
+namespace {
+
+const QString kName = QStringLiteral("send");
+
+// Progress on stderr: the progress label when it changes (at most every 5%), pauses and diagnostics.
+class CliSendObserver final : public SendObserver {
+public:
+    void Progress(int position, int total, const QString& label) override {
+        std::lock_guard lock(m_mutex);
+        const int step = total > 0 ? position * 20 / total : 0;
+        if (label.contains(QLatin1String("Message or")) && (step != m_lastStep || position == total) &&
+            label != m_lastLabel) {
+            m_lastStep = step;
+            m_lastLabel = label;
+            CliErr(label);
+        }
+    }
+    void PauseLabel(const QString& text) override {
+        std::lock_guard lock(m_mutex);
+        if (!text.isEmpty() && !m_paused)
+            CliErr(text);
+        m_paused = !text.isEmpty();
+    }
+    void StatusLabel(const QString& text) override { CliErr(text); }
+    void Diagnostic(const QString& text) override { CliErr(text); }
+
+private:
+    std::mutex m_mutex;
+    int m_lastStep = -1;
+    QString m_lastLabel;
+    bool m_paused = false;
+};
+
+// "PATH=value" options keyed by port.
+bool PortValues(const QStringList& items, std::map<QString, QString>* out, QString* error) {
+    for (const QString& item : items) {
+        const qsizetype eq = item.lastIndexOf(QLatin1Char('='));
+        if (eq <= 0) {
+            *error = QStringLiteral("expected PATH=VALUE, got %1").arg(item);
+            return false;
+        }
+        (*out)[item.left(eq)] = item.mid(eq + 1);
+    }
+    return true;
+}
+
+// "number TAB message" lines (UTF-8), a message's line feeds written as \n.
+bool ReadRows(const QString& path, RecipientList& list, const QString& composer, const NumberCheckOptions& options,
+              QString* error) {
+    QString text;
+    if (!CliReadUtf8File(path, &text, error))
+        return false;
+    for (QString line : text.split(QLatin1Char('\n'))) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (line.trimmed().isEmpty())
+            continue;
+        const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+        const QString number = tab < 0 ? line : line.left(tab);
+        const QString message = tab < 0 ? QString() : line.mid(tab + 1).replace(QLatin1String("\\n"), QLatin1String("\r\n"));
+        const NumberCheckResult result = list.AddNumber(list.Count(), number, message, composer, options);
+        if (!result.Ok())
+            CliErr(QStringLiteral("%1: %2").arg(number, result.Message()));
+    }
+    return true;
+}
+
+int Run(const QStringList& args) {
+    QString error;
+    const auto parsed = CliArgs::Parse(
+        args,
+        {"port", "numbers", "rows", "message", "message-file", "mode", "smsc", "quota", "retries", "pause-every",
+         "pause-for", "timing", CliData::kOption},
+        {"unicode", "flash", "skip-duplicates", "exclusion", "save-sent", "save-templates", "non-overlapped", "yes"},
+        &error);
+    if (!parsed)
+        return CliUsageError(kName, error);
+    const CliArgs& a = *parsed;
+    const QStringList ports = a.Values("port");
+    if (ports.isEmpty())
+        return CliUsageError(kName, QStringLiteral("give at least one --port"));
+    if (a.Has("numbers") == a.Has("rows"))
+        return CliUsageError(kName, QStringLiteral("give exactly one of --numbers and --rows"));
+    if (a.Has("message") && a.Has("message-file"))
+        return CliUsageError(kName, QStringLiteral("give at most one of --message and --message-file"));
+    const auto timing = ModemTiming::ByName(a.Value("timing", QStringLiteral("standard")));
+    if (!timing)
+        return CliUsageError(kName, QStringLiteral("--timing is standard or fast"));
+    std::map<QString, QString> modes, smscs, quotas;
+    if (!PortValues(a.Values("mode"), &modes, &error) || !PortValues(a.Values("smsc"), &smscs, &error) ||
+        !PortValues(a.Values("quota"), &quotas, &error))
+        return CliUsageError(kName, error);
+    for (const auto& [port, mode] : modes) {
+        if (mode != QLatin1String("pdu") && mode != QLatin1String("text"))
+            return CliUsageError(kName, QStringLiteral("--mode %1: pdu or text").arg(port));
+    }
+    int retries = 0;
+    if (a.Has("retries")) {
+        bool ok = false;
+        retries = a.Value("retries").toInt(&ok);
+        if (!ok || retries < 1 || retries > 10)
+            return CliUsageError(kName, QStringLiteral("--retries takes 1 to 10"));
+    }
+    QString pauseFor;
+    if (a.Has("pause-every") != a.Has("pause-for"))
+        return CliUsageError(kName, QStringLiteral("--pause-every and --pause-for go together"));
+    if (a.Has("pause-every")) {
+        if (!PauseSetting::EveryChoices().contains(a.Value("pause-every")))
+            return CliUsageError(kName, QStringLiteral("--pause-every takes one of %1")
+                                            .arg(PauseSetting::EveryChoices().join(QLatin1Char(' '))));
+        pauseFor = PauseSetting::DurationFromPlain(a.Value("pause-for"));
+        if (pauseFor.isEmpty())
+            return CliUsageError(kName, QStringLiteral("--pause-for takes a duration such as 5s, 2m, 1h"));
+    }
+    QString message = a.Value("message");
+    if (a.Has("message-file") && !CliReadUtf8File(a.Value("message-file"), &message, &error))
+        return CliUsageError(kName, error);
+
+    const DataPaths paths = CliData::Start(a);
+    CliPrompter prompter(a.Has("yes"));
+
+    // The devices: each port goes through the device selection; ports that are no usable device are left out.
+    MainDeviceState devices;
+    std::vector<PortInfo> portInfos;
+    for (const QString& port : ports)
+        portInfos.push_back(PortInfo{port, QString(), PortInfo::Kind::Device});
+    DeviceSelectionController::Options selectionOptions;
+    selectionOptions.timing = *timing;
+    DeviceSelectionController selection(devices, prompter, [portInfos] { return portInfos; }, selectionOptions);
+    selection.ScanNow(nullptr);
+    for (const ScanPortReport& report : selection.PortReports()) {
+        if (!report.status.isEmpty())
+            CliErr(QStringLiteral("%1: %2").arg(report.port.name, report.status));
+    }
+    const std::vector<DeviceRecord> rows = selection.Rows();
+    std::vector<int> chosen;
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        const auto mode = modes.find(rows[static_cast<size_t>(r)].portName);
+        if (mode != modes.end())
+            selection.SetRowSmsMode(r, mode->second == QLatin1String("pdu") ? DeviceRecord::kModePdu
+                                                                             : DeviceRecord::kModeText);
+        const auto smsc = smscs.find(rows[static_cast<size_t>(r)].portName);
+        if (smsc != smscs.end())
+            selection.OnSaveCustomSmsc(r, smsc->second);
+        chosen.push_back(r);
+    }
+    if (chosen.empty() || !selection.OnUseSelectedDevice(chosen, {})) {
+        CliErr(SendCommand::kNoDevice);
+        return kExitRefused;
+    }
+    for (const DeviceRecord& record : devices.Records()) {
+        if (smscs.count(record.portName))
+            devices.UpdateRecord(record.slot, [&](DeviceRecord& r) {
+                r.useCustomSmsc = true;
+                r.customSmsc = smscs.at(record.portName);
+                r.smscNumber = r.customSmsc;
+            });
+    }
+    const QStringList entries = devices.DeviceEntries();
+    const QString selectedEntry = entries.size() > 1 ? RunDevice::kAllDevice : entries.value(0);
+
+    // The main window's models.
+    RecipientList list;
+    MessageComposer composer;
+    composer.SetText(message);
+    composer.SetUnicodeChecked(a.Has("unicode"));
+    composer.SetMessageTypeIndex(a.Has("flash") ? MessageComposer::kNotification : MessageComposer::kStandardSms);
+    SetProcessSubmissionSettings(&composer);
+    SendOptionsModel options;
+    options.SetSkipDuplicates(a.Has("skip-duplicates"));
+    options.SetUseExclusion(a.Has("exclusion"));
+    options.SetSaveSentItems(a.Has("save-sent"));
+    options.SetSaveTemplates(a.Has("save-templates"));
+    options.SetNonOverlapped(a.Has("non-overlapped"));
+    if (retries > 0) {
+        options.SetRetries(true);
+        (void)options.SetRetryCount(QString::number(retries));
+    }
+    if (!pauseFor.isEmpty()) {
+        options.SetDelayedDelivery(true);
+        (void)options.SetPauseEvery(a.Value("pause-every"));
+        (void)options.SetPauseFor(pauseFor);
+    }
+    QuotaState quota;
+    if (!quotas.empty()) {
+        QString settings;
+        for (const DeviceRecord& record : devices.Records()) {
+            const auto q = quotas.find(record.portName);
+            settings += QStringLiteral(";%1;%2;%3;%4;Y;\n")
+                            .arg(record.portName, record.displayName,
+                                 q == quotas.end() ? QStringLiteral("Auto") : QStringLiteral("Manual"),
+                                 q == quotas.end() ? QStringLiteral("Auto") : q->second);
+        }
+        quota.SetSettingsText(settings + QLatin1Char('\n'));
+        options.SetQuotaManagement(true);
+    }
+
+    ExclusionStore exclusionStore(paths);
+    ExclusionSet exclusion;
+    if (a.Has("exclusion")) {
+        ExclusionSetLoad load = LoadExclusionSet(exclusionStore);
+        exclusion = std::move(load.set);
+    }
+    NumberCheckOptions check;
+    check.skipDuplicates = a.Has("skip-duplicates");
+    check.useExclusionRules = a.Has("exclusion");
+    check.exclusionSet = &exclusion;
+    if (a.Has("numbers")) {
+        const auto outcome = ContactTextImport::ImportFile(a.Value("numbers"), list, composer.Text(), check);
+        if (!outcome.refusal.isEmpty()) {
+            CliErr(outcome.refusal);
+            return kExitRefused;
+        }
+    } else if (!ReadRows(a.Value("rows"), list, composer.Text(), check, &error)) {
+        return CliUsageError(kName, error);
+    }
+
+    ModemSlots slots;
+    slots.SetTiming(*timing);
+    SentItemsStore sentItems(paths.SentItemFile());
+    TemplateCache templates{TemplateStore(paths.TemplatesFile())};
+    PrompterComposerTextQuestion composerQuestion(prompter);
+    SendCommand::Models models;
+    models.list = &list;
+    models.composer = &composer;
+    models.options = &options;
+    models.devices = &devices;
+    models.exclusion = &exclusion;
+    models.exclusionStore = &exclusionStore;
+    models.templates = &templates;
+    models.sentItems = &sentItems;
+    models.slots = &slots;
+    models.quota = &quota;
+    models.prompter = &prompter;
+    models.composerQuestion = &composerQuestion;
+    SendCommand command(models);
+
+    CliSendObserver observer;
+    bool ran = false;
+    const auto open = [&](SendContext context) {
+        context.observer = &observer;
+        SendRun run(context);
+        run.Open();
+        while (!run.WaitForEnd(1000)) {
+        }
+        run.RequestStop(true); // closes the finished window: the end-of-run logging follows at once
+        const SendJob& job = run.Job();
+        for (int r = 0; r < job.RowCount(); ++r) {
+            const SendJob::Row row = job.RowAt(r);
+            CliOut(QStringLiteral("%1\t%2\t%3\t%4")
+                       .arg(row[SendJob::kNumber], row[SendJob::kCurrentStatus], row[SendJob::kStatus],
+                            row[SendJob::kRetry]));
+        }
+        CliOut(SendJob::ProgressLabel(SendState::Instance().processedCount.load(), job.RowCount()));
+        ran = true;
+    };
+    SendCommand::RunOutcome runOutcome = SendCommand::RunOutcome::NotStarted;
+    const SendCommand::CheckResult result =
+        command.Send(SendCommand::WindowState{QString(), entries.value(0), selectedEntry, false}, open, &runOutcome);
+    SetProcessSubmissionSettings(nullptr);
+    if (result.outcome == SendCommand::Outcome::Refused)
+        CliErr(result.message);
+    return ran ? kExitOk : kExitRefused;
+}
+
+} // namespace
+
+BULKSMS_CLI_COMMAND(kName,
+                    QStringLiteral("--port PATH [--port PATH]... (--numbers FILE | --rows FILE) [--message TEXT | "
+                                   "--message-file FILE] [--mode PATH=pdu|text]... [--smsc PATH=NUMBER]... "
+                                   "[--quota PATH=N]... [--unicode] [--flash] [--retries N] [--pause-every N "
+                                   "--pause-for TEXT] [--skip-duplicates] [--exclusion] [--save-sent] "
+                                   "[--save-templates] [--non-overlapped] [--timing standard|fast] [--data DIR] "
+                                   "[--yes]"),
+                    Run);

@@ -12,6 +12,10 @@
 
 namespace {
 
+// The XML text of one cell or shared string at most. A cell holds at most 32,767 characters; even written
+// entirely as "_xHHHH_" escapes they stay below this.
+constexpr std::size_t kMaxTextBytes = 1024 * 1024;
+
 bool EndsWith(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
@@ -154,9 +158,14 @@ public:
         else if (name == "t")
             m_inText = false;
     }
-    void Characters(std::string_view text) {
-        if (m_inText)
-            m_text.append(text);
+    // False when the item's text grows past kMaxTextBytes.
+    bool Characters(std::string_view text) {
+        if (!m_inText)
+            return true;
+        if (m_text.size() + text.size() > kMaxTextBytes)
+            return false;
+        m_text.append(text);
+        return true;
     }
     QString Take() {
         QString out = XlsxSource::DecodeText(m_text);
@@ -197,8 +206,8 @@ public:
         }
     }
     void Characters(std::string_view text) override {
-        if (m_inItem)
-            m_item.Characters(text);
+        if (m_inItem && !m_item.Characters(text))
+            Fail(QStringLiteral("A shared string is longer than a cell can hold."));
     }
 
 private:
@@ -227,7 +236,11 @@ public:
             }
             return;
         }
-        if (name == "c") {
+        if (name == "sheetData") {
+            m_inSheetData = true;
+        } else if (!m_inSheetData) {
+            return; // cells are only those of <sheetData>
+        } else if (name == "c") {
             StartCell(attributes);
         } else if (name == "row") {
             const char* r = Attribute(attributes, "r");
@@ -247,6 +260,8 @@ public:
     }
 
     void EndElement(std::string_view name) override {
+        if (name == "sheetData")
+            m_inSheetData = false;
         if (!m_inCell)
             return;
         if (name == "c") {
@@ -261,10 +276,16 @@ public:
     }
 
     void Characters(std::string_view text) override {
-        if (m_inValue)
-            m_value.append(text);
-        else if (m_inInline)
-            m_inlineText.Characters(text);
+        bool fits = true;
+        if (m_inValue) {
+            fits = m_value.size() + text.size() <= kMaxTextBytes;
+            if (fits)
+                m_value.append(text);
+        } else if (m_inInline) {
+            fits = m_inlineText.Characters(text);
+        }
+        if (!fits)
+            Fail(QStringLiteral("A cell's text is longer than a cell can hold."));
     }
 
 private:
@@ -357,6 +378,7 @@ private:
 
     SheetCells* m_cells;
     const std::vector<bool>* m_dateStyles;
+    bool m_inSheetData = false;
     bool m_rowSeen = false;
     std::uint32_t m_row = 0;
     std::uint32_t m_column = 0;

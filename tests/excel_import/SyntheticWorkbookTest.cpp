@@ -88,6 +88,19 @@ TEST(SyntheticXlsx, StringKindsEscapesAndCellsWithoutReferences) {
     EXPECT_EQ(Row(data, 2), QStringList({"7", "", "", "", "", ""}));
 }
 
+TEST(SyntheticXlsx, OnlyCellsOfSheetDataCount) {
+    XlsxParts parts;
+    parts.sheets = {{"Data", "worksheet", "worksheets/sheet1.xml"}};
+    parts.parts = {{"xl/worksheets/sheet1.xml",
+                    "<worksheet><sheetData><row r=\"2\"><c r=\"B2\"><v>1</v></c></row></sheetData>"
+                    "<extLst><ext><c r=\"A1\"><v>9</v></c></ext></extLst></worksheet>"}};
+    WorkbookReader reader;
+    SheetData data;
+    ASSERT_TRUE(ReadFirstSheet(reader, parts.Build(), &data));
+    EXPECT_EQ(data.FirstSheetRow(), 2);
+    EXPECT_EQ(data.Rows(), 1);
+}
+
 TEST(SyntheticXlsx, DatesFollowTheCellFormatAndTheDateSystem) {
     XlsxParts parts = OneSheet("<row r=\"1\"><c r=\"A1\" s=\"1\"><v>45356</v></c><c r=\"B1\" s=\"2\"><v>45356.5</v>"
                                "</c><c r=\"C1\" s=\"3\"><v>45356</v></c><c r=\"D1\" s=\"4\"><v>0.75</v></c>"
@@ -163,6 +176,14 @@ TEST(SyntheticXlsx, ZipBombAndTooManyValuesAreRefusedAtTheLimit) {
     many.chop(QByteArray("<row><c><v>1001</v></c></row>").size());
     EXPECT_TRUE(ReadFirstSheet(reader, OneSheet(many).Build(), &data));
     EXPECT_EQ(data.Rows(), 1000);
+
+    // One cell whose text runs on for megabytes (deflated to almost nothing), within the default part limit.
+    WorkbookReader unlimited;
+    status = ReadFirstSheet(
+        unlimited,
+        OneSheet("<row><c t=\"inlineStr\"><is><t>" + QByteArray(2 << 20, 'a') + "</t></is></c></row>").Build(), &data);
+    EXPECT_EQ(status.error, ReaderError::AutomationError);
+    EXPECT_TRUE(status.detail.contains(QStringLiteral("longer than a cell"))) << status.detail.toStdString();
 }
 
 TEST(SyntheticXlsx, DocumentTypeDeclarationsAreRefused) {

@@ -1,13 +1,19 @@
 #include "ui/ScreenshotTool.h"
 
 #include "app/AppShell.h"
+#include "app/FileOpener.h"
 #include "app/Prompter.h"
 #include "composer/gui/CVRIX_Bulk_SMSDlg.h"
+#include "devices/gui/CAutomated_GSM_Sending.h"
 #include "devices/gui/CDemo_Modem_Msgs.h"
 #include "devices/gui/CMobile_Conn_Dlg.h"
 #include "devices/gui/CPhone_List_Dlg.h"
+#include "devices/gui/CSelected_Device_Details_GSM.h"
+#include "records/gui/COpen_Export_Log.h"
 #include "sending/gui/CPlease_Wail_Modeless.h"
 #include "sending/gui/CSMS_Sending.h"
+#include "sending/gui/CSend_Msg_Info.h"
+#include "sending/gui/CStatus_Export_Opt.h"
 #include "ui/ComposerEdit.h"
 #include "ui/DemoModems.h"
 #include "ui/NumberEdit.h"
@@ -122,7 +128,7 @@ bool ScreenshotTool::Run(const QString& directory) {
         numbers << QStringLiteral("+1555010%1").arg(i, 4, 10, QLatin1Char('0'));
     const QString message = QStringLiteral("Olá! Your order #1234 ships today. Reply STOP to opt out.");
     static_cast<void>(main.List().AddNumbers(0, numbers, message, message, {}));
-    main.ListModel().Refresh();
+    main.RefreshList();
     main.ComposerField()->setPlainText(message);
     main.NumberField()->setFocus();
     QCoreApplication::processEvents();
@@ -148,5 +154,39 @@ bool ScreenshotTool::Run(const QString& directory) {
 
     if (main.DemoMessagesWindow() != nullptr)
         shooter.Save(main.DemoMessagesWindow());
+
+    CSelected_Device_Details_GSM::Options detailsOptions;
+    detailsOptions.testMessage.timing = ModemTiming::Fast();
+    detailsOptions.timing = ModemTiming::Fast();
+    CSelected_Device_Details_GSM details(main.Devices(), prompter, detailsOptions, &main);
+    shooter.Save(&details);
+    details.hide();
+
+    // The connection test after a run of its cases on the first demo modem.
+    ConnectionTestController::Options testOptions;
+    testOptions.timing = ModemTiming::Fast();
+    testOptions.afterCaseMs = 0;
+    CAutomated_GSM_Sending test(main.Devices(), prompter, 0, testOptions, &main);
+    test.PhoneField()->setText(QStringLiteral("+15551234567"));
+    test.CustomSmscField()->setText(QStringLiteral("+15550009999"));
+    test.show();
+    test.OnStartTest();
+    if (!WaitUntil([&] { return !test.Controller().IsRunning(); }, 30000))
+        shooter.Fail("connection test");
+    QCoreApplication::processEvents();
+    shooter.Save(&test);
+    test.hide();
+
+    CSend_Msg_Info question(&main);
+    shooter.Save(&question);
+    question.hide();
+    CStatus_Export_Opt filter(&main);
+    shooter.Save(&filter);
+    filter.hide();
+    FileOpener opener(prompter, [](const QString&) { return true; });
+    COpen_Export_Log exported(opener, data.filePath(QStringLiteral("status.xlsx")),
+                              QStringLiteral("Sent Items have been exported successfully."), &main);
+    shooter.Save(&exported);
+    exported.hide();
     return shooter.Ok();
 }

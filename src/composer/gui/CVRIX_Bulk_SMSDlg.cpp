@@ -4,11 +4,16 @@
 #include "app/DataPaths.h"
 #include "app/FileOpener.h"
 #include "app/Prompter.h"
+#include "devices/DeviceMessages.h"
+#include "devices/PhonebookReader.h"
 #include "devices/gui/CDemo_Modem_Msgs.h"
 #include "devices/gui/CMobile_Conn_Dlg.h"
 #include "devices/gui/CPhone_List_Dlg.h"
+#include "devices/gui/CSelected_Device_Details_GSM.h"
 #include "exclusion/ExclusionStore.h"
 #include "exclusion/LoadExclusionSet.h"
+#include "modem/CSMSException.h"
+#include "modem/CSMSSerialPort.h"
 #include "records/SentItemsStore.h"
 #include "sending/PauseSetting.h"
 #include "sending/RunDevice.h"
@@ -418,6 +423,11 @@ NumberCheckOptions CVRIX_Bulk_SMSDlg::CheckOptions() const {
 
 // ---- List commands ----
 
+void CVRIX_Bulk_SMSDlg::RefreshList() {
+    m_listModel->Refresh();
+    RefreshCount();
+}
+
 void CVRIX_Bulk_SMSDlg::RefreshCount() {
     m_countLabel->setText(m_list.UpdateCount());
 }
@@ -604,7 +614,64 @@ void CVRIX_Bulk_SMSDlg::OnConnectionWizard() {
 }
 
 void CVRIX_Bulk_SMSDlg::OnDeviceDetails() {
-    NotAvailable();
+    if (m_devices.DeviceCount() == 0)
+        return;
+    CSelected_Device_Details_GSM::Options options;
+    options.testMessage.timing = m_options.timing;
+    options.timing = m_options.timing;
+    options.nonOverlapped = m_nonOverlapped->isChecked();
+    options.loadPhonebook = [this](int slot) { OnLoadPhonebook(slot); };
+    CSelected_Device_Details_GSM details(m_devices, m_prompter, options, this);
+    details.exec();
+    RefreshDevices();
+}
+
+void CVRIX_Bulk_SMSDlg::OnLoadPhonebook(int slot) {
+    if (m_listBusy)
+        return;
+    const auto record = m_devices.Record(slot);
+    if (!record) {
+        m_prompter.Notice(DeviceMessages::kSelectDeviceForPhonebook);
+        return;
+    }
+    BeginListWork(QStringLiteral("Importing contacts from phone, Please wait ..."));
+    struct Outcome {
+        std::vector<PhonebookEntry> entries;
+        QString error;
+        bool failed = false;
+    };
+    const QString port = record->portName;
+    const ModemTiming timing = m_options.timing;
+    UiTask::Run<Outcome>(
+        this,
+        [port, timing] {
+            Outcome outcome;
+            try {
+                CSMSSerialPort discovery;
+                discovery.SetTiming(timing);
+                discovery.Open(5000, port);
+                outcome.entries = PhonebookReader(discovery).ReadPhonebook(false);
+            } catch (const CSMSException& e) {
+                outcome.failed = true;
+                outcome.error = GetErrorText(e);
+            }
+            return outcome;
+        },
+        [this](Outcome outcome) {
+            if (!outcome.failed && !outcome.entries.empty()) {
+                // The contacts go to the top in the device's order, through the number check like every source.
+                QStringList numbers;
+                for (const PhonebookEntry& entry : outcome.entries)
+                    numbers << entry.number;
+                const QString text = m_composer.Text();
+                static_cast<void>(m_list.AddNumbers(0, numbers, text, text, CheckOptions()));
+            }
+            EndListWork();
+            if (outcome.failed)
+                m_prompter.Notice(DeviceMessages::DeviceErrorMessage(outcome.error));
+            else if (outcome.entries.empty())
+                m_prompter.Notice(DeviceMessages::kNoContacts);
+        });
 }
 
 // ---- Send ----

@@ -85,6 +85,9 @@ public:
 
     // Refreshes the device text, the link and the device drop-down from the selected devices.
     void RefreshDevices();
+    // Brings the list view and "Total Numbers : %d" to the Recipient list as it is now (after rows were added
+    // through List() directly).
+    void RefreshList();
 
     static inline const QString kNoDevice = QStringLiteral("No Mobile Phone Device is selected.");
     static inline const QString kWizardLink =
@@ -100,6 +103,8 @@ public Q_SLOTS:
     void OnSend();
     void OnConnectionWizard();
     void OnDeviceDetails();
+    // "Load Phone Book" (reached from the device details window): the contacts of the device in slot.
+    void OnLoadPhonebook(int slot);
     void OnLoadContacts();
     void OnAbout();
     void OnHelp();

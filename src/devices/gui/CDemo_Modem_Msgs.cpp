@@ -25,6 +25,7 @@ CDemo_Modem_Msgs::CDemo_Modem_Msgs(DemoModems& demos, QWidget* parent)
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->verticalHeader()->setVisible(false);
+    m_list->setWordWrap(false);
     m_list->horizontalHeader()->setStretchLastSection(true);
     m_list->setColumnWidth(0, 80);
     m_list->setColumnWidth(1, 110);

@@ -26,7 +26,7 @@ struct SendContext;
 // worker's thread; the quota calls come from the device workers; every member locks.
 class DevicePreparation {
 public:
-    static inline const QString kAllDevice = RunDevice::kAllDevice;
+    static inline const QString& kAllDevice = RunDevice::kAllDevice;
     static const QString kAllFailed;
     static const QString kSomeFailed;
     static const QString kNoDevice;

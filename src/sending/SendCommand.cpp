@@ -15,7 +15,6 @@
 #include <limits>
 #include <utility>
 
-const QString SendCommand::kNoDevice = DevicePreparation::kNoDevice;
 const QString SendCommand::kBlankMessages = QStringLiteral(
     "You have composed no text message yet for any of the contacts in the entire list. This action will send "
     "blank message to all the contacts in list.\n\nAre you sure you want to continue?");

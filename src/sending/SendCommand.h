@@ -38,7 +38,7 @@ enum class SendFocus {
 // thread in a test or the command line). The window only shows what the results say.
 class SendCommand {
 public:
-    static const QString kNoDevice;
+    static inline const QString& kNoDevice = DevicePreparation::kNoDevice;
     static inline const QString kInsertNumber = QStringLiteral("Please insert entered number to the list.");
     static inline const QString kListEmpty = QStringLiteral("Phone numbers-Messages list is empty.");
     static inline const QString kInvalidNumber = QStringLiteral("Please enter a valid phone number.");

@@ -1,0 +1,98 @@
+// bulksms-cli send end to end: a separate process over simulated modems served by this test.
+
+#include "sim/SimModem.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace {
+
+struct CliResult {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+CliResult RunCli(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(BULKSMS_CLI_PATH), args);
+    EXPECT_TRUE(p.waitForFinished(60000));
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+std::unique_ptr<SimModem> Sim(const QString& imei) {
+    SimModem::Options options;
+    options.identity.imei = imei;
+    auto sim = std::make_unique<SimModem>(options);
+    QString error;
+    EXPECT_TRUE(sim->Start(&error)) << error.toStdString();
+    return sim;
+}
+
+class SendCli : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!QFile::exists(QStringLiteral(BULKSMS_CLI_PATH)))
+            GTEST_SKIP() << "bulksms-cli is not built";
+        ASSERT_TRUE(m_dir.isValid());
+    }
+    QString File(const QString& name, const QByteArray& bytes) {
+        const QString path = m_dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+TEST_F(SendCli, SendsRowsOverTwoModemsAndLogsThem) {
+    auto a = Sim(QStringLiteral("350000000000001"));
+    auto b = Sim(QStringLiteral("350000000000002"));
+    const QString rows = File(QStringLiteral("rows.txt"), "+15550001\tfirst\\nline\n+15550002\tsecond\n+15550003\tthird\n");
+    const CliResult r = RunCli({"send", "--port", a->PortName(), "--port", b->PortName(), "--rows", rows, "--timing",
+                                "fast", "--save-sent", "--data", m_dir.path()});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4) << r.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("+15550001\tDone (")));
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("\tMessage sent successfully.\t0")));
+    EXPECT_EQ(lines[3], QStringLiteral("3 / 3 Message or 100.00%"));
+    EXPECT_EQ(a->SubmissionCount() + b->SubmissionCount(), 3);
+    QStringList texts;
+    for (const auto* sim : {a.get(), b.get()}) {
+        for (const SimSubmission& s : sim->Submissions())
+            texts << s.text;
+    }
+    EXPECT_TRUE(texts.contains(QStringLiteral("first\nline")));
+
+    const CliResult sent = RunCli({"sent", "--data", m_dir.path()});
+    EXPECT_EQ(sent.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 3);
+}
+
+TEST_F(SendCli, LeavesOutAPortThatIsNoDevice) {
+    auto a = Sim(QStringLiteral("350000000000003"));
+    const QString numbers = File(QStringLiteral("numbers.txt"), "+15550001,+15550002\n");
+    const QString missing = m_dir.filePath(QStringLiteral("no-such-port"));
+    CliResult r = RunCli({"send", "--port", missing, "--port", a->PortName(), "--numbers", numbers, "--message",
+                          "hi", "--timing", "fast", "--data", m_dir.path()});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(missing)) << r.err.toStdString();
+    EXPECT_EQ(a->SubmissionCount(), 2);
+
+    r = RunCli({"send", "--port", missing, "--numbers", numbers, "--data", m_dir.path()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("No Mobile Phone Device is selected"))) << r.err.toStdString();
+
+    r = RunCli({"send", "--port", a->PortName(), "--numbers", numbers, "--rows", numbers});
+    EXPECT_EQ(r.exitCode, 2);
+    r = RunCli({"send", "--port", a->PortName(), "--numbers", numbers, "--pause-every", "2", "--pause-for", "7s"});
+    EXPECT_EQ(r.exitCode, 2);
+}

@@ -119,16 +119,11 @@ void CIrdaPort::SendTextMessage(const SmsRequest& request) {
     ExecuteCommand(QStringLiteral("AT+CSMP=17,167,0,%1").arg(Pdu::DataCodingScheme(flags.flash, flags.unicode)),
                    kError, kOk, &response, true);
 
-    QString charset;
-    if (flags.unicode) {
-        charset = SubmissionSteps::ChooseUnicodeCharset(QueryCharsets());
-        if (!charset.isEmpty())
-            ExecuteCommand(QStringLiteral("AT+CSCS=\"%1\"").arg(charset), kError, kOk, &response, true);
-    } else if (SubmissionSteps::NeedsPlainCharset(QueryCharset())) {
-        const QString plain = SubmissionSteps::ChoosePlainCharset(QueryCharsets());
-        if (!plain.isEmpty())
-            ExecuteCommand(QStringLiteral("AT+CSCS=\"%1\"").arg(plain), kError, kOk, &response, true);
-    }
+    const QString charset = SubmissionSteps::SelectTextCharset(
+        flags.unicode, [this] { return QueryCharsets(); }, [this] { return QueryCharset(); },
+        [this, &response](const QString& set) {
+            ExecuteCommand(QStringLiteral("AT+CSCS=\"%1\"").arg(set), kError, kOk, &response, true);
+        });
     const bool hexText = flags.unicode && !charset.isEmpty();
 
     const QStringList pieces = Pdu::SplitForTextMode(message, request.recipientNumber, request.smscNumber.trimmed(),

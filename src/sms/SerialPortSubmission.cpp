@@ -112,16 +112,9 @@ void CSMSSerialPort::SendTextMessage(const SmsRequest& request) {
     // Validity period 255 (relative, maximum) and the data coding scheme of the message.
     Command("AT+CSMP=17,255,0," + QByteArray::number(Pdu::DataCodingScheme(flags.flash, flags.unicode)) + '\r', "OK");
 
-    QString charset;
-    if (flags.unicode) {
-        charset = SubmissionSteps::ChooseUnicodeCharset(QueryCharsets());
-        if (!charset.isEmpty())
-            Command("AT+CSCS=\"" + charset.toLatin1() + "\"\r", "OK");
-    } else if (SubmissionSteps::NeedsPlainCharset(QueryCharset())) {
-        const QString plain = SubmissionSteps::ChoosePlainCharset(QueryCharsets());
-        if (!plain.isEmpty())
-            Command("AT+CSCS=\"" + plain.toLatin1() + "\"\r", "OK");
-    }
+    const QString charset = SubmissionSteps::SelectTextCharset(
+        flags.unicode, [this] { return QueryCharsets(); }, [this] { return QueryCharset(); },
+        [this](const QString& set) { Command("AT+CSCS=\"" + set.toLatin1() + "\"\r", "OK"); });
     const bool hexText = flags.unicode && !charset.isEmpty();
 
     const QStringList pieces = Pdu::SplitForTextMode(message, request.recipientNumber, request.smscNumber.trimmed(),

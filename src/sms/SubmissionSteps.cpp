@@ -16,23 +16,26 @@ void ThrowUnconfirmed(const QString& errorText) {
     CSMSException::ThrowModemError(errorText);
 }
 
-QString ChooseUnicodeCharset(const QString& supported) {
-    if (supported.contains(QLatin1String("HEX")))
-        return QStringLiteral("HEX");
-    if (supported.contains(QLatin1String("UCS2")))
-        return QStringLiteral("UCS2");
-    return {};
-}
-
-bool NeedsPlainCharset(const QString& current) {
-    return current.contains(QLatin1String("HEX")) || current.contains(QLatin1String("UCS2"));
-}
-
-QString ChoosePlainCharset(const QString& supported) {
-    if (supported.contains(QLatin1String("GSM")))
-        return QStringLiteral("GSM");
-    if (supported.contains(QLatin1String("IRA")))
-        return QStringLiteral("IRA");
+QString SelectTextCharset(bool unicode, const std::function<QString()>& querySupported,
+                          const std::function<QString()>& queryCurrent,
+                          const std::function<void(const QString&)>& setCharset) {
+    if (unicode) {
+        const QString supported = querySupported();
+        const QString chosen = supported.contains(QLatin1String("HEX"))    ? QStringLiteral("HEX")
+                               : supported.contains(QLatin1String("UCS2")) ? QStringLiteral("UCS2")
+                                                                           : QString();
+        if (!chosen.isEmpty())
+            setCharset(chosen);
+        return chosen;
+    }
+    const QString current = queryCurrent();
+    if (current.contains(QLatin1String("HEX")) || current.contains(QLatin1String("UCS2"))) {
+        const QString supported = querySupported();
+        if (supported.contains(QLatin1String("GSM")))
+            setCharset(QStringLiteral("GSM"));
+        else if (supported.contains(QLatin1String("IRA")))
+            setCharset(QStringLiteral("IRA"));
+    }
     return {};
 }
 

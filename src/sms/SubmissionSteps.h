@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // Pieces shared by the submission code of both transports.
 namespace SubmissionSteps {
 
@@ -13,11 +15,11 @@ namespace SubmissionSteps {
 // A submission that got no confirmation: the reply's error when it holds one, else "no response" (516).
 [[noreturn]] void ThrowUnconfirmed(const QString& errorText);
 
-// Text-mode character set choice from the device's AT+CSCS=? answer: "HEX", else "UCS2", else empty.
-QString ChooseUnicodeCharset(const QString& supported);
-// For 7-bit text: when the current set names HEX or UCS2, the set to switch to ("GSM", else "IRA", else
-// empty); empty when no switch is needed.
-bool NeedsPlainCharset(const QString& current);
-QString ChoosePlainCharset(const QString& supported);
+// Text-mode character set: for Unicode text the device is set to "HEX", else "UCS2" when its AT+CSCS=?
+// answer names them (the set chosen is returned; empty when it names neither and the set stays). For 7-bit
+// text a device left in HEX or UCS2 is set back to "GSM", else "IRA"; nothing is returned.
+QString SelectTextCharset(bool unicode, const std::function<QString()>& querySupported,
+                          const std::function<QString()>& queryCurrent,
+                          const std::function<void(const QString&)>& setCharset);
 
 } // namespace SubmissionSteps

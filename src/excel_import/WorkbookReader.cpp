@@ -37,10 +37,16 @@ QString WorkbookReader::Placeholder(int column) {
 ReaderStatus WorkbookReader::OpenWorkbook(const QString& path) {
     CloseWorkbook();
     const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    // Only regular files are opened: a named pipe or a device (a serial port, say) could block the open or
+    // the read, or change state by being opened. Non-blocking, in case the path changes in between.
+    struct stat info {};
+    if (::stat(name.constData(), &info) != 0)
+        return ReaderStatus::FromErrno(ReaderError::OpenFailed, errno);
+    if (!S_ISREG(info.st_mode))
+        return ReaderStatus::FromErrno(ReaderError::OpenFailed, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return ReaderStatus::FromErrno(ReaderError::OpenFailed, errno);
-    struct stat info {};
     if (::fstat(fd, &info) != 0) {
         const int error = errno;
         ::close(fd);

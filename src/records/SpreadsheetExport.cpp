@@ -82,16 +82,26 @@ SpreadsheetExport::Result SpreadsheetExport::Export(const SpreadsheetExportTable
 SpreadsheetExport::Result SpreadsheetExport::Export(const SpreadsheetExportTable& table, const RowSource& rows,
                                                     Filter filter, const QString& path, Format format) const {
     Result result;
-    const QByteArray target = QFile::encodeName(path);
-    // An existing file must be writable; it is then replaced.
+    const auto notWritable = [&result, &path](const FileError& error) {
+        result.outcome = Result::Outcome::FileNotWritable;
+        result.message = FileErrorText(error);
+        return result;
+    };
+    // A link to an existing file is followed, so that the file it names is the one replaced.
+    const QFileInfo pathInfo(path);
+    const QString targetPath = pathInfo.isSymLink() && pathInfo.exists() ? pathInfo.canonicalFilePath() : path;
+    const QByteArray target = QFile::encodeName(targetPath);
+    // An existing file must be a regular file that can be written; it is then replaced. Anything else (a
+    // folder, a device, a pipe) is refused before it is opened.
     struct stat info {};
     if (::stat(target.constData(), &info) == 0) {
-        const int fd = ::open(target.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
-        if (fd < 0) {
-            result.outcome = Result::Outcome::FileNotWritable;
-            result.message = FileErrorText(FileError::FromErrno(path, errno));
-            return result;
-        }
+        if (S_ISDIR(info.st_mode))
+            return notWritable(FileError::FromErrno(path, EISDIR));
+        if (!S_ISREG(info.st_mode))
+            return notWritable(FileError::FromText(path, QStringLiteral("Not a regular file")));
+        const int fd = ::open(target.constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        if (fd < 0)
+            return notWritable(FileError::FromErrno(path, errno));
         ::close(fd);
     }
 
@@ -101,9 +111,9 @@ SpreadsheetExport::Result SpreadsheetExport::Export(const SpreadsheetExportTable
         result.detail = detail;
         return result;
     };
-    const QString directory = QFileInfo(path).absolutePath();
+    const QString directory = QFileInfo(targetPath).absolutePath();
     QByteArray scratch =
-        QFile::encodeName(directory) + "/." + QFile::encodeName(QFileInfo(path).fileName()) + ".XXXXXX";
+        QFile::encodeName(directory) + "/." + QFile::encodeName(QFileInfo(targetPath).fileName()) + ".XXXXXX";
     const int fd = ::mkstemp(scratch.data());
     if (fd < 0)
         return failed(QStringLiteral("Cannot create a file in %1: %2")

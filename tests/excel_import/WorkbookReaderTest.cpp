@@ -5,6 +5,8 @@
 
 #include "excel_import/WorkbookReader.h"
 
+#include <sys/stat.h>
+
 using workbook_test::DataFile;
 
 namespace {
@@ -251,6 +253,12 @@ TEST(WorkbookReader, UnopenableFilesAreOpenFailedWithTheSystemReason) {
 
     status = reader.OpenWorkbook(dir.path());
     EXPECT_EQ(status.Message(), QStringLiteral("Failed to open Excel file!\nIs a directory"));
+    // A named pipe is refused without being opened (opening it would wait for a writer).
+    const QString fifo = dir.filePath(QStringLiteral("pipe.xlsx"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    status = reader.OpenWorkbook(fifo);
+    EXPECT_EQ(status.error, ReaderError::OpenFailed);
+    EXPECT_EQ(status.Message(), QStringLiteral("Failed to open Excel file!\nInvalid argument"));
 
     const std::pair<const char*, QByteArray> notWorkbooks[] = {
         {"empty.xlsx", QByteArray()},

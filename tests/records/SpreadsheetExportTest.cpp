@@ -6,7 +6,9 @@
 #include "records/SpreadsheetExportXlsx.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,6 +16,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 [[maybe_unused]] static void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
@@ -287,6 +290,13 @@ TEST_P(SpreadsheetExportFormats, AnExistingFileIsReplacedAndKeptWhenTheExportFai
     ASSERT_TRUE(m_export.Export(table, {{"111", "first"}, {"222", "second"}}, Filter::All, path, GetParam()).Ok());
     ASSERT_TRUE(m_export.Export(table, {{"333", "third"}}, Filter::All, path, GetParam()).Ok());
     EXPECT_EQ(ReadBack(path)[0].rows, (QList<QStringList>{{"Number", "Message"}, {"333", "third"}}));
+    // Through a symbolic link the file it names is replaced, and the link stays.
+    const QString link = Path(QStringLiteral("link"));
+    ASSERT_TRUE(QFile::link(path, link));
+    ASSERT_TRUE(m_export.Export(table, {{"444", "fourth"}}, Filter::All, link, GetParam()).Ok());
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(ReadBack(path)[0].rows, (QList<QStringList>{{"Number", "Message"}, {"444", "fourth"}}));
+    ASSERT_TRUE(m_export.Export(table, {{"333", "third"}}, Filter::All, path, GetParam()).Ok());
     const QByteArray before = [&] {
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::ReadOnly));
@@ -317,6 +327,12 @@ TEST_P(SpreadsheetExportFormats, UnwritableTargetsAreRefused) {
         m_export.Export(SpreadsheetExportTable::Templates(), {{"t"}}, Filter::All, folder, GetParam());
     EXPECT_EQ(result.outcome, SpreadsheetExport::Result::Outcome::FileNotWritable);
     EXPECT_EQ(result.message, QStringLiteral("Error in file accessing.\n\nOR\n\nIs a directory"));
+    // A named pipe: refused without being opened (opening it for writing would wait for a reader).
+    const QString fifo = Path(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    result = m_export.Export(SpreadsheetExportTable::Templates(), {{"t"}}, Filter::All, fifo, GetParam());
+    EXPECT_EQ(result.outcome, SpreadsheetExport::Result::Outcome::FileNotWritable);
+    EXPECT_EQ(result.message, QStringLiteral("Error in file accessing.\n\nOR\n\nNot a regular file"));
     // A folder that does not exist: nothing can be created.
     result = m_export.Export(SpreadsheetExportTable::Templates(), {{"t"}}, Filter::All,
                              m_dir.filePath(QStringLiteral("missing/out.") + Extension(GetParam())), GetParam());

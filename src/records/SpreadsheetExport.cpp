@@ -82,7 +82,7 @@ SpreadsheetExport::Result SpreadsheetExport::Export(const SpreadsheetExportTable
 SpreadsheetExport::Result SpreadsheetExport::Export(const SpreadsheetExportTable& table, const RowSource& rows,
                                                     Filter filter, const QString& path, Format format) const {
     Result result;
-    const auto notWritable = [&result, &path](const FileError& error) {
+    const auto notWritable = [&result](const FileError& error) {
         result.outcome = Result::Outcome::FileNotWritable;
         result.message = FileErrorText(error);
         return result;

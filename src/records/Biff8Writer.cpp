@@ -297,15 +297,11 @@ bool Biff8Writer::Finish() {
         return FailErrno(QStringLiteral("Cannot create %1").arg(m_path));
     std::setvbuf(out, nullptr, _IOFBF, 1 << 16);
     const bool written = WriteWorkbook(out);
-    const int error = errno;
-    const bool closed = std::fclose(out) == 0;
-    if (!written) {
-        errno = error;
-        m_done = false;
-        return FailErrno(QStringLiteral("Cannot write %1").arg(m_path));
-    }
-    if (!closed) {
-        m_done = false;
+    const int writeError = errno;
+    const bool closed = std::fclose(out) == 0; // fclose flushes: a full disk may show only here
+    if (!written || !closed) {
+        if (!written)
+            errno = writeError;
         return FailErrno(QStringLiteral("Cannot write %1").arg(m_path));
     }
     return true;

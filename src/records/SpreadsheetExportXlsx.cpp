@@ -3,9 +3,12 @@
 #include <QFile>
 
 #include <xlsxwriter.h>
+#include <zip.h>
+
+#include <cstring>
 
 SpreadsheetExportXlsx::SpreadsheetExportXlsx(QString path, QString scratchDirectory)
-    : m_scratchDirectory(QFile::encodeName(scratchDirectory)) {
+    : m_path(path), m_scratchDirectory(QFile::encodeName(scratchDirectory)) {
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = m_scratchDirectory.data();
@@ -74,16 +77,20 @@ QString SpreadsheetExportXlsx::EscapeForXml(const QString& text) {
 bool SpreadsheetExportXlsx::WriteRow(const QStringList& cells) {
     if (m_row >= kMaxRows)
         return Fail(QStringLiteral("A sheet holds at most %1 rows.").arg(kMaxRows));
+    bool anyText = false;
     for (qsizetype column = 0; column < cells.size(); ++column) {
         const QString text = CellText(cells.at(column));
         if (text.isEmpty())
             continue;
+        anyText = true;
         const QByteArray utf8 = EscapeForXml(text).toUtf8();
         const lxw_error error =
             worksheet_write_string(m_sheet, m_row, static_cast<lxw_col_t>(column), utf8.constData(), nullptr);
         if (error != LXW_NO_ERROR)
             return Fail(QString::fromUtf8(lxw_strerror(error)));
     }
+    if (anyText)
+        ++m_rowsWithText.back();
     ++m_row;
     return true;
 }
@@ -95,6 +102,7 @@ bool SpreadsheetExportXlsx::StartSheet(const QString& name, const QStringList& h
     if (!m_sheet)
         return Fail(QStringLiteral("Cannot add the sheet %1.").arg(name));
     m_row = 0;
+    m_rowsWithText.push_back(0);
     return WriteRow(headings);
 }
 
@@ -112,5 +120,43 @@ bool SpreadsheetExportXlsx::Finish() {
     m_workbook = nullptr;
     if (error != LXW_NO_ERROR)
         return Fail(QString::fromUtf8(lxw_strerror(error)));
+    return Verify();
+}
+
+bool SpreadsheetExportXlsx::Verify() {
+    int zipError = 0;
+    zip_t* archive = zip_open(QFile::encodeName(m_path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &zipError);
+    if (!archive)
+        return Fail(QStringLiteral("The written workbook cannot be opened again."));
+    bool ok = true;
+    static constexpr char kRow[] = "<row ";
+    static constexpr char kEnd[] = "</worksheet>";
+    for (std::size_t sheet = 0; sheet < m_rowsWithText.size() && ok; ++sheet) {
+        const QByteArray name = "xl/worksheets/sheet" + QByteArray::number(static_cast<qulonglong>(sheet + 1)) + ".xml";
+        zip_file_t* part = zip_fopen(archive, name.constData(), 0);
+        if (!part) {
+            ok = false;
+            break;
+        }
+        // Count "<row " across chunk boundaries by carrying the last few bytes over.
+        std::uint64_t rows = 0;
+        QByteArray carry;
+        QByteArray tail;
+        char buffer[1 << 16];
+        zip_int64_t n = 0;
+        while ((n = zip_fread(part, buffer, sizeof buffer)) > 0) {
+            const QByteArray chunk = carry + QByteArray::fromRawData(buffer, static_cast<qsizetype>(n));
+            for (qsizetype at = chunk.indexOf(kRow); at >= 0; at = chunk.indexOf(kRow, at + 1))
+                ++rows;
+            carry = chunk.right(static_cast<qsizetype>(std::strlen(kRow)) - 1);
+            tail = chunk.size() >= 64 ? chunk.right(64) : QByteArray(tail + chunk).right(64);
+        }
+        zip_fclose(part);
+        // A read error includes a checksum that does not match.
+        ok = n == 0 && rows == m_rowsWithText[sheet] && tail.trimmed().endsWith(kEnd);
+    }
+    zip_discard(archive);
+    if (!ok)
+        return Fail(QStringLiteral("The workbook was not written completely (is the disk full?)."));
     return true;
 }

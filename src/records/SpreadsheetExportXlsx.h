@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 
+#include <vector>
+
 struct lxw_workbook;
 struct lxw_worksheet;
 
@@ -33,8 +35,14 @@ public:
 private:
     bool Fail(const QString& why);
     bool WriteRow(const QStringList& cells);
+    // libxlsxwriter does not report a failed write to its scratch files (a full disk, say): it would close a
+    // workbook with rows missing. So the finished file is read back: every sheet part must pass its checksum,
+    // end where a sheet ends and hold one row element per row written with text.
+    bool Verify();
 
+    QString m_path;
     QByteArray m_scratchDirectory;
+    std::vector<std::uint32_t> m_rowsWithText; // per sheet, the heading row included
     lxw_workbook* m_workbook = nullptr;
     lxw_worksheet* m_sheet = nullptr;
     std::uint32_t m_row = 0;

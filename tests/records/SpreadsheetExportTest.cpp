@@ -15,8 +15,12 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 [[maybe_unused]] static void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
@@ -338,6 +342,36 @@ TEST_P(SpreadsheetExportFormats, UnwritableTargetsAreRefused) {
                              m_dir.filePath(QStringLiteral("missing/out.") + Extension(GetParam())), GetParam());
     EXPECT_EQ(result.outcome, SpreadsheetExport::Result::Outcome::WriteFailed);
     EXPECT_EQ(result.message, SpreadsheetExport::kWriteError);
+}
+
+TEST_P(SpreadsheetExportFormats, RunningOutOfRoomFailsAndLeavesNoFile) {
+    // A child process whose files may not grow past 64 KB stands in for a full disk: writes fail with EFBIG.
+    const QString path = Path(QStringLiteral("full"));
+    const QList<QStringList> rows =
+        QList<QStringList>(5000, QStringList{QStringLiteral("447700900001"), QString(200, QLatin1Char('m'))});
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64 * 1024, 64 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ScriptedPrompter prompter;
+        SpreadsheetExport exporter(prompter);
+        QList<QStringList> unique;
+        for (int i = 0; i < rows.size(); ++i) // different texts, so the .xls string table grows too
+            unique << QStringList{rows[i][0], rows[i][1] + QString::number(i)};
+        const SpreadsheetExport::Result result =
+            exporter.Export(SpreadsheetExportTable::RecipientList(), unique, Filter::All, path, GetParam());
+        const bool expected = result.outcome == SpreadsheetExport::Result::Outcome::WriteFailed &&
+                              result.message == SpreadsheetExport::kWriteError;
+        ::_exit(expected ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(QDir(m_dir.path()).entryList({QStringLiteral(".*")}, QDir::Hidden | QDir::Files), QStringList());
 }
 
 // Status rows of a long run; every message differs, so the .xls string table crosses many CONTINUE records

@@ -144,6 +144,7 @@ int main(int argc, char** argv) {
         clock.start();
         probe.start(5);
         window.Button(QStringLiteral("Send"))->click();
+        WaitFor([&] { return window.SendingWindow() != nullptr; }, 60000);
         CSMS_Sending* sending = window.SendingWindow();
         const bool finished =
             sending != nullptr && WaitFor([&] { return sending->StatusText() == QLatin1String("Finish."); }, 600000);
@@ -158,7 +159,7 @@ int main(int argc, char** argv) {
                     static_cast<double>(worst) / 1e6);
         if (sending != nullptr)
             sending->StopButton()->click();
-        WaitFor([&] { return window.SendingWindow() == nullptr; }, 30000);
+        WaitFor([&] { return !window.IsSending(); }, 30000);
     }
     return 0;
 }

@@ -140,6 +140,7 @@ bool ScreenshotTool::Run(const QString& directory) {
 
     // A whole run over both demo modems, shown when it has finished.
     main.OnSend();
+    WaitUntil([&] { return main.SendingWindow() != nullptr; }, 30000);
     CSMS_Sending* sending = main.SendingWindow();
     if (sending == nullptr) {
         shooter.Fail("send window");
@@ -149,7 +150,7 @@ bool ScreenshotTool::Run(const QString& directory) {
         QCoreApplication::processEvents();
         shooter.Save(sending);
         sending->StopButton()->click();
-        WaitUntil([&] { return main.SendingWindow() == nullptr; }, 30000);
+        WaitUntil([&] { return !main.IsSending(); }, 30000);
     }
 
     if (main.DemoMessagesWindow() != nullptr)

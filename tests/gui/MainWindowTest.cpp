@@ -6,6 +6,7 @@
 #include "app/AppShell.h"
 #include "composer/gui/CVRIX_Bulk_SMSDlg.h"
 #include "fakes/ScriptedPrompter.h"
+#include "sending/ComposerTextQuestion.h"
 #include "ui/ComposerEdit.h"
 #include "ui/DemoModems.h"
 #include "ui/NumberEdit.h"
@@ -24,6 +25,17 @@
 
 namespace {
 
+// Answers the composer text question from a script and counts the questions.
+class ScriptedComposerQuestion final : public ComposerTextQuestion {
+public:
+    Answer Ask() override {
+        ++asked;
+        return answer;
+    }
+    Answer answer;
+    int asked = 0;
+};
+
 class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest() {
@@ -31,6 +43,7 @@ protected:
         CVRIX_Bulk_SMSDlg::Options options;
         options.timing = ModemTiming::Fast();
         options.shutdown = [this] { ++shutdowns; };
+        options.composerQuestion = &question;
         window = std::make_unique<CVRIX_Bulk_SMSDlg>(prompter, demos, options);
         window->show();
     }
@@ -50,6 +63,7 @@ protected:
 
     QTemporaryDir m_dir;
     ScriptedPrompter prompter;
+    ScriptedComposerQuestion question;
     DemoModems demos;
     int shutdowns = 0;
     std::unique_ptr<CVRIX_Bulk_SMSDlg> window;
@@ -273,6 +287,51 @@ TEST_F(MainWindowTest, SendChecksDevicesThenTheTypedNumberThenTheList) {
     EXPECT_EQ(prompter.Messages().value(1), QStringLiteral("Please insert entered number to the list."));
     EXPECT_EQ(window->focusWidget(), window->NumberField());
     EXPECT_FALSE(window->IsSending());
+}
+
+TEST_F(MainWindowTest, SendWithEmptiedPauseDropDownsFocusesPauseEvery) {
+    DeviceRecord device;
+    device.portName = QStringLiteral("/dev/ttyDEMO0");
+    window->Devices().ReplaceSelection({device});
+    window->RefreshDevices();
+    AddRows(2);
+    window->DelayedCheck()->click();
+    window->PauseEveryCombo()->setCurrentIndex(-1);
+    window->PauseForCombo()->setCurrentIndex(-1);
+    window->Button(QStringLiteral("Send"))->click();
+    EXPECT_EQ(prompter.Messages().value(0),
+              QStringLiteral("No values have been selected in 'Delayed Delivery Options'."));
+    EXPECT_EQ(window->focusWidget(), window->PauseEveryCombo());
+    window->PauseEveryCombo()->setCurrentIndex(0);
+    window->Button(QStringLiteral("Send"))->click();
+    EXPECT_EQ(prompter.Messages().value(1),
+              QStringLiteral("No values have been selected in 'Delayed Delivery Options'."));
+    EXPECT_EQ(window->focusWidget(), window->PauseForCombo());
+}
+
+TEST_F(MainWindowTest, ChangedComposerTextIsAskedOnceAndFillsTheBlankRows) {
+    DeviceRecord device;
+    device.portName = m_dir.filePath(QStringLiteral("no-such-port"));
+    window->Devices().ReplaceSelection({device});
+    window->RefreshDevices();
+    AddRows(2); // blank messages
+    static_cast<void>(window->List().AddNumber(0, QStringLiteral("+4412"), QStringLiteral("Own"), {}, {}));
+    window->RefreshList();
+    window->ComposerField()->setPlainText(QStringLiteral("Composed"));
+    question.answer = {ComposerTextQuestion::Button::Yes, ComposerTextQuestion::Scope::BlankRowsOnly};
+    window->Button(QStringLiteral("Send"))->click();
+    EXPECT_EQ(question.asked, 1);
+    EXPECT_EQ(window->List().Message(0), QStringLiteral("Own"));
+    EXPECT_EQ(window->List().Message(1), QStringLiteral("Composed"));
+    EXPECT_EQ(window->List().Message(2), QStringLiteral("Composed"));
+    EXPECT_EQ(window->ListModel().index(1, 1).data().toString(), QStringLiteral("Composed"));
+    // The device cannot be opened: the preparation says so and no run starts.
+    ASSERT_TRUE(WaitFor([&] { return !window->IsSending(); }));
+    EXPECT_EQ(window->SendingWindow(), nullptr);
+    EXPECT_FALSE(prompter.Messages().isEmpty());
+    window->Button(QStringLiteral("Send"))->click();
+    ASSERT_TRUE(WaitFor([&] { return !window->IsSending(); }));
+    EXPECT_EQ(question.asked, 1); // the same text is not asked about again
 }
 
 TEST_F(MainWindowTest, SelectAllAndDeleteOverAMillionRows) {

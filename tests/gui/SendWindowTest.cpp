@@ -91,8 +91,8 @@ TEST_F(SendWindowTest, WizardTakesBothDemoModemsAndARunFinishesOverBoth) {
 
     AddRows(30);
     window->Button(QStringLiteral("Send"))->click();
+    ASSERT_TRUE(WaitFor([&] { return window->SendingWindow() != nullptr; }));
     CSMS_Sending* sending = window->SendingWindow();
-    ASSERT_NE(sending, nullptr);
     EXPECT_EQ(sending->windowTitle(), QStringLiteral("Sending Messages, Please wait..."));
     ASSERT_TRUE(WaitFor([&] { return sending->StatusText() == QLatin1String("Finish."); }, 60000));
     EXPECT_EQ(sending->windowTitle(), QStringLiteral("Sending Process, Finished."));
@@ -128,8 +128,8 @@ TEST_F(SendWindowTest, StopDuringARunAsksAndLeavesTheRestStopped) {
     AddRows(200);
 
     window->Button(QStringLiteral("Send"))->click();
+    ASSERT_TRUE(WaitFor([&] { return window->SendingWindow() != nullptr; }));
     CSMS_Sending* sending = window->SendingWindow();
-    ASSERT_NE(sending, nullptr);
     ASSERT_TRUE(WaitFor([&] { return slow.SubmissionCount() >= 3 && sending->StopButton()->isEnabled(); }));
     prompter.Script({Prompter::Answer::Yes});
     sending->StopButton()->click();

@@ -25,6 +25,7 @@
 #include "templates/TemplateStore.h"
 #include "ui/ComposerEdit.h"
 #include "ui/DemoModems.h"
+#include "ui/GuiComposerTextQuestion.h"
 #include "ui/MessageSizeInfo.h"
 #include "ui/NumberEdit.h"
 #include "ui/RecipientTableModel.h"
@@ -49,6 +50,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <future>
 #include <set>
 
 namespace {
@@ -96,6 +98,28 @@ CVRIX_Bulk_SMSDlg::CVRIX_Bulk_SMSDlg(Prompter& prompter, DemoModems& demos, Opti
     m_slots.SetTiming(m_options.timing);
     SetProcessSubmissionSettings(&m_composer);
     DataPaths::Shared().EnsureDataFiles();
+    m_exclusionStore = std::make_unique<ExclusionStore>(DataPaths::Shared());
+    m_sentItems = std::make_unique<SentItemsStore>(DataPaths::Shared().SentItemFile());
+    m_templates = std::make_unique<TemplateCache>(TemplateStore(DataPaths::Shared().TemplatesFile()));
+    ComposerTextQuestion* question = m_options.composerQuestion;
+    if (question == nullptr) {
+        m_ownComposerQuestion = std::make_unique<GuiComposerTextQuestion>(this);
+        question = m_ownComposerQuestion.get();
+    }
+    SendCommand::Models models;
+    models.list = &m_list;
+    models.composer = &m_composer;
+    models.options = &m_sendOptions;
+    models.devices = &m_devices;
+    models.exclusion = &m_exclusion;
+    models.exclusionStore = m_exclusionStore.get();
+    models.templates = m_templates.get();
+    models.sentItems = m_sentItems.get();
+    models.slots = &m_slots;
+    models.quota = &m_quotaState;
+    models.prompter = &m_prompter;
+    models.composerQuestion = question;
+    m_sendCommand = std::make_unique<SendCommand>(models);
     BuildUi();
     ConnectUi();
     RefreshDevices();
@@ -105,6 +129,12 @@ CVRIX_Bulk_SMSDlg::CVRIX_Bulk_SMSDlg(Prompter& prompter, DemoModems& demos, Opti
 }
 
 CVRIX_Bulk_SMSDlg::~CVRIX_Bulk_SMSDlg() {
+    // A send worker waits for its progress window: close it, then let the worker end (its questions are
+    // served by this thread meanwhile).
+    if (m_sending != nullptr)
+        m_sending->done(QDialog::Rejected);
+    while (m_sendWorkers.load() > 0)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     if (ProcessSubmissionSettings() == &m_composer)
         SetProcessSubmissionSettings(nullptr);
 }
@@ -220,10 +250,10 @@ void CVRIX_Bulk_SMSDlg::BuildUi() {
     m_delayed = MakeCheck(QStringLiteral("Delayed Delivery Option"));
     m_pauseEvery = new QComboBox;
     m_pauseEvery->setObjectName(QStringLiteral("PauseEvery"));
-    m_pauseEvery->addItems(PauseSetting::EveryChoices());
+    m_pauseEvery->addItems(SendOptionsModel::PauseEveryChoices());
     m_pauseFor = new QComboBox;
     m_pauseFor->setObjectName(QStringLiteral("PauseFor"));
-    m_pauseFor->addItems(PauseSetting::DurationChoices());
+    m_pauseFor->addItems(SendOptionsModel::PauseForChoices());
     auto* pauseRow = new QHBoxLayout;
     pauseRow->addWidget(new QLabel(QStringLiteral("Pause every")));
     pauseRow->addWidget(m_pauseEvery);
@@ -234,8 +264,7 @@ void CVRIX_Bulk_SMSDlg::BuildUi() {
     m_retry = MakeCheck(QStringLiteral("Retry attempts on Failed SMS"));
     m_retryCount = new QComboBox;
     m_retryCount->setObjectName(QStringLiteral("RetryCount"));
-    for (int i = 1; i <= 10; ++i)
-        m_retryCount->addItem(QString::number(i));
+    m_retryCount->addItems(SendOptionsModel::RetryCountChoices());
     m_skipDuplicates = MakeCheck(QStringLiteral("Skip Duplicate Numbers"));
     m_useExclusion = MakeCheck(QStringLiteral("Use Exclusion Rules"));
     m_saveSentItems = MakeCheck(QStringLiteral("Save Sent Items"));
@@ -290,9 +319,7 @@ void CVRIX_Bulk_SMSDlg::BuildUi() {
     layout->addWidget(m_quota);
     resize(1100, 720);
 
-    // Start states of the options.
-    OnDelayedToggled(false);
-    OnRetryToggled(false);
+    SyncOptionControls();
 }
 
 QPushButton* CVRIX_Bulk_SMSDlg::Button(const QString& caption) const {
@@ -330,6 +357,18 @@ void CVRIX_Bulk_SMSDlg::ConnectUi() {
         RefreshSizeInfo();
     });
     connect(m_delayed, &QCheckBox::toggled, this, &CVRIX_Bulk_SMSDlg::OnDelayedToggled);
+    connect(m_pauseEvery, &QComboBox::currentTextChanged, this,
+            [this](const QString& text) { static_cast<void>(m_sendOptions.SetPauseEvery(text)); });
+    connect(m_pauseFor, &QComboBox::currentTextChanged, this,
+            [this](const QString& text) { static_cast<void>(m_sendOptions.SetPauseFor(text)); });
+    connect(m_retryCount, &QComboBox::currentTextChanged, this,
+            [this](const QString& text) { static_cast<void>(m_sendOptions.SetRetryCount(text)); });
+    connect(m_skipDuplicates, &QCheckBox::toggled, this, [this](bool on) { m_sendOptions.SetSkipDuplicates(on); });
+    connect(m_saveSentItems, &QCheckBox::toggled, this, [this](bool on) { m_sendOptions.SetSaveSentItems(on); });
+    connect(m_saveTemplates, &QCheckBox::toggled, this, [this](bool on) { m_sendOptions.SetSaveTemplates(on); });
+    connect(m_clearAfterSend, &QCheckBox::toggled, this, [this](bool on) { m_sendOptions.SetClearAfterSend(on); });
+    connect(m_nonOverlapped, &QCheckBox::toggled, this, [this](bool on) { m_sendOptions.SetNonOverlapped(on); });
+    connect(m_quota, &QCheckBox::toggled, this, [this](bool on) { m_sendOptions.SetQuotaManagement(on); });
     connect(m_retry, &QCheckBox::toggled, this, &CVRIX_Bulk_SMSDlg::OnRetryToggled);
     connect(m_useExclusion, &QCheckBox::toggled, this, &CVRIX_Bulk_SMSDlg::OnUseExclusionToggled);
     connect(m_deviceCombo, &QComboBox::currentIndexChanged, this, &CVRIX_Bulk_SMSDlg::RefreshSizeInfo);
@@ -386,18 +425,41 @@ void CVRIX_Bulk_SMSDlg::RefreshSizeInfo() {
 // ---- Options ----
 
 void CVRIX_Bulk_SMSDlg::OnDelayedToggled(bool on) {
-    m_pauseEvery->setEnabled(on);
-    m_pauseFor->setEnabled(on);
-    m_pauseEvery->setCurrentIndex(on ? m_pauseEvery->findText(QStringLiteral("15")) : -1);
-    m_pauseFor->setCurrentIndex(on ? m_pauseFor->findText(QStringLiteral(" 2  Minutes")) : -1);
+    m_sendOptions.SetDelayedDelivery(on);
+    SyncOptionControls();
 }
 
 void CVRIX_Bulk_SMSDlg::OnRetryToggled(bool on) {
-    m_retryCount->setEnabled(on);
-    m_retryCount->setCurrentIndex(on ? 0 : -1);
+    m_sendOptions.SetRetries(on);
+    SyncOptionControls();
+}
+
+void CVRIX_Bulk_SMSDlg::SyncOptionControls() {
+    const auto setCheck = [](QCheckBox* check, bool on) {
+        const QSignalBlocker block(check);
+        check->setChecked(on);
+    };
+    setCheck(m_delayed, m_sendOptions.DelayedDelivery());
+    setCheck(m_retry, m_sendOptions.Retries());
+    setCheck(m_skipDuplicates, m_sendOptions.SkipDuplicates());
+    setCheck(m_useExclusion, m_sendOptions.UseExclusion());
+    setCheck(m_saveSentItems, m_sendOptions.SaveSentItems());
+    setCheck(m_saveTemplates, m_sendOptions.SaveTemplates());
+    setCheck(m_clearAfterSend, m_sendOptions.ClearAfterSend());
+    setCheck(m_nonOverlapped, m_sendOptions.NonOverlapped());
+    setCheck(m_quota, m_sendOptions.QuotaManagement());
+    const auto setCombo = [](QComboBox* combo, bool enabled, const QString& text) {
+        const QSignalBlocker block(combo);
+        combo->setEnabled(enabled);
+        combo->setCurrentIndex(text.isEmpty() ? -1 : combo->findText(text));
+    };
+    setCombo(m_pauseEvery, m_sendOptions.PauseControlsEnabled(), m_sendOptions.PauseEvery());
+    setCombo(m_pauseFor, m_sendOptions.PauseControlsEnabled(), m_sendOptions.PauseFor());
+    setCombo(m_retryCount, m_sendOptions.RetryControlEnabled(), m_sendOptions.RetryCount());
 }
 
 void CVRIX_Bulk_SMSDlg::OnUseExclusionToggled(bool on) {
+    m_sendOptions.SetUseExclusion(on);
     if (!on || m_listBusy)
         return;
     BeginListWork(CPlease_Wail_Modeless::kDefaultText);
@@ -516,27 +578,47 @@ void CVRIX_Bulk_SMSDlg::OnClearAll() {
 void CVRIX_Bulk_SMSDlg::OnReset() {
     if (m_listBusy)
         return;
-    if (!m_prompter.Confirm(kResetQuestion))
+    const SendCommand::ResetResult result = m_sendCommand->Reset(m_listBusy);
+    if (!result.done)
         return;
     m_pleaseWait->SetText(CPlease_Wail_Modeless::kDefaultText);
     m_pleaseWait->show();
-    m_list.Reset();
     m_number->clear();
-    m_composerEdit->clear();
-    m_composer.Reset();
-    m_messageType->setCurrentIndex(MessageComposer::kStandardSms);
-    for (QCheckBox* check : {m_saveSentItems, m_useExclusion, m_unicode, m_saveTemplates, m_clearAfterSend,
-                             m_skipDuplicates, m_delayed, m_retry})
-        check->setChecked(false);
-    OnDelayedToggled(false);
-    OnRetryToggled(false);
+    {
+        const QSignalBlocker block(m_composerEdit);
+        m_composerEdit->clear();
+    }
+    {
+        const QSignalBlocker blockType(m_messageType);
+        const QSignalBlocker blockUnicode(m_unicode);
+        m_messageType->setCurrentIndex(m_composer.MessageTypeIndex());
+        m_unicode->setChecked(m_composer.IsUnicodeChecked());
+    }
+    SyncOptionControls();
     m_number->setEnabled(true);
     m_composerEdit->setEnabled(true);
     m_listModel->Refresh();
-    OnComposerChanged();
-    RefreshCount();
+    m_countLabel->setText(result.countText);
+    m_counterLabel->setText(result.counterText);
+    RefreshSizeInfo();
     m_pleaseWait->hide();
-    m_number->setFocus();
+    FocusOn(result.focus);
+}
+
+void CVRIX_Bulk_SMSDlg::FocusOn(SendFocus focus) {
+    switch (focus) {
+    case SendFocus::NumberField:
+        m_number->setFocus();
+        break;
+    case SendFocus::PauseEvery:
+        m_pauseEvery->setFocus();
+        break;
+    case SendFocus::PauseFor:
+        m_pauseFor->setFocus();
+        break;
+    case SendFocus::None:
+        break;
+    }
 }
 
 void CVRIX_Bulk_SMSDlg::OnExit() {
@@ -588,12 +670,14 @@ void CVRIX_Bulk_SMSDlg::RefreshDevices() {
     m_deviceCombo->setVisible(!entries.isEmpty());
     if (entries.isEmpty()) {
         m_deviceText->setText(kNoDevice);
+        m_deviceTextPlain.clear();
         m_wizardLink->setVisible(true);
     } else {
         const QString text = entries.size() < 2
                                  ? entries.first()
                                  : QStringLiteral("(%1) Mobile Phone Device selected.").arg(entries.size() - 1);
         m_deviceText->setText(QStringLiteral("<a href=\"details\">%1</a>").arg(text.toHtmlEscaped()));
+        m_deviceTextPlain = text;
         m_wizardLink->setVisible(false);
     }
     RefreshSizeInfo();
@@ -677,82 +761,73 @@ void CVRIX_Bulk_SMSDlg::OnLoadPhonebook(int slot) {
 // ---- Send ----
 
 void CVRIX_Bulk_SMSDlg::OnSend() {
-    // Until the send command lands: the device and list checks, then the run over the selected devices.
-    if (m_listBusy || IsSending())
+    if (IsSending())
         return;
-    const QString entry = m_deviceCombo->currentText();
-    if (m_devices.DeviceCount() == 0 || entry.isEmpty()) {
-        m_prompter.Notice(
-            QStringLiteral("Either Mobile Device is not connected properly or No Mobile Phone Device is selected.\n\n"
-                           "Please use Mobile Phone Connection Wizard for finding device or establishing connection."));
+    SendCommand::WindowState state;
+    state.numberField = m_number->text();
+    state.deviceText = m_deviceTextPlain;
+    state.selectedEntry = m_deviceCombo->currentText();
+    state.listWorkerRunning = m_listBusy;
+    SendCommand::CheckResult result = m_sendCommand->Check(state);
+    // The changed-text question may have written the composer text into rows.
+    m_listModel->RowsEdited();
+    switch (result.outcome) {
+    case SendCommand::Outcome::Ignored:
+    case SendCommand::Outcome::Cancelled:
         return;
-    }
-    if (!m_number->text().isEmpty()) {
-        m_prompter.Notice(QStringLiteral("Please insert entered number to the list."));
-        m_number->setFocus();
+    case SendCommand::Outcome::Refused:
+        if (result.message == SendCommand::kInvalidNumber)
+            m_number->clear();
+        FocusOn(result.focus);
         return;
+    case SendCommand::Outcome::Ready:
+        break;
     }
-    if (m_list.IsEmpty()) {
-        m_prompter.Notice(kListEmpty);
-        m_number->setFocus();
-        return;
-    }
-    SendContext context;
-    RecipientList* list = &m_list;
-    context.rowCount = [list] { return static_cast<int>(list->Count()); };
-    context.rowAt = [list](int i) {
-        const RecipientRow row = list->Row(i);
-        return std::make_pair(row.number, row.message);
-    };
-    const QStringList entries = m_devices.DeviceEntries();
-    for (const DeviceRecord& record : m_devices.Records()) {
-        RunDevice device;
-        device.record = record;
-        for (const QString& e : entries) {
-            if (RunDevice::PortOfEntry(e) == record.portName)
-                device.entry = e;
-        }
-        context.devicesInUse.push_back(device);
-    }
-    context.selectedEntry = entry;
-    SendOptions& o = context.options;
-    o.delayedDelivery = m_delayed->isChecked();
-    o.pauseEvery = m_pauseEvery->currentText();
-    o.pauseFor = m_pauseFor->currentText();
-    o.retriesOn = m_retry->isChecked();
-    o.totalRetries = o.retriesOn ? m_retryCount->currentText().toInt() : 0;
-    o.skipDuplicates = m_skipDuplicates->isChecked();
-    o.useExclusion = m_useExclusion->isChecked();
-    o.saveSentItems = m_saveSentItems->isChecked();
-    o.saveTemplates = m_saveTemplates->isChecked();
-    o.clearAfterSend = m_clearAfterSend->isChecked();
-    o.nonOverlapped = m_nonOverlapped->isChecked();
-    o.quotaManagement = m_quota->isChecked();
-    m_slots.CloseAll();
-    RunSend(std::move(context));
+    m_number->clear();
+    // The device preparation opens ports and may ask: it runs on a send worker; the progress window opens on
+    // this thread and the worker waits for it to close.
+    ++m_sendWorkers;
+    auto plan = std::make_shared<SendCommand::Plan>(std::move(result.plan));
+    SendCommand* command = m_sendCommand.get();
+    std::atomic<int>* workers = &m_sendWorkers;
+    UiTask::Run<SendCommand::RunOutcome>(
+        this,
+        [this, command, plan, workers] {
+            const SendCommand::RunOutcome outcome =
+                command->Run(std::move(*plan), [this](SendContext context) { OpenRunAndWait(std::move(context)); });
+            --*workers;
+            return outcome;
+        },
+        [this](SendCommand::RunOutcome outcome) {
+            if (outcome == SendCommand::RunOutcome::Finished) {
+                raise();
+                activateWindow();
+            }
+            Q_EMIT SendFinished();
+        });
 }
 
-void CVRIX_Bulk_SMSDlg::RunSend(SendContext context) {
-    auto sentItems = std::make_shared<SentItemsStore>(DataPaths::Shared().SentItemFile());
-    auto templates = std::make_shared<TemplateCache>(TemplateStore(DataPaths::Shared().TemplatesFile()));
-    context.slots = &m_slots;
-    context.exclusion = &m_exclusion;
-    context.sentItems = sentItems.get();
-    context.templates = templates.get();
-    context.prompter = &m_prompter;
+void CVRIX_Bulk_SMSDlg::OpenRunAndWait(SendContext context) {
+    auto closed = std::make_shared<std::promise<void>>();
+    std::future<void> done = closed->get_future();
+    QMetaObject::invokeMethod(
+        this,
+        [this, context = std::move(context), closed]() mutable {
+            OpenSendingWindow(std::move(context), [closed] { closed->set_value(); });
+        },
+        Qt::QueuedConnection);
+    done.wait();
+}
+
+void CVRIX_Bulk_SMSDlg::OpenSendingWindow(SendContext context, std::function<void()> closed) {
     context.clock = SendClock(m_options.clockScale);
-    context.quotaFor = [](const QString&) { return std::make_pair(0, QStringLiteral("A")); };
-    context.recordUsage = [](const QString&, int) {};
-    context.deviceLeft = [](const QString&) {};
     auto* window = new CSMS_Sending(std::move(context), m_prompter, this);
-    window->setAttribute(Qt::WA_DeleteOnClose, false);
     connect(window, &CSMS_Sending::ClearFieldsRequested, this, &CVRIX_Bulk_SMSDlg::ClearFieldsAfterSend);
     m_sending = window;
-    connect(window, &QDialog::finished, this, [this, window, sentItems, templates] {
+    connect(window, &QDialog::finished, this, [this, window, closed = std::move(closed)] {
         m_sending = nullptr;
         window->deleteLater();
-        m_slots.CloseAll();
-        Q_EMIT SendFinished();
+        closed();
     });
     window->open();
 }

@@ -6,11 +6,20 @@
 #include "exclusion/ExclusionSet.h"
 #include "modem/ModemTiming.h"
 #include "sending/ModemSlots.h"
+#include "sending/QuotaState.h"
+#include "sending/SendCommand.h"
+#include "sending/SendOptionsModel.h"
 
 #include <QDialog>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+
+class ComposerTextQuestion;
+class ExclusionStore;
+class SentItemsStore;
+class TemplateCache;
 
 class CDemo_Modem_Msgs;
 class CPlease_Wail_Modeless;
@@ -41,6 +50,8 @@ public:
         double clockScale = 1.0;
         // Exit after the user agreed; the program's shutdown (ends the process) unless a test replaces it.
         std::function<void()> shutdown;
+        // The composer text question of Send; null: the window CSend_Msg_Info.
+        ComposerTextQuestion* composerQuestion = nullptr;
     };
 
     CVRIX_Bulk_SMSDlg(Prompter& prompter, DemoModems& demos, Options options, QWidget* parent = nullptr);
@@ -54,7 +65,9 @@ public:
     RecipientTableModel& ListModel() { return *m_listModel; }
     DemoModems& Demos() { return m_demos; }
     bool IsListBusy() const { return m_listBusy; }
-    bool IsSending() const { return m_sending != nullptr; }
+    bool IsSending() const { return m_sending != nullptr || m_sendWorkers.load() > 0; }
+    SendOptionsModel& SendOptions() { return m_sendOptions; }
+    QuotaState& Quota() { return m_quotaState; }
     // The progress window while a send runs (else null).
     CSMS_Sending* SendingWindow() const { return m_sending; }
     CDemo_Modem_Msgs* DemoMessagesWindow() const { return m_demoMessages; }
@@ -136,8 +149,13 @@ private:
     void BeginListWork(const QString& waitText);
     void EndListWork();
     void NotAvailable();
-    void RunSend(SendContext context);
+    // On the send worker: opens the progress window on the UI thread and waits until it has closed.
+    void OpenRunAndWait(SendContext context);
+    void OpenSendingWindow(SendContext context, std::function<void()> closed);
     void ClearFieldsAfterSend();
+    // The option controls from the options model (after a toggle or Reset).
+    void SyncOptionControls();
+    void FocusOn(SendFocus focus);
 
     Prompter& m_prompter;
     DemoModems& m_demos;
@@ -148,6 +166,15 @@ private:
     MainDeviceState m_devices;
     ModemSlots m_slots;
     ExclusionSet m_exclusion;
+    SendOptionsModel m_sendOptions;
+    QuotaState m_quotaState;
+    std::unique_ptr<ExclusionStore> m_exclusionStore;
+    std::unique_ptr<SentItemsStore> m_sentItems;
+    std::unique_ptr<TemplateCache> m_templates;
+    std::unique_ptr<ComposerTextQuestion> m_ownComposerQuestion;
+    std::unique_ptr<SendCommand> m_sendCommand;
+    std::atomic<int> m_sendWorkers{0};
+    QString m_deviceTextPlain;
     bool m_listBusy = false;
     CSMS_Sending* m_sending = nullptr;
 

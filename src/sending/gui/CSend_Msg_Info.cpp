@@ -8,16 +8,16 @@
 #include <QVBoxLayout>
 
 CSend_Msg_Info::CSend_Msg_Info(QWidget* parent)
-    : QDialog(parent), m_all(new QRadioButton(QStringLiteral("Apply message to all list items "))),
-      m_blank(new QRadioButton(QStringLiteral("Apply message only in blank list items"))) {
+    : QDialog(parent), m_all(new QRadioButton(ComposerTextQuestion::kAllRowsChoice)),
+      m_blank(new QRadioButton(ComposerTextQuestion::kBlankRowsChoice)) {
     setObjectName(QStringLiteral("CSend_Msg_Info"));
-    setWindowTitle(QStringLiteral("Information"));
+    setWindowTitle(ComposerTextQuestion::kTitle);
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     auto* icon = new QLabel;
     icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
     top->addWidget(icon, 0, Qt::AlignTop);
-    auto* text = new QLabel(kText);
+    auto* text = new QLabel(ComposerTextQuestion::kText);
     text->setWordWrap(true);
     top->addWidget(text, 1);
     layout->addLayout(top);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sending/ComposerTextQuestion.h"
+
 #include <QDialog>
 
 class QRadioButton;
@@ -11,10 +13,6 @@ class CSend_Msg_Info final : public QDialog {
     Q_OBJECT
 public:
     enum class Choice { Yes, ContinueAnyway, Cancel };
-
-    static inline const QString kText = QStringLiteral(
-        "You have made the changes in the text in message composer.\n\nDo you want to update the messages in list "
-        "items?");
 
     explicit CSend_Msg_Info(QWidget* parent = nullptr);
 

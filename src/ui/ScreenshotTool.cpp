@@ -11,6 +11,7 @@
 #include "devices/gui/CSelected_Device_Details_GSM.h"
 #include "records/gui/COpen_Export_Log.h"
 #include "sending/gui/CPlease_Wail_Modeless.h"
+#include "sending/gui/CQuota_Dlg.h"
 #include "sending/gui/CSMS_Sending.h"
 #include "sending/gui/CSend_Msg_Info.h"
 #include "sending/gui/CStatus_Export_Opt.h"
@@ -177,6 +178,13 @@ bool ScreenshotTool::Run(const QString& directory) {
     QCoreApplication::processEvents();
     shooter.Save(&test);
     test.hide();
+
+    CQuota_Dlg quota(main.Devices().SelectedDevicesText(), main.Quota(), main.SendOptions(), main.List().Count(),
+                     prompter, &main);
+    quota.SetTypeAt(0, QStringLiteral("Manual"));
+    quota.SetAssignAt(0, QStringLiteral("10"));
+    shooter.Save(&quota);
+    quota.hide();
 
     CSend_Msg_Info question(&main);
     shooter.Save(&question);

@@ -4,6 +4,7 @@
 #include "app/DataPaths.h"
 #include "app/FileOpener.h"
 #include "app/Prompter.h"
+#include "composer/ContactTextImport.h"
 #include "devices/DeviceMessages.h"
 #include "devices/PhonebookReader.h"
 #include "devices/gui/CDemo_Modem_Msgs.h"
@@ -16,9 +17,11 @@
 #include "modem/CSMSSerialPort.h"
 #include "records/SentItemsStore.h"
 #include "sending/PauseSetting.h"
+#include "sending/QuotaController.h"
 #include "sending/RunDevice.h"
 #include "sending/SendRun.h"
 #include "sending/gui/CPlease_Wail_Modeless.h"
+#include "sending/gui/CQuota_Dlg.h"
 #include "sending/gui/CSMS_Sending.h"
 #include "sms/SendControl.h"
 #include "templates/TemplateCache.h"
@@ -36,6 +39,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -44,6 +49,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTimer>
 #include <QUrl>
@@ -287,6 +293,10 @@ void CVRIX_Bulk_SMSDlg::BuildUi() {
     optionsLayout->addWidget(m_useExclusion, 3, 1);
     optionsLayout->addWidget(m_saveSentItems, 4, 0);
     optionsLayout->addWidget(m_saveTemplates, 4, 1);
+    auto* quotaLink = new QLabel(QStringLiteral("<a href=\"quota\">Click here Quota Management</a>"));
+    quotaLink->setObjectName(QStringLiteral("QuotaLink"));
+    connect(quotaLink, &QLabel::linkActivated, this, &CVRIX_Bulk_SMSDlg::OnQuota);
+    optionsLayout->addWidget(quotaLink, 6, 0, 1, 2);
     auto* toolRow = new QHBoxLayout;
     toolRow->addWidget(MakeButton(QStringLiteral("Exclusion List Wizard")));
     toolRow->addWidget(MakeButton(QStringLiteral("View Templates")));
@@ -635,8 +645,86 @@ void CVRIX_Bulk_SMSDlg::NotAvailable() {
         m_prompter.Notice(kNotAvailable);
 }
 
+bool CVRIX_Bulk_SMSDlg::PrepareListFill() {
+    if (!m_number->text().isEmpty()) {
+        m_prompter.Notice(SendCommand::kInsertNumber);
+        m_number->setFocus();
+        return false;
+    }
+    RefreshCount();
+    m_number->clear();
+    m_number->setFocus();
+    if (!m_list.IsEmpty()) {
+        static const QString kQuestion = QStringLiteral(
+            "The phone numbers-messages list already contains some data.\n\nPress \u2018Yes\u2019 to continue with "
+            "clearing the existing fields and replace with new data or press \u2018No\u2019 to append the new data "
+            "in the existing list.\n\nDo you want to clear the existing data in the list?");
+        switch (m_prompter.Ask(kQuestion, QStringLiteral("Information"), Prompter::Icon::Question,
+                               Prompter::Buttons::YesNoCancel)) {
+        case Prompter::Answer::Yes:
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            static_cast<void>(m_list.RemoveAll());
+            m_listModel->Refresh();
+            RefreshCount();
+            QApplication::restoreOverrideCursor();
+            break;
+        case Prompter::Answer::No:
+            break;
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
 void CVRIX_Bulk_SMSDlg::OnLoadContacts() {
-    NotAvailable();
+    if (m_listBusy || !PrepareListFill())
+        return;
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Load Contacts From File"),
+                                                      QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
+                                                      QStringLiteral("Text & Excel Files(*.txt *.xls *.xlsx)"));
+    OnLoadContactsFrom(path);
+}
+
+void CVRIX_Bulk_SMSDlg::OnLoadContactsFrom(const QString& path) {
+    if (path.isEmpty())
+        return;
+    const QString extension = QFileInfo(path).suffix().toLower();
+    if (extension == QLatin1String("xls") || extension == QLatin1String("xlsx")) {
+        m_prompter.Notice(QStringLiteral("Importing contacts from Excel files is not available yet."));
+        return;
+    }
+    if (extension != QLatin1String("txt")) {
+        m_prompter.Notice(QStringLiteral("Please select a valid file."));
+        return;
+    }
+    if (!QFileInfo::exists(path)) {
+        m_prompter.Ask(ContactTextImport::kMissing, QStringLiteral("Warning"), Prompter::Icon::Warning,
+                       Prompter::Buttons::Ok);
+        return;
+    }
+    BeginListWork(QStringLiteral("Importing contacts from file, Please wait ..."));
+    RecipientList* list = &m_list;
+    const QString composerText = m_composer.Text();
+    const NumberCheckOptions options = CheckOptions();
+    UiTask::Run<ContactTextImport::Outcome>(
+        this,
+        [path, list, composerText, options] {
+            return ContactTextImport::ImportFile(path, *list, composerText, options);
+        },
+        [this](ContactTextImport::Outcome outcome) {
+            EndListWork();
+            if (!outcome.refusal.isEmpty())
+                m_prompter.Notice(outcome.refusal);
+        });
+}
+
+void CVRIX_Bulk_SMSDlg::OnQuota() {
+    if (m_listBusy || !QuotaController::MayOpen(m_list.Count(), m_prompter))
+        return;
+    CQuota_Dlg quota(m_devices.SelectedDevicesText(), m_quotaState, m_sendOptions, m_list.Count(), m_prompter, this);
+    if (quota.exec() == QDialog::Accepted)
+        SyncOptionControls();
 }
 
 void CVRIX_Bulk_SMSDlg::OnAbout() {

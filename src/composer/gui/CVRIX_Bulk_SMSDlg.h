@@ -119,6 +119,12 @@ public Q_SLOTS:
     // "Load Phone Book" (reached from the device details window): the contacts of the device in slot.
     void OnLoadPhonebook(int slot);
     void OnLoadContacts();
+    // The import of "Load Contacts From File" once the file is chosen.
+    void OnLoadContactsFrom(const QString& path);
+    // "Click here Quota Management".
+    void OnQuota();
+    // The steps every list-filling command takes first; false when the command stops there.
+    bool PrepareListFill();
     void OnAbout();
     void OnHelp();
 

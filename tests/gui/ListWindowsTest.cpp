@@ -1,0 +1,121 @@
+// The quota window's numbers and OK, and "Load Contacts From File" with its clear-or-append question.
+
+#include "GuiTestSupport.h"
+
+#include "app/AppShell.h"
+#include "composer/gui/CVRIX_Bulk_SMSDlg.h"
+#include "fakes/ScriptedPrompter.h"
+#include "sending/gui/CQuota_Dlg.h"
+#include "ui/DemoModems.h"
+#include "ui/NumberEdit.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFile>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+namespace {
+
+class ListWindowsTest : public ::testing::Test {
+protected:
+    ListWindowsTest() {
+        AppShell::Startup(m_dir.path());
+        CVRIX_Bulk_SMSDlg::Options options;
+        options.shutdown = [] {};
+        window = std::make_unique<CVRIX_Bulk_SMSDlg>(prompter, demos, options);
+        window->show();
+    }
+
+    void SelectTwoDevices() {
+        DeviceRecord a;
+        a.portName = QStringLiteral("/dev/ttyA");
+        a.displayName = QStringLiteral("Modem A");
+        DeviceRecord b = a;
+        b.portName = QStringLiteral("/dev/ttyB");
+        b.displayName = QStringLiteral("Modem B");
+        window->Devices().ReplaceSelection({a, b});
+        window->RefreshDevices();
+    }
+
+    QString WriteFile(const QString& name, const QByteArray& bytes) {
+        QFile file(m_dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    }
+
+    QTemporaryDir m_dir;
+    ScriptedPrompter prompter;
+    DemoModems demos;
+    std::unique_ptr<CVRIX_Bulk_SMSDlg> window;
+};
+
+TEST_F(ListWindowsTest, QuotaWindowShowsItsNumbersAndOkTurnsQuotaManagementOn) {
+    SelectTwoDevices();
+    CQuota_Dlg quota(window->Devices().SelectedDevicesText(), window->Quota(), window->SendOptions(), 100, prompter,
+                     window.get());
+    ASSERT_EQ(quota.Table()->rowCount(), 2);
+    EXPECT_EQ(quota.Table()->item(0, 0)->text(), QStringLiteral("/dev/ttyA"));
+    EXPECT_EQ(quota.TotalText(), QStringLiteral("100"));
+    EXPECT_EQ(quota.AssignedText(), QStringLiteral("0"));
+    EXPECT_EQ(quota.AvailableText(), QStringLiteral("100"));
+
+    quota.SetTypeAt(0, QStringLiteral("Manual"));
+    quota.SetAssignAt(0, QStringLiteral("30"));
+    quota.SetTypeAt(1, QStringLiteral("Manual"));
+    quota.Table()->item(1, QuotaController::kAssignColumn)->setText(QStringLiteral("90")); // edited in place
+    EXPECT_EQ(quota.AssignedText(), QStringLiteral("120"));
+    EXPECT_EQ(quota.AvailableText(), QStringLiteral("-20"));
+    quota.accept();
+    EXPECT_EQ(prompter.Messages().value(0), QuotaController::kOverAssigned);
+    EXPECT_FALSE(window->SendOptions().QuotaManagement());
+
+    quota.Table()->item(1, 0)->setCheckState(Qt::Unchecked); // an unticked device does not count
+    EXPECT_EQ(quota.AssignedText(), QStringLiteral("30"));
+    prompter.Script({Prompter::Answer::Ok});
+    quota.accept();
+    EXPECT_EQ(quota.result(), QDialog::Accepted);
+    EXPECT_TRUE(window->SendOptions().QuotaManagement());
+    EXPECT_TRUE(window->Quota().SettingsText().contains(QLatin1String(";/dev/ttyA;")));
+}
+
+TEST_F(ListWindowsTest, LoadContactsAsksToClearOrAppendAndImportsBehindThePleaseWaitBox) {
+    const QString file = WriteFile(QStringLiteral("contacts.txt"), "0044 123,+4498\r\n\r\nabc\n5551");
+    window->OnLoadContactsFrom(file);
+    ASSERT_TRUE(WaitFor([&] { return !window->IsListBusy(); }));
+    ASSERT_EQ(window->List().Count(), 3);
+    EXPECT_EQ(window->List().Number(0), QStringLiteral("0044123"));
+    EXPECT_EQ(window->List().Number(2), QStringLiteral("5551"));
+
+    window->NumberField()->setText(QStringLiteral("12"));
+    window->OnLoadContacts(); // a typed number stops every list-filling command
+    EXPECT_EQ(prompter.Messages().value(0), QStringLiteral("Please insert entered number to the list."));
+
+    window->NumberField()->clear();
+    window->SkipDuplicatesCheck()->setChecked(true);
+    prompter.Script({Prompter::Answer::No}); // append
+    ASSERT_TRUE(window->PrepareListFill());
+    EXPECT_EQ(prompter.Asked().back().caption, QStringLiteral("Information"));
+    EXPECT_EQ(prompter.Asked().back().buttons, Prompter::Buttons::YesNoCancel);
+    window->OnLoadContactsFrom(file);
+    ASSERT_TRUE(WaitFor([&] { return !window->IsListBusy(); }));
+    EXPECT_EQ(window->List().Count(), 3);
+    EXPECT_TRUE(prompter.Messages().back().startsWith(QLatin1String("Either file is corrupted")));
+
+    prompter.Script({Prompter::Answer::Cancel});
+    EXPECT_FALSE(window->PrepareListFill());
+    EXPECT_EQ(window->List().Count(), 3);
+    prompter.Script({Prompter::Answer::Yes});
+    EXPECT_TRUE(window->PrepareListFill());
+    EXPECT_EQ(window->List().Count(), 0);
+
+    window->OnLoadContactsFrom(WriteFile(QStringLiteral("utf16.txt"), QByteArray("\xFF\xFE"
+                                                                                 "1\0",
+                                                                                 4)));
+    ASSERT_TRUE(WaitFor([&] { return !window->IsListBusy(); }));
+    EXPECT_EQ(prompter.Messages().back(), QStringLiteral("Please select the ANSI encoded text file."));
+}
+
+} // namespace

@@ -8,6 +8,8 @@
 #include "devices/gui/CDemo_Modem_Msgs.h"
 #include "devices/gui/CPhone_List_Dlg.h"
 #include "fakes/ScriptedPrompter.h"
+#include "records/SpreadsheetExport.h"
+#include "records/gui/COpen_Export_Log.h"
 #include "sending/SendJob.h"
 #include "sending/gui/CSMS_Sending.h"
 #include "sim/SimModem.h"
@@ -16,7 +18,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -106,6 +110,21 @@ TEST_F(SendWindowTest, WizardTakesBothDemoModemsAndARunFinishesOverBoth) {
     EXPECT_GT(demos.Demo(0)->SubmissionCount(), 0);
     EXPECT_GT(demos.Demo(1)->SubmissionCount(), 0);
     ASSERT_TRUE(WaitFor([&] { return window->DemoMessagesWindow()->MessageCount() == 30; }));
+
+    // The status export of the failed rows (none) and of all rows.
+    const QString file = m_dir.filePath(QStringLiteral("status.xlsx"));
+    bool exported = false;
+    QObject::connect(sending, &CSMS_Sending::ExportFinished, sending, [&](bool ok) { exported = ok; });
+    sending->ExportTo(file, static_cast<int>(SpreadsheetExport::Format::Xlsx),
+                      static_cast<int>(SpreadsheetExport::Filter::All));
+    EXPECT_TRUE(sending->IsExporting());
+    ASSERT_TRUE(WaitFor([&] { return !sending->IsExporting(); }));
+    EXPECT_TRUE(exported);
+    EXPECT_GT(QFileInfo(file).size(), 0);
+    auto* done = sending->findChild<COpen_Export_Log*>();
+    ASSERT_NE(done, nullptr);
+    done->OpenCheck()->setChecked(false);
+    done->accept();
 
     sending->StopButton()->click(); // "Close" after the end closes without asking
     ASSERT_TRUE(WaitFor([&] { return window->SendingWindow() == nullptr; }));

@@ -1,12 +1,18 @@
 #include "sending/gui/CSMS_Sending.h"
 
+#include "app/FileOpener.h"
 #include "app/Prompter.h"
+#include "records/SpreadsheetExport.h"
+#include "records/gui/COpen_Export_Log.h"
 #include "sending/SendJob.h"
+#include "sending/gui/CStatus_Export_Opt.h"
 #include "ui/SendJobTableModel.h"
 #include "ui/UiTask.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -14,6 +20,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 // The engine's observer: notes the latest state under a lock for the window's timer, and queues the
@@ -117,6 +124,8 @@ CSMS_Sending::CSMS_Sending(SendContext context, Prompter& prompter, QWidget* par
     setWindowTitle(SendRun::kCaptionRunning);
     setModal(true);
     m_retriesOn = context.options.retriesOn;
+    m_opener = std::make_unique<FileOpener>(
+        prompter, [](const QString& file) { return QDesktopServices::openUrl(QUrl::fromLocalFile(file)); });
     const int rows = context.rowCount ? context.rowCount() : 0;
     context.observer = m_bridge.get();
     m_run = std::make_unique<SendRun>(std::move(context));
@@ -261,6 +270,8 @@ void CSMS_Sending::OnClosed() {
 }
 
 void CSMS_Sending::OnStop() {
+    if (m_exporting)
+        return;
     // After the end the button reads "Close" and means closing: a close request is honoured even while the
     // end-of-run steps still run (a stop request would then be dropped and the press lost).
     Request(m_stopButton->text() == QLatin1String("Close"));
@@ -280,7 +291,7 @@ void CSMS_Sending::Request(bool close) {
 }
 
 void CSMS_Sending::reject() {
-    if (m_closing)
+    if (m_closing || m_exporting)
         return;
     Request(true);
 }
@@ -295,5 +306,62 @@ void CSMS_Sending::closeEvent(QCloseEvent* event) {
 }
 
 void CSMS_Sending::OnExport() {
-    m_prompter.Notice(QStringLiteral("The status export is not available yet."));
+    if (m_exporting)
+        return;
+    CStatus_Export_Opt choice(this);
+    if (choice.exec() != QDialog::Accepted)
+        return;
+    const auto filter = SpreadsheetExport::FilterFromCode(choice.Filter());
+    const QString xls = QStringLiteral("Excel(97-2003) Files(*.xls)");
+    const QString xlsx = QStringLiteral("Excel Files(*.xlsx)");
+    QString selected = xls;
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export"), QString(),
+                                                xls + QStringLiteral(";;") + xlsx, &selected);
+    if (path.isEmpty() || !filter)
+        return;
+    const SpreadsheetExport::Format format = SpreadsheetExport::FormatOfFilterIndex(selected == xlsx ? 1 : 0);
+    path = SpreadsheetExport::PathWithExtension(path, format);
+    ExportTo(path, static_cast<int>(format), static_cast<int>(*filter));
+}
+
+void CSMS_Sending::ExportTo(const QString& path, int format, int filter) {
+    m_exporting = true;
+    m_exportButton->setEnabled(false);
+    const SendJob* job = &m_run->Job();
+    Prompter* prompter = &m_prompter;
+    const bool withRetry = m_retriesOn;
+    ++m_pendingRequests;
+    std::atomic<int>* pending = &m_pendingRequests;
+    UiTask::Run<SpreadsheetExport::Result>(
+        this,
+        [job, prompter, withRetry, path, format, filter, pending] {
+            int next = 0;
+            const int count = job->RowCount();
+            const SpreadsheetExport::RowSource rows = [&](QStringList* row) {
+                if (next >= count)
+                    return false;
+                const SendJob::Row r = job->RowAt(next++);
+                *row = {r[SendJob::kNumber], r[SendJob::kMessage], r[SendJob::kCurrentStatus], r[SendJob::kStatus]};
+                if (withRetry)
+                    *row << r[SendJob::kRetry];
+                return true;
+            };
+            const SpreadsheetExport::Result result = SpreadsheetExport(*prompter).Export(
+                SpreadsheetExportTable::SendingStatus(withRetry), rows, static_cast<SpreadsheetExport::Filter>(filter),
+                path, static_cast<SpreadsheetExport::Format>(format));
+            --*pending;
+            return result;
+        },
+        [this, path](SpreadsheetExport::Result result) {
+            m_exporting = false;
+            m_exportButton->setEnabled(true);
+            if (!result.Ok()) {
+                m_prompter.Notice(result.message);
+            } else {
+                auto* done = new COpen_Export_Log(*m_opener, path, kStatusExported, this);
+                done->setAttribute(Qt::WA_DeleteOnClose);
+                done->open();
+            }
+            Q_EMIT ExportFinished(result.Ok());
+        });
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 
+class FileOpener;
 class Prompter;
 class QLabel;
 class QProgressBar;
@@ -40,10 +41,17 @@ public:
 
     // Starts the run; done by the first show, callable before it (tests, screenshots).
     void Start();
+    // The status export once its rows and file are chosen (format and filter as SpreadsheetExport's enums);
+    // runs on a pool thread, then shows the export-done window.
+    void ExportTo(const QString& path, int format, int filter);
+    bool IsExporting() const { return m_exporting; }
+
+    static inline const QString kStatusExported = QStringLiteral("Sent Items have been exported successfully.");
 
 Q_SIGNALS:
     // "Clear all fields after sending SMS" at the end of the run.
     void ClearFieldsRequested();
+    void ExportFinished(bool ok);
 
 public Q_SLOTS:
     void reject() override; // Esc and the title bar: a close request
@@ -62,12 +70,14 @@ private:
     void Request(bool close);
 
     Prompter& m_prompter;
+    std::unique_ptr<FileOpener> m_opener; // opens an exported file from the export-done window
     std::unique_ptr<Bridge> m_bridge;
     std::unique_ptr<SendRun> m_run; // after m_bridge: destroyed (threads joined) before the bridge
     SendJobTableModel* m_model = nullptr;
     bool m_started = false;
     bool m_closing = false;
     bool m_retriesOn = false;
+    bool m_exporting = false;
     std::atomic<int> m_pendingRequests{0};
 
     QTableView* m_jobView;

@@ -1,0 +1,154 @@
+// Whole runs of the sending engine over simulated modems.
+//
+//   bench_send_engine many [modems=32] [messages=3200] [latency-ms=500] [timing=fast]
+//       One run over all modems; prints its rate against modems x one modem's rate (measured first).
+//   bench_send_engine bulk [rows=100000] [modems=4]
+//       A run of many rows with no latency, against the same submissions made directly through the ports
+//       (the modems' own time); prints the engine's time per row beyond that, and the peak resident memory.
+
+#include "sending/SendRun.h"
+#include "sending/SendState.h"
+#include "sim/SimModem.h"
+#include "sms/SmsRequest.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <cstdio>
+#include <memory>
+#include <sys/resource.h>
+#include <thread>
+
+namespace {
+
+struct Modems {
+    std::vector<std::unique_ptr<SimModem>> sims;
+    explicit Modems(int count, const QString& profile) {
+        for (int i = 0; i < count; ++i) {
+            QString error;
+            SimModem::Options options;
+            options.profile = *SimProfile::Parse(profile, &error);
+            sims.push_back(std::make_unique<SimModem>(options));
+            if (!sims.back()->Start(&error))
+                std::fprintf(stderr, "simulator: %s\n", qPrintable(error));
+        }
+    }
+    int Accepted() const {
+        int n = 0;
+        for (const auto& s : sims)
+            n += s->SubmissionCount();
+        return n;
+    }
+};
+
+long PeakRssMb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+// Runs the engine over the modems; returns the wall time in seconds.
+double EngineRun(Modems& modems, int rows, const ModemTiming& timing, int* sent) {
+    ModemSlots slots;
+    slots.SetTiming(timing);
+    SendContext ctx;
+    for (size_t i = 0; i < modems.sims.size(); ++i) {
+        RunDevice device;
+        device.record.portName = modems.sims[i]->PortName();
+        device.record.smsMode = DeviceRecord::kModePdu;
+        device.record.slot = static_cast<int>(i);
+        device.entry = device.record.portName + QStringLiteral(" - Simulated");
+        ctx.devicesInUse.push_back(device);
+    }
+    ctx.selectedEntry = modems.sims.size() > 1 ? RunDevice::kAllDevice : ctx.devicesInUse.front().entry;
+    const QString message = QStringLiteral("Your appointment is confirmed for 10:30 tomorrow. Reply STOP to opt out.");
+    ctx.rowCount = [rows] { return rows; };
+    ctx.rowAt = [&message](int i) { return std::pair<QString, QString>(QStringLiteral("+4477009%1").arg(i, 5, 10, QLatin1Char('0')), message); };
+    ctx.slots = &slots;
+    QElapsedTimer timer;
+    timer.start();
+    {
+        SendRun run(ctx);
+        run.Open();
+        while (!run.WaitForEnd(1000)) {
+        }
+        *sent = 0;
+        for (int r = 0; r < run.Job().RowCount(); ++r)
+            *sent += run.Job().Text(r, SendJob::kStatus) == QLatin1String("Message sent successfully.") ? 1 : 0;
+    }
+    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+}
+
+// The same submissions made directly, one thread per modem: what the modems cost without the engine.
+double DirectRun(Modems& modems, int rows, const ModemTiming& timing) {
+    QElapsedTimer timer;
+    timer.start();
+    std::vector<std::thread> threads;
+    const int count = static_cast<int>(modems.sims.size());
+    for (int m = 0; m < count; ++m) {
+        threads.emplace_back([&, m] {
+            CSMSSerialPort port;
+            port.SetTiming(timing);
+            port.Open(5000, modems.sims[static_cast<size_t>(m)]->PortName());
+            SmsRequest request;
+            request.message = QStringLiteral("Your appointment is confirmed for 10:30 tomorrow. Reply STOP to opt out.");
+            for (int i = m; i < rows; i += count) {
+                request.recipientNumber = QStringLiteral("+4477009%1").arg(i, 5, 10, QLatin1Char('0'));
+                try {
+                    port.SendPduMessage(request);
+                } catch (...) {
+                }
+            }
+        });
+    }
+    for (auto& t : threads)
+        t.join();
+    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+}
+
+int Many(int modemCount, int messages, int latency, const QString& timingName) {
+    const ModemTiming timing = *ModemTiming::ByName(timingName);
+    const QString profile = QStringLiteral("slow:%1").arg(latency);
+    // One modem's own rate, through the engine.
+    const int single = std::max(4, messages / modemCount / 4);
+    Modems one(1, profile);
+    int sentOne = 0;
+    const double t1 = EngineRun(one, single, timing, &sentOne);
+    const double rateOne = sentOne / t1;
+    Modems many(modemCount, profile);
+    int sent = 0;
+    const double t = EngineRun(many, messages, timing, &sent);
+    const double rate = sent / t;
+    std::printf("timing %s, latency %d ms: one modem %.3f msg/s (%d in %.1f s); %d modems %.2f msg/s (%d in %.1f s); "
+                "%.1f%% of %d x one modem\n",
+                qPrintable(timingName), latency, rateOne, sentOne, t1, modemCount, rate, sent, t,
+                100.0 * rate / (modemCount * rateOne), modemCount);
+    return sent == messages ? 0 : 1;
+}
+
+int Bulk(int rows, int modemCount) {
+    const ModemTiming timing = ModemTiming::Fast();
+    Modems direct(modemCount, QStringLiteral("default"));
+    const double tDirect = DirectRun(direct, rows, timing);
+    const long rssAfterDirect = PeakRssMb();
+    Modems engine(modemCount, QStringLiteral("default"));
+    int sent = 0;
+    const double tEngine = EngineRun(engine, rows, timing, &sent);
+    std::printf("%d rows over %d modems, no latency: direct submissions %.2f s, engine run %.2f s (%d sent); engine "
+                "time beyond the modems' own %.4f ms per row; peak resident %ld MB (after direct run %ld MB)\n",
+                rows, modemCount, tDirect, tEngine, sent, (tEngine - tDirect) * 1000.0 / rows, PeakRssMb(),
+                rssAfterDirect);
+    return sent == rows ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    const QString mode = args.value(1, QStringLiteral("many"));
+    if (mode == QLatin1String("bulk"))
+        return Bulk(args.value(2, QStringLiteral("100000")).toInt(), args.value(3, QStringLiteral("4")).toInt());
+    return Many(args.value(2, QStringLiteral("32")).toInt(), args.value(3, QStringLiteral("3200")).toInt(),
+                args.value(4, QStringLiteral("500")).toInt(), args.value(5, QStringLiteral("fast")));
+}

@@ -1,0 +1,250 @@
+#include "records/SentItemsExport.h"
+
+#include "app/CStdioFileEx.h"
+#include "app/FileException.h"
+#include "app/Prompter.h"
+
+#include <QFileInfo>
+#include <QtEndian>
+
+namespace {
+
+const QString kRule = QString(132, QLatin1Char('='));
+const QString kEol = QStringLiteral("\r\n");
+
+const QString kHtmlHead = QStringLiteral(
+    "<html><head><title>[ Bulk SMS - Sent Items ]</title><style type=text/css>Body,Td,Th{font-family:Verdana, Arial, "
+    "Helvetica, sans-serif; font-size:11px}.style1 {font-size: 16px;font-weight: bold; color: #000000;}.style2 "
+    "{font-size: 11px;font-weight: normal; color: #000000;}.style3 {font-size: 16px;font-weight: bold;\tcolor: "
+    "#ffffff;\t}style4 {font-size: 12px;font-weight: bold;\tcolor: #000000;\t}.</style></head><body bgcolor "
+    "=#f1f4fa><table width=1100 border=0 align=center cellpadding=0 cellspacing=0 bordercolor=#000000><tr><td align "
+    "= center class= style1>[ Bulk SMS - Sent Items ]</td></tr></table><br><table width=1100 border=0 align=center "
+    "cellpadding=0 cellspacing=0 bordercolor=#000000><tr><td align = center class= style4>");
+const QString kHtmlHeadEnd = QStringLiteral(
+    "</td></tr></table><br><br><table width=1100 border=1 align=center cellpadding=0 cellspacing=0 "
+    "bordercolor=#000000><tr><th height = 30 bgcolor = #647dbe align = Left class =style3>Sent Items:</th></tr>");
+
+enum class WriteOutcome { Written, NotWritable, Failed };
+
+// Replaces the file at path by the bytes: an existing target must open for reading and writing; the bytes go
+// to a file beside it that takes its place only when complete.
+WriteOutcome WriteWholeFile(const QString& path, const QByteArray& bytes, QString* message) {
+    FileError error;
+    if (QFileInfo::exists(path)) {
+        CStdioFileEx probe;
+        if (!probe.Open(path, CStdioFileEx::kModeReadWrite, &error)) {
+            *message = FileErrorText(error);
+            return WriteOutcome::NotWritable;
+        }
+        probe.Abort();
+    }
+    CStdioFileEx file;
+    if (!file.Open(path,
+                   CStdioFileEx::kModeCreate | CStdioFileEx::kModeWrite | CStdioFileEx::kTypeBinary |
+                       CStdioFileEx::kModeAtomicRewrite,
+                   &error)) {
+        *message = FileErrorText(error);
+        return WriteOutcome::NotWritable;
+    }
+    try {
+        file.Write(bytes.constData(), bytes.size());
+        file.Close();
+    } catch (const FileException&) {
+        file.Abort();
+        *message = SentItemsExport::kWriteError;
+        return WriteOutcome::Failed;
+    }
+    return WriteOutcome::Written;
+}
+
+} // namespace
+
+std::optional<QDate> SentItemsExport::ParseDate(const QString& text) {
+    const QDate date = QDate::fromString(text.trimmed(), QStringLiteral("d/M/yyyy"));
+    if (!date.isValid())
+        return std::nullopt;
+    return date;
+}
+
+QList<SentItemRecord> SentItemsExport::Select(const QList<SentItemRecord>& records, const QDate& from, const QDate& to,
+                                              SpreadsheetExport::Filter filter) {
+    QList<SentItemRecord> selected;
+    for (const SentItemRecord& record : records) {
+        const std::optional<QDate> date = ParseDate(record.date);
+        if (!date || *date < from || *date > to)
+            continue;
+        if (!SpreadsheetExport::Passes(filter, record.status))
+            continue;
+        selected.append(record);
+    }
+    return selected;
+}
+
+QString SentItemsExport::DurationText(const QDate& from, const QDate& to) {
+    return QStringLiteral("[ Duration - ") + SentItemsStore::FormatDate(from) + QStringLiteral(" to ") +
+           SentItemsStore::FormatDate(to) + QStringLiteral(" ]");
+}
+
+QByteArray SentItemsExport::TextReport(const QList<SentItemRecord>& selected, const QDate& from, const QDate& to) {
+    QString text;
+    text += kRule + kEol + kEol;
+    text += QStringLiteral("\t\t\t\t\t\t[ Bulk SMS - Sent Items ]") + kEol + kEol;
+    text += QStringLiteral("\t\t\t\t\t    ") + DurationText(from, to) + kEol + kEol;
+    text += kRule + kEol;
+    qsizetype serial = 0;
+    for (const SentItemRecord& r : selected) {
+        text += QStringLiteral("S.No.\t: ") + QString::number(++serial) + kEol;
+        text += QStringLiteral("Date\t: ") + r.date + kEol;
+        text += QStringLiteral("Status\t: ") + r.status + kEol;
+        text += QStringLiteral("Number\t: ") + r.number + kEol;
+        text += QStringLiteral("Message\t: ") + r.message + kEol;
+        text += kRule + kEol;
+    }
+    return Utf16LeWithBom(text);
+}
+
+QByteArray SentItemsExport::HtmlReport(const QList<SentItemRecord>& selected, const QDate& from, const QDate& to) {
+    const auto field = [](const QString& name, const QString& value) -> QString {
+        return QStringLiteral("</td><tr><td width=60>") + name + QStringLiteral("</td><td>:&nbsp;&nbsp;</td><td>") +
+               value;
+    };
+    QString html = kHtmlHead + EscapeHtml(DurationText(from, to)) + kHtmlHeadEnd;
+    qsizetype serial = 0;
+    for (const SentItemRecord& r : selected) {
+        QString message = EscapeHtml(r.message);
+        message.replace(QLatin1Char('\n'), QLatin1String("<br>"));
+        message.replace(QLatin1Char(' '), QLatin1String("&nbsp;"));
+        html += QStringLiteral("<tr><td  height = 50 class = style2>");
+        html +=
+            QStringLiteral("<table><tr><td width=60>S.No.</td><td>:&nbsp;&nbsp;</td><td>") + QString::number(++serial);
+        html += field(QStringLiteral("Date"), EscapeHtml(r.date));
+        html += field(QStringLiteral("Status"), EscapeHtml(r.status));
+        html += field(QStringLiteral("Number"), EscapeHtml(r.number));
+        html += field(QStringLiteral("Message"), message);
+        html += QStringLiteral("</td></table></td></tr>");
+    }
+    return Utf16LeWithBom(html);
+}
+
+SentItemsExport::Result SentItemsExport::Export(const QList<SentItemRecord>& records, const QDate& from,
+                                                const QDate& to, SpreadsheetExport::Filter filter, const QString& path,
+                                                Format format, Prompter& prompter) {
+    Result result;
+    if (records.isEmpty()) {
+        result.outcome = Result::Outcome::EmptyList;
+        result.message = kEmptyList;
+        return result;
+    }
+    const QList<SentItemRecord> selected = Select(records, from, to, filter);
+    if (selected.isEmpty()) {
+        result.outcome = Result::Outcome::NoRecords;
+        result.message = kNoRecords;
+        return result;
+    }
+
+    if (format == Format::Xls || format == Format::Xlsx) {
+        QList<QStringList> rows;
+        rows.reserve(selected.size());
+        for (const SentItemRecord& r : selected)
+            rows.append({r.number, r.message, r.date, r.status});
+        const SpreadsheetExport::Result written = SpreadsheetExport(prompter).Export(
+            SpreadsheetExportTable::SentItems(), rows, SpreadsheetExport::Filter::All, path,
+            format == Format::Xls ? SpreadsheetExport::Format::Xls : SpreadsheetExport::Format::Xlsx);
+        result.rowsWritten = written.rowsWritten;
+        switch (written.outcome) {
+        case SpreadsheetExport::Result::Outcome::Written:
+            result.message = kExported;
+            break;
+        case SpreadsheetExport::Result::Outcome::FileNotWritable:
+            result.outcome = Result::Outcome::FileNotWritable;
+            result.message = written.message;
+            break;
+        case SpreadsheetExport::Result::Outcome::WriteFailed:
+            result.outcome = Result::Outcome::WriteFailed;
+            result.message = written.message;
+            break;
+        }
+        return result;
+    }
+
+    const QByteArray bytes = format == Format::Text ? TextReport(selected, from, to) : HtmlReport(selected, from, to);
+    switch (WriteWholeFile(path, bytes, &result.message)) {
+    case WriteOutcome::Written:
+        result.message = kExported;
+        result.rowsWritten = selected.size();
+        break;
+    case WriteOutcome::NotWritable:
+        result.outcome = Result::Outcome::FileNotWritable;
+        break;
+    case WriteOutcome::Failed:
+        result.outcome = Result::Outcome::WriteFailed;
+        break;
+    }
+    return result;
+}
+
+QString SentItemsExport::PathWithExtension(const QString& path, Format format) {
+    QString extension;
+    switch (format) {
+    case Format::Text:
+        extension = QStringLiteral(".txt");
+        break;
+    case Format::Html:
+        extension = QStringLiteral(".html");
+        break;
+    case Format::Xls:
+        extension = QStringLiteral(".xls");
+        break;
+    case Format::Xlsx:
+        extension = QStringLiteral(".xlsx");
+        break;
+    }
+    return path.endsWith(extension, Qt::CaseInsensitive) ? path : path + extension;
+}
+
+std::optional<SentItemsExport::Format> SentItemsExport::FormatFromName(const QString& name) {
+    if (name == QLatin1String("txt"))
+        return Format::Text;
+    if (name == QLatin1String("html"))
+        return Format::Html;
+    if (name == QLatin1String("xls"))
+        return Format::Xls;
+    if (name == QLatin1String("xlsx"))
+        return Format::Xlsx;
+    return std::nullopt;
+}
+
+QString SentItemsExport::EscapeHtml(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '&':
+            out += QLatin1String("&amp;");
+            break;
+        case '<':
+            out += QLatin1String("&lt;");
+            break;
+        case '>':
+            out += QLatin1String("&gt;");
+            break;
+        case '"':
+            out += QLatin1String("&quot;");
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+QByteArray SentItemsExport::Utf16LeWithBom(const QString& text) {
+    QByteArray bytes;
+    bytes.reserve(2 + text.size() * 2);
+    bytes.append('\xFF').append('\xFE');
+    for (const QChar c : text) {
+        const char16_t unit = qToLittleEndian(c.unicode());
+        bytes.append(reinterpret_cast<const char*>(&unit), 2);
+    }
+    return bytes;
+}

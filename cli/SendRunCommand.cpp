@@ -2,6 +2,7 @@
 
 #include "CliCommand.h"
 #include "CliData.h"
+#include "CliExcel.h"
 
 #include "composer/ContactTextImport.h"
 #include "composer/MessageComposer.h"
@@ -12,6 +13,7 @@
 #include "exclusion/ExclusionStore.h"
 #include "exclusion/LoadExclusionSet.h"
 #include "records/SentItemsStore.h"
+#include "records/SpreadsheetExport.h"
 #include "sending/ModemSlots.h"
 #include "sending/PauseSetting.h"
 #include "sending/PrompterComposerTextQuestion.h"
@@ -98,7 +100,8 @@ int Run(const QStringList& args) {
     QString error;
     const auto parsed = CliArgs::Parse(
         args,
-        {"port", "numbers", "rows", "message", "message-file", "mode", "smsc", "quota", "retries", "pause-every",
+        {"port", "numbers", "rows", "excel", "sheet", "number-column", "message-column", "template", "status-export",
+         "filter", "message", "message-file", "mode", "smsc", "quota", "retries", "pause-every",
          "pause-for", "timing", CliData::kOption},
         {"unicode", "flash", "skip-duplicates", "exclusion", "save-sent", "save-templates", "non-overlapped", "yes"},
         &error);
@@ -108,8 +111,30 @@ int Run(const QStringList& args) {
     const QStringList ports = a.Values("port");
     if (ports.isEmpty())
         return CliUsageError(kName, QStringLiteral("give at least one --port"));
-    if (a.Has("numbers") == a.Has("rows"))
-        return CliUsageError(kName, QStringLiteral("give exactly one of --numbers and --rows"));
+    if (static_cast<int>(a.Has("numbers")) + static_cast<int>(a.Has("rows")) + static_cast<int>(a.Has("excel")) != 1)
+        return CliUsageError(kName, QStringLiteral("give exactly one of --numbers, --rows and --excel"));
+    CliExcel::RowSource excel;
+    if (a.Has("excel")) {
+        if (!CliExcel::ParseRowSource(a, a.Value("excel"), &excel, &error))
+            return CliUsageError(kName, error);
+    } else if (a.Has("sheet") || a.Has("number-column") || a.Has("message-column") || a.Has("template")) {
+        return CliUsageError(kName, QStringLiteral("--sheet, --number-column, --message-column and --template go "
+                                                   "with --excel"));
+    }
+    // The status export of the finished run: the format from the file's extension, the rows by the filter.
+    const QString exportPath = a.Value("status-export");
+    SpreadsheetExport::Format exportFormat = SpreadsheetExport::Format::Xls;
+    const QString exportFilter = a.Value("filter", QStringLiteral("ALL"));
+    if (a.Has("status-export")) {
+        if (exportPath.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
+            exportFormat = SpreadsheetExport::Format::Xlsx;
+        else if (!exportPath.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive))
+            return CliUsageError(kName, QStringLiteral("--status-export takes a FILE.xls or FILE.xlsx"));
+        if (!SpreadsheetExport::FilterFromCode(exportFilter))
+            return CliUsageError(kName, QStringLiteral("--filter is ALL, SUC or FAL"));
+    } else if (a.Has("filter")) {
+        return CliUsageError(kName, QStringLiteral("--filter goes with --status-export"));
+    }
     if (a.Has("message") && a.Has("message-file"))
         return CliUsageError(kName, QStringLiteral("give at most one of --message and --message-file"));
     const auto timing = ModemTiming::ByName(a.Value("timing", QStringLiteral("standard")));
@@ -240,6 +265,12 @@ int Run(const QStringList& args) {
             CliErr(outcome.refusal);
             return kExitRefused;
         }
+    } else if (a.Has("excel")) {
+        const QString refusal = CliExcel::Import(excel, list, check);
+        if (!refusal.isEmpty()) {
+            CliErr(refusal);
+            return kExitRefused;
+        }
     } else if (!ReadRows(a.Value("rows"), list, composer.Text(), check, &error)) {
         return CliUsageError(kName, error);
     }
@@ -266,6 +297,7 @@ int Run(const QStringList& args) {
 
     CliSendObserver observer;
     bool ran = false;
+    bool exported = true;
     const auto open = [&](SendContext context) {
         context.observer = &observer;
         SendRun run(context);
@@ -282,6 +314,27 @@ int Run(const QStringList& args) {
         }
         CliOut(SendJob::ProgressLabel(SendState::Instance().processedCount.load(), job.RowCount()));
         ran = true;
+        if (!exportPath.isEmpty()) {
+            QList<QStringList> exportRows;
+            for (const int r : job.RowsForExport(exportFilter)) {
+                const SendJob::Row row = job.RowAt(r);
+                QStringList cells{row[SendJob::kNumber], row[SendJob::kMessage], row[SendJob::kCurrentStatus],
+                                  row[SendJob::kStatus]};
+                if (retries > 0)
+                    cells << row[SendJob::kRetry];
+                exportRows << cells;
+            }
+            // The rows are already filtered, so the export takes all it is given.
+            const SpreadsheetExport::Result written =
+                SpreadsheetExport(prompter).Export(SpreadsheetExportTable::SendingStatus(retries > 0), exportRows,
+                                                   SpreadsheetExport::Filter::All, exportPath, exportFormat);
+            if (written.Ok()) {
+                CliErr(QStringLiteral("Sent Items have been exported successfully."));
+            } else {
+                CliErr(written.message);
+                exported = false;
+            }
+        }
     };
     SendCommand::RunOutcome runOutcome = SendCommand::RunOutcome::NotStarted;
     const SendCommand::CheckResult result =
@@ -289,16 +342,17 @@ int Run(const QStringList& args) {
     SetProcessSubmissionSettings(nullptr);
     if (result.outcome == SendCommand::Outcome::Refused)
         CliErr(result.message);
-    return ran ? kExitOk : kExitRefused;
+    return ran && exported ? kExitOk : kExitRefused;
 }
 
 } // namespace
 
 BULKSMS_CLI_COMMAND(kName,
-                    QStringLiteral("--port PATH [--port PATH]... (--numbers FILE | --rows FILE) [--message TEXT | "
-                                   "--message-file FILE] [--mode PATH=pdu|text]... [--smsc PATH=NUMBER]... "
-                                   "[--quota PATH=N]... [--unicode] [--flash] [--retries N] [--pause-every N "
-                                   "--pause-for TEXT] [--skip-duplicates] [--exclusion] [--save-sent] "
-                                   "[--save-templates] [--non-overlapped] [--timing standard|fast] [--data DIR] "
-                                   "[--yes]"),
+                    QStringLiteral("--port PATH [--port PATH]... (--numbers FILE | --rows FILE | --excel FILE "
+                                   "--sheet N --number-column C (--message-column C | --template TEXT)) "
+                                   "[--message TEXT | --message-file FILE] [--mode PATH=pdu|text]... "
+                                   "[--smsc PATH=NUMBER]... [--quota PATH=N]... [--unicode] [--flash] [--retries N] "
+                                   "[--pause-every N --pause-for TEXT] [--skip-duplicates] [--exclusion] [--save-sent] "
+                                   "[--save-templates] [--non-overlapped] [--timing standard|fast] [--status-export "
+                                   "FILE.xls|FILE.xlsx [--filter ALL|SUC|FAL]] [--data DIR] [--yes]"),
                     Run);

@@ -5,6 +5,8 @@
 #include "app/AppShell.h"
 #include "composer/gui/CVRIX_Bulk_SMSDlg.h"
 #include "fakes/ScriptedPrompter.h"
+#include "records/SpreadsheetExport.h"
+#include "records/gui/COpen_Export_Log.h"
 #include "sending/gui/CQuota_Dlg.h"
 #include "ui/DemoModems.h"
 #include "ui/NumberEdit.h"
@@ -13,6 +15,8 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
@@ -116,6 +120,24 @@ TEST_F(ListWindowsTest, LoadContactsAsksToClearOrAppendAndImportsBehindThePlease
                                                                                  4)));
     ASSERT_TRUE(WaitFor([&] { return !window->IsListBusy(); }));
     EXPECT_EQ(prompter.Messages().back(), QStringLiteral("Please select the ANSI encoded text file."));
+}
+
+TEST_F(ListWindowsTest, ExportWritesTheListAndOffersToOpenIt) {
+    window->Button(QStringLiteral("Export"))->click();
+    EXPECT_EQ(prompter.Messages().value(0), QStringLiteral("Phone numbers-Messages list is empty."));
+    static_cast<void>(window->List().AddNumbers(0, {QStringLiteral("111"), QStringLiteral("222")}, QStringLiteral("Hi"),
+                                                {}, {}));
+    window->RefreshList();
+    bool exported = false;
+    QObject::connect(window.get(), &CVRIX_Bulk_SMSDlg::ListExported, window.get(), [&](bool ok) { exported = ok; });
+    const QString path = m_dir.filePath(QStringLiteral("list.xls"));
+    window->ExportListTo(path, static_cast<int>(SpreadsheetExport::Format::Xls));
+    ASSERT_TRUE(WaitFor([&] { return !window->IsListBusy(); }));
+    EXPECT_TRUE(exported);
+    EXPECT_GT(QFileInfo(path).size(), 0);
+    auto* done = window->findChild<COpen_Export_Log*>();
+    ASSERT_NE(done, nullptr);
+    done->reject();
 }
 
 } // namespace

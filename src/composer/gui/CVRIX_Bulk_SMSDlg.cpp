@@ -16,6 +16,8 @@
 #include "modem/CSMSException.h"
 #include "modem/CSMSSerialPort.h"
 #include "records/SentItemsStore.h"
+#include "records/SpreadsheetExport.h"
+#include "records/gui/COpen_Export_Log.h"
 #include "sending/PauseSetting.h"
 #include "sending/QuotaController.h"
 #include "sending/RunDevice.h"
@@ -126,6 +128,8 @@ CVRIX_Bulk_SMSDlg::CVRIX_Bulk_SMSDlg(Prompter& prompter, DemoModems& demos, Opti
     models.prompter = &m_prompter;
     models.composerQuestion = question;
     m_sendCommand = std::make_unique<SendCommand>(models);
+    m_opener = std::make_unique<FileOpener>(
+        m_prompter, [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
     BuildUi();
     ConnectUi();
     RefreshDevices();
@@ -350,9 +354,10 @@ void CVRIX_Bulk_SMSDlg::ConnectUi() {
     onClick(QStringLiteral("Load Contacts From File"), &CVRIX_Bulk_SMSDlg::OnLoadContacts);
     onClick(QStringLiteral("About Us"), &CVRIX_Bulk_SMSDlg::OnAbout);
     onClick(QStringLiteral("Help"), &CVRIX_Bulk_SMSDlg::OnHelp);
+    onClick(QStringLiteral("Export"), &CVRIX_Bulk_SMSDlg::OnExportList);
     for (const char* later :
          {"Add or Paste numbers Manually", "Send unique or personalized SMS to every Contact using Excel",
-          "Update Selected Messages", "Apply this message to list items", "Export", "Exclusion List Wizard",
+          "Update Selected Messages", "Apply this message to list items", "Exclusion List Wizard",
           "View Templates", "Sent Items"})
         onClick(QString::fromLatin1(later), &CVRIX_Bulk_SMSDlg::NotAvailable);
 
@@ -716,6 +721,70 @@ void CVRIX_Bulk_SMSDlg::OnLoadContactsFrom(const QString& path) {
             EndListWork();
             if (!outcome.refusal.isEmpty())
                 m_prompter.Notice(outcome.refusal);
+        });
+}
+
+void CVRIX_Bulk_SMSDlg::OnExportList() {
+    if (m_listBusy)
+        return;
+    if (m_list.IsEmpty()) {
+        m_prompter.Notice(kListEmpty);
+        m_number->setFocus();
+        return;
+    }
+    const QString xls = QStringLiteral("Excel(97-2003) Files(*.xls)");
+    const QString xlsx = QStringLiteral("Excel Files(*.xlsx)");
+    QString selected = xls;
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export"), QString(),
+                                                      xls + QStringLiteral(";;") + xlsx, &selected);
+    if (path.isEmpty())
+        return;
+    const SpreadsheetExport::Format format = SpreadsheetExport::FormatOfFilterIndex(selected == xlsx ? 1 : 0);
+    ExportListTo(SpreadsheetExport::PathWithExtension(path, format), static_cast<int>(format));
+}
+
+void CVRIX_Bulk_SMSDlg::ExportListTo(const QString& path, int format) {
+    if (m_listBusy)
+        return;
+    BeginListWork(CPlease_Wail_Modeless::kDefaultText);
+    const RecipientList* list = &m_list;
+    Prompter* prompter = &m_prompter;
+    UiTask::Run<SpreadsheetExport::Result>(
+        this,
+        [list, prompter, path, format] {
+            // Rows in list order, copied a chunk at a time under the list's lock.
+            constexpr qsizetype kChunk = 10000;
+            std::vector<RecipientRow> chunk;
+            qsizetype next = 0;
+            size_t inChunk = 0;
+            const SpreadsheetExport::RowSource rows = [&](QStringList* row) {
+                if (inChunk == chunk.size()) {
+                    chunk = list->Rows(next, kChunk);
+                    next += static_cast<qsizetype>(chunk.size());
+                    inChunk = 0;
+                    if (chunk.empty())
+                        return false;
+                }
+                const RecipientRow& r = chunk[inChunk++];
+                *row = {r.number, r.message};
+                return true;
+            };
+            return SpreadsheetExport(*prompter).Export(SpreadsheetExportTable::RecipientList(), rows,
+                                                       SpreadsheetExport::Filter::All, path,
+                                                       static_cast<SpreadsheetExport::Format>(format));
+        },
+        [this, path](SpreadsheetExport::Result result) {
+            EndListWork();
+            if (!result.Ok()) {
+                m_prompter.Notice(result.message);
+            } else {
+                auto* done = new COpen_Export_Log(
+                    *m_opener, path, QStringLiteral("Phone Number and Message List has been exported successfully."),
+                    this);
+                done->setAttribute(Qt::WA_DeleteOnClose);
+                done->open();
+            }
+            Q_EMIT ListExported(result.Ok());
         });
 }
 

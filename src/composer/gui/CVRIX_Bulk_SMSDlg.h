@@ -18,6 +18,7 @@
 
 class ComposerTextQuestion;
 class ExclusionStore;
+class FileOpener;
 class SentItemsStore;
 class TemplateCache;
 
@@ -123,6 +124,9 @@ public Q_SLOTS:
     void OnLoadContactsFrom(const QString& path);
     // "Click here Quota Management".
     void OnQuota();
+    // "Export" of the list, and its work once the file is chosen (format as SpreadsheetExport::Format).
+    void OnExportList();
+    void ExportListTo(const QString& path, int format);
     // The steps every list-filling command takes first; false when the command stops there.
     bool PrepareListFill();
     void OnAbout();
@@ -131,6 +135,7 @@ public Q_SLOTS:
 Q_SIGNALS:
     // A list worker ended (tests wait on it).
     void ListWorkFinished();
+    void ListExported(bool ok);
     // A send ended and its progress window closed.
     void SendFinished();
 
@@ -179,6 +184,7 @@ private:
     std::unique_ptr<TemplateCache> m_templates;
     std::unique_ptr<ComposerTextQuestion> m_ownComposerQuestion;
     std::unique_ptr<SendCommand> m_sendCommand;
+    std::unique_ptr<FileOpener> m_opener;
     std::atomic<int> m_sendWorkers{0};
     QString m_deviceTextPlain;
     bool m_listBusy = false;

@@ -17,6 +17,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 QPushButton* MakeButton(const QString& caption, const QString& name) {
     auto* button = new QPushButton(caption);
@@ -48,6 +50,9 @@ CSelected_Device_Details_GSM::CSelected_Device_Details_GSM(MainDeviceState& devi
     m_deviceList->horizontalHeader()->setStretchLastSection(true);
     m_deviceList->setColumnWidth(0, 140);
     m_deviceList->setColumnWidth(1, 260);
+    // The remaining columns are at least as wide as their captions.
+    for (int c = 2; c < m_deviceList->columnCount(); ++c)
+        m_deviceList->setColumnWidth(c, std::max(100, m_deviceList->horizontalHeader()->sectionSizeHint(c)));
     m_deviceList->setWordWrap(false);
     m_detailsList->setObjectName(QStringLiteral("DetailsList"));
     m_detailsList->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Value")});

@@ -2,43 +2,20 @@
 // the test (skipped when the program has not been built).
 
 #include "DeviceTestSupport.h"
+#include "fakes/CliProcess.h"
 
 #include <QFile>
-#include <QProcess>
 
 using DeviceTest::StartSim;
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-CliRun Cli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(BULKSMS_CLI_PATH), args);
-    EXPECT_TRUE(p.waitForFinished(20000));
-    CliRun r;
-    r.exitCode = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
-class DeviceCli : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!QFile::exists(QStringLiteral(BULKSMS_CLI_PATH)))
-            GTEST_SKIP() << "bulksms-cli not built";
-    }
-};
+class DeviceCli : public CliTest {};
 
 } // namespace
 
 TEST_F(DeviceCli, PortsGivesANameAndADisplayNamePerLine) {
-    const CliRun r = Cli({QStringLiteral("ports")});
+    const CliRun r = RunCli({QStringLiteral("ports")});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     for (const QString& line : r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         const QStringList fields = line.split(QLatin1Char('\t'));
@@ -50,13 +27,13 @@ TEST_F(DeviceCli, PortsGivesANameAndADisplayNamePerLine) {
 
 TEST_F(DeviceCli, InfoPrintsTheDetailsOrTheError) {
     auto sim = StartSim(QStringLiteral("text-only"));
-    CliRun r = Cli({QStringLiteral("info"), QStringLiteral("--port"), sim->PortName()});
+    CliRun r = RunCli({QStringLiteral("info"), QStringLiteral("--port"), sim->PortName()});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out,
               QStringLiteral("Manufacturer :SIMCOM\nModel :SIM800 Simulated\nRevision :Revision:1418B05SIM800L24\n"
                              "Supported SMS Mode :Text Mode\nBattery :75%\nDefault SMSC No. :+919845087001\n"
                              "Operator Code :VRIX SIM\nSignal Quality :Good (17)\n"));
-    r = Cli({QStringLiteral("info"), QStringLiteral("--port"), QStringLiteral("/nonexistent/ttyUSB9")});
+    r = RunCli({QStringLiteral("info"), QStringLiteral("--port"), QStringLiteral("/nonexistent/ttyUSB9")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, QStringLiteral("No such file or directory\n"));
 }
@@ -64,7 +41,7 @@ TEST_F(DeviceCli, InfoPrintsTheDetailsOrTheError) {
 TEST_F(DeviceCli, ScanPrintsOneBlockPerDevice) {
     auto first = StartSim(QStringLiteral("default"), QStringLiteral("351234567890123"));
     auto second = StartSim(QStringLiteral("pdu-only"), QStringLiteral("351234567890123")); // the same phone
-    const CliRun r = Cli({QStringLiteral("scan"), QStringLiteral("--no-enumerate"), QStringLiteral("--port"),
+    const CliRun r = RunCli({QStringLiteral("scan"), QStringLiteral("--no-enumerate"), QStringLiteral("--port"),
                           first->PortName(), QStringLiteral("--port"), second->PortName()});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QString port = first->PortName();
@@ -82,7 +59,7 @@ TEST_F(DeviceCli, ScanPrintsOneBlockPerDevice) {
 }
 
 TEST_F(DeviceCli, ScanWithoutDeviceSaysSo) {
-    const CliRun r = Cli({QStringLiteral("scan"), QStringLiteral("--no-enumerate"), QStringLiteral("--port"),
+    const CliRun r = RunCli({QStringLiteral("scan"), QStringLiteral("--no-enumerate"), QStringLiteral("--port"),
                           QStringLiteral("/nonexistent/ttyUSB9")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.out.startsWith(QStringLiteral("No compatible device found connected to your computer.\n\n")));
@@ -92,7 +69,7 @@ TEST_F(DeviceCli, ScanWithoutDeviceSaysSo) {
 TEST_F(DeviceCli, PhonebookListsTheContacts) {
     auto sim = StartSim(QStringLiteral("hexcharset"));
     const CliRun r =
-        Cli({QStringLiteral("phonebook"), QStringLiteral("--port"), sim->PortName(), QStringLiteral("--ucs2-names")});
+        RunCli({QStringLiteral("phonebook"), QStringLiteral("--port"), sim->PortName(), QStringLiteral("--ucs2-names")});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 5);

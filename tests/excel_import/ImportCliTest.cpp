@@ -3,24 +3,11 @@
 #include "WorkbookTestSupport.h"
 
 #include "composer/ContactTextImport.h"
+#include "fakes/CliProcess.h"
 
 using namespace workbook_test;
 
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    QStringList out; // stdout lines
-    QString err;
-};
-
-CliRun Cli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(BULKSMS_CLI_PATH), args);
-    EXPECT_TRUE(p.waitForFinished(30000));
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
-            QString::fromUtf8(p.readAllStandardError())};
-}
 
 // "A", "B", ... for the first 26 columns.
 QByteArray Ref(int row, int column) {
@@ -43,20 +30,8 @@ QByteArray SheetOf(const QList<QStringList>& rows) {
     return SheetXml(data);
 }
 
-class ImportCli : public ::testing::Test {
+class ImportCli : public CliTest {
 protected:
-    void SetUp() override {
-        if (!QFile::exists(QStringLiteral(BULKSMS_CLI_PATH)))
-            GTEST_SKIP() << "bulksms-cli not built";
-        ASSERT_TRUE(m_dir.isValid());
-    }
-    QString File(const QString& name, const QByteArray& bytes) {
-        const QString path = m_dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
-    }
     // A workbook of two sheets: "First" from the rows given, "Second" with one number.
     QString Workbook(const QList<QStringList>& rows, const QString& name = QStringLiteral("book.xlsx")) {
         XlsxParts parts;
@@ -66,21 +41,20 @@ protected:
                        {"xl/worksheets/sheet2.xml", SheetOf({{QStringLiteral("+15550999")}})}};
         return File(name, parts.Build());
     }
-    QTemporaryDir m_dir;
 };
 
 } // namespace
 
 TEST_F(ImportCli, TextFileNumbersInFileOrderWithTheComposerText) {
     const QString path = File(QStringLiteral("numbers.TXT"), "0044 123,+4498\r\n\r\n,abc\n+4498\n 555 ");
-    CliRun run = Cli({"import", path, "--message", "Hi\nthere"});
+    CliRun run = RunCli({"import", path, "--message", "Hi\nthere"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out,
+    EXPECT_EQ(run.lines,
               QStringList({"0044123\tHi\\nthere", "+4498\tHi\\nthere", "+4498\tHi\\nthere", "555\tHi\\nthere"}));
 
-    run = Cli({"import", path, "--skip-duplicates"});
+    run = RunCli({"import", path, "--skip-duplicates"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringList({"0044123\t", "+4498\t", "555\t"}));
+    EXPECT_EQ(run.lines, QStringList({"0044123\t", "+4498\t", "555\t"}));
 }
 
 TEST_F(ImportCli, RefusalsEndWithTheirMessageAndExitOne) {
@@ -98,12 +72,12 @@ TEST_F(ImportCli, RefusalsEndWithTheirMessageAndExitOne) {
         {"numbers.csv", "+15550001\n", QStringLiteral("Please select a valid file.")},
     };
     for (const Case& c : cases) {
-        const CliRun run = Cli({"import", File(QString::fromLatin1(c.name), c.bytes)});
+        const CliRun run = RunCli({"import", File(QString::fromLatin1(c.name), c.bytes)});
         EXPECT_EQ(run.exitCode, 1) << c.name;
-        EXPECT_TRUE(run.out.isEmpty()) << c.name;
+        EXPECT_TRUE(run.lines.isEmpty()) << c.name;
         EXPECT_EQ(run.err.trimmed(), c.message) << c.name;
     }
-    const CliRun missing = Cli({"import", m_dir.filePath(QStringLiteral("gone.txt"))});
+    const CliRun missing = RunCli({"import", m_dir.filePath(QStringLiteral("gone.txt"))});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.err.trimmed(), ContactTextImport::kMissing);
 }
@@ -112,26 +86,26 @@ TEST_F(ImportCli, WorkbookColumnsLeftToRightEachTopToBottom) {
     const QString book =
         Workbook({{"Mobile", "Name", "Other"}, {"+15550001", "Ann", "+15550003"}, {"+15550002", "Bob", "+15550001"}});
     // Named in any order, taken left to right; the header texts fail the number check.
-    CliRun run = Cli({"import", book, "--columns", "c,1", "--message", "News"});
+    CliRun run = RunCli({"import", book, "--columns", "c,1", "--message", "News"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringList({"+15550001\tNews", "+15550002\tNews", "+15550003\tNews", "+15550001\tNews"}));
+    EXPECT_EQ(run.lines, QStringList({"+15550001\tNews", "+15550002\tNews", "+15550003\tNews", "+15550001\tNews"}));
 
-    run = Cli({"import", book, "--columns", "A,C", "--skip-duplicates"});
-    EXPECT_EQ(run.out, QStringList({"+15550001\t", "+15550002\t", "+15550003\t"}));
+    run = RunCli({"import", book, "--columns", "A,C", "--skip-duplicates"});
+    EXPECT_EQ(run.lines, QStringList({"+15550001\t", "+15550002\t", "+15550003\t"}));
 
-    run = Cli({"import", book, "--sheet", "2", "--columns", "A"});
-    EXPECT_EQ(run.out, QStringList({"+15550999\t"}));
+    run = RunCli({"import", book, "--sheet", "2", "--columns", "A"});
+    EXPECT_EQ(run.lines, QStringList({"+15550999\t"}));
 
     // Only names: nothing is added.
-    run = Cli({"import", book, "--columns", "B"});
+    run = RunCli({"import", book, "--columns", "B"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err.trimmed(), ContactTextImport::kNothingAdded);
 
-    run = Cli({"import", book, "--sheet", "3", "--columns", "A"});
+    run = RunCli({"import", book, "--sheet", "3", "--columns", "A"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.startsWith(QStringLiteral("Failed to get Excel Worksheet!"))) << run.err.toStdString();
 
-    const CliRun password = Cli({"import", DataFile(QStringLiteral("libreoffice_password.xlsx")), "--columns", "A"});
+    const CliRun password = RunCli({"import", DataFile(QStringLiteral("libreoffice_password.xlsx")), "--columns", "A"});
     EXPECT_EQ(password.exitCode, 1);
     EXPECT_FALSE(password.err.isEmpty());
 }
@@ -154,7 +128,7 @@ TEST_F(ImportCli, UsageErrorsExitTwo) {
         {"import-excel", book, "--sheet", "1", "--message-column", "B"},                         // no number column
     };
     for (const QStringList& args : cases)
-        EXPECT_EQ(Cli(args).exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_EQ(RunCli(args).exitCode, 2) << args.join(' ').toStdString();
 }
 
 TEST_F(ImportCli, NumberAndMessageColumnsRowByRow) {
@@ -164,22 +138,22 @@ TEST_F(ImportCli, NumberAndMessageColumnsRowByRow) {
                                    {"+15550002", longMessage, "y"},
                                    {"+15550001", "again", "z"},
                                    {"not a number", "dropped", "w"}});
-    CliRun run = Cli({"import-excel", book, "--sheet", "1", "--number-column", "A", "--message-column", "2"});
+    CliRun run = RunCli({"import-excel", book, "--sheet", "1", "--number-column", "A", "--message-column", "2"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    ASSERT_EQ(run.out.size(), 3);
-    EXPECT_EQ(run.out[0], QStringLiteral("+15550001\tline1\\nline2"));
-    EXPECT_EQ(run.out[1], QStringLiteral("+15550002\t") + QString(1600, QLatin1Char('m')));
-    EXPECT_EQ(run.out[2], QStringLiteral("+15550001\tagain"));
+    ASSERT_EQ(run.lines.size(), 3);
+    EXPECT_EQ(run.lines[0], QStringLiteral("+15550001\tline1\\nline2"));
+    EXPECT_EQ(run.lines[1], QStringLiteral("+15550002\t") + QString(1600, QLatin1Char('m')));
+    EXPECT_EQ(run.lines[2], QStringLiteral("+15550001\tagain"));
 
-    run = Cli(
+    run = RunCli(
         {"import-excel", book, "--sheet", "1", "--number-column", "A", "--message-column", "C", "--skip-duplicates"});
-    EXPECT_EQ(run.out, QStringList({"+15550001\tx", "+15550002\ty"}));
+    EXPECT_EQ(run.lines, QStringList({"+15550001\tx", "+15550002\ty"}));
 
-    run = Cli({"import-excel", book, "--sheet", "1", "--number-column", "B", "--message-column", "A"});
+    run = RunCli({"import-excel", book, "--sheet", "1", "--number-column", "B", "--message-column", "A"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err.trimmed(), ContactTextImport::kNothingAdded);
 
-    run = Cli({"import-excel", File(QStringLiteral("book.txt"), "x"), "--sheet", "1", "--number-column", "A",
+    run = RunCli({"import-excel", File(QStringLiteral("book.txt"), "x"), "--sheet", "1", "--number-column", "A",
                "--message-column", "B"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err.trimmed(), QStringLiteral("Please select a valid file."));
@@ -188,13 +162,13 @@ TEST_F(ImportCli, NumberAndMessageColumnsRowByRow) {
 TEST_F(ImportCli, TemplateFilledPerRowNumberColumnFirstThenRow) {
     const QString book =
         Workbook({{"Parent", "Name", "Other"}, {"+15550001", "Ann", "+15550011"}, {"+15550002", "", "+15550012"}});
-    CliRun run = Cli({"import-excel", book, "--sheet", "1", "--number-column", "C", "--number-column", "A",
+    CliRun run = RunCli({"import-excel", book, "--sheet", "1", "--number-column", "C", "--number-column", "A",
                       "--template", "Dear <COL-2>, <COL-12>|<COL-13>|<col-2>"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringList({"+15550001\tDear Ann, |<COL-13>|<col-2>", "+15550002\tDear , |<COL-13>|<col-2>",
+    EXPECT_EQ(run.lines, QStringList({"+15550001\tDear Ann, |<COL-13>|<col-2>", "+15550002\tDear , |<COL-13>|<col-2>",
                                     "+15550011\tDear Ann, |<COL-13>|<col-2>", "+15550012\tDear , |<COL-13>|<col-2>"}));
 
-    run = Cli({"import-excel", book, "--sheet", "1", "--number-column", "A", "--template", "  \n "});
+    run = RunCli({"import-excel", book, "--sheet", "1", "--number-column", "A", "--template", "  \n "});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err.trimmed(), QStringLiteral("Please enter some text message."));
 }
@@ -203,18 +177,18 @@ TEST_F(ImportCli, ExclusionListsOfTheDataFolderAreApplied) {
     const QString data = m_dir.filePath(QStringLiteral("data"));
     ASSERT_TRUE(QDir().mkpath(data));
     const QString excluded = File(QStringLiteral("excluded.txt"), "+15550002\n");
-    ASSERT_EQ(Cli({"exclusion", "--data", data, "--create", "blocked", "--numbers", excluded}).exitCode, 0);
-    ASSERT_EQ(Cli({"exclusion", "--data", data, "--apply", "blocked"}).exitCode, 0);
+    ASSERT_EQ(RunCli({"exclusion", "--data", data, "--create", "blocked", "--numbers", excluded}).exitCode, 0);
+    ASSERT_EQ(RunCli({"exclusion", "--data", data, "--apply", "blocked"}).exitCode, 0);
 
     const QString book = Workbook({{"+15550001", "a"}, {"+15550002", "b"}});
-    CliRun run = Cli({"import-excel", book, "--sheet", "1", "--number-column", "A", "--message-column", "B",
+    CliRun run = RunCli({"import-excel", book, "--sheet", "1", "--number-column", "A", "--message-column", "B",
                       "--exclusion", "--data", data});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringList({"+15550001\ta"}));
+    EXPECT_EQ(run.lines, QStringList({"+15550001\ta"}));
 
-    run = Cli({"import", File(QStringLiteral("n.txt"), "+15550002,+15550003"), "--exclusion", "--data", data});
-    EXPECT_EQ(run.out, QStringList({"+15550003\t"}));
+    run = RunCli({"import", File(QStringLiteral("n.txt"), "+15550002,+15550003"), "--exclusion", "--data", data});
+    EXPECT_EQ(run.lines, QStringList({"+15550003\t"}));
     // Without the option the list is not consulted.
-    run = Cli({"import", m_dir.filePath(QStringLiteral("n.txt")), "--data", data});
-    EXPECT_EQ(run.out, QStringList({"+15550002\t", "+15550003\t"}));
+    run = RunCli({"import", m_dir.filePath(QStringLiteral("n.txt")), "--data", data});
+    EXPECT_EQ(run.lines, QStringList({"+15550002\t", "+15550003\t"}));
 }

@@ -1,5 +1,6 @@
 // bulksms-cli workbook FILE, run as a separate process (skipped when the program has not been built).
 #include "WorkbookTestSupport.h"
+#include "fakes/CliProcess.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -9,22 +10,13 @@ using workbook_test::DataFile;
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
-
 CliRun Workbook(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(BULKSMS_CLI_PATH), QStringList{QStringLiteral("workbook")} + args);
-    EXPECT_TRUE(p.waitForFinished(30000));
-    return {p.exitCode(), p.readAllStandardOutput(), QString::fromUtf8(p.readAllStandardError())};
+    return RunCli(QStringList{QStringLiteral("workbook")} + args);
 }
 
 QJsonArray Sheets(const CliRun& run) {
     QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(run.out, &error);
+    const QJsonDocument doc = QJsonDocument::fromJson(run.bytes, &error);
     EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << run.out.toStdString();
     EXPECT_TRUE(doc.isArray());
     return doc.array();
@@ -37,13 +29,7 @@ QJsonArray Cells(const QList<QStringList>& rows) {
     return out;
 }
 
-class WorkbookCli : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!QFile::exists(QStringLiteral(BULKSMS_CLI_PATH)))
-            GTEST_SKIP() << "bulksms-cli not built";
-    }
-};
+class WorkbookCli : public CliTest {};
 
 TEST_F(WorkbookCli, EverySheetInOrderWithItsUsedRangeOrWhyItWasRefused) {
     const CliRun run = Workbook({DataFile(QStringLiteral("openpyxl_sheets.xlsx"))});

@@ -1,29 +1,15 @@
 // bulksms-cli send end to end: a separate process over simulated modems served by this test.
 
+#include "fakes/CliProcess.h"
 #include "sim/SimModem.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include <memory>
 
 namespace {
-
-struct CliResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-CliResult RunCli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(BULKSMS_CLI_PATH), args);
-    EXPECT_TRUE(p.waitForFinished(60000));
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-}
 
 std::unique_ptr<SimModem> Sim(const QString& imei) {
     SimModem::Options options;
@@ -34,22 +20,7 @@ std::unique_ptr<SimModem> Sim(const QString& imei) {
     return sim;
 }
 
-class SendCli : public testing::Test {
-protected:
-    void SetUp() override {
-        if (!QFile::exists(QStringLiteral(BULKSMS_CLI_PATH)))
-            GTEST_SKIP() << "bulksms-cli is not built";
-        ASSERT_TRUE(m_dir.isValid());
-    }
-    QString File(const QString& name, const QByteArray& bytes) {
-        const QString path = m_dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
-    }
-    QTemporaryDir m_dir;
-};
+class SendCli : public CliTest {};
 
 } // namespace
 
@@ -57,7 +28,7 @@ TEST_F(SendCli, SendsRowsOverTwoModemsAndLogsThem) {
     auto a = Sim(QStringLiteral("350000000000001"));
     auto b = Sim(QStringLiteral("350000000000002"));
     const QString rows = File(QStringLiteral("rows.txt"), "+15550001\tfirst\\nline\n+15550002\tsecond\n+15550003\tthird\n");
-    const CliResult r = RunCli({"send", "--port", a->PortName(), "--port", b->PortName(), "--rows", rows, "--timing",
+    const CliRun r = RunCli({"send", "--port", a->PortName(), "--port", b->PortName(), "--rows", rows, "--timing",
                                 "fast", "--save-sent", "--data", m_dir.path()});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -73,7 +44,7 @@ TEST_F(SendCli, SendsRowsOverTwoModemsAndLogsThem) {
     }
     EXPECT_TRUE(texts.contains(QStringLiteral("first\nline")));
 
-    const CliResult sent = RunCli({"sent", "--data", m_dir.path()});
+    const CliRun sent = RunCli({"sent", "--data", m_dir.path()});
     EXPECT_EQ(sent.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 3);
 }
 
@@ -81,7 +52,7 @@ TEST_F(SendCli, LeavesOutAPortThatIsNoDevice) {
     auto a = Sim(QStringLiteral("350000000000003"));
     const QString numbers = File(QStringLiteral("numbers.txt"), "+15550001,+15550002\n");
     const QString missing = m_dir.filePath(QStringLiteral("no-such-port"));
-    CliResult r = RunCli({"send", "--port", missing, "--port", a->PortName(), "--numbers", numbers, "--message",
+    CliRun r = RunCli({"send", "--port", missing, "--port", a->PortName(), "--numbers", numbers, "--message",
                           "hi", "--timing", "fast", "--data", m_dir.path()});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(missing)) << r.err.toStdString();

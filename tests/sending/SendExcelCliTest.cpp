@@ -2,6 +2,7 @@
 // simulated modem. The workbooks are written with the program's own export and read back through
 // `bulksms-cli workbook`.
 
+#include "fakes/CliProcess.h"
 #include "fakes/ScriptedPrompter.h"
 #include "records/SpreadsheetExport.h"
 #include "sim/SimModem.h"
@@ -12,31 +13,16 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include <memory>
 
 namespace {
 
-struct CliResult {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
-
-CliResult RunCli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(BULKSMS_CLI_PATH), args);
-    EXPECT_TRUE(p.waitForFinished(60000));
-    return {p.exitCode(), p.readAllStandardOutput(), QString::fromUtf8(p.readAllStandardError())};
-}
-
 // The cells of the first sheet of a workbook, row by row, as `bulksms-cli workbook` reads them.
 QList<QStringList> FirstSheet(const QString& path, QString* sheetName = nullptr) {
-    const CliResult r = RunCli({"workbook", path});
+    const CliRun r = RunCli({"workbook", path});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QJsonArray sheets = QJsonDocument::fromJson(r.out).array();
+    const QJsonArray sheets = QJsonDocument::fromJson(r.bytes).array();
     EXPECT_FALSE(sheets.isEmpty()) << r.out.toStdString();
     if (sheets.isEmpty())
         return {};
@@ -52,12 +38,12 @@ QList<QStringList> FirstSheet(const QString& path, QString* sheetName = nullptr)
     return rows;
 }
 
-class SendExcelCli : public testing::Test {
+class SendExcelCli : public CliTest {
 protected:
     void SetUp() override {
-        if (!QFile::exists(QStringLiteral(BULKSMS_CLI_PATH)))
-            GTEST_SKIP() << "bulksms-cli is not built";
-        ASSERT_TRUE(m_dir.isValid());
+        CliTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         SimModem::Options options;
         options.identity.imei = QStringLiteral("350000000000011");
         m_sim = std::make_unique<SimModem>(options);
@@ -74,7 +60,6 @@ protected:
         EXPECT_TRUE(result.Ok()) << result.detail.toStdString();
         return path;
     }
-    QTemporaryDir m_dir;
     std::unique_ptr<SimModem> m_sim;
 };
 
@@ -84,7 +69,7 @@ TEST_F(SendExcelCli, SendsWorkbookRowsAndExportsTheirStatusWithRetries) {
     const QString book =
         Book({{"+15550001", "first\nline", "Ann"}, {"Mobile", "dropped", "x"}, {"+15550002", "second", "Bob"}});
     const QString exported = m_dir.filePath(QStringLiteral("status.xlsx"));
-    const CliResult r = RunCli({"send", "--port", m_sim->PortName(), "--excel", book, "--sheet", "1", "--number-column",
+    const CliRun r = RunCli({"send", "--port", m_sim->PortName(), "--excel", book, "--sheet", "1", "--number-column",
                                 "A", "--message-column", "B", "--retries", "1", "--timing", "fast", "--status-export",
                                 exported, "--data", m_dir.path()});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -109,7 +94,7 @@ TEST_F(SendExcelCli, SendsWorkbookRowsAndExportsTheirStatusWithRetries) {
 TEST_F(SendExcelCli, TemplateRowsAndAFilteredExportWithoutRetries) {
     const QString book = Book({{"+15550001", "", "Ann"}, {"+15550002", "", "Bob"}});
     const QString failed = m_dir.filePath(QStringLiteral("failed.XLS"));
-    CliResult r = RunCli({"send", "--port", m_sim->PortName(), "--excel", book, "--sheet", "1", "--number-column", "1",
+    CliRun r = RunCli({"send", "--port", m_sim->PortName(), "--excel", book, "--sheet", "1", "--number-column", "1",
                           "--template", "Hello <COL-3>", "--timing", "fast", "--status-export", failed, "--filter",
                           "FAL", "--data", m_dir.path()});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();

@@ -1,8 +1,9 @@
 // bulksms-cli encode-pdu, run as a separate process (it is skipped when the program has not been built).
+#include "fakes/CliProcess.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 // Readable QString values in failure messages.
@@ -12,30 +13,11 @@
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    QStringList lines;
-    QString err;
-};
-
 CliRun EncodePdu(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(BULKSMS_CLI_PATH), QStringList{QStringLiteral("encode-pdu")} + args);
-    EXPECT_TRUE(p.waitForFinished(20000));
-    CliRun r;
-    r.exitCode = p.exitCode();
-    r.lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return RunCli(QStringList{QStringLiteral("encode-pdu")} + args);
 }
 
-class PduCli : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!QFile::exists(QStringLiteral(BULKSMS_CLI_PATH)))
-            GTEST_SKIP() << "bulksms-cli not built";
-    }
-};
+class PduCli : public CliTest {};
 
 TEST_F(PduCli, SingleMessage) {
     const CliRun r = EncodePdu({QStringLiteral("--to"), QStringLiteral("+15551234567"), QStringLiteral("--text"),

@@ -1,0 +1,41 @@
+#include "fakes/CliProcess.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+CliRun RunCli(const QStringList& args, int timeoutMs) {
+    QProcess p;
+    p.start(QStringLiteral(BULKSMS_CLI_PATH), args);
+    if (!p.waitForFinished(timeoutMs)) {
+        ADD_FAILURE() << "bulksms-cli " << args.join(QLatin1Char(' ')).toStdString() << " did not end in "
+                      << timeoutMs << " ms";
+        p.kill();
+        p.waitForFinished();
+    }
+    CliRun r;
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.bytes = p.readAllStandardOutput();
+    r.out = QString::fromUtf8(r.bytes);
+    r.lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+bool CliBuilt() {
+    return QFileInfo(QStringLiteral(BULKSMS_CLI_PATH)).isExecutable();
+}
+
+void CliTest::SetUp() {
+    if (!CliBuilt())
+        GTEST_SKIP() << "bulksms-cli is not built";
+    ASSERT_TRUE(m_dir.isValid());
+}
+
+QString CliTest::File(const QString& name, const QByteArray& bytes) {
+    const QString path = m_dir.filePath(name);
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return path;
+}

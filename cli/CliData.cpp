@@ -1,6 +1,7 @@
 #include "CliData.h"
 
 #include "app/AppShell.h"
+#include "app/FileError.h"
 
 #include <QDir>
 
@@ -9,6 +10,14 @@ namespace CliData {
 DataPaths Start(const CliArgs& args) {
     const QString folder = args.Value(kOption);
     return AppShell::Startup(folder.isEmpty() ? QString() : QDir(folder).absolutePath());
+}
+
+bool LoadSentItems(const DataPaths& paths, QList<SentItemRecord>* records) {
+    FileError error;
+    if (SentItemsStore(paths.SentItemFile()).Load(records, &error))
+        return true;
+    CliErr(FileErrorText(error));
+    return false;
 }
 
 } // namespace CliData

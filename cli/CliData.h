@@ -3,6 +3,7 @@
 #include "CliCommand.h"
 #include "app/DataPaths.h"
 #include "app/Prompter.h"
+#include "records/SentItemsStore.h"
 
 // The application folder of a command that touches data files. Each such command accepts
 // "--data DIR": DIR is used as the application folder (its BULK_SMS_DATA inside) instead of the default one.
@@ -15,6 +16,9 @@ inline const QString kUsage = QStringLiteral("[--data DIR]");
 // Starts the data folder for the command: the folder of --data when given, else the default; makes the
 // paths the shared ones (DataPaths::Shared()) and ensures the data files, as the program's start-up does.
 DataPaths Start(const CliArgs& args);
+
+// Reads the sent-items file of the data folder; false, with its file error text on stderr, when it cannot.
+bool LoadSentItems(const DataPaths& paths, QList<SentItemRecord>* records);
 
 } // namespace CliData
 

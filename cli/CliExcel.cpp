@@ -153,4 +153,12 @@ void PrintRows(const RecipientList& list) {
         CliOut(RowLine(row.number, row.message));
 }
 
+int FinishImport(const RecipientList& list, const QString& refusal) {
+    PrintRows(list);
+    if (refusal.isEmpty())
+        return kExitOk;
+    CliErr(refusal);
+    return kExitRefused;
+}
+
 } // namespace CliExcel

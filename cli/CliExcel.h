@@ -52,5 +52,8 @@ void NumberCheck(const CliArgs& args, ExclusionSet* set, NumberCheckOptions* opt
 QString RowLine(const QString& number, const QString& message);
 // Prints every row of the list with RowLine.
 void PrintRows(const RecipientList& list);
+// The end of an import command: the rows taken (also those before a reader failure), then the refusal on
+// stderr. Returns the command's exit status.
+int FinishImport(const RecipientList& list, const QString& refusal);
 
 } // namespace CliExcel

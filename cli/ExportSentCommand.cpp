@@ -42,11 +42,8 @@ int RunExportSent(const QStringList& argv) {
 
     const DataPaths paths = CliData::Start(*args);
     QList<SentItemRecord> records;
-    FileError fileError;
-    if (!SentItemsStore(paths.SentItemFile()).Load(&records, &fileError)) {
-        CliErr(FileErrorText(fileError));
+    if (!CliData::LoadSentItems(paths, &records))
         return kExitRefused;
-    }
     if (records.isEmpty()) {
         CliErr(SentItemsExport::kEmptyList);
         return kExitRefused;

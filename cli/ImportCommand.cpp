@@ -78,12 +78,7 @@ int RunImport(const QStringList& argv) {
         refusal = QStringLiteral("Please select a valid file.");
     }
     // Rows taken before a reader failure stay in the list, so they are printed even then.
-    CliExcel::PrintRows(list);
-    if (!refusal.isEmpty()) {
-        CliErr(refusal);
-        return kExitRefused;
-    }
-    return kExitOk;
+    return CliExcel::FinishImport(list, refusal);
 }
 
 } // namespace

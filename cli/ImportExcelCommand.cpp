@@ -29,12 +29,7 @@ int RunImportExcel(const QStringList& argv) {
     CliExcel::NumberCheck(a, &exclusion, &check);
     RecipientList list;
     const QString refusal = CliExcel::Import(source, list, check);
-    CliExcel::PrintRows(list);
-    if (!refusal.isEmpty()) {
-        CliErr(refusal);
-        return kExitRefused;
-    }
-    return kExitOk;
+    return CliExcel::FinishImport(list, refusal);
 }
 
 } // namespace

@@ -20,11 +20,8 @@ int RunSent(const QStringList& argv) {
                              QStringLiteral("unexpected argument %1").arg(args->Positional().first()));
     const DataPaths paths = CliData::Start(*args);
     QList<SentItemRecord> records;
-    FileError fileError;
-    if (!SentItemsStore(paths.SentItemFile()).Load(&records, &fileError)) {
-        CliErr(FileErrorText(fileError));
+    if (!CliData::LoadSentItems(paths, &records))
         return kExitRefused;
-    }
     for (const SentItemRecord& r : records) {
         CliOut(Shown(r.number) + QLatin1Char('\t') + Shown(r.message) + QLatin1Char('\t') + Shown(r.date) +
                QLatin1Char('\t') + Shown(r.status));

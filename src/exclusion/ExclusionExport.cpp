@@ -1,10 +1,9 @@
 #include "exclusion/ExclusionExport.h"
 
-#include "app/CStdioFileEx.h"
-#include "app/FileException.h"
+#include "app/Prompter.h"
+#include "app/ReportFile.h"
 #include "common/AnsiCodec.h"
-
-#include <QFileInfo>
+#include "records/SpreadsheetExport.h"
 
 namespace {
 
@@ -39,42 +38,73 @@ QByteArray ExclusionExport::Report(const QStringList& numbers) {
     return AnsiBytes(text);
 }
 
-ExclusionExport::Result ExclusionExport::Write(const QStringList& numbers, const QString& path) {
+ExclusionExport::Result ExclusionExport::Write(const QStringList& numbers, const QString& path, Format format,
+                                               Prompter& prompter) {
     Result result;
     if (numbers.isEmpty()) {
         result.outcome = Result::Outcome::EmptyList;
         result.message = kEmptyList;
         return result;
     }
-    FileError error;
-    if (QFileInfo::exists(path)) {
-        CStdioFileEx probe;
-        if (!probe.Open(path, CStdioFileEx::kModeReadWrite, &error)) {
+    if (format == Format::Xls || format == Format::Xlsx) {
+        qsizetype next = 0;
+        const SpreadsheetExport::Result written = SpreadsheetExport(prompter).Export(
+            SpreadsheetExportTable::ExclusionList(),
+            [&numbers, &next](QStringList* row) {
+                if (next >= numbers.size())
+                    return false;
+                *row = QStringList{numbers.at(next++)};
+                return true;
+            },
+            SpreadsheetExport::Filter::All, path,
+            format == Format::Xls ? SpreadsheetExport::Format::Xls : SpreadsheetExport::Format::Xlsx);
+        result.rowsWritten = written.rowsWritten;
+        result.message = written.Ok() ? kExported : written.message;
+        if (written.outcome == SpreadsheetExport::Result::Outcome::FileNotWritable)
             result.outcome = Result::Outcome::FileNotWritable;
-            result.message = FileErrorText(error);
-            return result;
-        }
-        probe.Abort();
+        else if (written.outcome == SpreadsheetExport::Result::Outcome::WriteFailed)
+            result.outcome = Result::Outcome::WriteFailed;
+        return result;
     }
-    const QByteArray bytes = Report(numbers);
-    CStdioFileEx file;
-    if (!file.Open(path,
-                   CStdioFileEx::kModeCreate | CStdioFileEx::kModeWrite | CStdioFileEx::kTypeBinary |
-                       CStdioFileEx::kModeAtomicRewrite,
-                   &error)) {
+    const ReportFile::WriteResult written = ReportFile::Replace(path, Report(numbers));
+    switch (written.outcome) {
+    case ReportFile::WriteResult::Outcome::Written:
+        result.message = kExported;
+        result.rowsWritten = numbers.size();
+        break;
+    case ReportFile::WriteResult::Outcome::NotWritable:
         result.outcome = Result::Outcome::FileNotWritable;
-        result.message = FileErrorText(error);
-        return result;
-    }
-    try {
-        file.Write(bytes.constData(), bytes.size());
-        file.Close();
-    } catch (const FileException&) {
-        file.Abort();
+        result.message = written.message;
+        break;
+    case ReportFile::WriteResult::Outcome::Failed:
         result.outcome = Result::Outcome::WriteFailed;
-        result.message = kWriteError;
-        return result;
+        result.message = written.message;
+        break;
     }
-    result.message = kExported;
     return result;
+}
+
+std::optional<ExclusionExport::Format> ExclusionExport::FormatOfFilterIndex(int index) {
+    switch (index) {
+    case 0:
+        return Format::Xls;
+    case 1:
+        return Format::Xlsx;
+    case 2:
+        return Format::Text;
+    default:
+        return std::nullopt;
+    }
+}
+
+QString ExclusionExport::PathWithExtension(const QString& path, Format format) {
+    switch (format) {
+    case Format::Xls:
+        return ReportFile::PathWithExtension(path, u"xls");
+    case Format::Xlsx:
+        return ReportFile::PathWithExtension(path, u"xlsx");
+    case Format::Text:
+        return ReportFile::PathWithExtension(path, u"txt");
+    }
+    return path;
 }

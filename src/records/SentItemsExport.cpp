@@ -1,11 +1,7 @@
 #include "records/SentItemsExport.h"
 
-#include "app/CStdioFileEx.h"
-#include "app/FileException.h"
 #include "app/Prompter.h"
-
-#include <QFileInfo>
-#include <QtEndian>
+#include "app/ReportFile.h"
 
 namespace {
 
@@ -23,39 +19,6 @@ const QString kHtmlHead = QStringLiteral(
 const QString kHtmlHeadEnd = QStringLiteral(
     "</td></tr></table><br><br><table width=1100 border=1 align=center cellpadding=0 cellspacing=0 "
     "bordercolor=#000000><tr><th height = 30 bgcolor = #647dbe align = Left class =style3>Sent Items:</th></tr>");
-
-enum class WriteOutcome { Written, NotWritable, Failed };
-
-// Replaces the file at path by the bytes: an existing target must open for reading and writing; the bytes go
-// to a file beside it that takes its place only when complete.
-WriteOutcome WriteWholeFile(const QString& path, const QByteArray& bytes, QString* message) {
-    FileError error;
-    if (QFileInfo::exists(path)) {
-        CStdioFileEx probe;
-        if (!probe.Open(path, CStdioFileEx::kModeReadWrite, &error)) {
-            *message = FileErrorText(error);
-            return WriteOutcome::NotWritable;
-        }
-        probe.Abort();
-    }
-    CStdioFileEx file;
-    if (!file.Open(path,
-                   CStdioFileEx::kModeCreate | CStdioFileEx::kModeWrite | CStdioFileEx::kTypeBinary |
-                       CStdioFileEx::kModeAtomicRewrite,
-                   &error)) {
-        *message = FileErrorText(error);
-        return WriteOutcome::NotWritable;
-    }
-    try {
-        file.Write(bytes.constData(), bytes.size());
-        file.Close();
-    } catch (const FileException&) {
-        file.Abort();
-        *message = SentItemsExport::kWriteError;
-        return WriteOutcome::Failed;
-    }
-    return WriteOutcome::Written;
-}
 
 } // namespace
 
@@ -100,7 +63,7 @@ QByteArray SentItemsExport::TextReport(const QList<SentItemRecord>& selected, co
         text += QStringLiteral("Message\t: ") + r.message + kEol;
         text += kRule + kEol;
     }
-    return Utf16LeWithBom(text);
+    return ReportFile::Utf16LeWithBom(text);
 }
 
 QByteArray SentItemsExport::HtmlReport(const QList<SentItemRecord>& selected, const QDate& from, const QDate& to) {
@@ -108,22 +71,19 @@ QByteArray SentItemsExport::HtmlReport(const QList<SentItemRecord>& selected, co
         return QStringLiteral("</td><tr><td width=60>") + name + QStringLiteral("</td><td>:&nbsp;&nbsp;</td><td>") +
                value;
     };
-    QString html = kHtmlHead + EscapeHtml(DurationText(from, to)) + kHtmlHeadEnd;
+    QString html = kHtmlHead + ReportFile::EscapeHtml(DurationText(from, to)) + kHtmlHeadEnd;
     qsizetype serial = 0;
     for (const SentItemRecord& r : selected) {
-        QString message = EscapeHtml(r.message);
-        message.replace(QLatin1Char('\n'), QLatin1String("<br>"));
-        message.replace(QLatin1Char(' '), QLatin1String("&nbsp;"));
         html += QStringLiteral("<tr><td  height = 50 class = style2>");
         html +=
             QStringLiteral("<table><tr><td width=60>S.No.</td><td>:&nbsp;&nbsp;</td><td>") + QString::number(++serial);
-        html += field(QStringLiteral("Date"), EscapeHtml(r.date));
-        html += field(QStringLiteral("Status"), EscapeHtml(r.status));
-        html += field(QStringLiteral("Number"), EscapeHtml(r.number));
-        html += field(QStringLiteral("Message"), message);
+        html += field(QStringLiteral("Date"), ReportFile::EscapeHtml(r.date));
+        html += field(QStringLiteral("Status"), ReportFile::EscapeHtml(r.status));
+        html += field(QStringLiteral("Number"), ReportFile::EscapeHtml(r.number));
+        html += field(QStringLiteral("Message"), ReportFile::HtmlMessage(r.message));
         html += QStringLiteral("</td></table></td></tr>");
     }
-    return Utf16LeWithBom(html);
+    return ReportFile::Utf16LeWithBom(html);
 }
 
 SentItemsExport::Result SentItemsExport::Export(const QList<SentItemRecord>& records, const QDate& from,
@@ -168,38 +128,36 @@ SentItemsExport::Result SentItemsExport::Export(const QList<SentItemRecord>& rec
     }
 
     const QByteArray bytes = format == Format::Text ? TextReport(selected, from, to) : HtmlReport(selected, from, to);
-    switch (WriteWholeFile(path, bytes, &result.message)) {
-    case WriteOutcome::Written:
+    const ReportFile::WriteResult written = ReportFile::Replace(path, bytes);
+    switch (written.outcome) {
+    case ReportFile::WriteResult::Outcome::Written:
         result.message = kExported;
         result.rowsWritten = selected.size();
         break;
-    case WriteOutcome::NotWritable:
+    case ReportFile::WriteResult::Outcome::NotWritable:
         result.outcome = Result::Outcome::FileNotWritable;
+        result.message = written.message;
         break;
-    case WriteOutcome::Failed:
+    case ReportFile::WriteResult::Outcome::Failed:
         result.outcome = Result::Outcome::WriteFailed;
+        result.message = written.message;
         break;
     }
     return result;
 }
 
 QString SentItemsExport::PathWithExtension(const QString& path, Format format) {
-    QString extension;
     switch (format) {
     case Format::Text:
-        extension = QStringLiteral(".txt");
-        break;
+        return ReportFile::PathWithExtension(path, u"txt");
     case Format::Html:
-        extension = QStringLiteral(".html");
-        break;
+        return ReportFile::PathWithExtension(path, u"html");
     case Format::Xls:
-        extension = QStringLiteral(".xls");
-        break;
+        return ReportFile::PathWithExtension(path, u"xls");
     case Format::Xlsx:
-        extension = QStringLiteral(".xlsx");
-        break;
+        return ReportFile::PathWithExtension(path, u"xlsx");
     }
-    return path.endsWith(extension, Qt::CaseInsensitive) ? path : path + extension;
+    return path;
 }
 
 std::optional<SentItemsExport::Format> SentItemsExport::FormatFromName(const QString& name) {
@@ -212,39 +170,4 @@ std::optional<SentItemsExport::Format> SentItemsExport::FormatFromName(const QSt
     if (name == QLatin1String("xlsx"))
         return Format::Xlsx;
     return std::nullopt;
-}
-
-QString SentItemsExport::EscapeHtml(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '&':
-            out += QLatin1String("&amp;");
-            break;
-        case '<':
-            out += QLatin1String("&lt;");
-            break;
-        case '>':
-            out += QLatin1String("&gt;");
-            break;
-        case '"':
-            out += QLatin1String("&quot;");
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
-QByteArray SentItemsExport::Utf16LeWithBom(const QString& text) {
-    QByteArray bytes;
-    bytes.reserve(2 + text.size() * 2);
-    bytes.append('\xFF').append('\xFE');
-    for (const QChar c : text) {
-        const char16_t unit = qToLittleEndian(c.unicode());
-        bytes.append(reinterpret_cast<const char*>(&unit), 2);
-    }
-    return bytes;
 }

@@ -61,11 +61,6 @@ public:
     // "txt", "html", "xls", "xlsx"; nullopt for anything else.
     static std::optional<Format> FormatFromName(const QString& name);
 
-    // "&", "<", ">" and '"' as character references.
-    static QString EscapeHtml(const QString& text);
-    // Text as UTF-16LE after FF FE.
-    static QByteArray Utf16LeWithBom(const QString& text);
-
     static inline const QString kEmptyList = QStringLiteral("Sent items list is empty.");
     static inline const QString kNoRecords = QStringLiteral("There is no record for selected duration.");
     static inline const QString kExported = QStringLiteral("Sent Items have been exported successfully.");

@@ -1,10 +1,8 @@
 #include "templates/TemplateExport.h"
 
-#include "app/CStdioFileEx.h"
-#include "app/FileException.h"
-
-#include <QFileInfo>
-#include <QtEndian>
+#include "app/Prompter.h"
+#include "app/ReportFile.h"
+#include "records/SpreadsheetExport.h"
 
 namespace {
 
@@ -19,17 +17,6 @@ const QString kHtmlHead = QStringLiteral(
     "class=style1>VRIX Bulk SMS - Template Messages</div></td></tr><tr><td height=21 colspan=2></td></tr><tr><td "
     "width=98>&nbsp;</td><td width=802><br>");
 
-QByteArray Utf16LeWithBom(const QString& text) {
-    QByteArray bytes;
-    bytes.reserve(2 + text.size() * 2);
-    bytes.append('\xFF').append('\xFE');
-    for (const QChar c : text) {
-        const char16_t unit = qToLittleEndian(c.unicode());
-        bytes.append(reinterpret_cast<const char*>(&unit), 2);
-    }
-    return bytes;
-}
-
 } // namespace
 
 QByteArray TemplateExport::TextReport(const QStringList& templates) {
@@ -43,83 +30,93 @@ QByteArray TemplateExport::TextReport(const QStringList& templates) {
                 kEol + QStringLiteral("Message  : ") + t + kEol;
     }
     text += kEol;
-    return Utf16LeWithBom(text);
+    return ReportFile::Utf16LeWithBom(text);
 }
 
 QByteArray TemplateExport::HtmlReport(const QStringList& templates) {
     QString html = kHtmlHead;
     qsizetype serial = 0;
     for (const QString& t : templates) {
-        QString message = EscapeHtml(t);
-        message.replace(QLatin1Char('\n'), QLatin1String("<br>"));
-        message.replace(QLatin1Char(' '), QLatin1String("&nbsp;"));
         html += QStringLiteral("<br>S.No. : ") + QString::number(++serial) + QStringLiteral("<br>---------<br>") +
-                QStringLiteral("Message&nbsp;&nbsp;&nbsp;:&nbsp;&nbsp;") + message + QStringLiteral("<br>");
+                QStringLiteral("Message&nbsp;&nbsp;&nbsp;:&nbsp;&nbsp;") + ReportFile::HtmlMessage(t) +
+                QStringLiteral("<br>");
     }
     html += QStringLiteral("<br>");
-    return Utf16LeWithBom(html);
+    return ReportFile::Utf16LeWithBom(html);
 }
 
-TemplateExport::Result TemplateExport::Write(const QStringList& templates, const QString& path, Format format) {
+TemplateExport::Result TemplateExport::Write(const QStringList& templates, const QString& path, Format format,
+                                             Prompter& prompter) {
     Result result;
     if (templates.isEmpty()) {
         result.outcome = Result::Outcome::EmptyList;
         result.message = kEmptyList;
         return result;
     }
-    FileError error;
-    if (QFileInfo::exists(path)) {
-        CStdioFileEx probe;
-        if (!probe.Open(path, CStdioFileEx::kModeReadWrite, &error)) {
+    if (format == Format::Xls || format == Format::Xlsx) {
+        qsizetype next = 0;
+        const SpreadsheetExport::Result written = SpreadsheetExport(prompter).Export(
+            SpreadsheetExportTable::Templates(),
+            [&templates, &next](QStringList* row) {
+                if (next >= templates.size())
+                    return false;
+                *row = QStringList{templates.at(next++)};
+                return true;
+            },
+            SpreadsheetExport::Filter::All, path,
+            format == Format::Xls ? SpreadsheetExport::Format::Xls : SpreadsheetExport::Format::Xlsx);
+        result.rowsWritten = written.rowsWritten;
+        result.message = written.Ok() ? kExported : written.message;
+        if (written.outcome == SpreadsheetExport::Result::Outcome::FileNotWritable)
             result.outcome = Result::Outcome::FileNotWritable;
-            result.message = FileErrorText(error);
-            return result;
-        }
-        probe.Abort();
+        else if (written.outcome == SpreadsheetExport::Result::Outcome::WriteFailed)
+            result.outcome = Result::Outcome::WriteFailed;
+        return result;
     }
-    const QByteArray bytes = format == Format::Text ? TextReport(templates) : HtmlReport(templates);
-    CStdioFileEx file;
-    if (!file.Open(path,
-                   CStdioFileEx::kModeCreate | CStdioFileEx::kModeWrite | CStdioFileEx::kTypeBinary |
-                       CStdioFileEx::kModeAtomicRewrite,
-                   &error)) {
+    const ReportFile::WriteResult written =
+        ReportFile::Replace(path, format == Format::Text ? TextReport(templates) : HtmlReport(templates));
+    switch (written.outcome) {
+    case ReportFile::WriteResult::Outcome::Written:
+        result.message = kExported;
+        result.rowsWritten = templates.size();
+        break;
+    case ReportFile::WriteResult::Outcome::NotWritable:
         result.outcome = Result::Outcome::FileNotWritable;
-        result.message = FileErrorText(error);
-        return result;
-    }
-    try {
-        file.Write(bytes.constData(), bytes.size());
-        file.Close();
-    } catch (const FileException&) {
-        file.Abort();
+        result.message = written.message;
+        break;
+    case ReportFile::WriteResult::Outcome::Failed:
         result.outcome = Result::Outcome::WriteFailed;
-        result.message = kWriteError;
-        return result;
+        result.message = written.message;
+        break;
     }
-    result.message = kExported;
     return result;
 }
 
-QString TemplateExport::EscapeHtml(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '&':
-            out += QLatin1String("&amp;");
-            break;
-        case '<':
-            out += QLatin1String("&lt;");
-            break;
-        case '>':
-            out += QLatin1String("&gt;");
-            break;
-        case '"':
-            out += QLatin1String("&quot;");
-            break;
-        default:
-            out += c;
-        }
+std::optional<TemplateExport::Format> TemplateExport::FormatOfFilterIndex(int index) {
+    switch (index) {
+    case 0:
+        return Format::Xls;
+    case 1:
+        return Format::Xlsx;
+    case 2:
+        return Format::Text;
+    case 3:
+        return Format::Html;
+    default:
+        return std::nullopt;
     }
-    return out;
+}
+
+QString TemplateExport::PathWithExtension(const QString& path, Format format) {
+    switch (format) {
+    case Format::Xls:
+        return ReportFile::PathWithExtension(path, u"xls");
+    case Format::Xlsx:
+        return ReportFile::PathWithExtension(path, u"xlsx");
+    case Format::Text:
+        return ReportFile::PathWithExtension(path, u"txt");
+    case Format::Html:
+        return ReportFile::PathWithExtension(path, u"html");
+    }
+    return path;
 }

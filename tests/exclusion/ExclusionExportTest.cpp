@@ -1,5 +1,8 @@
 #include "exclusion/ExclusionExport.h"
 
+#include "excel_import/WorkbookReader.h"
+#include "fakes/ScriptedPrompter.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -29,13 +32,14 @@ TEST(ExclusionExportReport, CharactersOutsideTheCodePage) {
 
 TEST(ExclusionExportWrite, WritesAndRefusesEmptyList) {
     QTemporaryDir dir;
+    ScriptedPrompter prompter;
     const QString path = dir.filePath("ex.txt");
-    const auto result = ExclusionExport::Write({QStringLiteral("123")}, path);
+    const auto result = ExclusionExport::Write({QStringLiteral("123")}, path, ExclusionExport::Format::Text, prompter);
     ASSERT_TRUE(result.Ok()) << result.message.toStdString();
     EXPECT_EQ(result.message, "Exclusion Number List has been exported successfully.");
     EXPECT_EQ(ReadAll(path), ExclusionExport::Report({QStringLiteral("123")}));
 
-    const auto empty = ExclusionExport::Write({}, dir.filePath("e.txt"));
+    const auto empty = ExclusionExport::Write({}, dir.filePath("e.txt"), ExclusionExport::Format::Text, prompter);
     EXPECT_EQ(empty.outcome, ExclusionExport::Result::Outcome::EmptyList);
     EXPECT_EQ(empty.message, "Exclusion number list is empty.");
     EXPECT_FALSE(QFile::exists(dir.filePath("e.txt")));
@@ -43,9 +47,67 @@ TEST(ExclusionExportWrite, WritesAndRefusesEmptyList) {
 
 TEST(ExclusionExportWrite, TargetThatIsAFolderIsRefused) {
     QTemporaryDir dir;
-    const auto result = ExclusionExport::Write({QStringLiteral("1")}, dir.path());
+    ScriptedPrompter prompter;
+    const auto result =
+        ExclusionExport::Write({QStringLiteral("1")}, dir.path(), ExclusionExport::Format::Text, prompter);
     EXPECT_FALSE(result.Ok());
     EXPECT_TRUE(result.message.startsWith("Error in file accessing.")) << result.message.toStdString();
+}
+
+// Column 1 of the first sheet, read with the program's own reader.
+QStringList FirstColumn(const QString& path) {
+    QStringList texts;
+    WorkbookReader reader;
+    SheetData range;
+    if (reader.OpenWorkbook(path) && reader.SelectSheet(1) && reader.GetUsedRange(&range)) {
+        for (int row = 1; row <= range.Rows(); ++row) {
+            QString text;
+            (void)reader.CellText(row, 1, &text);
+            texts << text;
+        }
+    }
+    return texts;
+}
+
+TEST(ExclusionExportWrite, SpreadsheetsHoldTheNumbersUnderTheirHeading) {
+    QTemporaryDir dir;
+    ScriptedPrompter prompter;
+    const QStringList numbers = {QStringLiteral("0123"), QStringLiteral("+919800000001"), QStringLiteral("98765")};
+    for (const auto format : {ExclusionExport::Format::Xls, ExclusionExport::Format::Xlsx}) {
+        const QString path = ExclusionExport::PathWithExtension(dir.filePath(QStringLiteral("list")), format);
+        const auto result = ExclusionExport::Write(numbers, path, format, prompter);
+        ASSERT_TRUE(result.Ok()) << result.message.toStdString();
+        EXPECT_EQ(result.message, "Exclusion Number List has been exported successfully.");
+        EXPECT_EQ(result.rowsWritten, 3);
+        EXPECT_EQ(FirstColumn(path), QStringList{QStringLiteral("Exclusion Number")} + numbers) << path.toStdString();
+    }
+    const auto empty = ExclusionExport::Write({}, dir.filePath("e.xls"), ExclusionExport::Format::Xls, prompter);
+    EXPECT_EQ(empty.outcome, ExclusionExport::Result::Outcome::EmptyList);
+    EXPECT_FALSE(QFile::exists(dir.filePath("e.xls")));
+    EXPECT_TRUE(prompter.Asked().empty());
+}
+
+TEST(ExclusionExportWrite, SpreadsheetTargetThatIsAFolderIsRefused) {
+    QTemporaryDir dir;
+    ScriptedPrompter prompter;
+    const auto result =
+        ExclusionExport::Write({QStringLiteral("1")}, dir.path(), ExclusionExport::Format::Xlsx, prompter);
+    EXPECT_EQ(result.outcome, ExclusionExport::Result::Outcome::FileNotWritable);
+    EXPECT_FALSE(result.message.isEmpty());
+}
+
+TEST(ExclusionExportDialog, FilterIndexAndExtensionRule) {
+    EXPECT_EQ(ExclusionExport::kFileDialogFilter,
+              "Excel(97-2003) Files(*.xls)|*.xls|Excel Files(*.xlsx)|*.xlsx|Text Files(*.txt)|*.txt||");
+    using F = ExclusionExport::Format;
+    EXPECT_EQ(ExclusionExport::FormatOfFilterIndex(0), F::Xls);
+    EXPECT_EQ(ExclusionExport::FormatOfFilterIndex(1), F::Xlsx);
+    EXPECT_EQ(ExclusionExport::FormatOfFilterIndex(2), F::Text);
+    EXPECT_EQ(ExclusionExport::FormatOfFilterIndex(3), std::nullopt);
+    EXPECT_EQ(ExclusionExport::PathWithExtension("n", F::Text), "n.txt");
+    EXPECT_EQ(ExclusionExport::PathWithExtension("n.TXT", F::Text), "n.TXT");
+    EXPECT_EQ(ExclusionExport::PathWithExtension("n.xlsx", F::Xls), "n.xlsx.xls");
+    EXPECT_EQ(ExclusionExport::PathWithExtension("n.XlsX", F::Xlsx), "n.XlsX");
 }
 
 } // namespace

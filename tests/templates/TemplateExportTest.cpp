@@ -1,5 +1,8 @@
 #include "templates/TemplateExport.h"
 
+#include "excel_import/WorkbookReader.h"
+#include "fakes/ScriptedPrompter.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -52,6 +55,7 @@ TEST(TemplateExportHtml, ByteExactWithEscaping) {
 }
 
 TEST(TemplateExportWrite, ReplacesEarlierFileAndRefusesEmptyList) {
+    ScriptedPrompter prompter;
     QTemporaryDir dir;
     const QString path = dir.filePath("t.html");
     {
@@ -61,13 +65,13 @@ TEST(TemplateExportWrite, ReplacesEarlierFileAndRefusesEmptyList) {
                 "...................................................................................................."
                 "....................................................................................................");
     }
-    const auto result = TemplateExport::Write({QStringLiteral("x")}, path, TemplateExport::Format::Html);
+    const auto result = TemplateExport::Write({QStringLiteral("x")}, path, TemplateExport::Format::Html, prompter);
     ASSERT_TRUE(result.Ok()) << result.message.toStdString();
     EXPECT_EQ(result.message, "Template Message List has been exported successfully.");
     EXPECT_EQ(ReadAll(path), TemplateExport::HtmlReport({QStringLiteral("x")}));
 
     const QString none = dir.filePath("none.txt");
-    const auto empty = TemplateExport::Write({}, none, TemplateExport::Format::Text);
+    const auto empty = TemplateExport::Write({}, none, TemplateExport::Format::Text, prompter);
     EXPECT_EQ(empty.outcome, TemplateExport::Result::Outcome::EmptyList);
     EXPECT_EQ(empty.message, "Template list is empty.");
     EXPECT_FALSE(QFile::exists(none));
@@ -84,10 +88,103 @@ TEST(TemplateExportWrite, UnwritableTargetKeepsItsContents) {
         f.write("old");
     }
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
-    const auto result = TemplateExport::Write(kTemplates, path, TemplateExport::Format::Text);
+    ScriptedPrompter prompter;
+    const auto result = TemplateExport::Write(kTemplates, path, TemplateExport::Format::Text, prompter);
     EXPECT_EQ(result.outcome, TemplateExport::Result::Outcome::FileNotWritable);
     EXPECT_TRUE(result.message.startsWith("Error in file accessing.")) << result.message.toStdString();
     EXPECT_EQ(ReadAll(path), QByteArray("old"));
+}
+
+// Every sheet of a workbook as rows of cell texts, read with the program's own reader.
+QList<QList<QStringList>> ReadWorkbook(const QString& path) {
+    QList<QList<QStringList>> sheets;
+    WorkbookReader reader;
+    if (!reader.OpenWorkbook(path))
+        return sheets;
+    for (int s = 1; s <= reader.SheetCount(); ++s) {
+        QList<QStringList> rows;
+        SheetData range;
+        if (reader.SelectSheet(s) && reader.GetUsedRange(&range)) {
+            for (int r = 1; r <= range.Rows(); ++r) {
+                QStringList row;
+                for (int c = 1; c <= range.Columns(); ++c) {
+                    QString text;
+                    (void)reader.CellText(r, c, &text);
+                    row << text;
+                }
+                rows << row;
+            }
+        }
+        sheets << rows;
+    }
+    reader.CloseWorkbook();
+    return sheets;
+}
+
+TEST(TemplateExportWrite, SpreadsheetsHoldOneTemplateColumnInListOrder) {
+    QTemporaryDir dir;
+    ScriptedPrompter prompter;
+    for (const auto format : {TemplateExport::Format::Xls, TemplateExport::Format::Xlsx}) {
+        const QString path = TemplateExport::PathWithExtension(dir.filePath(QStringLiteral("templates")), format);
+        const auto result = TemplateExport::Write(kTemplates, path, format, prompter);
+        ASSERT_TRUE(result.Ok()) << result.message.toStdString();
+        EXPECT_EQ(result.message, TemplateExport::kExported);
+        EXPECT_EQ(result.rowsWritten, 2);
+        const QList<QList<QStringList>> sheets = ReadWorkbook(path);
+        ASSERT_EQ(sheets.size(), 1) << path.toStdString();
+        EXPECT_EQ(sheets[0],
+                  (QList<QStringList>{{QStringLiteral("Template Message")}, {kTemplates[0]}, {kTemplates[1]}}));
+    }
+    EXPECT_TRUE(prompter.Asked().empty());
+}
+
+TEST(TemplateExportWrite, MoreRowsThanAnXlsSheetHoldsAsksOnce) {
+    QTemporaryDir dir;
+    QStringList many;
+    for (int i = 0; i < 65536; ++i)
+        many << QString::number(i);
+    ScriptedPrompter prompter;
+    prompter.Script({Prompter::Answer::Yes});
+    const QString path = dir.filePath(QStringLiteral("many.xls"));
+    const auto result = TemplateExport::Write(many, path, TemplateExport::Format::Xls, prompter);
+    ASSERT_TRUE(result.Ok()) << result.message.toStdString();
+    EXPECT_EQ(result.rowsWritten, 65536);
+    ASSERT_EQ(prompter.Asked().size(), 1u);
+    EXPECT_EQ(prompter.Asked()[0].message,
+              "Number of rows in table is greater than the capacity of MS Excel worksheet so remaining rows convert in "
+              "new worksheet of same MS Excel File.\n\nAre you sure you want to continue?");
+    EXPECT_EQ(prompter.Asked()[0].caption, "Confirm");
+    const QList<QList<QStringList>> sheets = ReadWorkbook(path);
+    ASSERT_EQ(sheets.size(), 2);
+    EXPECT_EQ(sheets[0].size(), 65536); // heading + 65,535 rows
+    EXPECT_EQ(sheets[1], (QList<QStringList>{{QStringLiteral("Template Message")}, {QStringLiteral("65535")}}));
+}
+
+TEST(TemplateExportDialog, FilterIndexAndExtensionRule) {
+    EXPECT_EQ(TemplateExport::kFileDialogFilter, "Excel(97-2003) Files(*.xls)|*.xls|Excel Files(*.xlsx)|*.xlsx|Text "
+                                                 "Files(*.txt)|*.txt|Html Files(*.html)|*.html||");
+    using F = TemplateExport::Format;
+    EXPECT_EQ(TemplateExport::FormatOfFilterIndex(0), F::Xls);
+    EXPECT_EQ(TemplateExport::FormatOfFilterIndex(1), F::Xlsx);
+    EXPECT_EQ(TemplateExport::FormatOfFilterIndex(2), F::Text);
+    EXPECT_EQ(TemplateExport::FormatOfFilterIndex(3), F::Html);
+    EXPECT_EQ(TemplateExport::FormatOfFilterIndex(4), std::nullopt);
+    const struct {
+        const char* path;
+        F format;
+        const char* expected;
+    } cases[] = {
+        {"a", F::Xls, "a.xls"},
+        {"a.XLS", F::Xls, "a.XLS"},
+        {"a.xls", F::Xlsx, "a.xls.xlsx"},
+        {"a.Html", F::Html, "a.Html"},
+        {"a.htm", F::Html, "a.htm.html"},
+        {"a.txt", F::Text, "a.txt"},
+        {"a.txt.x", F::Text, "a.txt.x.txt"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TemplateExport::PathWithExtension(QString::fromUtf8(c.path), c.format), QString::fromUtf8(c.expected))
+            << c.path;
 }
 
 } // namespace

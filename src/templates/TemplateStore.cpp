@@ -83,6 +83,19 @@ bool TemplateStore::Append(const QString& text, FileError* error) const {
     return AppendRecord(m_path, EncodeRecord(text), QStringLiteral("\n"), error);
 }
 
+bool TemplateStore::Append(const QStringList& texts, FileError* error) const {
+    if (texts.isEmpty())
+        return true;
+    QString records;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        if (i > 0)
+            records += QLatin1Char('\n');
+        records += EncodeRecord(texts.at(i));
+    }
+    std::lock_guard lock(StoreLock());
+    return AppendRecord(m_path, records, QStringLiteral("\n"), error);
+}
+
 bool TemplateStore::Rewrite(const QStringList& rows, FileError* error) const {
     std::lock_guard lock(StoreLock());
     CStdioFileEx file;

@@ -26,6 +26,8 @@ public:
     [[nodiscard]] bool Read(QStringList* rows, Duplicates duplicates, FileError* error = nullptr) const;
     // Appends one record at the end of the file (created when missing).
     [[nodiscard]] bool Append(const QString& text, FileError* error = nullptr) const;
+    // Appends one record per text, in order, with a single write.
+    [[nodiscard]] bool Append(const QStringList& texts, FileError* error = nullptr) const;
     // Replaces the file by the rows, written from the bottom row up to row 0, so that reading gives the
     // same order. The old file stays whole until the new one is complete. No rows leave FF FE only.
     [[nodiscard]] bool Rewrite(const QStringList& rows, FileError* error = nullptr) const;

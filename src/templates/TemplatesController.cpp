@@ -1,5 +1,7 @@
 #include "templates/TemplatesController.h"
 
+#include <QSet>
+
 TemplatesController::TemplatesController(DataPaths paths, Prompter& prompter)
     : m_paths(std::move(paths)), m_prompter(prompter), m_store(m_paths.TemplatesFile()) {}
 
@@ -42,6 +44,28 @@ bool TemplatesController::AddNew(const QString& text) {
     }
     m_rows.prepend(text);
     return true;
+}
+
+std::optional<qsizetype> TemplatesController::AddImported(const QStringList& texts, std::atomic<qsizetype>* progress) {
+    QSet<QString> known(m_rows.cbegin(), m_rows.cend());
+    QStringList taken;
+    for (const QString& text : texts) {
+        if (text.isEmpty() || known.contains(text))
+            continue;
+        known.insert(text);
+        taken.append(text);
+    }
+    FileError error;
+    if (!m_store.Append(taken, &error)) {
+        m_prompter.Notice(FileErrorText(error));
+        return std::nullopt;
+    }
+    for (const QString& text : taken) {
+        m_rows.prepend(text);
+        if (progress)
+            progress->fetch_add(1, std::memory_order_relaxed);
+    }
+    return taken.size();
 }
 
 bool TemplatesController::Save() {

@@ -6,6 +6,9 @@
 
 #include <QStringList>
 
+#include <atomic>
+#include <optional>
+
 // The logic of the templates window over its list of templates (row 0 at the top): loading, the text
 // check of the template dialog, Add New and saving the list back to the store. Every refusal is shown
 // through the Prompter (caption "Message").
@@ -28,6 +31,14 @@ public:
     // Add New after the dialog's OK: checks once more, appends the record to the store and inserts the
     // template as row 0. False, with the refusal or file error shown, when nothing was added.
     bool AddNew(const QString& text);
+
+    // A workbook import's texts: each text that is not empty and not yet a template (exact; a text repeated
+    // among `texts` counts once) is appended to the store as a record and inserted as row 0, in the order
+    // given, so the last one taken ends on top. The records go to the store in one write before any row is
+    // inserted: when the store cannot be written its file error text is shown, nothing is added and the result
+    // is nullopt. Otherwise the number added; *progress (when given) follows the rows as they are inserted,
+    // for a window that polls it from another thread. Templates longer than kMaxTemplateLength are kept whole.
+    std::optional<qsizetype> AddImported(const QStringList& texts, std::atomic<qsizetype>* progress = nullptr);
 
     // Close: ensures the data files and rewrites the store from the rows (bottom row first).
     bool Save();

@@ -3,6 +3,11 @@
 #include "app/AppShell.h"
 #include "app/FileOpener.h"
 #include "app/Prompter.h"
+#include "composer/ListEditController.h"
+#include "composer/gui/CFill_Msg_In_List.h"
+#include "composer/gui/CManually_Multiple_Num_Add.h"
+#include "composer/gui/CUpdate_Num_Message.h"
+#include "composer/gui/CUpdate_Selected_Item_SMS.h"
 #include "composer/gui/CVRIX_Bulk_SMSDlg.h"
 #include "devices/gui/CAutomated_GSM_Sending.h"
 #include "devices/gui/CDemo_Modem_Msgs.h"
@@ -24,6 +29,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -134,6 +140,29 @@ bool ScreenshotTool::Run(const QString& directory) {
     main.NumberField()->setFocus();
     QCoreApplication::processEvents();
     shooter.Save(&main);
+
+    // The list editing windows over the sample rows.
+    CManually_Multiple_Num_Add manual(main.ListEdit(), &main);
+    manual.TextBox()->setPlainText(QStringLiteral("+15550199001\n+15550199002\t+15550199003\n(555) 019-9004\n"));
+    shooter.Save(&manual);
+    manual.hide();
+    CFill_Msg_In_List fill(main.ListEdit(), message, {0, 2}, &main);
+    shooter.Save(&fill);
+    fill.hide();
+    CUpdate_Selected_Item_SMS updateSelected(main.ListEdit(), {0, 1, 2, 5, 8}, &main);
+    updateSelected.show();
+    if (!WaitUntil([&] { return !updateSelected.IsBusy(); }, 30000))
+        shooter.Fail("selected numbers");
+    updateSelected.MessageField()->setPlainText(QStringLiteral("Your appointment is confirmed for Monday 10:00."));
+    shooter.Save(&updateSelected);
+    updateSelected.hide();
+    if (const auto edit = main.ListEdit().RowToEdit(0)) {
+        CUpdate_Num_Message updateRow(main.ListEdit(), *edit, {}, &main);
+        shooter.Save(&updateRow);
+        updateRow.hide();
+    } else {
+        shooter.Fail("row to edit");
+    }
 
     CPlease_Wail_Modeless wait(&main);
     shooter.Save(&wait);

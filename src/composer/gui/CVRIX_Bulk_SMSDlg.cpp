@@ -5,6 +5,11 @@
 #include "app/FileOpener.h"
 #include "app/Prompter.h"
 #include "composer/ContactTextImport.h"
+#include "composer/ListEditController.h"
+#include "composer/gui/CFill_Msg_In_List.h"
+#include "composer/gui/CManually_Multiple_Num_Add.h"
+#include "composer/gui/CUpdate_Num_Message.h"
+#include "composer/gui/CUpdate_Selected_Item_SMS.h"
 #include "devices/DeviceMessages.h"
 #include "devices/PhonebookReader.h"
 #include "devices/gui/CDemo_Modem_Msgs.h"
@@ -88,6 +93,16 @@ std::vector<qsizetype> SelectedRows(const QItemSelection& selection) {
     return rows;
 }
 
+// The first selected row, or -1 with none.
+qsizetype FirstSelectedRow(const QItemSelection& selection) {
+    qsizetype first = -1;
+    for (const QItemSelectionRange& range : selection) {
+        if (first < 0 || range.top() < first)
+            first = range.top();
+    }
+    return first;
+}
+
 const QString kListEmpty = QStringLiteral("Phone numbers-Messages list is empty.");
 const QString kClearAllQuestion = QStringLiteral("This option will clear the entire list contents. Are you sure you "
                                                  "want to continue clearing the entire list?");
@@ -128,6 +143,7 @@ CVRIX_Bulk_SMSDlg::CVRIX_Bulk_SMSDlg(Prompter& prompter, DemoModems& demos, Opti
     models.prompter = &m_prompter;
     models.composerQuestion = question;
     m_sendCommand = std::make_unique<SendCommand>(models);
+    m_listEdit = std::make_unique<ListEditController>(m_list, m_prompter);
     m_opener = std::make_unique<FileOpener>(
         m_prompter, [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
     BuildUi();
@@ -355,10 +371,11 @@ void CVRIX_Bulk_SMSDlg::ConnectUi() {
     onClick(QStringLiteral("About Us"), &CVRIX_Bulk_SMSDlg::OnAbout);
     onClick(QStringLiteral("Help"), &CVRIX_Bulk_SMSDlg::OnHelp);
     onClick(QStringLiteral("Export"), &CVRIX_Bulk_SMSDlg::OnExportList);
-    for (const char* later :
-         {"Add or Paste numbers Manually", "Send unique or personalized SMS to every Contact using Excel",
-          "Update Selected Messages", "Apply this message to list items", "Exclusion List Wizard",
-          "View Templates", "Sent Items"})
+    onClick(QStringLiteral("Add or Paste numbers Manually"), &CVRIX_Bulk_SMSDlg::OnManualAdd);
+    onClick(QStringLiteral("Update Selected Messages"), &CVRIX_Bulk_SMSDlg::OnUpdateSelected);
+    onClick(QStringLiteral("Apply this message to list items"), &CVRIX_Bulk_SMSDlg::OnApplyMessage);
+    for (const char* later : {"Send unique or personalized SMS to every Contact using Excel", "Exclusion List Wizard",
+                              "View Templates", "Sent Items"})
         onClick(QString::fromLatin1(later), &CVRIX_Bulk_SMSDlg::NotAvailable);
 
     connect(m_number, &QLineEdit::returnPressed, this, &CVRIX_Bulk_SMSDlg::OnAdd);
@@ -396,10 +413,7 @@ void CVRIX_Bulk_SMSDlg::ConnectUi() {
         if (!m_listBusy)
             OnDeviceDetails();
     });
-    connect(m_listView, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex&) {
-        if (!IsSending())
-            NotAvailable();
-    });
+    connect(m_listView, &QAbstractItemView::doubleClicked, this, &CVRIX_Bulk_SMSDlg::OnUpdateRow);
     connect(m_listTimer, &QTimer::timeout, this, &CVRIX_Bulk_SMSDlg::RefreshCount);
     // The demo modems' inbox opens with the first demo modem, and from its button afterwards.
     m_demoMessages = new CDemo_Modem_Msgs(m_demos, this);
@@ -724,6 +738,98 @@ void CVRIX_Bulk_SMSDlg::OnLoadContactsFrom(const QString& path) {
         });
 }
 
+// ---- List editing windows ----
+
+void CVRIX_Bulk_SMSDlg::OnManualAdd() {
+    if (m_listBusy || !PrepareListFill())
+        return;
+    const qsizetype before = m_list.Count();
+    auto* window = new CManually_Multiple_Num_Add(*m_listEdit, this);
+    connect(window, &QDialog::finished, this, [this, window, before](int result) {
+        if (result == QDialog::Accepted)
+            AddManualNumbers(window->Text(), before);
+        window->deleteLater();
+    });
+    window->open();
+}
+
+void CVRIX_Bulk_SMSDlg::AddManualNumbers(const QString& text, qsizetype countBefore) {
+    BeginListWork(CPlease_Wail_Modeless::kDefaultText);
+    const ListEditController* controller = m_listEdit.get();
+    const QString composerText = m_composer.Text();
+    const NumberCheckOptions options = CheckOptions();
+    UiTask::Run(
+        this,
+        [controller, text, composerText, options] {
+            static_cast<void>(controller->AddManualNumbers(text, composerText, options));
+        },
+        [this, countBefore] {
+            EndListWork();
+            m_listEdit->ReportManualOutcome(countBefore);
+        });
+}
+
+void CVRIX_Bulk_SMSDlg::OnApplyMessage() {
+    if (m_listBusy)
+        return;
+    const QString text = m_composer.Text();
+    switch (m_listEdit->MayFillMessage(text)) {
+    case ListEditFocus::NumberField:
+        m_number->setFocus();
+        return;
+    case ListEditFocus::Composer:
+        m_composerEdit->setFocus();
+        return;
+    case ListEditFocus::None:
+        break;
+    }
+    auto* window =
+        new CFill_Msg_In_List(*m_listEdit, text, SelectedRows(m_listView->selectionModel()->selection()), this);
+    connect(window, &QDialog::finished, this, [this, window, text](int result) {
+        if (result == QDialog::Accepted) {
+            m_listEdit->FillAccepted(text);
+            m_listModel->RowsEdited();
+        }
+        window->deleteLater();
+    });
+    window->open();
+}
+
+void CVRIX_Bulk_SMSDlg::OnUpdateSelected() {
+    std::vector<qsizetype> rows = SelectedRows(m_listView->selectionModel()->selection());
+    if (!m_listEdit->MayUpdateSelected(m_listBusy, static_cast<qsizetype>(rows.size()))) {
+        if (!m_listBusy && m_list.IsEmpty())
+            m_number->setFocus();
+        return;
+    }
+    auto* window = new CUpdate_Selected_Item_SMS(*m_listEdit, std::move(rows), this);
+    connect(window, &QDialog::finished, this, [this, window](int result) {
+        if (result == QDialog::Accepted)
+            m_listModel->RowsEdited();
+        window->deleteLater();
+    });
+    window->open();
+}
+
+void CVRIX_Bulk_SMSDlg::OnUpdateRow() {
+    if (IsSending() || m_listBusy)
+        return;
+    const auto edit = m_listEdit->RowToEdit(FirstSelectedRow(m_listView->selectionModel()->selection()));
+    if (!edit)
+        return;
+    auto* window = new CUpdate_Num_Message(*m_listEdit, *edit, CheckOptions(), this);
+    connect(window, &QDialog::finished, this, [this, window](int result) {
+        if (result == QDialog::Accepted) {
+            m_listEdit->WriteRow(window->Row(), window->Number(), window->Message());
+            m_listModel->RowsEdited();
+            RefreshCount();
+            m_listView->setFocus();
+        }
+        window->deleteLater();
+    });
+    window->open();
+}
+
 void CVRIX_Bulk_SMSDlg::OnExportList() {
     if (m_listBusy)
         return;
@@ -1008,8 +1114,7 @@ bool CVRIX_Bulk_SMSDlg::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && m_listView->currentIndex().isValid()) {
-            if (!IsSending())
-                NotAvailable();
+            OnUpdateRow();
             return true;
         }
     }

@@ -19,6 +19,7 @@
 class ComposerTextQuestion;
 class ExclusionStore;
 class FileOpener;
+class ListEditController;
 class SentItemsStore;
 class TemplateCache;
 
@@ -64,6 +65,8 @@ public:
     MainDeviceState& Devices() { return m_devices; }
     ModemSlots& Slots() { return m_slots; }
     RecipientTableModel& ListModel() { return *m_listModel; }
+    // The logic of the list editing windows, over List().
+    ListEditController& ListEdit() { return *m_listEdit; }
     DemoModems& Demos() { return m_demos; }
     bool IsListBusy() const { return m_listBusy; }
     bool IsSending() const { return m_sending != nullptr || m_sendWorkers.load() > 0; }
@@ -129,6 +132,13 @@ public Q_SLOTS:
     void ExportListTo(const QString& path, int format);
     // The steps every list-filling command takes first; false when the command stops there.
     bool PrepareListFill();
+    // The list editing windows: "Add or Paste numbers Manually", "Apply this message to list items",
+    // "Update Selected Messages", and double-click or Enter on a row. Each opens its window (window-modal)
+    // and takes the result when it closes.
+    void OnManualAdd();
+    void OnApplyMessage();
+    void OnUpdateSelected();
+    void OnUpdateRow();
     void OnAbout();
     void OnHelp();
 
@@ -160,6 +170,8 @@ private:
     void BeginListWork(const QString& waitText);
     void EndListWork();
     void NotAvailable();
+    // After "Add or Paste numbers Manually" closed with OK: the numbers inserted on a list worker.
+    void AddManualNumbers(const QString& text, qsizetype countBefore);
     // On the send worker: opens the progress window on the UI thread and waits until it has closed.
     void OpenRunAndWait(SendContext context);
     void OpenSendingWindow(SendContext context, std::function<void()> closed);
@@ -185,6 +197,7 @@ private:
     std::unique_ptr<ComposerTextQuestion> m_ownComposerQuestion;
     std::unique_ptr<SendCommand> m_sendCommand;
     std::unique_ptr<FileOpener> m_opener;
+    std::unique_ptr<ListEditController> m_listEdit;
     std::atomic<int> m_sendWorkers{0};
     QString m_deviceTextPlain;
     bool m_listBusy = false;

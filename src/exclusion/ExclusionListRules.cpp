@@ -101,7 +101,8 @@ QStringList SplitNumberTokens(const QByteArray& bytes) {
     return tokens;
 }
 
-TextImportResult ImportNumberTokens(const QStringList& tokens, ExclusionNumberList& list) {
+TextImportResult ImportNumberTokens(const QStringList& tokens, ExclusionNumberList& list,
+                                    std::atomic<qsizetype>* progress) {
     TextImportResult result;
     QStringList taken;
     QSet<QString> takenKeys; // numbers of this import, so a file's own repeats count as duplicates
@@ -115,6 +116,8 @@ TextImportResult ImportNumberTokens(const QStringList& tokens, ExclusionNumberLi
         }
         taken << number;
         takenKeys.insert(CaseFoldedKey(number));
+        if (progress)
+            progress->fetch_add(1, std::memory_order_relaxed);
     }
     result.taken = taken.size();
     list.InsertAtTop(taken);
@@ -123,7 +126,8 @@ TextImportResult ImportNumberTokens(const QStringList& tokens, ExclusionNumberLi
     return result;
 }
 
-TextImportResult ImportNumbersFromText(const QByteArray& bytes, ExclusionNumberList& list) {
+TextImportResult ImportNumbersFromText(const QByteArray& bytes, ExclusionNumberList& list,
+                                       std::atomic<qsizetype>* progress) {
     TextImportResult result;
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") || bytes.startsWith("\xEF\xBB")) {
         result.error = TextImportError::NotAnsi;
@@ -133,7 +137,7 @@ TextImportResult ImportNumbersFromText(const QByteArray& bytes, ExclusionNumberL
         result.error = TextImportError::EmptyFile;
         return result;
     }
-    return ImportNumberTokens(SplitNumberTokens(bytes), list);
+    return ImportNumberTokens(SplitNumberTokens(bytes), list, progress);
 }
 
 QString ImportFileErrorText(ImportFileError error) {

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+
 // Rules of the exclusion list editor that need no window: list names, and reading numbers from text files.
 
 // Longest list name, in UTF-16 code units (the name edit's limit).
@@ -47,12 +49,16 @@ struct TextImportResult {
 
 // Takes tokens into the list: each is normalised (NormalizeNumber) and trimmed; a valid number not yet
 // listed is kept. The numbers kept go ahead of the existing ones, the first kept becoming row 0. Used for
-// text files and for the cells of a workbook import alike.
-TextImportResult ImportNumberTokens(const QStringList& tokens, ExclusionNumberList& list);
+// text files and for the cells of a workbook import alike. *progress (when given) counts the numbers kept as
+// the tokens are gone through, for a window that polls it from another thread; the list itself changes once,
+// at the end.
+TextImportResult ImportNumberTokens(const QStringList& tokens, ExclusionNumberList& list,
+                                    std::atomic<qsizetype>* progress = nullptr);
 
 // The whole import of a text file's bytes into the list, with its refusals. On any error the list is
 // unchanged.
-TextImportResult ImportNumbersFromText(const QByteArray& bytes, ExclusionNumberList& list);
+TextImportResult ImportNumbersFromText(const QByteArray& bytes, ExclusionNumberList& list,
+                                       std::atomic<qsizetype>* progress = nullptr);
 
 // Choosing an import file.
 enum class ImportFileError {

@@ -238,7 +238,7 @@ NumberCheckResult ListEditController::CheckEditedNumber(qsizetype row, const QSt
     if (result.Ok()) {
         const QString& number = result.number;
         const bool ownNumber = QString::compare(m_list.Number(row), number, Qt::CaseInsensitive) == 0;
-        if (options.skipDuplicates && (ownNumber ? HeldByAnotherRow(row, number) : m_list.ContainsNumber(number))) {
+        if (options.skipDuplicates && (ownNumber ? HeldByAnotherRow(number) : m_list.ContainsNumber(number))) {
             result.error = NumberCheckError::Duplicate;
         } else if (!ownNumber && options.useExclusionRules && options.exclusionSet != nullptr &&
                    options.exclusionSet->IsExcluded(number)) {
@@ -252,18 +252,9 @@ NumberCheckResult ListEditController::CheckEditedNumber(qsizetype row, const QSt
     return result;
 }
 
-bool ListEditController::HeldByAnotherRow(qsizetype row, const QString& number) const {
-    for (qsizetype first = 0; first < m_list.Count(); first += kScanChunk) {
-        const std::vector<RecipientRow> rows = m_list.Rows(first, kScanChunk);
-        if (rows.empty())
-            break;
-        for (size_t i = 0; i < rows.size(); ++i) {
-            if (first + static_cast<qsizetype>(i) != row &&
-                QString::compare(rows[i].number, number, Qt::CaseInsensitive) == 0)
-                return true;
-        }
-    }
-    return false;
+bool ListEditController::HeldByAnotherRow(const QString& number) const {
+    // The edited row holds the number itself, so another row holds it when the index counts two or more.
+    return m_list.NumberCount(number) > 1;
 }
 
 void ListEditController::WriteRow(qsizetype row, const QString& number, const QString& boxText) const {

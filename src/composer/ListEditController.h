@@ -150,9 +150,8 @@ public:
     static QString CharactersText(const QString& boxText);
 
 private:
-    // True when a row other than `row` holds the number (the index only counts rows per number, so this
-    // reads the rows; used only when the number is the row's own).
-    bool HeldByAnotherRow(qsizetype row, const QString& number) const;
+    // True when a row other than the edited one holds the number; used only when the number is that row's own.
+    bool HeldByAnotherRow(const QString& number) const;
     bool Ask(const QString& question) const;
     // The message into every given row; all rows selected take one pass under one lock.
     void WriteMessage(const std::vector<qsizetype>& rows, const QString& message) const;

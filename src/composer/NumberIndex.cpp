@@ -37,6 +37,13 @@ bool NumberIndex::Contains(const Key& key) const {
     return m_slots[Find(key.text, key.hashHigh)].count != 0;
 }
 
+std::uint32_t NumberIndex::Count(const QString& number) const {
+    if (m_size == 0)
+        return 0;
+    const Key key = KeyOf(number);
+    return m_slots[Find(key.text, key.hashHigh)].count;
+}
+
 void NumberIndex::Add(Key key) {
     if (static_cast<size_t>(m_size + 1) * 2 > m_slots.size())
         Grow();

@@ -25,6 +25,8 @@ public:
 
     bool Contains(const QString& number) const { return Contains(KeyOf(number)); }
     bool Contains(const Key& key) const;
+    // How many rows hold the number.
+    std::uint32_t Count(const QString& number) const;
     void Add(const QString& number) { Add(KeyOf(number)); }
     void Add(Key key);
     // Starts loading the key's home slot into the cache, ahead of a Contains or Add of it.

@@ -183,6 +183,11 @@ bool RecipientList::ContainsNumber(const QString& number) const {
     return m_numberIndex.Contains(number);
 }
 
+qsizetype RecipientList::NumberCount(const QString& number) const {
+    std::lock_guard lock(m_mutex);
+    return m_numberIndex.Count(number);
+}
+
 bool RecipientList::AllMessagesBlank() const {
     std::lock_guard lock(m_mutex);
     for (qsizetype i = 0; i < m_rows.Size(); ++i) {

@@ -109,6 +109,8 @@ public:
     std::vector<RecipientRow> Rows(qsizetype first = 0, qsizetype count = -1) const;
     // True when some row holds the number (same comparison as the duplicate test).
     bool ContainsNumber(const QString& number) const;
+    // How many rows hold the number (compared as the duplicate test compares).
+    qsizetype NumberCount(const QString& number) const;
     // True when every row's message is empty (also for an empty list).
     bool AllMessagesBlank() const;
 

@@ -168,18 +168,18 @@ TEST(RecipientListTest, MessagesAppliedToAllOrBlankRows) {
 }
 
 // The duplicate index must answer exactly as a scan of the rows would, whatever happened to the rows.
-TEST(RecipientListTest, DuplicateIndexEqualsAScanAfterInsertsRemovalsAndEdits) {
+TEST(RecipientListTest, DuplicateIndexAndCountsEqualAScanAfterInsertsRemovalsAndEdits) {
     QRandomGenerator random(2024);
     RecipientList list;
     std::vector<QString> model;
     const auto randomNumber = [&] { return QString::number(random.bounded(60)); };
-    const auto scanHas = [&](const QString& n) {
-        for (const QString& m : model) {
-            if (QString::compare(m, n, Qt::CaseInsensitive) == 0)
-                return true;
-        }
-        return false;
+    const auto scanCount = [&](const QString& n) {
+        qsizetype count = 0;
+        for (const QString& m : model)
+            count += QString::compare(m, n, Qt::CaseInsensitive) == 0 ? 1 : 0;
+        return count;
     };
+    const auto scanHas = [&](const QString& n) { return scanCount(n) > 0; };
     const NumberCheckOptions skip{true, false, nullptr};
     for (int step = 0; step < 4000; ++step) {
         const quint32 op = random.bounded(12);
@@ -215,8 +215,10 @@ TEST(RecipientListTest, DuplicateIndexEqualsAScanAfterInsertsRemovalsAndEdits) {
             model.clear();
         }
         ASSERT_EQ(list.Count(), static_cast<qsizetype>(model.size()));
-        for (int probe = 0; probe < 60; probe += 7)
+        for (int probe = 0; probe < 60; probe += 7) {
             ASSERT_EQ(list.ContainsNumber(QString::number(probe)), scanHas(QString::number(probe))) << step;
+            ASSERT_EQ(list.NumberCount(QString::number(probe)), scanCount(QString::number(probe))) << step;
+        }
     }
     const std::vector<RecipientRow> rows = list.Rows();
     ASSERT_EQ(rows.size(), model.size());

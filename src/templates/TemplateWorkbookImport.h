@@ -49,8 +49,8 @@ public:
     // reader failure as the reader's callers do, and kNothingAdded when the read succeeded and added nothing.
     Outcome Run(const QString& path, const ExcelInfoController::Choice& choice);
 
-    // Templates added so far by Run; may be read from any thread (the window refreshes "Total Items : %d"
-    // from it every 500 ms).
+    // Templates added so far by the running Run (0 when it starts); may be read from any thread. The window shows
+    // "Total Items : %d" with the row count it noted before the import plus this, every 500 ms.
     qsizetype Added() const { return m_added.load(std::memory_order_relaxed); }
 
 private:

@@ -3,12 +3,16 @@
 #include "excel_import/WorkbookReader.h"
 #include "fakes/ScriptedPrompter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -93,6 +97,37 @@ TEST(TemplateExportWrite, UnwritableTargetKeepsItsContents) {
     EXPECT_EQ(result.outcome, TemplateExport::Result::Outcome::FileNotWritable);
     EXPECT_TRUE(result.message.startsWith("Error in file accessing.")) << result.message.toStdString();
     EXPECT_EQ(ReadAll(path), QByteArray("old"));
+}
+
+TEST(TemplateExportWrite, RunningOutOfRoomKeepsTheEarlierFile) {
+    // A child process whose files may not grow past 64 KB stands in for a full disk: writes fail with EFBIG.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("full.txt"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("old");
+    }
+    const QStringList many(1000, QString(100, QLatin1Char('t')));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64 * 1024, 64 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ScriptedPrompter prompter;
+        const auto result = TemplateExport::Write(many, path, TemplateExport::Format::Text, prompter);
+        ::_exit(result.outcome == TemplateExport::Result::Outcome::WriteFailed &&
+                        result.message == "Error in file.\n\nOR\n\nThere is not enough space on the disk."
+                    ? 0
+                    : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadAll(path), QByteArray("old"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("full.txt")});
 }
 
 // Every sheet of a workbook as rows of cell texts, read with the program's own reader.

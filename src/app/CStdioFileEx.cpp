@@ -257,21 +257,25 @@ QString CStdioFileEx::Decode(const QByteArray& bytes) const {
 }
 
 QByteArray CStdioFileEx::Encode(const QString& text) const {
-    if (m_codePage == kCodePageUtf8)
+    return EncodeIn(m_codePage, text);
+}
+
+QByteArray CStdioFileEx::EncodeIn(unsigned codePage, const QString& text) {
+    if (codePage == kCodePageUtf8)
         return text.toUtf8();
     // Decomposed sequences are composed where the code page has the composed character; whatever still
     // has no byte (a lone combining mark, a character outside the page) becomes '#'.
     const QString composed = text.normalized(QString::NormalizationForm_C);
     QByteArray out;
     out.reserve(composed.size());
-    const QByteArray name = IsCodePageBuiltIn(m_codePage) ? QByteArray() : ConverterName(m_codePage);
+    const QByteArray name = IsCodePageBuiltIn(codePage) ? QByteArray() : ConverterName(codePage);
     for (qsizetype i = 0; i < composed.size(); ++i) {
         qsizetype length = 1;
         if (composed[i].isHighSurrogate() && i + 1 < composed.size() && composed[i + 1].isLowSurrogate())
             length = 2;
         const QString one = composed.mid(i, length);
         i += length - 1;
-        switch (m_codePage) {
+        switch (codePage) {
         case kCodePageNone:
         case kCodePageAnsi:
             out.append(AnsiCodec::CanEncode(one) ? AnsiCodec::Encode(one) : QByteArray("#"));

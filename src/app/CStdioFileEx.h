@@ -97,6 +97,10 @@ public:
     // The longest 8-bit piece ReadString returns, in bytes.
     static constexpr qsizetype kMaxAnsiLine = 4095;
 
+    // The bytes WriteString writes for the text as 8-bit text in the code page (kCodePageNone is the ANSI
+    // page): a character with no byte there becomes '#'.
+    static QByteArray EncodeIn(unsigned codePage, const QString& text);
+
 private:
     bool ReadUnicodeLine(QString& text);
     bool ReadAnsiLine(QString& text);

@@ -86,64 +86,29 @@ QByteArray SentItemsExport::HtmlReport(const QList<SentItemRecord>& selected, co
     return ReportFile::Utf16LeWithBom(html);
 }
 
-SentItemsExport::Result SentItemsExport::Export(const QList<SentItemRecord>& records, const QDate& from,
-                                                const QDate& to, SpreadsheetExport::Filter filter, const QString& path,
-                                                Format format, Prompter& prompter) {
-    Result result;
-    if (records.isEmpty()) {
-        result.outcome = Result::Outcome::EmptyList;
-        result.message = kEmptyList;
-        return result;
-    }
+ExportResult SentItemsExport::Export(const QList<SentItemRecord>& records, const QDate& from, const QDate& to,
+                                     SpreadsheetExport::Filter filter, const QString& path, Format format,
+                                     Prompter& prompter) {
+    if (records.isEmpty())
+        return ExportResult::Refused(ExportResult::Outcome::EmptyList, kEmptyList);
     const QList<SentItemRecord> selected = Select(records, from, to, filter);
-    if (selected.isEmpty()) {
-        result.outcome = Result::Outcome::NoRecords;
-        result.message = kNoRecords;
-        return result;
+    if (selected.isEmpty())
+        return ExportResult::Refused(ExportResult::Outcome::NoRecords, kNoRecords);
+    if (format == Format::Text || format == Format::Html) {
+        const QByteArray bytes =
+            format == Format::Text ? TextReport(selected, from, to) : HtmlReport(selected, from, to);
+        return ExportResult::WriteReport(path, bytes, selected.size(), kExported);
     }
-
-    if (format == Format::Xls || format == Format::Xlsx) {
-        QList<QStringList> rows;
-        rows.reserve(selected.size());
-        for (const SentItemRecord& r : selected)
-            rows.append({r.number, r.message, r.date, r.status});
-        const SpreadsheetExport::Result written = SpreadsheetExport(prompter).Export(
-            SpreadsheetExportTable::SentItems(), rows, SpreadsheetExport::Filter::All, path,
-            format == Format::Xls ? SpreadsheetExport::Format::Xls : SpreadsheetExport::Format::Xlsx);
-        result.rowsWritten = written.rowsWritten;
-        switch (written.outcome) {
-        case SpreadsheetExport::Result::Outcome::Written:
-            result.message = kExported;
-            break;
-        case SpreadsheetExport::Result::Outcome::FileNotWritable:
-            result.outcome = Result::Outcome::FileNotWritable;
-            result.message = written.message;
-            break;
-        case SpreadsheetExport::Result::Outcome::WriteFailed:
-            result.outcome = Result::Outcome::WriteFailed;
-            result.message = written.message;
-            break;
-        }
-        return result;
-    }
-
-    const QByteArray bytes = format == Format::Text ? TextReport(selected, from, to) : HtmlReport(selected, from, to);
-    const ReportFile::WriteResult written = ReportFile::Replace(path, bytes);
-    switch (written.outcome) {
-    case ReportFile::WriteResult::Outcome::Written:
-        result.message = kExported;
-        result.rowsWritten = selected.size();
-        break;
-    case ReportFile::WriteResult::Outcome::NotWritable:
-        result.outcome = Result::Outcome::FileNotWritable;
-        result.message = written.message;
-        break;
-    case ReportFile::WriteResult::Outcome::Failed:
-        result.outcome = Result::Outcome::WriteFailed;
-        result.message = written.message;
-        break;
-    }
-    return result;
+    QList<QStringList> rows;
+    rows.reserve(selected.size());
+    for (const SentItemRecord& r : selected)
+        rows.append({r.number, r.message, r.date, r.status});
+    return ExportResult::FromSpreadsheet(
+        SpreadsheetExport(prompter).Export(SpreadsheetExportTable::SentItems(), rows, SpreadsheetExport::Filter::All,
+                                           path,
+                                           format == Format::Xls ? SpreadsheetExport::Format::Xls
+                                                                 : SpreadsheetExport::Format::Xlsx),
+        kExported);
 }
 
 QString SentItemsExport::PathWithExtension(const QString& path, Format format) {

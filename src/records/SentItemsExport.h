@@ -1,5 +1,6 @@
 #pragma once
 
+#include "records/ExportResult.h"
 #include "records/SentItemsStore.h"
 #include "records/SpreadsheetExport.h"
 
@@ -22,20 +23,7 @@ class SentItemsExport {
 public:
     enum class Format { Text, Html, Xls, Xlsx };
 
-    struct Result {
-        enum class Outcome {
-            Written,         // message is kExported
-            EmptyList,       // no entries at all; message is kEmptyList
-            NoRecords,       // nothing in the range passed the filter; message is kNoRecords, no file written
-            FileNotWritable, // the target exists and cannot be written; message is its file error text
-            WriteFailed      // message is kWriteError
-        };
-        Outcome outcome = Outcome::Written;
-        QString message;
-        qint64 rowsWritten = 0;
-
-        bool Ok() const { return outcome == Outcome::Written; }
-    };
+    using Result = ExportResult;
 
     // An entry's date text as stored (day/month/year, "05/03/2024"; one-digit day and month accepted).
     static std::optional<QDate> ParseDate(const QString& text);

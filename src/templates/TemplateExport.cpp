@@ -2,7 +2,7 @@
 
 #include "app/Prompter.h"
 #include "app/ReportFile.h"
-#include "records/SpreadsheetExport.h"
+#include "records/ExportResult.h"
 
 namespace {
 
@@ -45,51 +45,18 @@ QByteArray TemplateExport::HtmlReport(const QStringList& templates) {
     return ReportFile::Utf16LeWithBom(html);
 }
 
-TemplateExport::Result TemplateExport::Write(const QStringList& templates, const QString& path, Format format,
-                                             Prompter& prompter) {
-    Result result;
-    if (templates.isEmpty()) {
-        result.outcome = Result::Outcome::EmptyList;
-        result.message = kEmptyList;
-        return result;
+ExportResult TemplateExport::Write(const QStringList& templates, const QString& path, Format format,
+                                   Prompter& prompter) {
+    if (templates.isEmpty())
+        return ExportResult::Refused(ExportResult::Outcome::EmptyList, kEmptyList);
+    if (format == Format::Text || format == Format::Html) {
+        return ExportResult::WriteReport(path, format == Format::Text ? TextReport(templates) : HtmlReport(templates),
+                                         templates.size(), kExported);
     }
-    if (format == Format::Xls || format == Format::Xlsx) {
-        qsizetype next = 0;
-        const SpreadsheetExport::Result written = SpreadsheetExport(prompter).Export(
-            SpreadsheetExportTable::Templates(),
-            [&templates, &next](QStringList* row) {
-                if (next >= templates.size())
-                    return false;
-                *row = QStringList{templates.at(next++)};
-                return true;
-            },
-            SpreadsheetExport::Filter::All, path,
-            format == Format::Xls ? SpreadsheetExport::Format::Xls : SpreadsheetExport::Format::Xlsx);
-        result.rowsWritten = written.rowsWritten;
-        result.message = written.Ok() ? kExported : written.message;
-        if (written.outcome == SpreadsheetExport::Result::Outcome::FileNotWritable)
-            result.outcome = Result::Outcome::FileNotWritable;
-        else if (written.outcome == SpreadsheetExport::Result::Outcome::WriteFailed)
-            result.outcome = Result::Outcome::WriteFailed;
-        return result;
-    }
-    const ReportFile::WriteResult written =
-        ReportFile::Replace(path, format == Format::Text ? TextReport(templates) : HtmlReport(templates));
-    switch (written.outcome) {
-    case ReportFile::WriteResult::Outcome::Written:
-        result.message = kExported;
-        result.rowsWritten = templates.size();
-        break;
-    case ReportFile::WriteResult::Outcome::NotWritable:
-        result.outcome = Result::Outcome::FileNotWritable;
-        result.message = written.message;
-        break;
-    case ReportFile::WriteResult::Outcome::Failed:
-        result.outcome = Result::Outcome::WriteFailed;
-        result.message = written.message;
-        break;
-    }
-    return result;
+    return ExportResult::WriteColumn(prompter, SpreadsheetExportTable::Templates(), templates, path,
+                                     format == Format::Xls ? SpreadsheetExport::Format::Xls
+                                                           : SpreadsheetExport::Format::Xlsx,
+                                     kExported);
 }
 
 std::optional<TemplateExport::Format> TemplateExport::FormatOfFilterIndex(int index) {

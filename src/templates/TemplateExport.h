@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/ExportResult.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -17,19 +19,7 @@ public:
     // In the order of the save dialog's filter (kFileDialogFilter).
     enum class Format { Xls, Xlsx, Text, Html };
 
-    struct Result {
-        enum class Outcome {
-            Written,         // message is kExported
-            EmptyList,       // message is kEmptyList; nothing written
-            FileNotWritable, // the target exists and cannot be opened for reading and writing: its file error text
-            WriteFailed      // message is kWriteError
-        };
-        Outcome outcome = Outcome::Written;
-        QString message;
-        qint64 rowsWritten = 0;
-
-        bool Ok() const { return outcome == Outcome::Written; }
-    };
+    using Result = ExportResult;
 
     static QByteArray TextReport(const QStringList& templates);
     static QByteArray HtmlReport(const QStringList& templates);

@@ -1,5 +1,5 @@
 // "..." and "Load" of the exclusion list wizard: text files and workbooks into the numbers list.
-#include "exclusion/ExclusionNumberImport.h"
+#include "excel_import/ExclusionNumberImport.h"
 
 #include "exclusion/ExclusionNumberList.h"
 #include "fakes/ScriptedPrompter.h"

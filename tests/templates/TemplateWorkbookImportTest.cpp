@@ -1,5 +1,5 @@
 // "Import Templates" from workbooks: file checks, the chosen columns into the list and the store, messages.
-#include "templates/TemplateWorkbookImport.h"
+#include "excel_import/TemplateWorkbookImport.h"
 
 #include "app/DataPaths.h"
 #include "fakes/ScriptedPrompter.h"

@@ -1,6 +1,6 @@
-#include "ExclusionNumberImport.h"
+#include "excel_import/ExclusionNumberImport.h"
 
-#include "ExclusionNumberList.h"
+#include "exclusion/ExclusionNumberList.h"
 
 #include "app/CStdioFileEx.h"
 #include "app/FileException.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ExclusionListRules.h"
+#include "exclusion/ExclusionListRules.h"
 
 #include "excel_import/ExcelInfoController.h"
 #include "excel_import/ReaderLimits.h"

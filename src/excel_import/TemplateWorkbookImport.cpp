@@ -1,4 +1,4 @@
-#include "templates/TemplateWorkbookImport.h"
+#include "excel_import/TemplateWorkbookImport.h"
 
 #include "app/Prompter.h"
 #include "excel_import/ContactWorkbookImport.h"

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "records/SpreadsheetExport.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+class Prompter;
+
+// How an export of one of the program's lists to a file ended, and the message its window shows for it.
+struct ExportResult {
+    enum class Outcome {
+        Written,         // message is the caller's success text
+        EmptyList,       // nothing to export; message is the caller's empty-list text, no file written
+        NoRecords,       // nothing passed the caller's selection; no file written
+        FileNotWritable, // the target exists and cannot be written: its file error text
+        WriteFailed      // writing failed: "Error in file. ... not enough space on the disk."
+    };
+    Outcome outcome = Outcome::Written;
+    QString message;
+    qint64 rowsWritten = 0;
+
+    bool Ok() const { return outcome == Outcome::Written; }
+
+    // An export that ends before writing anything.
+    static ExportResult Refused(Outcome outcome, const QString& message);
+    // Puts a text or HTML report of `rows` rows at the path (the target is replaced only by a complete file).
+    static ExportResult WriteReport(const QString& path, const QByteArray& bytes, qint64 rows,
+                                    const QString& successText);
+    // A one-column table of the values, in order, as an .xls or .xlsx workbook (the sheet-capacity question
+    // of .xls goes through the prompter).
+    static ExportResult WriteColumn(Prompter& prompter, const SpreadsheetExportTable& table, const QStringList& values,
+                                    const QString& path, SpreadsheetExport::Format format,
+                                    const QString& successText);
+    // What a spreadsheet export ended with.
+    static ExportResult FromSpreadsheet(const SpreadsheetExport::Result& written, const QString& successText);
+};

@@ -23,6 +23,9 @@ QString TemplatesController::CountText() const {
 QString TemplatesController::CheckTemplateText(const QString& text, const QStringList& rows, qsizetype ownRow) {
     if (text.isEmpty())
         return kTypeTemplate;
+    // A row's own unchanged text is kept even when longer than the dialog allows (an imported template).
+    if (ownRow >= 0 && ownRow < rows.size() && rows.at(ownRow) == text)
+        return {};
     if (text.size() > kMaxTemplateLength)
         return kTooLong;
     for (qsizetype i = 0; i < rows.size(); ++i) {

@@ -181,7 +181,7 @@ TEST_F(TemplateStoreTest, CacheWriteFailureIsSilentAndTriedAgainLater) {
 }
 
 TEST(TemplatesController, TemplateTextCheck) {
-    const QStringList rows{"Alpha", "Beta"};
+    const QStringList rows{"Alpha", "Beta", QString(1601, 'i')};
     struct Case {
         QString text;
         qsizetype ownRow;
@@ -195,6 +195,8 @@ TEST(TemplatesController, TemplateTextCheck) {
         {"Beta", 0, "Entered template already exists."},
         {QString(1600, 'x'), -1, ""},
         {QString(1601, 'x'), -1, TemplatesController::kTooLong},
+        {QString(1601, 'i'), 2, ""}, // an imported long template kept unchanged
+        {QString(1601, 'x'), 2, TemplatesController::kTooLong},
     };
     for (const Case& c : cases)
         EXPECT_EQ(TemplatesController::CheckTemplateText(c.text, rows, c.ownRow), c.refusal)

@@ -21,12 +21,10 @@ ExportResult ExclusionExport::Write(const QStringList& numbers, const QString& p
                                     Prompter& prompter) {
     if (numbers.isEmpty())
         return ExportResult::Refused(ExportResult::Outcome::EmptyList, kEmptyList);
-    if (format == Format::Text)
+    if (format == Format::Text || format == Format::Html) // the wizard has no HTML report
         return ExportResult::WriteReport(path, Report(numbers), numbers.size(), kExported);
     return ExportResult::WriteColumn(prompter, SpreadsheetExportTable::ExclusionList(), numbers, path,
-                                     format == Format::Xls ? SpreadsheetExport::Format::Xls
-                                                           : SpreadsheetExport::Format::Xlsx,
-                                     kExported);
+                                     SpreadsheetFormatOf(format), kExported);
 }
 
 std::optional<ExclusionExport::Format> ExclusionExport::FormatOfFilterIndex(int index) {
@@ -43,13 +41,5 @@ std::optional<ExclusionExport::Format> ExclusionExport::FormatOfFilterIndex(int 
 }
 
 QString ExclusionExport::PathWithExtension(const QString& path, Format format) {
-    switch (format) {
-    case Format::Xls:
-        return ReportFile::PathWithExtension(path, u"xls");
-    case Format::Xlsx:
-        return ReportFile::PathWithExtension(path, u"xlsx");
-    case Format::Text:
-        return ReportFile::PathWithExtension(path, u"txt");
-    }
-    return path;
+    return PathWithExportExtension(path, format);
 }

@@ -3,6 +3,24 @@
 #include "app/Prompter.h"
 #include "app/ReportFile.h"
 
+QString PathWithExportExtension(const QString& path, ExportFormat format) {
+    switch (format) {
+    case ExportFormat::Xls:
+        return ReportFile::PathWithExtension(path, u"xls");
+    case ExportFormat::Xlsx:
+        return ReportFile::PathWithExtension(path, u"xlsx");
+    case ExportFormat::Text:
+        return ReportFile::PathWithExtension(path, u"txt");
+    case ExportFormat::Html:
+        return ReportFile::PathWithExtension(path, u"html");
+    }
+    return path;
+}
+
+SpreadsheetExport::Format SpreadsheetFormatOf(ExportFormat format) {
+    return format == ExportFormat::Xlsx ? SpreadsheetExport::Format::Xlsx : SpreadsheetExport::Format::Xls;
+}
+
 ExportResult ExportResult::Refused(Outcome outcome, const QString& message) {
     ExportResult result;
     result.outcome = outcome;
@@ -28,8 +46,8 @@ ExportResult ExportResult::WriteReport(const QString& path, const QByteArray& by
 }
 
 ExportResult ExportResult::WriteColumn(Prompter& prompter, const SpreadsheetExportTable& table,
-                                       const QStringList& values, const QString& path,
-                                       SpreadsheetExport::Format format, const QString& successText) {
+                                       const QStringList& values, const QString& path, SpreadsheetExport::Format format,
+                                       const QString& successText) {
     qsizetype next = 0;
     const SpreadsheetExport::RowSource rows = [&values, &next](QStringList* row) {
         if (next >= values.size())

@@ -8,6 +8,15 @@
 
 class Prompter;
 
+// The file kinds a list can be exported to.
+enum class ExportFormat { Xls, Xlsx, Text, Html };
+
+// The path with the format's extension (".xls", ".xlsx", ".txt", ".html") added unless it already ends so,
+// compared without regard to case.
+QString PathWithExportExtension(const QString& path, ExportFormat format);
+// The spreadsheet kind of Xls or Xlsx.
+SpreadsheetExport::Format SpreadsheetFormatOf(ExportFormat format);
+
 // How an export of one of the program's lists to a file ended, and the message its window shows for it.
 struct ExportResult {
     enum class Outcome {
@@ -31,8 +40,7 @@ struct ExportResult {
     // A one-column table of the values, in order, as an .xls or .xlsx workbook (the sheet-capacity question
     // of .xls goes through the prompter).
     static ExportResult WriteColumn(Prompter& prompter, const SpreadsheetExportTable& table, const QStringList& values,
-                                    const QString& path, SpreadsheetExport::Format format,
-                                    const QString& successText);
+                                    const QString& path, SpreadsheetExport::Format format, const QString& successText);
     // What a spreadsheet export ended with.
     static ExportResult FromSpreadsheet(const SpreadsheetExport::Result& written, const QString& successText);
 };

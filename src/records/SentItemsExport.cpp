@@ -103,26 +103,14 @@ ExportResult SentItemsExport::Export(const QList<SentItemRecord>& records, const
     rows.reserve(selected.size());
     for (const SentItemRecord& r : selected)
         rows.append({r.number, r.message, r.date, r.status});
-    return ExportResult::FromSpreadsheet(
-        SpreadsheetExport(prompter).Export(SpreadsheetExportTable::SentItems(), rows, SpreadsheetExport::Filter::All,
-                                           path,
-                                           format == Format::Xls ? SpreadsheetExport::Format::Xls
-                                                                 : SpreadsheetExport::Format::Xlsx),
-        kExported);
+    return ExportResult::FromSpreadsheet(SpreadsheetExport(prompter).Export(SpreadsheetExportTable::SentItems(), rows,
+                                                                            SpreadsheetExport::Filter::All, path,
+                                                                            SpreadsheetFormatOf(format)),
+                                         kExported);
 }
 
 QString SentItemsExport::PathWithExtension(const QString& path, Format format) {
-    switch (format) {
-    case Format::Text:
-        return ReportFile::PathWithExtension(path, u"txt");
-    case Format::Html:
-        return ReportFile::PathWithExtension(path, u"html");
-    case Format::Xls:
-        return ReportFile::PathWithExtension(path, u"xls");
-    case Format::Xlsx:
-        return ReportFile::PathWithExtension(path, u"xlsx");
-    }
-    return path;
+    return PathWithExportExtension(path, format);
 }
 
 std::optional<SentItemsExport::Format> SentItemsExport::FormatFromName(const QString& name) {

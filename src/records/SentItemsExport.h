@@ -21,7 +21,7 @@ class Prompter;
 // export, or one with no qualifying entry, leaves an existing file of that name as it was.
 class SentItemsExport {
 public:
-    enum class Format { Text, Html, Xls, Xlsx };
+    using Format = ExportFormat;
 
     using Result = ExportResult;
 

@@ -54,9 +54,7 @@ ExportResult TemplateExport::Write(const QStringList& templates, const QString& 
                                          templates.size(), kExported);
     }
     return ExportResult::WriteColumn(prompter, SpreadsheetExportTable::Templates(), templates, path,
-                                     format == Format::Xls ? SpreadsheetExport::Format::Xls
-                                                           : SpreadsheetExport::Format::Xlsx,
-                                     kExported);
+                                     SpreadsheetFormatOf(format), kExported);
 }
 
 std::optional<TemplateExport::Format> TemplateExport::FormatOfFilterIndex(int index) {
@@ -75,15 +73,5 @@ std::optional<TemplateExport::Format> TemplateExport::FormatOfFilterIndex(int in
 }
 
 QString TemplateExport::PathWithExtension(const QString& path, Format format) {
-    switch (format) {
-    case Format::Xls:
-        return ReportFile::PathWithExtension(path, u"xls");
-    case Format::Xlsx:
-        return ReportFile::PathWithExtension(path, u"xlsx");
-    case Format::Text:
-        return ReportFile::PathWithExtension(path, u"txt");
-    case Format::Html:
-        return ReportFile::PathWithExtension(path, u"html");
-    }
-    return path;
+    return PathWithExportExtension(path, format);
 }

@@ -17,7 +17,7 @@ class Prompter;
 class TemplateExport {
 public:
     // In the order of the save dialog's filter (kFileDialogFilter).
-    enum class Format { Xls, Xlsx, Text, Html };
+    using Format = ExportFormat;
 
     using Result = ExportResult;
 

@@ -1,6 +1,7 @@
 #include "composer/gui/CFill_Msg_In_List.h"
 
 #include "sending/gui/CPlease_Wail_Modeless.h"
+#include "ui/DialogButtons.h"
 #include "ui/UiTask.h"
 
 #include <QHBoxLayout>
@@ -24,17 +25,8 @@ CFill_Msg_In_List::CFill_Msg_In_List(const ListEditController& controller, QStri
     for (QRadioButton* choice : {m_all, m_selected, m_blank})
         layout->addWidget(choice);
     layout->addSpacing(8);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
-    m_ok->setObjectName(QStringLiteral("OK"));
-    cancel->setObjectName(QStringLiteral("Cancel"));
-    m_ok->setDefault(true);
-    buttons->addWidget(m_ok);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
+    layout->addLayout(DefaultAndCancelRow(this, m_ok));
     connect(m_ok, &QPushButton::clicked, this, &CFill_Msg_In_List::accept);
-    connect(cancel, &QPushButton::clicked, this, &CFill_Msg_In_List::reject);
     m_all->setFocus();
 }
 

@@ -1,6 +1,7 @@
 #include "composer/gui/CManually_Multiple_Num_Add.h"
 
 #include "composer/ListEditController.h"
+#include "ui/DialogButtons.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -25,17 +26,8 @@ CManually_Multiple_Num_Add::CManually_Multiple_Num_Add(const ListEditController&
     layout->addWidget(m_text, 1);
     m_totalRows->setObjectName(QStringLiteral("TotalRows"));
     layout->addWidget(m_totalRows);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
-    m_ok->setObjectName(QStringLiteral("OK"));
-    cancel->setObjectName(QStringLiteral("Cancel"));
-    m_ok->setDefault(true);
-    buttons->addWidget(m_ok);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
+    layout->addLayout(DefaultAndCancelRow(this, m_ok));
     connect(m_ok, &QPushButton::clicked, this, &CManually_Multiple_Num_Add::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     // The block count is kept by the document: following every change costs nothing on a long paste.
     connect(m_text, &QPlainTextEdit::blockCountChanged, this, &CManually_Multiple_Num_Add::RefreshTotalRows);
     RefreshTotalRows();

@@ -1,6 +1,7 @@
 #include "composer/gui/CUpdate_Num_Message.h"
 
 #include "ui/ComposerEdit.h"
+#include "ui/DialogButtons.h"
 #include "ui/NumberEdit.h"
 
 #include <QGridLayout>
@@ -30,25 +31,15 @@ CUpdate_Num_Message::CUpdate_Num_Message(const ListEditController& controller, L
     grid->setRowStretch(1, 1);
     grid->setColumnStretch(1, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
-    m_update->setObjectName(QStringLiteral("Update"));
-    cancel->setObjectName(QStringLiteral("Cancel"));
-    // Enter in the number field updates; Enter in the message box is a line break.
-    m_update->setDefault(true);
-    buttons->addWidget(m_update);
-    buttons->addWidget(cancel);
-
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid, 1);
-    layout->addLayout(buttons);
+    // Enter in the number field updates; Enter in the message box is a line break.
+    layout->addLayout(DefaultAndCancelRow(this, m_update));
 
     const auto count = [this] { m_counter->setText(ListEditController::CharactersText(m_message->toPlainText())); };
     count();
     connect(m_message, &QPlainTextEdit::textChanged, this, count);
     connect(m_update, &QPushButton::clicked, this, &CUpdate_Num_Message::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     m_number->setFocus();
 }
 

@@ -1,5 +1,7 @@
 #include "devices/gui/CMobile_Conn_Dlg.h"
 
+#include "ui/DialogButtons.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -23,17 +25,8 @@ CMobile_Conn_Dlg::CMobile_Conn_Dlg(QWidget* parent) : QDialog(parent) {
     steps->setWordWrap(true);
     steps->setTextFormat(Qt::RichText);
     layout->addWidget(steps, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
     auto* next = new QPushButton(QStringLiteral("Next"));
-    next->setObjectName(QStringLiteral("Next"));
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
-    cancel->setObjectName(QStringLiteral("Cancel"));
-    next->setDefault(true);
-    buttons->addWidget(next);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
+    layout->addLayout(DefaultAndCancelRow(this, next));
     connect(next, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     resize(560, 320);
 }

@@ -28,16 +28,7 @@ ExportResult ExclusionExport::Write(const QStringList& numbers, const QString& p
 }
 
 std::optional<ExclusionExport::Format> ExclusionExport::FormatOfFilterIndex(int index) {
-    switch (index) {
-    case 0:
-        return Format::Xls;
-    case 1:
-        return Format::Xlsx;
-    case 2:
-        return Format::Text;
-    default:
-        return std::nullopt;
-    }
+    return ExportFormatOfFilterIndex(index, 3);
 }
 
 QString ExclusionExport::PathWithExtension(const QString& path, Format format) {

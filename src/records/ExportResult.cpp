@@ -17,6 +17,12 @@ QString PathWithExportExtension(const QString& path, ExportFormat format) {
     return path;
 }
 
+std::optional<ExportFormat> ExportFormatOfFilterIndex(int index, int count) {
+    if (index < 0 || index >= count || index > static_cast<int>(ExportFormat::Html))
+        return std::nullopt;
+    return static_cast<ExportFormat>(index);
+}
+
 SpreadsheetExport::Format SpreadsheetFormatOf(ExportFormat format) {
     return format == ExportFormat::Xlsx ? SpreadsheetExport::Format::Xlsx : SpreadsheetExport::Format::Xls;
 }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class Prompter;
 
 // The file kinds a list can be exported to.
@@ -14,6 +16,9 @@ enum class ExportFormat { Xls, Xlsx, Text, Html };
 // The path with the format's extension (".xls", ".xlsx", ".txt", ".html") added unless it already ends so,
 // compared without regard to case.
 QString PathWithExportExtension(const QString& path, ExportFormat format);
+// The format at `index` of a save dialog whose filter lists the first `count` formats in the enum's order
+// (.xls, .xlsx, .txt, .html); nullopt outside them.
+std::optional<ExportFormat> ExportFormatOfFilterIndex(int index, int count);
 // The spreadsheet kind of Xls or Xlsx.
 SpreadsheetExport::Format SpreadsheetFormatOf(ExportFormat format);
 

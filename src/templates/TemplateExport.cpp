@@ -58,18 +58,7 @@ ExportResult TemplateExport::Write(const QStringList& templates, const QString& 
 }
 
 std::optional<TemplateExport::Format> TemplateExport::FormatOfFilterIndex(int index) {
-    switch (index) {
-    case 0:
-        return Format::Xls;
-    case 1:
-        return Format::Xlsx;
-    case 2:
-        return Format::Text;
-    case 3:
-        return Format::Html;
-    default:
-        return std::nullopt;
-    }
+    return ExportFormatOfFilterIndex(index, 4);
 }
 
 QString TemplateExport::PathWithExtension(const QString& path, Format format) {

@@ -1,6 +1,7 @@
 #include "exclusion/ExclusionExport.h"
 
 #include "excel_import/WorkbookReader.h"
+#include "fakes/FileBytes.h"
 #include "fakes/ScriptedPrompter.h"
 
 #include <QFile>
@@ -10,10 +11,7 @@
 
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using FileBytes::ReadAll;
 
 TEST(ExclusionExportReport, ByteExactAnsiText) {
     const QByteArray r(132, '=');

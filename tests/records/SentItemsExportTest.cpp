@@ -1,5 +1,6 @@
 #include "records/SentItemsExport.h"
 
+#include "fakes/FileBytes.h"
 #include "fakes/ScriptedPrompter.h"
 
 #include <QFile>
@@ -12,20 +13,8 @@
 
 namespace {
 
-// UTF-16LE with FF FE, built independently of the code under test.
-QByteArray Utf16File(const QString& text) {
-    QByteArray out("\xFF\xFE");
-    for (QChar c : text) {
-        out.append(static_cast<char>(c.unicode() & 0xFF));
-        out.append(static_cast<char>(c.unicode() >> 8));
-    }
-    return out;
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using FileBytes::ReadAll;
+using FileBytes::Utf16File;
 
 const QString kOk = QStringLiteral("Message sent successfully.");
 const QString kToDevice = QStringLiteral("Message sent to device.");

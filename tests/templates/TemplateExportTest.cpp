@@ -1,6 +1,7 @@
 #include "templates/TemplateExport.h"
 
 #include "excel_import/WorkbookReader.h"
+#include "fakes/FileBytes.h"
 #include "fakes/ScriptedPrompter.h"
 
 #include <QDir>
@@ -17,19 +18,8 @@
 
 namespace {
 
-QByteArray Utf16File(const QString& text) {
-    QByteArray out("\xFF\xFE");
-    for (QChar c : text) {
-        out.append(static_cast<char>(c.unicode() & 0xFF));
-        out.append(static_cast<char>(c.unicode() >> 8));
-    }
-    return out;
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using FileBytes::ReadAll;
+using FileBytes::Utf16File;
 
 const QStringList kTemplates = {QStringLiteral("Meet at 5 & bring \"docs\""), QStringLiteral("a\r\nb <i>€</i>")};
 

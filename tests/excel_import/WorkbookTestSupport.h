@@ -4,6 +4,8 @@
 // at test time, and builders of small .xlsx packages and BIFF8 compound files for cases no other program
 // writes on request.
 
+#include "excel_import/ExcelInfoController.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -35,6 +37,14 @@ inline QString DataFile(const QString& name) {
 
 // Debian's interpreter, which has the python3-openpyxl / python3-xlwt / python3-xlrd modules that
 // tools/deps.sh installs (a python3 earlier on PATH may be another installation without them).
+// A picker choice: the sheet and its columns (number, checked), each named "c<number>".
+inline ExcelInfoController::Choice Choose(int sheet, std::initializer_list<std::pair<int, bool>> columns) {
+    ExcelInfoController::Choice choice{sheet, {}};
+    for (const auto& [number, checked] : columns)
+        choice.columns.append({number, QStringLiteral("c%1").arg(number), checked});
+    return choice;
+}
+
 inline QString Python() {
     return QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
                                                              : QStringLiteral("python3");

@@ -1,5 +1,6 @@
 // "Import Templates" from workbooks: file checks, the chosen columns into the list and the store, messages.
 #include "excel_import/TemplateWorkbookImport.h"
+#include "WorkbookTestSupport.h"
 
 #include "app/DataPaths.h"
 #include "fakes/ScriptedPrompter.h"
@@ -17,15 +18,10 @@
 
 namespace {
 
-QString DataFile(const char* name) {
-    return QStringLiteral(BULKSMS_TEST_DATA "/workbooks/") + QLatin1String(name);
-}
+using workbook_test::Choose;
 
-ExcelInfoController::Choice Choose(int sheet, std::initializer_list<std::pair<int, bool>> columns) {
-    ExcelInfoController::Choice choice{sheet, {}};
-    for (const auto& [number, checked] : columns)
-        choice.columns.append({number, QStringLiteral("c%1").arg(number), checked});
-    return choice;
+QString DataFile(const char* name) {
+    return workbook_test::DataFile(QLatin1String(name));
 }
 
 class TemplateWorkbookImportTest : public ::testing::Test {

@@ -1,5 +1,6 @@
 // "..." and "Load" of the exclusion list wizard: text files and workbooks into the numbers list.
 #include "excel_import/ExclusionNumberImport.h"
+#include "WorkbookTestSupport.h"
 
 #include "exclusion/ExclusionNumberList.h"
 #include "fakes/ScriptedPrompter.h"
@@ -13,22 +14,17 @@
 
 namespace {
 
+using workbook_test::Choose;
+
+QString DataFile(const char* name) {
+    return workbook_test::DataFile(QLatin1String(name));
+}
+
 using Kind = ExclusionNumberImport::Kind;
 
 const QString kNothingTaken = QStringLiteral(
     "Either file is corrupted or selected file contains invalid characters.\n\nOR\n\nNumbers are skipped because "
     "of duplicate number already exits in the exclusion list.");
-
-QString DataFile(const char* name) {
-    return QStringLiteral(BULKSMS_TEST_DATA "/workbooks/") + QLatin1String(name);
-}
-
-ExcelInfoController::Choice Choose(int sheet, std::initializer_list<std::pair<int, bool>> columns) {
-    ExcelInfoController::Choice choice{sheet, {}};
-    for (const auto& [number, checked] : columns)
-        choice.columns.append({number, QStringLiteral("c%1").arg(number), checked});
-    return choice;
-}
 
 class ExclusionNumberImportTest : public ::testing::Test {
 protected:

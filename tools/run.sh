@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs the program. Until the desktop program exists this runs a demonstration send: a simulated
-# modem on a pseudo-terminal, one message through bulksms-cli, and what the modem received.
+# Builds and runs the program: the desktop program when there is a display; without one, a demonstration send
+# (a simulated modem on a pseudo-terminal, one message through bulksms-cli, and what the modem received).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/build.sh
@@ -16,7 +16,8 @@ trap 'kill "$sim_pid" 2>/dev/null; wait "$sim_pid" 2>/dev/null; rm -rf "$work"' 
 sim_pid=$!
 for _ in $(seq 50); do [ -e "$work/modem" ] && break; sleep 0.1; done
 echo "Simulated modem on $work/modem"
-echo "Sending: bulksms-cli send-one --port $work/modem --to +15551234567 --text 'Hello from VRIX Bulk SMS' --timing fast"
-"$cli" send-one --port "$work/modem" --to +15551234567 --text "Hello from VRIX Bulk SMS { demo }" --timing fast
+text="Hello from VRIX Bulk SMS { demo }"
+echo "Sending: bulksms-cli send-one --port $work/modem --to +15551234567 --text '$text' --timing fast"
+"$cli" send-one --port "$work/modem" --to +15551234567 --text "$text" --timing fast
 echo "The modem received:"
 cat "$work/received.jsonl"

@@ -16,6 +16,9 @@
 #include "devices/gui/CMobile_Conn_Dlg.h"
 #include "devices/gui/CPhone_List_Dlg.h"
 #include "devices/gui/CSelected_Device_Details_GSM.h"
+#include "excel_import/ContactWorkbookImport.h"
+#include "excel_import/WorkbookReader.h"
+#include "excel_import/gui/CExcel_Info_Dlg.h"
 #include "exclusion/ExclusionStore.h"
 #include "exclusion/LoadExclusionSet.h"
 #include "modem/CSMSException.h"
@@ -108,6 +111,8 @@ const QString kClearAllQuestion = QStringLiteral("This option will clear the ent
                                                  "want to continue clearing the entire list?");
 const QString kResetQuestion = QStringLiteral("Are you sure you want to continue to reset?");
 const QString kExitQuestion = QStringLiteral("Do you want to exit from VRIX Bulk SMS Software?");
+// The please-wait text of "Load Contacts From File", text files and workbooks alike.
+const QString kImportingContacts = QStringLiteral("Importing contacts from file, Please wait ...");
 
 } // namespace
 
@@ -708,21 +713,21 @@ void CVRIX_Bulk_SMSDlg::OnLoadContacts() {
 void CVRIX_Bulk_SMSDlg::OnLoadContactsFrom(const QString& path) {
     if (path.isEmpty())
         return;
+    if (!QFileInfo::exists(path)) {
+        m_prompter.Ask(ContactTextImport::kMissing, QStringLiteral("Warning"), Prompter::Icon::Warning,
+                       Prompter::Buttons::Ok);
+        return;
+    }
     const QString extension = QFileInfo(path).suffix().toLower();
     if (extension == QLatin1String("xls") || extension == QLatin1String("xlsx")) {
-        m_prompter.Notice(QStringLiteral("Importing contacts from Excel files is not available yet."));
+        LoadContactsFromWorkbook(path);
         return;
     }
     if (extension != QLatin1String("txt")) {
         m_prompter.Notice(QStringLiteral("Please select a valid file."));
         return;
     }
-    if (!QFileInfo::exists(path)) {
-        m_prompter.Ask(ContactTextImport::kMissing, QStringLiteral("Warning"), Prompter::Icon::Warning,
-                       Prompter::Buttons::Ok);
-        return;
-    }
-    BeginListWork(QStringLiteral("Importing contacts from file, Please wait ..."));
+    BeginListWork(kImportingContacts);
     RecipientList* list = &m_list;
     const QString composerText = m_composer.Text();
     const NumberCheckOptions options = CheckOptions();
@@ -733,6 +738,57 @@ void CVRIX_Bulk_SMSDlg::OnLoadContactsFrom(const QString& path) {
         },
         [this](ContactTextImport::Outcome outcome) {
             EndListWork();
+            if (!outcome.refusal.isEmpty())
+                m_prompter.Notice(outcome.refusal);
+        });
+}
+
+void CVRIX_Bulk_SMSDlg::LoadContactsFromWorkbook(const QString& path) {
+    BeginListWork(kImportingContacts);
+    using SheetNames = std::pair<ReaderStatus, QStringList>;
+    UiTask::Run<SheetNames>(
+        this,
+        [path] {
+            SheetNames names;
+            names.first = WorkbookReader::ReadSheetNames(path, &names.second);
+            return names;
+        },
+        [this, path](SheetNames names) {
+            if (!names.first.Ok()) {
+                EndListWork();
+                names.first.Report(m_prompter);
+                return;
+            }
+            // The picker is window-modal over this window; the please-wait box steps aside while the user
+            // chooses, and the list stays busy until the import has ended.
+            m_listTimer->stop();
+            m_pleaseWait->hide();
+            setEnabled(true);
+            auto* picker = new CExcel_Info_Dlg(path, names.second, m_prompter, ReaderLimits(), this);
+            connect(picker, &QDialog::finished, this, [this, picker, path](int result) {
+                picker->deleteLater();
+                if (result == QDialog::Accepted)
+                    ImportWorkbookContacts(path, picker->Chosen());
+                else
+                    EndListWork();
+            });
+            picker->open();
+        });
+}
+
+void CVRIX_Bulk_SMSDlg::ImportWorkbookContacts(const QString& path, const ExcelInfoController::Choice& choice) {
+    BeginListWork(kImportingContacts);
+    RecipientList* list = &m_list;
+    const QString composerText = m_composer.Text();
+    const NumberCheckOptions options = CheckOptions();
+    UiTask::Run<ContactWorkbookImport::Outcome>(
+        this,
+        [path, choice, list, composerText, options] {
+            return ContactWorkbookImport::Import(path, choice, *list, composerText, options);
+        },
+        [this](ContactWorkbookImport::Outcome outcome) {
+            EndListWork();
+            outcome.status.Report(m_prompter);
             if (!outcome.refusal.isEmpty())
                 m_prompter.Notice(outcome.refusal);
         });

@@ -3,6 +3,7 @@
 #include "composer/MessageComposer.h"
 #include "composer/RecipientList.h"
 #include "devices/MainDeviceState.h"
+#include "excel_import/ExcelInfoController.h"
 #include "exclusion/ExclusionSet.h"
 #include "modem/ModemTiming.h"
 #include "sending/ModemSlots.h"
@@ -172,6 +173,10 @@ private:
     void NotAvailable();
     // After "Add or Paste numbers Manually" closed with OK: the numbers inserted on a list worker.
     void AddManualNumbers(const QString& text, qsizetype countBefore);
+    // "Load Contacts From File" for a workbook: its sheet names on a list worker, then the sheet and column
+    // picker (window-modal; the list stays busy), then the chosen columns imported on a list worker.
+    void LoadContactsFromWorkbook(const QString& path);
+    void ImportWorkbookContacts(const QString& path, const ExcelInfoController::Choice& choice);
     // On the send worker: opens the progress window on the UI thread and waits until it has closed.
     void OpenRunAndWait(SendContext context);
     void OpenSendingWindow(SendContext context, std::function<void()> closed);

@@ -14,6 +14,9 @@
 #include "devices/gui/CMobile_Conn_Dlg.h"
 #include "devices/gui/CPhone_List_Dlg.h"
 #include "devices/gui/CSelected_Device_Details_GSM.h"
+#include "excel_import/WorkbookReader.h"
+#include "excel_import/gui/CExcel_Info_Dlg.h"
+#include "records/SpreadsheetExport.h"
 #include "records/gui/COpen_Export_Log.h"
 #include "sending/gui/CPlease_Wail_Modeless.h"
 #include "sending/gui/CQuota_Dlg.h"
@@ -26,9 +29,11 @@
 #include "ui/RecipientTableModel.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -162,6 +167,33 @@ bool ScreenshotTool::Run(const QString& directory) {
         updateRow.hide();
     } else {
         shooter.Fail("row to edit");
+    }
+
+    // The sheet and column picker over a sample contact workbook, its first column checked.
+    const QString book = data.filePath(QStringLiteral("contacts.xlsx"));
+    QList<QStringList> bookRows;
+    for (int i = 0; i < 12; ++i)
+        bookRows << QStringList{QStringLiteral("+1555020%1").arg(i, 4, 10, QLatin1Char('0')),
+                                QStringLiteral("Customer %1").arg(i + 1), QStringLiteral("Springfield"),
+                                QStringLiteral("2026-12-%1").arg(i + 1, 2, 10, QLatin1Char('0'))};
+    QStringList sheetNames;
+    if (!SpreadsheetExport(prompter)
+             .Export(SpreadsheetExportTable{{QStringLiteral("Mobile"), QStringLiteral("Name"), QStringLiteral("City"),
+                                             QStringLiteral("Joined")}},
+                     bookRows, SpreadsheetExport::Filter::All, book, SpreadsheetExport::Format::Xlsx)
+             .Ok() ||
+        !WorkbookReader::ReadSheetNames(book, &sheetNames)) {
+        shooter.Fail("sample workbook");
+    } else {
+        CExcel_Info_Dlg picker(book, sheetNames, prompter, ReaderLimits(), &main);
+        picker.show();
+        picker.SheetCombo()->setCurrentIndex(0);
+        if (!WaitUntil([&] { return !picker.IsReading() && picker.ColumnList()->count() > 0; }, 30000))
+            shooter.Fail("picker columns");
+        else
+            picker.ColumnList()->item(0)->setCheckState(Qt::Checked);
+        shooter.Save(&picker);
+        picker.hide();
     }
 
     CPlease_Wail_Modeless wait(&main);

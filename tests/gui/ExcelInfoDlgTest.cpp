@@ -12,16 +12,20 @@
 #include "records/SpreadsheetExport.h"
 #include "ui/ComposerEdit.h"
 #include "ui/DemoModems.h"
+#include "ui/GuiPrompter.h"
 #include "ui/RecipientTableModel.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 namespace {
 
@@ -98,7 +102,7 @@ TEST_F(ExcelInfoDlgTest, ChosenSheetFillsTheColumnsUncheckedAndOkRefusesUntilOne
     EXPECT_EQ(ItemChecks(picker->ColumnList()), QList<bool>(6, false));
     for (int i = 0; i < picker->ColumnList()->count(); ++i)
         EXPECT_EQ(picker->ColumnList()->item(i)->data(Qt::UserRole).toInt(), i + 1);
-    EXPECT_TRUE(picker->isEnabled());
+    EXPECT_TRUE(picker->SheetCombo()->isEnabled());
 
     // Nothing checked: refused, the focus on the columns.
     prompter.Clear();
@@ -161,7 +165,8 @@ TEST_F(ExcelInfoDlgTest, WhileASheetIsReadThePickerCannotCloseAndTakesALaterChoi
     // The read's result comes back through the event loop, so until it is processed the read is running.
     picker->SheetCombo()->setCurrentIndex(Position("Headers"));
     ASSERT_TRUE(picker->IsReading());
-    EXPECT_FALSE(picker->isEnabled());
+    EXPECT_FALSE(picker->SheetCombo()->isEnabled());
+    EXPECT_FALSE(picker->OkButton()->isEnabled());
     picker->reject();
     picker->accept();
     EXPECT_TRUE(picker->isVisible());
@@ -169,11 +174,35 @@ TEST_F(ExcelInfoDlgTest, WhileASheetIsReadThePickerCannotCloseAndTakesALaterChoi
     picker->SheetCombo()->setCurrentIndex(Position("AtC3")); // moved meanwhile: read when the first read ends
     ASSERT_TRUE(WaitFor([&] { return !picker->IsReading(); }));
     EXPECT_EQ(ItemTexts(picker->ColumnList()), QStringList({"r1c1", "r1c2", "r1c3"}));
-    EXPECT_TRUE(picker->isEnabled());
+    EXPECT_TRUE(picker->SheetCombo()->isEnabled());
+    EXPECT_TRUE(picker->OkButton()->isEnabled());
 
     picker->findChild<QPushButton*>(QStringLiteral("Cancel"))->click();
     EXPECT_EQ(picker->result(), QDialog::Rejected);
     EXPECT_FALSE(picker->isVisible());
+}
+
+TEST_F(ExcelInfoDlgTest, TheReadsNoticeComesUpOverTheOpenPickerAndTheReadEndsOnceItIsAnswered) {
+    // With the desktop's prompter the reading thread waits while the user-interface thread shows the box over
+    // the window-modal picker; neither may wait for the other.
+    GuiPrompter gui;
+    CExcel_Info_Dlg modal(m_path, m_sheets, gui);
+    modal.open();
+    QString boxText;
+    bool boxEnabled = false;
+    QTimer answer; // the box runs its own event loop; answer it from inside that loop
+    answer.setInterval(5);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            boxText = box->text();
+            boxEnabled = box->isEnabled();
+            box->done(QMessageBox::Ok);
+        }
+    });
+    answer.start();
+    ASSERT_TRUE(ChooseSheet(&modal, Position("Empty")));
+    EXPECT_EQ(boxText, QStringLiteral("Excel sheet is empty."));
+    EXPECT_TRUE(boxEnabled);
 }
 
 // "Load Contacts From File" with a workbook, from the main window.

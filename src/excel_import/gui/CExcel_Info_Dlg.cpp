@@ -12,6 +12,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <initializer_list>
+
 CExcel_Info_Dlg::CExcel_Info_Dlg(const QString& path, const QStringList& sheetNames, Prompter& prompter,
                                  const ReaderLimits& limits, QWidget* parent)
     : QDialog(parent), m_controller(std::make_shared<ExcelInfoController>(path, sheetNames, prompter, limits)),
@@ -44,6 +46,7 @@ CExcel_Info_Dlg::CExcel_Info_Dlg(const QString& path, const QStringList& sheetNa
     m_selectAll->setObjectName(QStringLiteral("Select All"));
     layout->addWidget(m_selectAll);
     layout->addLayout(DefaultAndCancelRow(this, m_ok));
+    m_cancel = findChild<QPushButton*>(QStringLiteral("Cancel"));
 
     m_pleaseWait->SetText(ExcelInfoController::kReadingText);
 
@@ -66,9 +69,8 @@ void CExcel_Info_Dlg::OnSheetChosen(int position) {
         m_columns->clear();
     }
     RefreshSelectAll();
-    // The picker is disabled like the main window behind a list worker; its please-wait box stays usable.
-    setEnabled(false);
-    m_pleaseWait->setEnabled(true);
+    // The controls wait for the read, which owns the controller's columns until it ends.
+    SetControlsEnabled(false);
     m_pleaseWait->show();
     // The controller reports an empty sheet or a reader failure itself, from the reading thread.
     std::shared_ptr<ExcelInfoController> controller = m_controller;
@@ -80,7 +82,7 @@ void CExcel_Info_Dlg::OnSheetChosen(int position) {
 void CExcel_Info_Dlg::OnReadDone() {
     m_reading = false;
     m_pleaseWait->hide();
-    setEnabled(true);
+    SetControlsEnabled(true);
     FillColumns();
     m_sheets->setFocus();
     Q_EMIT SheetRead();
@@ -88,6 +90,11 @@ void CExcel_Info_Dlg::OnReadDone() {
     const int position = m_sheets->currentIndex();
     if (position >= 0 && position + 1 != m_controller->ShownSheet())
         OnSheetChosen(position);
+}
+
+void CExcel_Info_Dlg::SetControlsEnabled(bool enabled) {
+    for (QWidget* control : std::initializer_list<QWidget*>{m_sheets, m_columns, m_selectAll, m_ok, m_cancel})
+        control->setEnabled(enabled);
 }
 
 void CExcel_Info_Dlg::FillColumns() {

@@ -18,7 +18,7 @@ class QPushButton;
 // "Select Excel Sheet To Open": the sheet and column picker of the workbook imports, a view over
 // ExcelInfoController. "Sheets" lists the names the caller read (WorkbookReader::ReadSheetNames); choosing one
 // reads that sheet's column names on a pool thread while the please-wait box shows the controller's reading
-// text and the picker is disabled, then lists them unchecked in "Columns". "Select All" checks or unchecks
+// text and the picker's controls are disabled, then lists them unchecked in "Columns". "Select All" checks or unchecks
 // every column. OK either refuses with the controller's message (the picker stays open, the focus on the field
 // at fault) or closes with the choice; Cancel ends the caller's import.
 //
@@ -54,6 +54,7 @@ Q_SIGNALS:
 private:
     void OnSheetChosen(int position);
     void OnReadDone();
+    void SetControlsEnabled(bool enabled);
     void FillColumns();
     void OnColumnChanged(QListWidgetItem* item);
     void OnSelectAll(bool checked);
@@ -68,5 +69,6 @@ private:
     QListWidget* m_columns;
     QCheckBox* m_selectAll;
     QPushButton* m_ok;
+    QPushButton* m_cancel = nullptr;
     CPlease_Wail_Modeless* m_pleaseWait;
 };

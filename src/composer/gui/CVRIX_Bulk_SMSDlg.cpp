@@ -6,6 +6,7 @@
 #include "app/Prompter.h"
 #include "composer/ContactTextImport.h"
 #include "composer/ListEditController.h"
+#include "composer/RecipientListExport.h"
 #include "composer/gui/CFill_Msg_In_List.h"
 #include "composer/gui/CManually_Multiple_Num_Add.h"
 #include "composer/gui/CUpdate_Num_Message.h"
@@ -911,38 +912,17 @@ void CVRIX_Bulk_SMSDlg::ExportListTo(const QString& path, int format) {
     BeginListWork(CPlease_Wail_Modeless::kDefaultText);
     const RecipientList* list = &m_list;
     Prompter* prompter = &m_prompter;
-    UiTask::Run<SpreadsheetExport::Result>(
+    UiTask::Run<ExportResult>(
         this,
         [list, prompter, path, format] {
-            // Rows in list order, copied a chunk at a time under the list's lock.
-            constexpr qsizetype kChunk = 10000;
-            std::vector<RecipientRow> chunk;
-            qsizetype next = 0;
-            size_t inChunk = 0;
-            const SpreadsheetExport::RowSource rows = [&](QStringList* row) {
-                if (inChunk == chunk.size()) {
-                    chunk = list->Rows(next, kChunk);
-                    next += static_cast<qsizetype>(chunk.size());
-                    inChunk = 0;
-                    if (chunk.empty())
-                        return false;
-                }
-                const RecipientRow& r = chunk[inChunk++];
-                *row = {r.number, r.message};
-                return true;
-            };
-            return SpreadsheetExport(*prompter).Export(SpreadsheetExportTable::RecipientList(), rows,
-                                                       SpreadsheetExport::Filter::All, path,
-                                                       static_cast<SpreadsheetExport::Format>(format));
+            return RecipientListExport::Write(*list, path, static_cast<SpreadsheetExport::Format>(format), *prompter);
         },
-        [this, path](SpreadsheetExport::Result result) {
+        [this, path](ExportResult result) {
             EndListWork();
             if (!result.Ok()) {
                 m_prompter.Notice(result.message);
             } else {
-                auto* done = new COpen_Export_Log(
-                    *m_opener, path, QStringLiteral("Phone Number and Message List has been exported successfully."),
-                    this);
+                auto* done = new COpen_Export_Log(*m_opener, path, result.message, this);
                 done->setAttribute(Qt::WA_DeleteOnClose);
                 done->open();
             }

@@ -6,8 +6,8 @@
 
 namespace ContactWorkbookImport {
 
-ReaderStatus ReadNumbers(const QString& path, const ExcelInfoController::Choice& choice, QStringList* texts,
-                         const ReaderLimits& limits) {
+ReaderStatus ReadColumnTexts(const QString& path, const ExcelInfoController::Choice& choice, QStringList* texts,
+                             const ReaderLimits& limits) {
     texts->clear();
     WorkbookReader reader(limits);
     ReaderStatus status = reader.OpenWorkbook(path);
@@ -38,7 +38,7 @@ Outcome Import(const QString& path, const ExcelInfoController::Choice& choice, R
                const QString& composerText, const NumberCheckOptions& options, const ReaderLimits& limits) {
     Outcome outcome;
     QStringList texts;
-    outcome.status = ReadNumbers(path, choice, &texts, limits);
+    outcome.status = ReadColumnTexts(path, choice, &texts, limits);
     const RecipientList::AddNumbersResult added = list.AddNumbers(0, texts, composerText, composerText, options);
     outcome.added = static_cast<int>(added.added);
     if (outcome.status.Ok() && outcome.added == 0)

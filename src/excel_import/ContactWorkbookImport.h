@@ -19,8 +19,8 @@ namespace ContactWorkbookImport {
 
 // The non-empty cell texts of the chosen columns, in that order. On a reader failure *texts keeps the texts
 // read before it and the status says what failed (an error value in a cell, say).
-ReaderStatus ReadNumbers(const QString& path, const ExcelInfoController::Choice& choice, QStringList* texts,
-                         const ReaderLimits& limits = ReaderLimits());
+ReaderStatus ReadColumnTexts(const QString& path, const ExcelInfoController::Choice& choice, QStringList* texts,
+                             const ReaderLimits& limits = ReaderLimits());
 
 struct Outcome {
     int added = 0;

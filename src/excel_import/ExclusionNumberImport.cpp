@@ -87,7 +87,7 @@ ExclusionNumberImport::Outcome ExclusionNumberImport::RunWorkbook(const QString&
     Outcome outcome;
     // The non-empty texts of the checked columns, column by column, every row: an empty cell is no token.
     QStringList texts;
-    outcome.status = ContactWorkbookImport::ReadNumbers(path, choice, &texts, m_limits);
+    outcome.status = ContactWorkbookImport::ReadColumnTexts(path, choice, &texts, m_limits);
     outcome.status.Report(m_prompter);
     const TextImportResult result = ImportNumberTokens(texts, m_list, &m_taken);
     outcome.taken = result.taken;

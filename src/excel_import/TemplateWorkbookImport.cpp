@@ -38,7 +38,7 @@ TemplateWorkbookImport::Outcome TemplateWorkbookImport::Run(const QString& path,
     Outcome outcome;
     // The non-empty texts of the checked columns, column by column, as the contact import reads its numbers.
     QStringList texts;
-    outcome.status = ContactWorkbookImport::ReadNumbers(path, choice, &texts, m_limits);
+    outcome.status = ContactWorkbookImport::ReadColumnTexts(path, choice, &texts, m_limits);
     outcome.status.Report(m_prompter);
     const std::optional<qsizetype> added = m_templates.AddImported(texts, &m_added);
     if (!added) {

@@ -107,8 +107,10 @@ size_t ExclusionSet::Find(QStringView folded, size_t hash) const {
         const Slot& slot = m_slots[i];
         if (slot.offset == kEmpty)
             return i;
+        // An empty text may have no data pointer, so it is compared by its length alone.
         if (slot.hash == shortHash && slot.length == length &&
-            std::memcmp(m_units.data() + slot.offset, folded.utf16(), length * sizeof(char16_t)) == 0)
+            (length == 0 ||
+             std::memcmp(m_units.data() + slot.offset, folded.utf16(), length * sizeof(char16_t)) == 0))
             return i;
     }
 }

@@ -80,7 +80,8 @@ size_t HashNumberText(QStringView text) {
         n -= 4;
     }
     std::uint64_t tail = 0;
-    std::memcpy(&tail, p, static_cast<size_t>(n) * sizeof(char16_t));
+    if (n > 0) // an empty view may have no data pointer at all
+        std::memcpy(&tail, p, static_cast<size_t>(n) * sizeof(char16_t));
     h = (h ^ tail) * kMul;
     h ^= h >> 32;
     h *= kMul;

@@ -85,6 +85,12 @@ protected:
     std::unique_ptr<CVRIX_Bulk_SMSDlg> window;
 };
 
+// The run's end has reached the window: the status label is updated with the other progress texts, while the
+// Close button and the title come with the end notice, which may be handled a moment later.
+bool Ended(CSMS_Sending* sending) {
+    return sending->StatusText() == QLatin1String("Finish.") && sending->StopButton()->text() == QLatin1String("Close");
+}
+
 TEST_F(SendWindowTest, WizardTakesBothDemoModemsAndARunFinishesOverBoth) {
     SelectDemoModems(2);
     ASSERT_EQ(window->Devices().DeviceCount(), 2);
@@ -98,7 +104,7 @@ TEST_F(SendWindowTest, WizardTakesBothDemoModemsAndARunFinishesOverBoth) {
     ASSERT_TRUE(WaitFor([&] { return window->SendingWindow() != nullptr; }));
     CSMS_Sending* sending = window->SendingWindow();
     EXPECT_EQ(sending->windowTitle(), QStringLiteral("Sending Messages, Please wait..."));
-    ASSERT_TRUE(WaitFor([&] { return sending->StatusText() == QLatin1String("Finish."); }, 60000));
+    ASSERT_TRUE(WaitFor([&] { return Ended(sending); }, 60000));
     EXPECT_EQ(sending->windowTitle(), QStringLiteral("Sending Process, Finished."));
     EXPECT_EQ(sending->StopButton()->text(), QStringLiteral("Close"));
     EXPECT_TRUE(sending->ExportButton()->isVisible());
@@ -152,9 +158,7 @@ TEST_F(SendWindowTest, StopDuringARunAsksAndLeavesTheRestStopped) {
     ASSERT_TRUE(WaitFor([&] { return slow.SubmissionCount() >= 3 && sending->StopButton()->isEnabled(); }));
     prompter.Script({Prompter::Answer::Yes});
     sending->StopButton()->click();
-    ASSERT_TRUE(
-        WaitFor([&] { return window->SendingWindow() == nullptr || sending->StatusText() == QLatin1String("Finish."); },
-                30000));
+    ASSERT_TRUE(WaitFor([&] { return window->SendingWindow() == nullptr || Ended(sending); }, 30000));
     EXPECT_EQ(prompter.Messages().filter(QStringLiteral("Are you sure you want to continue?")).size(), 1);
     EXPECT_LT(slow.SubmissionCount(), 200);
     if (window->SendingWindow() != nullptr) {

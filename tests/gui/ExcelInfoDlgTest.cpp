@@ -3,6 +3,7 @@
 // back fills the Recipient list behind the please-wait box.
 
 #include "GuiTestSupport.h"
+#include "MainWindowFixture.h"
 
 #include "app/AppShell.h"
 #include "composer/gui/CVRIX_Bulk_SMSDlg.h"
@@ -206,15 +207,9 @@ TEST_F(ExcelInfoDlgTest, TheReadsNoticeComesUpOverTheOpenPickerAndTheReadEndsOnc
 }
 
 // "Load Contacts From File" with a workbook, from the main window.
-class LoadWorkbookContactsTest : public ::testing::Test {
+class LoadWorkbookContactsTest : public MainWindowFixture {
 protected:
-    LoadWorkbookContactsTest() {
-        AppShell::Startup(m_dir.path());
-        CVRIX_Bulk_SMSDlg::Options options;
-        options.shutdown = [] {};
-        window = std::make_unique<CVRIX_Bulk_SMSDlg>(prompter, demos, options);
-        window->show();
-    }
+    LoadWorkbookContactsTest() { OpenWindow(); }
 
     // A workbook written by our own exporter: heading row Number, Name, then the rows.
     QString Book(const QString& name, const QList<QStringList>& rows, SpreadsheetExport::Format format) {
@@ -244,11 +239,6 @@ protected:
             out << row.number;
         return out;
     }
-
-    QTemporaryDir m_dir;
-    ScriptedPrompter prompter;
-    DemoModems demos;
-    std::unique_ptr<CVRIX_Bulk_SMSDlg> window;
 };
 
 TEST_F(LoadWorkbookContactsTest, ChosenColumnsFillTheListAtTheTopWithTheComposerText) {

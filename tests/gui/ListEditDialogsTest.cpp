@@ -3,6 +3,7 @@
 // the field at fault. Questions are answered by the scripted prompter.
 
 #include "GuiTestSupport.h"
+#include "MainWindowFixture.h"
 
 #include "app/AppShell.h"
 #include "composer/ListEditController.h"
@@ -39,16 +40,9 @@ namespace {
 
 using Answer = Prompter::Answer;
 
-class ListEditDialogsTest : public ::testing::Test {
+class ListEditDialogsTest : public MainWindowFixture {
 protected:
-    ListEditDialogsTest() {
-        AppShell::Startup(m_dir.path());
-        CVRIX_Bulk_SMSDlg::Options options;
-        options.timing = ModemTiming::Fast();
-        options.shutdown = [] {};
-        window = std::make_unique<CVRIX_Bulk_SMSDlg>(prompter, demos, options);
-        window->show();
-    }
+    ListEditDialogsTest() { OpenWindow(); }
 
     // Rows "1" .. "n" top to bottom with messages "m1" .. "mn".
     void AddRows(int n) {
@@ -87,11 +81,6 @@ protected:
         }
         return nullptr;
     }
-
-    QTemporaryDir m_dir;
-    ScriptedPrompter prompter;
-    DemoModems demos;
-    std::unique_ptr<CVRIX_Bulk_SMSDlg> window;
 };
 
 TEST_F(ListEditDialogsTest, PastedNumbersGoToTheTopWithTheComposerText) {

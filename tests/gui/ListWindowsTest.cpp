@@ -1,6 +1,7 @@
 // The quota window's numbers and OK, and "Load Contacts From File" with its clear-or-append question.
 
 #include "GuiTestSupport.h"
+#include "MainWindowFixture.h"
 
 #include "app/AppShell.h"
 #include "composer/gui/CVRIX_Bulk_SMSDlg.h"
@@ -22,15 +23,9 @@
 
 namespace {
 
-class ListWindowsTest : public ::testing::Test {
+class ListWindowsTest : public MainWindowFixture {
 protected:
-    ListWindowsTest() {
-        AppShell::Startup(m_dir.path());
-        CVRIX_Bulk_SMSDlg::Options options;
-        options.shutdown = [] {};
-        window = std::make_unique<CVRIX_Bulk_SMSDlg>(prompter, demos, options);
-        window->show();
-    }
+    ListWindowsTest() { OpenWindow(); }
 
     void SelectTwoDevices() {
         DeviceRecord a;
@@ -49,11 +44,6 @@ protected:
         file.write(bytes);
         return file.fileName();
     }
-
-    QTemporaryDir m_dir;
-    ScriptedPrompter prompter;
-    DemoModems demos;
-    std::unique_ptr<CVRIX_Bulk_SMSDlg> window;
 };
 
 TEST_F(ListWindowsTest, QuotaWindowShowsItsNumbersAndOkTurnsQuotaManagementOn) {
@@ -125,8 +115,8 @@ TEST_F(ListWindowsTest, LoadContactsAsksToClearOrAppendAndImportsBehindThePlease
 TEST_F(ListWindowsTest, ExportWritesTheListAndOffersToOpenIt) {
     window->Button(QStringLiteral("Export"))->click();
     EXPECT_EQ(prompter.Messages().value(0), QStringLiteral("Phone numbers-Messages list is empty."));
-    static_cast<void>(window->List().AddNumbers(0, {QStringLiteral("111"), QStringLiteral("222")}, QStringLiteral("Hi"),
-                                                {}, {}));
+    static_cast<void>(
+        window->List().AddNumbers(0, {QStringLiteral("111"), QStringLiteral("222")}, QStringLiteral("Hi"), {}, {}));
     window->RefreshList();
     bool exported = false;
     QObject::connect(window.get(), &CVRIX_Bulk_SMSDlg::ListExported, window.get(), [&](bool ok) { exported = ok; });

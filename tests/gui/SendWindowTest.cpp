@@ -2,6 +2,7 @@
 // the progress window to "Finish." and "Close"; a stop during a run; the window's thread stays free.
 
 #include "GuiTestSupport.h"
+#include "MainWindowFixture.h"
 
 #include "app/AppShell.h"
 #include "composer/gui/CVRIX_Bulk_SMSDlg.h"
@@ -30,16 +31,12 @@
 
 namespace {
 
-class SendWindowTest : public ::testing::Test {
+class SendWindowTest : public MainWindowFixture {
 protected:
     SendWindowTest() {
-        AppShell::Startup(m_dir.path());
-        CVRIX_Bulk_SMSDlg::Options options;
-        options.timing = ModemTiming::Fast();
-        options.clockScale = 0.01;
-        options.shutdown = [] {};
-        window = std::make_unique<CVRIX_Bulk_SMSDlg>(prompter, demos, options);
-        window->show();
+        CVRIX_Bulk_SMSDlg::Options options = TestOptions();
+        options.clockScale = 0.01; // engine seconds pass a hundred times faster
+        OpenWindow(options);
     }
 
     // The connection wizard's device selection over the demo modems only, every row taken.
@@ -78,11 +75,6 @@ protected:
             n += demos.Demo(i)->SubmissionCount();
         return n;
     }
-
-    QTemporaryDir m_dir;
-    ScriptedPrompter prompter;
-    DemoModems demos;
-    std::unique_ptr<CVRIX_Bulk_SMSDlg> window;
 };
 
 // The run's end has reached the window: the status label is updated with the other progress texts, while the

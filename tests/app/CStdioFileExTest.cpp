@@ -1,5 +1,6 @@
 #include "app/CStdioFileEx.h"
 #include "app/FileException.h"
+#include "fakes/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,8 @@ static void PrintTo(const QString& s, std::ostream* os) {
 }
 
 namespace {
+
+using FileBytes::Utf16Le;
 
 using F = CStdioFileEx;
 
@@ -41,15 +44,6 @@ protected:
         while (file.ReadString(line))
             lines << line;
         return lines;
-    }
-
-    static QByteArray Utf16(const QString& text) {
-        QByteArray out;
-        for (QChar c : text) {
-            out.append(static_cast<char>(c.unicode() & 0xFF));
-            out.append(static_cast<char>(c.unicode() >> 8));
-        }
-        return out;
     }
 
     QTemporaryDir m_dir;
@@ -105,32 +99,32 @@ TEST_F(CStdioFileExTest, LineSplittingRules) {
     const QByteArray bom("\xFF\xFE");
     const std::vector<ReadCase> cases = {
         {"utf16 two CR LF lines",
-         bom + Utf16(QStringLiteral("one\r\ntwo\r\n")),
+         bom + Utf16Le(QStringLiteral("one\r\ntwo\r\n")),
          F::kReadDataFile,
          {QStringLiteral("one"), QStringLiteral("two")}},
         {"utf16 last line without end",
-         bom + Utf16(QStringLiteral("a\nb")),
+         bom + Utf16Le(QStringLiteral("a\nb")),
          F::kReadDataFile,
          {QStringLiteral("a"), QStringLiteral("b")}},
         {"utf16 only the mark", bom, F::kReadDataFile, {}},
         {"utf16 blank line and lone CR kept inside",
-         bom + Utf16(QStringLiteral("\nx\ry\n\r")),
+         bom + Utf16Le(QStringLiteral("\nx\ry\n\r")),
          F::kReadDataFile,
          {QString(), QStringLiteral("x\ry"), QString()}},
         {"utf16 mark inside the text is kept",
-         bom + Utf16(QStringLiteral("a\n\uFEFFb\n")),
+         bom + Utf16Le(QStringLiteral("a\n\uFEFFb\n")),
          F::kReadDataFile,
          {QStringLiteral("a"), QStringLiteral("\uFEFFb")}},
         {"utf16 odd trailing byte dropped",
-         bom + Utf16(QStringLiteral("a\n")) + "b",
+         bom + Utf16Le(QStringLiteral("a\n")) + "b",
          F::kReadDataFile,
          {QStringLiteral("a")}},
         {"utf16 read-write text also detects the mark",
-         bom + Utf16(QStringLiteral("L1\nL2\n")),
+         bom + Utf16Le(QStringLiteral("L1\nL2\n")),
          F::kModeReadWrite | F::kTypeText | F::kModeWriteUnicode,
          {QStringLiteral("L1"), QStringLiteral("L2")}},
         {"utf16 without the mark is 8-bit",
-         Utf16(QStringLiteral("ab")),
+         Utf16Le(QStringLiteral("ab")),
          F::kReadDataFile,
          {QString::fromLatin1("a\0b\0", 4)}},
         {"ansi last line without end",
@@ -183,7 +177,7 @@ TEST_F(CStdioFileExTest, LongAnsiLinesComeBackInPiecesOf4095Bytes) {
     EXPECT_EQ(ReadAll(Put("c.txt", QByteArray(4094, 'z') + "\r\nq")), (QStringList{QString(4094, 'z'), "q"}));
     // UTF-16 lines have no such limit.
     const QString big(10000, QChar(0x4E2D));
-    EXPECT_EQ(ReadAll(Put("d.txt", QByteArray("\xFF\xFE") + Utf16(big + "\n"))), QStringList{big});
+    EXPECT_EQ(ReadAll(Put("d.txt", QByteArray("\xFF\xFE") + Utf16Le(big + "\n"))), QStringList{big});
 }
 
 TEST_F(CStdioFileExTest, Utf8PieceNeverSplitsACharacter) {

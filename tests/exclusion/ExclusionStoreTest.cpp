@@ -1,5 +1,6 @@
 #include "exclusion/ExclusionStore.h"
 #include "exclusion/LoadExclusionSet.h"
+#include "fakes/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,20 +12,13 @@
 
 namespace {
 
-QByteArray Utf16(const QString& text) {
-    QByteArray out;
-    for (const QChar c : text) {
-        out.append(static_cast<char>(c.unicode() & 0xFF));
-        out.append(static_cast<char>(c.unicode() >> 8));
-    }
-    return out;
-}
+using FileBytes::Utf16Le;
 
 // A data file as the store writes it: FF FE, then each entry and "\n" in UTF-16LE.
 QByteArray DataFile(const QStringList& lines) {
     QByteArray out("\xFF\xFE");
     for (const QString& l : lines)
-        out += Utf16(l + QLatin1Char('\n'));
+        out += Utf16Le(l + QLatin1Char('\n'));
     return out;
 }
 
@@ -97,7 +91,7 @@ TEST_F(ExclusionStoreTest, ANewListReplacesAStrayFileOfTheSameName) {
 }
 
 TEST_F(ExclusionStoreTest, AppendingToAnIndexWithoutFinalLineEndOrInEightBitKeepsNamesApart) {
-    Put(m_paths.ExclusionIndexFile(), QByteArray("\xFF\xFE") + Utf16(QStringLiteral("Sales")));
+    Put(m_paths.ExclusionIndexFile(), QByteArray("\xFF\xFE") + Utf16Le(QStringLiteral("Sales")));
     ASSERT_TRUE(m_store.AppendList(QStringLiteral("Admin"), {}).Ok());
     EXPECT_EQ(Bytes(m_paths.ExclusionIndexFile()), DataFile({QStringLiteral("Sales"), QStringLiteral("Admin")}));
 
@@ -121,7 +115,7 @@ TEST_F(ExclusionStoreTest, SaveListRewritesTheWholeFile) {
 
 TEST_F(ExclusionStoreTest, ListFilesReadBlankLinesEightBitAndCrLf) {
     Put(m_paths.ExclusionListFile(QStringLiteral("U")),
-        QByteArray("\xFF\xFE") + Utf16(QStringLiteral("111\n\n222\r\n333")));
+        QByteArray("\xFF\xFE") + Utf16Le(QStringLiteral("111\n\n222\r\n333")));
     EXPECT_EQ(m_store.LoadList(QStringLiteral("U")).lines,
               (QStringList{QStringLiteral("111"), QString(), QStringLiteral("222"), QStringLiteral("333")}));
     Put(m_paths.ExclusionListFile(QStringLiteral("A")), QByteArray("111\r\n\r\n222"));

@@ -13,14 +13,19 @@ inline QByteArray ReadAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// The text as UTF-16LE after FF FE, built independently of the code under test.
-inline QByteArray Utf16File(const QString& text) {
-    QByteArray out("\xFF\xFE");
+// The text's UTF-16LE code units, built independently of the code under test.
+inline QByteArray Utf16Le(const QString& text) {
+    QByteArray out;
     for (QChar c : text) {
         out.append(static_cast<char>(c.unicode() & 0xFF));
         out.append(static_cast<char>(c.unicode() >> 8));
     }
     return out;
+}
+
+// The same after the byte-order mark FF FE, as a whole file.
+inline QByteArray Utf16File(const QString& text) {
+    return QByteArray("\xFF\xFE") + Utf16Le(text);
 }
 
 } // namespace FileBytes

@@ -1,5 +1,6 @@
 #include "records/SentItemsStore.h"
 #include "app/DataPaths.h"
+#include "fakes/FileBytes.h"
 
 #include <QFile>
 #include <QProcess>
@@ -23,14 +24,7 @@ void PrintTo(const SentItemRecord& r, std::ostream* os) {
 
 namespace {
 
-QByteArray Utf16(const QString& text) {
-    QByteArray out;
-    for (QChar c : text) {
-        out.append(static_cast<char>(c.unicode() & 0xFF));
-        out.append(static_cast<char>(c.unicode() >> 8));
-    }
-    return out;
-}
+using FileBytes::Utf16Le;
 
 const QByteArray kBom("\xFF\xFE");
 
@@ -63,22 +57,22 @@ TEST_F(SentItemsStoreTest, AppendWritesTheRecordLayoutByteForByte) {
     ASSERT_TRUE(m_store.Append(record));
     ASSERT_TRUE(m_store.Append(SentItemsStore::MakeRecord("7", "x", "Error : +CMS ERROR: 500", QDate(2024, 12, 31))));
     EXPECT_EQ(Bytes(),
-              kBom + Utf16(QStringLiteral("\a+4412\vhi\r|AP*|DX/you\a05/03/2024\vMessage sent successfully.\r\n"
-                                          "\a7\vx\a31/12/2024\vError : +CMS ERROR: 500\r\n")));
+              kBom + Utf16Le(QStringLiteral("\a+4412\vhi\r|AP*|DX/you\a05/03/2024\vMessage sent successfully.\r\n"
+                                            "\a7\vx\a31/12/2024\vError : +CMS ERROR: 500\r\n")));
     EXPECT_EQ(Load(), (QList<SentItemRecord>{record, {"7", "x", "31/12/2024", "Error : +CMS ERROR: 500"}}));
 }
 
 TEST_F(SentItemsStoreTest, AppendingToAMarkOnlyFileAddsNoSecondMark) {
     Put(kBom);
     ASSERT_TRUE(m_store.Append({"1", "m", "01/01/2024", "s"}));
-    EXPECT_EQ(Bytes(), kBom + Utf16(QStringLiteral("\a1\vm\a01/01/2024\vs\r\n")));
+    EXPECT_EQ(Bytes(), kBom + Utf16Le(QStringLiteral("\a1\vm\a01/01/2024\vs\r\n")));
 }
 
 TEST_F(SentItemsStoreTest, AppendAfterAnInterruptedWriteKeepsBothRecordsWhole) {
-    Put(kBom + Utf16(QStringLiteral("\a1\va\a01/01/2024\vs")));
+    Put(kBom + Utf16Le(QStringLiteral("\a1\va\a01/01/2024\vs")));
     ASSERT_TRUE(m_store.Append({"2", "b", "02/01/2024", "t"}));
     EXPECT_EQ(Load(), (QList<SentItemRecord>{{"1", "a", "01/01/2024", "s"}, {"2", "b", "02/01/2024", "t"}}));
-    Put(kBom + Utf16(QStringLiteral("\a1\va\a01/01/2024\vs")) + "\r"); // cut inside a code unit
+    Put(kBom + Utf16Le(QStringLiteral("\a1\va\a01/01/2024\vs")) + "\r"); // cut inside a code unit
     ASSERT_TRUE(m_store.Append({"2", "b", "02/01/2024", "t"}));
     const QList<SentItemRecord> records = Load();
     ASSERT_EQ(records.size(), 2);
@@ -125,7 +119,7 @@ TEST_F(SentItemsStoreTest, MalformedAndEdgeLines) {
         {"no leading BEL still parses", "1\va\a01/01/2024\vs\r\n", {{"1", "a", "01/01/2024", "s"}}},
     };
     for (const Case& c : cases) {
-        Put(kBom + Utf16(c.text));
+        Put(kBom + Utf16Le(c.text));
         EXPECT_EQ(Load(), c.records) << c.name;
     }
 }
@@ -139,7 +133,7 @@ TEST_F(SentItemsStoreTest, RewriteKeepsListOrderAndAnEmptyListLeavesTheMark) {
     ASSERT_TRUE(m_store.Append({"old", "o", "01/01/2000", "s"}));
     ASSERT_TRUE(m_store.Rewrite(records));
     EXPECT_EQ(Load(), records);
-    EXPECT_TRUE(Bytes().startsWith(QByteArray(kBom + Utf16("\a3\vc|AP*|DX/d"))));
+    EXPECT_TRUE(Bytes().startsWith(QByteArray(kBom + Utf16Le("\a3\vc|AP*|DX/d"))));
     ASSERT_TRUE(m_store.Rewrite({}));
     EXPECT_EQ(Bytes(), kBom);
 }

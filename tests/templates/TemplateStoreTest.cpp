@@ -1,5 +1,6 @@
 #include "templates/TemplateStore.h"
 #include "app/DataPaths.h"
+#include "fakes/FileBytes.h"
 #include "fakes/ScriptedPrompter.h"
 #include "templates/TemplateCache.h"
 #include "templates/TemplatesController.h"
@@ -22,16 +23,9 @@ static void PrintTo(const QString& s, std::ostream* os) {
 
 namespace {
 
-using Dup = TemplateStore::Duplicates;
+using FileBytes::Utf16Le;
 
-QByteArray Utf16(const QString& text) {
-    QByteArray out;
-    for (QChar c : text) {
-        out.append(static_cast<char>(c.unicode() & 0xFF));
-        out.append(static_cast<char>(c.unicode() >> 8));
-    }
-    return out;
-}
+using Dup = TemplateStore::Duplicates;
 
 const QByteArray kBom("\xFF\xFE");
 
@@ -59,7 +53,7 @@ protected:
 
 TEST_F(TemplateStoreTest, TwoLineTemplateIsStoredWithTheMarkerAfterItsCarriageReturn) {
     ASSERT_TRUE(m_store.Append(QStringLiteral("a\r\nb")));
-    EXPECT_EQ(Bytes(), kBom + Utf16(QStringLiteral("a\r|AP*|DX/b\n")));
+    EXPECT_EQ(Bytes(), kBom + Utf16Le(QStringLiteral("a\r|AP*|DX/b\n")));
     EXPECT_EQ(Read(), QStringList{QStringLiteral("a\r\nb")});
 }
 
@@ -70,7 +64,7 @@ TEST_F(TemplateStoreTest, TheRecordWrittenLastIsShownFirstAndRewriteKeepsTheOrde
     EXPECT_EQ(Read(), shown);
     const QStringList edited{"top", "middle\nline", "bottom"};
     ASSERT_TRUE(m_store.Rewrite(edited));
-    EXPECT_EQ(Bytes(), kBom + Utf16(QStringLiteral("bottom\nmiddle|AP*|DX/line\ntop\n")));
+    EXPECT_EQ(Bytes(), kBom + Utf16Le(QStringLiteral("bottom\nmiddle|AP*|DX/line\ntop\n")));
     EXPECT_EQ(Read(), edited);
     ASSERT_TRUE(m_store.Rewrite({}));
     EXPECT_EQ(Bytes(), kBom);
@@ -86,15 +80,15 @@ TEST_F(TemplateStoreTest, ReadingRules) {
     const std::vector<Case> cases = {
         {"empty file", {}, Dup::Exact, {}},
         {"mark only", kBom, Dup::Exact, {}},
-        {"last record without U+000A is lost", kBom + Utf16("one\ntwo"), Dup::Exact, {"one"}},
-        {"repeated record shown once, the next intact", kBom + Utf16("A\nB\nA\nC\n"), Dup::Exact, {"C", "B", "A"}},
-        {"window test keeps letter case apart", kBom + Utf16("Hi\nhi\n"), Dup::Exact, {"hi", "Hi"}},
-        {"cache test ignores letter case", kBom + Utf16("Hi\nhi\nHI there\n"), Dup::IgnoreCase, {"HI there", "Hi"}},
-        {"empty records skipped", kBom + Utf16("\n\nx\n\n"), Dup::Exact, {"x"}},
-        {"U+FEFF ignored wherever it stands", kBom + Utf16("a\uFEFFb\n\uFEFF\n"), Dup::Exact, {"ab"}},
-        {"marker-only record is a line feed", kBom + Utf16("|AP*|DX/\n"), Dup::Exact, {"\n"}},
-        {"no byte-order mark is read the same", Utf16("x\ny\n"), Dup::Exact, {"y", "x"}},
-        {"odd trailing byte ignored", kBom + Utf16("x\n") + "y", Dup::Exact, {"x"}},
+        {"last record without U+000A is lost", kBom + Utf16Le("one\ntwo"), Dup::Exact, {"one"}},
+        {"repeated record shown once, the next intact", kBom + Utf16Le("A\nB\nA\nC\n"), Dup::Exact, {"C", "B", "A"}},
+        {"window test keeps letter case apart", kBom + Utf16Le("Hi\nhi\n"), Dup::Exact, {"hi", "Hi"}},
+        {"cache test ignores letter case", kBom + Utf16Le("Hi\nhi\nHI there\n"), Dup::IgnoreCase, {"HI there", "Hi"}},
+        {"empty records skipped", kBom + Utf16Le("\n\nx\n\n"), Dup::Exact, {"x"}},
+        {"U+FEFF ignored wherever it stands", kBom + Utf16Le("a\uFEFFb\n\uFEFF\n"), Dup::Exact, {"ab"}},
+        {"marker-only record is a line feed", kBom + Utf16Le("|AP*|DX/\n"), Dup::Exact, {"\n"}},
+        {"no byte-order mark is read the same", Utf16Le("x\ny\n"), Dup::Exact, {"y", "x"}},
+        {"odd trailing byte ignored", kBom + Utf16Le("x\n") + "y", Dup::Exact, {"x"}},
     };
     for (const Case& c : cases) {
         Put(c.bytes);
@@ -103,10 +97,10 @@ TEST_F(TemplateStoreTest, ReadingRules) {
 }
 
 TEST_F(TemplateStoreTest, AppendNeverGluesOntoARecordCutShort) {
-    Put(kBom + Utf16("whole\ncut sh"));
+    Put(kBom + Utf16Le("whole\ncut sh"));
     ASSERT_TRUE(m_store.Append(QStringLiteral("new")));
     EXPECT_EQ(Read(), (QStringList{"new", "cut sh", "whole"}));
-    Put(kBom + Utf16("whole\n") + "c"); // half a code unit
+    Put(kBom + Utf16Le("whole\n") + "c"); // half a code unit
     ASSERT_TRUE(m_store.Append(QStringLiteral("new")));
     EXPECT_EQ(Read().first(), QStringLiteral("new"));
     EXPECT_EQ(Read().last(), QStringLiteral("whole"));
@@ -143,7 +137,7 @@ TEST_F(TemplateStoreTest, RewriteFailingMidwayLeavesTheOldStoreIntact) {
 }
 
 TEST_F(TemplateStoreTest, CacheSavesEachTextOnceIgnoringLetterCase) {
-    Put(kBom + Utf16("Hello\n"));
+    Put(kBom + Utf16Le("Hello\n"));
     TemplateCache cache(m_store);
     ASSERT_TRUE(cache.Reload());
     EXPECT_FALSE(cache.SaveToTemplates(QStringLiteral("HELLO")));

@@ -4,6 +4,13 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
+QPushButton* CommandButton(const QString& caption, const QString& name) {
+    auto* button = new QPushButton(caption);
+    button->setObjectName(name.isEmpty() ? caption : name);
+    button->setAutoDefault(false);
+    return button;
+}
+
 QHBoxLayout* DefaultAndCancelRow(QDialog* dialog, QPushButton* defaultButton) {
     auto* row = new QHBoxLayout;
     row->addStretch(1);

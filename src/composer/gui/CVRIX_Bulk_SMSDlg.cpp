@@ -39,6 +39,7 @@
 #include "templates/TemplateStore.h"
 #include "ui/ComposerEdit.h"
 #include "ui/DemoModems.h"
+#include "ui/DialogButtons.h"
 #include "ui/GuiComposerTextQuestion.h"
 #include "ui/MessageSizeInfo.h"
 #include "ui/NumberEdit.h"
@@ -71,13 +72,6 @@
 #include <set>
 
 namespace {
-
-QPushButton* MakeButton(const QString& caption, QWidget* parent = nullptr) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(caption);
-    button->setAutoDefault(false); // Enter belongs to the field with the focus, never to a button
-    return button;
-}
 
 QCheckBox* MakeCheck(const QString& caption) {
     auto* check = new QCheckBox(caption);
@@ -194,9 +188,9 @@ void CVRIX_Bulk_SMSDlg::BuildUi() {
     deviceRow->addWidget(m_deviceCaption, 0, 0);
     deviceRow->addWidget(m_deviceText, 0, 1);
     deviceRow->addWidget(m_deviceCombo, 0, 2);
-    deviceRow->addWidget(MakeButton(QStringLiteral("Mobile Phone Connection Wizard")), 0, 3);
+    deviceRow->addWidget(CommandButton(QStringLiteral("Mobile Phone Connection Wizard")), 0, 3);
     deviceRow->addWidget(m_wizardLink, 1, 0, 1, 3);
-    auto* demoButton = MakeButton(QStringLiteral("Demo Modem Messages"));
+    auto* demoButton = CommandButton(QStringLiteral("Demo Modem Messages"));
     demoButton->setVisible(m_demos.DemoCount() > 0);
     deviceRow->addWidget(demoButton, 1, 3);
     deviceRow->setColumnStretch(1, 1);
@@ -209,13 +203,14 @@ void CVRIX_Bulk_SMSDlg::BuildUi() {
     m_number = new NumberEdit;
     m_number->setObjectName(QStringLiteral("NumberField"));
     entryRow->addWidget(m_number, 1);
-    entryRow->addWidget(MakeButton(QStringLiteral("Add")));
+    entryRow->addWidget(CommandButton(QStringLiteral("Add")));
     listLayout->addLayout(entryRow);
     auto* sourceRow = new QHBoxLayout;
-    sourceRow->addWidget(MakeButton(QStringLiteral("Load Contacts From File")));
-    sourceRow->addWidget(MakeButton(QStringLiteral("Add or Paste numbers Manually")));
+    sourceRow->addWidget(CommandButton(QStringLiteral("Load Contacts From File")));
+    sourceRow->addWidget(CommandButton(QStringLiteral("Add or Paste numbers Manually")));
     listLayout->addLayout(sourceRow);
-    listLayout->addWidget(MakeButton(QStringLiteral("Send unique or personalized SMS to every Contact using Excel")));
+    listLayout->addWidget(
+        CommandButton(QStringLiteral("Send unique or personalized SMS to every Contact using Excel")));
     m_listView = new QTableView;
     m_listView->setObjectName(QStringLiteral("RecipientList"));
     m_listView->setModel(m_listModel);
@@ -236,11 +231,11 @@ void CVRIX_Bulk_SMSDlg::BuildUi() {
     m_countLabel->setObjectName(QStringLiteral("CountLabel"));
     listLayout->addWidget(m_countLabel);
     auto* editRow = new QGridLayout;
-    editRow->addWidget(MakeButton(QStringLiteral("Update Selected Messages")), 0, 0);
-    editRow->addWidget(MakeButton(QStringLiteral("Apply this message to list items")), 0, 1);
-    editRow->addWidget(MakeButton(QStringLiteral("Export")), 0, 2);
-    editRow->addWidget(MakeButton(QStringLiteral("Clear Selected")), 1, 0);
-    editRow->addWidget(MakeButton(QStringLiteral("Clear All")), 1, 1);
+    editRow->addWidget(CommandButton(QStringLiteral("Update Selected Messages")), 0, 0);
+    editRow->addWidget(CommandButton(QStringLiteral("Apply this message to list items")), 0, 1);
+    editRow->addWidget(CommandButton(QStringLiteral("Export")), 0, 2);
+    editRow->addWidget(CommandButton(QStringLiteral("Clear Selected")), 1, 0);
+    editRow->addWidget(CommandButton(QStringLiteral("Clear All")), 1, 1);
     listLayout->addLayout(editRow);
 
     // Composer.
@@ -324,9 +319,9 @@ void CVRIX_Bulk_SMSDlg::BuildUi() {
     connect(quotaLink, &QLabel::linkActivated, this, &CVRIX_Bulk_SMSDlg::OnQuota);
     optionsLayout->addWidget(quotaLink, 6, 0, 1, 2);
     auto* toolRow = new QHBoxLayout;
-    toolRow->addWidget(MakeButton(QStringLiteral("Exclusion List Wizard")));
-    toolRow->addWidget(MakeButton(QStringLiteral("View Templates")));
-    toolRow->addWidget(MakeButton(QStringLiteral("Sent Items")));
+    toolRow->addWidget(CommandButton(QStringLiteral("Exclusion List Wizard")));
+    toolRow->addWidget(CommandButton(QStringLiteral("View Templates")));
+    toolRow->addWidget(CommandButton(QStringLiteral("Sent Items")));
     optionsLayout->addLayout(toolRow, 5, 0, 1, 2);
 
     auto* right = new QVBoxLayout;
@@ -337,14 +332,14 @@ void CVRIX_Bulk_SMSDlg::BuildUi() {
     middle->addLayout(right, 2);
 
     auto* commands = new QHBoxLayout;
-    auto* send = MakeButton(QStringLiteral("Send"));
+    auto* send = CommandButton(QStringLiteral("Send"));
     send->setMinimumWidth(120);
     commands->addWidget(send);
-    commands->addWidget(MakeButton(QStringLiteral("Reset")));
+    commands->addWidget(CommandButton(QStringLiteral("Reset")));
     commands->addStretch(1);
-    commands->addWidget(MakeButton(QStringLiteral("Help")));
-    commands->addWidget(MakeButton(QStringLiteral("About Us")));
-    commands->addWidget(MakeButton(QStringLiteral("Exit")));
+    commands->addWidget(CommandButton(QStringLiteral("Help")));
+    commands->addWidget(CommandButton(QStringLiteral("About Us")));
+    commands->addWidget(CommandButton(QStringLiteral("Exit")));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(deviceBox);

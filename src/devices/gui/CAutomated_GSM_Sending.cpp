@@ -1,6 +1,7 @@
 #include "devices/gui/CAutomated_GSM_Sending.h"
 
 #include "devices/MainDeviceState.h"
+#include "ui/DialogButtons.h"
 #include "ui/UiTask.h"
 
 #include <QCoreApplication>
@@ -42,15 +43,6 @@ private:
     }
     CAutomated_GSM_Sending* m_window;
 };
-
-namespace {
-QPushButton* MakeButton(const QString& caption, const QString& name) {
-    auto* button = new QPushButton(caption);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-} // namespace
 
 CAutomated_GSM_Sending::CAutomated_GSM_Sending(MainDeviceState& devices, Prompter& prompter, int slot,
                                                ConnectionTestController::Options options, QWidget* parent)
@@ -104,7 +96,7 @@ CAutomated_GSM_Sending::CAutomated_GSM_Sending(MainDeviceState& devices, Prompte
     grid->addWidget(m_phoneField, 1, 0, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("Custom SMSC No. :")), 2, 0);
     grid->addWidget(m_customField, 2, 1);
-    grid->addWidget(MakeButton(QStringLiteral("Set Cus SMSC"), QStringLiteral("SetCusSmsc")), 2, 2);
+    grid->addWidget(CommandButton(QStringLiteral("Set Cus SMSC"), QStringLiteral("SetCusSmsc")), 2, 2);
     auto* smscHint = new QLabel(QStringLiteral("Correct SMS Service Center number starts with ‘+’ or ‘00’ before your "
                                                "country code (e.g. +65 or 0044)."));
     smscHint->setWordWrap(true);
@@ -116,16 +108,16 @@ CAutomated_GSM_Sending::CAutomated_GSM_Sending(MainDeviceState& devices, Prompte
     m_status->setObjectName(QStringLiteral("StatusLabel"));
     layout->addWidget(m_status);
     auto* row1 = new QHBoxLayout;
-    row1->addWidget(MakeButton(m_controller.StartButtonCaption(), QStringLiteral("StartTest")));
-    row1->addWidget(MakeButton(QStringLiteral("Stop"), QStringLiteral("Stop")));
+    row1->addWidget(CommandButton(m_controller.StartButtonCaption(), QStringLiteral("StartTest")));
+    row1->addWidget(CommandButton(QStringLiteral("Stop"), QStringLiteral("Stop")));
     row1->addStretch(1);
     layout->addLayout(row1);
     auto* row2 = new QHBoxLayout;
-    row2->addWidget(MakeButton(QStringLiteral("Use Selected Case for SMS Sending"), QStringLiteral("UseCase")));
-    row2->addWidget(MakeButton(QStringLiteral("Save Test Case Log"), QStringLiteral("SaveLog")));
-    row2->addWidget(MakeButton(QStringLiteral("Clear Status"), QStringLiteral("ClearStatus")));
+    row2->addWidget(CommandButton(QStringLiteral("Use Selected Case for SMS Sending"), QStringLiteral("UseCase")));
+    row2->addWidget(CommandButton(QStringLiteral("Save Test Case Log"), QStringLiteral("SaveLog")));
+    row2->addWidget(CommandButton(QStringLiteral("Clear Status"), QStringLiteral("ClearStatus")));
     row2->addStretch(1);
-    auto* close = MakeButton(QStringLiteral("Close"), QStringLiteral("Close"));
+    auto* close = CommandButton(QStringLiteral("Close"), QStringLiteral("Close"));
     row2->addWidget(close);
     layout->addLayout(row2);
     resize(760, 600);

@@ -3,6 +3,7 @@
 #include "app/Prompter.h"
 #include "devices/PortEnumerator.h"
 #include "ui/DemoModems.h"
+#include "ui/DialogButtons.h"
 #include "ui/UiTask.h"
 
 #include <QApplication>
@@ -64,15 +65,6 @@ private:
     CPhone_List_Dlg* m_window;
 };
 
-namespace {
-QPushButton* MakeButton(const QString& caption, const QString& name) {
-    auto* button = new QPushButton(caption);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-} // namespace
-
 const QStringList& CPhone_List_Dlg::ColumnCaptions() {
     static const QStringList captions = {
         QStringLiteral("Com Port"),         QStringLiteral("Com Port Details"), QStringLiteral("Com Port Status"),
@@ -124,13 +116,13 @@ CPhone_List_Dlg::CPhone_List_Dlg(MainDeviceState& devices, Prompter& prompter, D
     layout->addWidget(m_deviceList, 2);
     auto* scanRow = new QHBoxLayout;
     scanRow->addWidget(m_progress, 1);
-    scanRow->addWidget(MakeButton(QStringLiteral("Stop"), QStringLiteral("Stop")));
-    scanRow->addWidget(MakeButton(QStringLiteral("Search Mobile Device Again"), QStringLiteral("SearchAgain")));
+    scanRow->addWidget(CommandButton(QStringLiteral("Stop"), QStringLiteral("Stop")));
+    scanRow->addWidget(CommandButton(QStringLiteral("Search Mobile Device Again"), QStringLiteral("SearchAgain")));
     layout->addLayout(scanRow);
     layout->addWidget(m_scanLabel);
     auto* addRow = new QHBoxLayout;
-    addRow->addWidget(MakeButton(QStringLiteral("Add demo modem"), QStringLiteral("AddDemoModem")));
-    addRow->addWidget(MakeButton(QStringLiteral("Add port by path..."), QStringLiteral("AddPortByPath")));
+    addRow->addWidget(CommandButton(QStringLiteral("Add demo modem"), QStringLiteral("AddDemoModem")));
+    addRow->addWidget(CommandButton(QStringLiteral("Add port by path..."), QStringLiteral("AddPortByPath")));
     addRow->addStretch(1);
     layout->addLayout(addRow);
 
@@ -145,21 +137,21 @@ CPhone_List_Dlg::CPhone_List_Dlg(MainDeviceState& devices, Prompter& prompter, D
     grid->addWidget(m_customCheck, 1, 1);
     grid->addWidget(m_customField, 1, 2);
     auto* smscButtons = new QHBoxLayout;
-    smscButtons->addWidget(MakeButton(QStringLiteral("Save"), QStringLiteral("SaveSmsc")));
-    smscButtons->addWidget(MakeButton(QStringLiteral("Reset"), QStringLiteral("ResetSmsc")));
+    smscButtons->addWidget(CommandButton(QStringLiteral("Save"), QStringLiteral("SaveSmsc")));
+    smscButtons->addWidget(CommandButton(QStringLiteral("Reset"), QStringLiteral("ResetSmsc")));
     grid->addLayout(smscButtons, 1, 3);
     grid->addWidget(new QLabel(QStringLiteral("Send Test Message By Selected Device")), 2, 1, 1, 3);
     grid->addWidget(new QLabel(QStringLiteral("Phone No. :")), 3, 1);
     grid->addWidget(m_phoneField, 3, 2);
-    grid->addWidget(MakeButton(QStringLiteral("Send"), QStringLiteral("SendTest")), 3, 3);
-    grid->addWidget(MakeButton(QStringLiteral("copy details"), QStringLiteral("CopyDetails")), 4, 1);
+    grid->addWidget(CommandButton(QStringLiteral("Send"), QStringLiteral("SendTest")), 3, 3);
+    grid->addWidget(CommandButton(QStringLiteral("copy details"), QStringLiteral("CopyDetails")), 4, 1);
     layout->addWidget(settings, 2);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    auto* use = MakeButton(QStringLiteral("Use Selected Device \nto Send SMS"), QStringLiteral("UseSelectedDevice"));
+    auto* use = CommandButton(QStringLiteral("Use Selected Device \nto Send SMS"), QStringLiteral("UseSelectedDevice"));
     auto* without =
-        MakeButton(QStringLiteral("Continue without\nDevice Selection..."), QStringLiteral("ContinueWithout"));
+        CommandButton(QStringLiteral("Continue without\nDevice Selection..."), QStringLiteral("ContinueWithout"));
     buttons->addWidget(use);
     buttons->addWidget(without);
     layout->addLayout(buttons);

@@ -3,6 +3,7 @@
 #include "devices/ConnectionTestController.h"
 #include "devices/MainDeviceState.h"
 #include "devices/gui/CAutomated_GSM_Sending.h"
+#include "ui/DialogButtons.h"
 #include "ui/UiTask.h"
 
 #include <QCoreApplication>
@@ -18,15 +19,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-
-namespace {
-QPushButton* MakeButton(const QString& caption, const QString& name) {
-    auto* button = new QPushButton(caption);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-} // namespace
 
 CSelected_Device_Details_GSM::CSelected_Device_Details_GSM(MainDeviceState& devices, Prompter& prompter,
                                                            Options options, QWidget* parent)
@@ -74,8 +66,8 @@ CSelected_Device_Details_GSM::CSelected_Device_Details_GSM(MainDeviceState& devi
     grid->addWidget(new QLabel(QStringLiteral("Custom SMSC No. :")), 1, 1);
     grid->addWidget(m_customField, 1, 2);
     auto* smscButtons = new QHBoxLayout;
-    smscButtons->addWidget(MakeButton(QStringLiteral("Save"), QStringLiteral("SaveSmsc")));
-    smscButtons->addWidget(MakeButton(QStringLiteral("Reset"), QStringLiteral("ResetSmsc")));
+    smscButtons->addWidget(CommandButton(QStringLiteral("Save"), QStringLiteral("SaveSmsc")));
+    smscButtons->addWidget(CommandButton(QStringLiteral("Reset"), QStringLiteral("ResetSmsc")));
     grid->addLayout(smscButtons, 1, 3);
     auto* modes = new QHBoxLayout;
     modes->addWidget(m_pdu);
@@ -84,13 +76,13 @@ CSelected_Device_Details_GSM::CSelected_Device_Details_GSM(MainDeviceState& devi
     grid->addWidget(new QLabel(QStringLiteral("Send Test Message By Selected Device")), 3, 1, 1, 3);
     grid->addWidget(new QLabel(QStringLiteral("Phone No. :")), 4, 1);
     grid->addWidget(m_phoneField, 4, 2);
-    grid->addWidget(MakeButton(QStringLiteral("Send"), QStringLiteral("SendTest")), 4, 3);
+    grid->addWidget(CommandButton(QStringLiteral("Send"), QStringLiteral("SendTest")), 4, 3);
     auto* tools = new QHBoxLayout;
-    tools->addWidget(MakeButton(QStringLiteral("Advanced Connection Troubleshooting"), QStringLiteral("Advanced")));
-    tools->addWidget(MakeButton(QStringLiteral("Load Phone Book"), QStringLiteral("LoadPhoneBook")));
+    tools->addWidget(CommandButton(QStringLiteral("Advanced Connection Troubleshooting"), QStringLiteral("Advanced")));
+    tools->addWidget(CommandButton(QStringLiteral("Load Phone Book"), QStringLiteral("LoadPhoneBook")));
     grid->addLayout(tools, 5, 1, 1, 3);
     layout->addLayout(grid, 1);
-    auto* close = MakeButton(QStringLiteral("Close"), QStringLiteral("Close"));
+    auto* close = CommandButton(QStringLiteral("Close"), QStringLiteral("Close"));
     layout->addWidget(close, 0, Qt::AlignRight);
     resize(860, 560);
 

@@ -14,7 +14,9 @@ namespace {
 const QString kError = QStringLiteral("ERROR");
 const QString kOk = QStringLiteral("OK");
 
-[[noreturn]] void Fail(const QString& response) { SubmissionSteps::ThrowUnconfirmed(CIrdaPort::ParseError(response)); }
+[[noreturn]] void Fail(const QString& response) {
+    SubmissionSteps::ThrowUnconfirmed(CIrdaPort::ParseError(response));
+}
 
 // Clears a prompt left open by an interrupted submission, once per opening of the port.
 void Handshake(CIrdaPort& port) {
@@ -90,16 +92,11 @@ void CIrdaPort::SendPduMessage(const SmsRequest& request) {
         Fail(response);
 
     const std::vector<Pdu::EncodedPdu> pdus =
-        Pdu::EncodeMessage(message, request.recipientNumber, smsc, flags.flash, flags.unicode, reference);
-    if (pdus.empty())
-        SubmissionSteps::ThrowEncodingFailed();
+        SubmissionSteps::EncodeParts(message, request.recipientNumber, smsc, flags.flash, flags.unicode, reference);
     const int total = static_cast<int>(pdus.size());
     for (int n = 0; n < total; ++n) {
         const Pdu::EncodedPdu& pdu = pdus[static_cast<size_t>(n)];
-        if (pdu.hex.isEmpty())
-            SubmissionSteps::ThrowEncodingFailed();
-        if (n > 0 && Mark_To_Stop_All.load() != 0)
-            SubmissionSteps::ThrowStopped(n, total);
+        SubmissionSteps::ThrowIfStopped(n, total);
         SubmitOne(*this, QStringLiteral("AT+CMGS=%1").arg(pdu.tpduLength), pdu.hex.toLatin1(), false);
     }
 }
@@ -116,8 +113,8 @@ void CIrdaPort::SendTextMessage(const SmsRequest& request) {
     if (!ExecuteCommand(QStringLiteral("AT+CMGF=1"), kError, kOk, &response, true))
         Fail(response);
     // Validity period 167 (one day) and the data coding scheme; the answer is not needed.
-    ExecuteCommand(QStringLiteral("AT+CSMP=17,167,0,%1").arg(Pdu::DataCodingScheme(flags.flash, flags.unicode)),
-                   kError, kOk, &response, true);
+    ExecuteCommand(QStringLiteral("AT+CSMP=17,167,0,%1").arg(Pdu::DataCodingScheme(flags.flash, flags.unicode)), kError,
+                   kOk, &response, true);
 
     const QString charset = SubmissionSteps::SelectTextCharset(
         flags.unicode, [this] { return QueryCharsets(); }, [this] { return QueryCharset(); },
@@ -131,8 +128,7 @@ void CIrdaPort::SendTextMessage(const SmsRequest& request) {
     const QString command = QStringLiteral("AT+CMGS=\"%1\"").arg(request.recipientNumber);
     const int total = static_cast<int>(pieces.size());
     for (int n = 0; n < total; ++n) {
-        if (n > 0 && Mark_To_Stop_All.load() != 0)
-            SubmissionSteps::ThrowStopped(n, total);
+        SubmissionSteps::ThrowIfStopped(n, total);
         const QString& piece = pieces.at(n);
         SubmitOne(*this, command, hexText ? Pdu::ToUcs2Hex(piece).toLatin1() : AnsiCodec::Encode(piece), true);
     }

@@ -82,17 +82,11 @@ void CSMSSerialPort::SendPduMessage(const SmsRequest& request) {
     Command("AT+CMGF=0\r", "OK");
 
     const std::vector<Pdu::EncodedPdu> pdus =
-        Pdu::EncodeMessage(message, request.recipientNumber, smsc, flags.flash, flags.unicode, reference);
-    if (pdus.empty())
-        SubmissionSteps::ThrowEncodingFailed();
+        SubmissionSteps::EncodeParts(message, request.recipientNumber, smsc, flags.flash, flags.unicode, reference);
     const int total = static_cast<int>(pdus.size());
     for (int n = 0; n < total; ++n) {
         const Pdu::EncodedPdu& pdu = pdus[static_cast<size_t>(n)];
-        if (pdu.hex.isEmpty())
-            SubmissionSteps::ThrowEncodingFailed();
-        // A stop request ends a long message between parts; the first part always goes.
-        if (n > 0 && Mark_To_Stop_All.load() != 0)
-            SubmissionSteps::ThrowStopped(n, total);
+        SubmissionSteps::ThrowIfStopped(n, total);
         if (n > 0)
             ModemTiming::Sleep(m_timing.betweenPartsMs);
         SubmitOne(*this, "AT+CMGS=" + QByteArray::number(pdu.tpduLength) + '\r', pdu.hex.toLatin1(), Mode::Pdu);
@@ -122,8 +116,7 @@ void CSMSSerialPort::SendTextMessage(const SmsRequest& request) {
     const QByteArray command = "AT+CMGS=\"" + AnsiCodec::Encode(request.recipientNumber) + "\"\r";
     const int total = static_cast<int>(pieces.size());
     for (int n = 0; n < total; ++n) {
-        if (n > 0 && Mark_To_Stop_All.load() != 0)
-            SubmissionSteps::ThrowStopped(n, total);
+        SubmissionSteps::ThrowIfStopped(n, total);
         if (n > 0)
             ModemTiming::Sleep(m_timing.betweenPartsMs);
         const QString& piece = pieces.at(n);

@@ -1,6 +1,7 @@
 #include "sms/SubmissionSteps.h"
 
 #include "modem/CSMSException.h"
+#include "sms/SendControl.h"
 
 namespace SubmissionSteps {
 
@@ -8,7 +9,26 @@ void ThrowStopped(int partsSent, int totalParts) {
     throw CSMSException(0, QStringLiteral("Sending stopped after part %1 of %2.").arg(partsSent).arg(totalParts));
 }
 
-void ThrowEncodingFailed() { throw CSMSException(CSMSException::kStringTableBase | 515u, QString()); }
+void ThrowEncodingFailed() {
+    throw CSMSException(CSMSException::kStringTableBase | 515u, QString());
+}
+
+void ThrowIfStopped(int n, int total) {
+    if (n > 0 && Mark_To_Stop_All.load() != 0)
+        ThrowStopped(n, total);
+}
+
+std::vector<Pdu::EncodedPdu> EncodeParts(const QString& message, const QString& recipient, const QString& smsc,
+                                         bool flash, bool unicode, std::uint16_t reference) {
+    std::vector<Pdu::EncodedPdu> pdus = Pdu::EncodeMessage(message, recipient, smsc, flash, unicode, reference);
+    if (pdus.empty())
+        ThrowEncodingFailed();
+    for (const Pdu::EncodedPdu& pdu : pdus) {
+        if (pdu.hex.isEmpty())
+            ThrowEncodingFailed();
+    }
+    return pdus;
+}
 
 void ThrowUnconfirmed(const QString& errorText) {
     if (errorText.isEmpty())

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "sms/PduEncoder.h"
+
 #include <QString>
+
+#include <cstdint>
+#include <vector>
 
 #include <functional>
 
@@ -12,6 +17,13 @@ namespace SubmissionSteps {
 [[noreturn]] void ThrowStopped(int partsSent, int totalParts);
 // The encoder could not build a PDU (string 515).
 [[noreturn]] void ThrowEncodingFailed();
+// Before part n (from 0) of a message of `total` parts: a stop request ends the message between parts (the
+// first part always goes).
+void ThrowIfStopped(int n, int total);
+// Every part's PDU of the message; throws as ThrowEncodingFailed when there is none or a part has none, so a
+// message is never submitted in part.
+std::vector<Pdu::EncodedPdu> EncodeParts(const QString& message, const QString& recipient, const QString& smsc,
+                                         bool flash, bool unicode, std::uint16_t reference);
 // A submission that got no confirmation: the reply's error when it holds one, else "no response" (516).
 [[noreturn]] void ThrowUnconfirmed(const QString& errorText);
 

@@ -1,6 +1,7 @@
 // LoadExclusionSet of 1,000,000 numbers over 10 applied lists, then look-ups.
 // Usage: bench_exclusion [total-numbers] (default 1000000). Prints seconds and peak resident set size.
 
+#include "BenchMeasure.h"
 #include "exclusion/ExclusionStore.h"
 #include "exclusion/LoadExclusionSet.h"
 
@@ -12,27 +13,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <sys/resource.h>
-
-namespace {
-
-long PeakRssKiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-// User plus system CPU time of the process; on a shared machine it shows what the wall time would be alone.
-double CpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

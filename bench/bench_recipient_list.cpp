@@ -6,6 +6,7 @@
 // over). Prints seconds and the child's peak resident set size.
 // Usage: bench_recipient_list [rows] (default 1000000)
 
+#include "BenchMeasure.h"
 #include "composer/RecipientList.h"
 #include "exclusion/ExclusionSet.h"
 
@@ -16,23 +17,6 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-namespace {
-
-long PeakRssKiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-// User plus system CPU time of the process; on a shared machine it shows what the wall time would be alone.
-double CpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
-} // namespace
 
 // Runs one measurement in a child process; true when it kept within the limits.
 template <typename Body> bool InChild(Body body) {

@@ -6,6 +6,7 @@
 //       A run of many rows with no latency, against the same submissions made directly through the ports
 //       (the modems' own time); prints the engine's time per row beyond that, and the peak resident memory.
 
+#include "BenchMeasure.h"
 #include "sending/SendRun.h"
 #include "sending/SendState.h"
 #include "sim/SimModem.h"
@@ -41,12 +42,6 @@ struct Modems {
     }
 };
 
-long PeakRssMb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
-}
-
 // Runs the engine over the modems; returns the wall time in seconds.
 double EngineRun(Modems& modems, int rows, const ModemTiming& timing, int* sent) {
     ModemSlots slots;
@@ -63,7 +58,9 @@ double EngineRun(Modems& modems, int rows, const ModemTiming& timing, int* sent)
     ctx.selectedEntry = modems.sims.size() > 1 ? RunDevice::kAllDevice : ctx.devicesInUse.front().entry;
     const QString message = QStringLiteral("Your appointment is confirmed for 10:30 tomorrow. Reply STOP to opt out.");
     ctx.rowCount = [rows] { return rows; };
-    ctx.rowAt = [&message](int i) { return std::pair<QString, QString>(QStringLiteral("+4477009%1").arg(i, 5, 10, QLatin1Char('0')), message); };
+    ctx.rowAt = [&message](int i) {
+        return std::pair<QString, QString>(QStringLiteral("+4477009%1").arg(i, 5, 10, QLatin1Char('0')), message);
+    };
     ctx.slots = &slots;
     QElapsedTimer timer;
     timer.start();
@@ -91,7 +88,8 @@ double DirectRun(Modems& modems, int rows, const ModemTiming& timing) {
             port.SetTiming(timing);
             port.Open(5000, modems.sims[static_cast<size_t>(m)]->PortName());
             SmsRequest request;
-            request.message = QStringLiteral("Your appointment is confirmed for 10:30 tomorrow. Reply STOP to opt out.");
+            request.message =
+                QStringLiteral("Your appointment is confirmed for 10:30 tomorrow. Reply STOP to opt out.");
             for (int i = m; i < rows; i += count) {
                 request.recipientNumber = QStringLiteral("+4477009%1").arg(i, 5, 10, QLatin1Char('0'));
                 try {
@@ -130,13 +128,13 @@ int Bulk(int rows, int modemCount) {
     const ModemTiming timing = ModemTiming::Fast();
     Modems direct(modemCount, QStringLiteral("default"));
     const double tDirect = DirectRun(direct, rows, timing);
-    const long rssAfterDirect = PeakRssMb();
+    const long rssAfterDirect = PeakRssKiB() / 1024;
     Modems engine(modemCount, QStringLiteral("default"));
     int sent = 0;
     const double tEngine = EngineRun(engine, rows, timing, &sent);
     std::printf("%d rows over %d modems, no latency: direct submissions %.2f s, engine run %.2f s (%d sent); engine "
                 "time beyond the modems' own %.4f ms per row; peak resident %ld MB (after direct run %ld MB)\n",
-                rows, modemCount, tDirect, tEngine, sent, (tEngine - tDirect) * 1000.0 / rows, PeakRssMb(),
+                rows, modemCount, tDirect, tEngine, sent, (tEngine - tDirect) * 1000.0 / rows, PeakRssKiB() / 1024,
                 rssAfterDirect);
     return sent == rows ? 0 : 1;
 }

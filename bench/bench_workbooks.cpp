@@ -8,6 +8,7 @@
 // many rows to show that memory stays flat in the row count. Each step runs in a child process of its own so
 // that its peak resident set size is its own. Prints wall seconds, CPU seconds (what the wall time would be on
 // an idle machine) and peak resident memory.
+#include "BenchMeasure.h"
 #include "app/Prompter.h"
 #include "excel_import/WorkbookReader.h"
 #include "records/SpreadsheetExport.h"
@@ -25,18 +26,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-long PeakRssKiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-double CpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
 
 struct Yes : Prompter {
     Answer Ask(const QString&, const QString&, Icon, Buttons) override { return Answer::Yes; }

@@ -10,12 +10,8 @@ ReaderStatus ReadColumnTexts(const QString& path, const ExcelInfoController::Cho
                              const ReaderLimits& limits) {
     texts->clear();
     WorkbookReader reader(limits);
-    ReaderStatus status = reader.OpenWorkbook(path);
-    if (status)
-        status = reader.SelectSheet(choice.sheet);
     SheetData range;
-    if (status)
-        status = reader.GetUsedRange(&range);
+    ReaderStatus status = reader.OpenSheet(path, choice.sheet, &range);
     if (status) {
         QString text;
         for (const ExcelInfoController::Column& column : choice.columns) {

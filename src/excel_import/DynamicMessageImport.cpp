@@ -30,12 +30,8 @@ DynamicMessageImport::Import(const QString& path, int sheet, const QList<int>& n
                              ExcelMessageImport::Observer* observer, const ReaderLimits& limits) {
     ExcelMessageImport::Outcome outcome;
     WorkbookReader reader(limits);
-    ReaderStatus status = reader.OpenWorkbook(path);
-    if (status)
-        status = reader.SelectSheet(sheet);
     SheetData range;
-    if (status)
-        status = reader.GetUsedRange(&range);
+    ReaderStatus status = reader.OpenSheet(path, sheet, &range);
     if (status) {
         const int rows = std::min(range.Rows(), ExcelMessageImport::kMaxImportRows);
         const int total = static_cast<int>(numberColumns.size()) * rows;

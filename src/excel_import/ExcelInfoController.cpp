@@ -16,12 +16,8 @@ ReaderStatus ExcelInfoController::ChooseSheet(int position) {
 
     WorkbookReader reader(m_limits);
     QList<WorkbookReader::ColumnName> names;
-    ReaderStatus status = reader.OpenWorkbook(m_path);
-    if (status)
-        status = reader.SelectSheet(sheet);
     SheetData range;
-    if (status)
-        status = reader.GetUsedRange(&range);
+    ReaderStatus status = reader.OpenSheet(m_path, sheet, &range);
     if (status)
         status = reader.ColumnNames(WorkbookReader::kNoLimit, &names);
     reader.CloseWorkbook();

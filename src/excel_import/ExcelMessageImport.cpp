@@ -25,12 +25,8 @@ ExcelMessageImport::Outcome ExcelMessageImport::Import(const QString& path, int 
                                                        const ReaderLimits& limits) {
     Outcome outcome;
     WorkbookReader reader(limits);
-    ReaderStatus status = reader.OpenWorkbook(path);
-    if (status)
-        status = reader.SelectSheet(sheet);
     SheetData range;
-    if (status)
-        status = reader.GetUsedRange(&range);
+    ReaderStatus status = reader.OpenSheet(path, sheet, &range);
     if (status) {
         const int total = std::min(range.Rows(), kMaxImportRows);
         if (observer)

@@ -146,6 +146,15 @@ ReaderStatus WorkbookReader::SelectSheet(int sheet) {
     return ReaderStatus::Success();
 }
 
+ReaderStatus WorkbookReader::OpenSheet(const QString& path, int sheet, SheetData* data) {
+    ReaderStatus status = OpenWorkbook(path);
+    if (status)
+        status = SelectSheet(sheet);
+    if (status)
+        status = GetUsedRange(data);
+    return status;
+}
+
 ReaderStatus WorkbookReader::GetUsedRange(SheetData* data) {
     if (m_selected == 0)
         return ReaderStatus::Fail(ReaderError::RangeFailed, QStringLiteral("No worksheet is chosen."));

@@ -56,6 +56,9 @@ public:
     // the sheet holds no value; RangeFailed when no sheet is chosen; AutomationError when the sheet's data is
     // damaged or exceeds the reader's limits.
     ReaderStatus GetUsedRange(SheetData* data);
+    // OpenWorkbook, SelectSheet and GetUsedRange in turn, stopping at the first failure: how every import
+    // starts on a chosen sheet.
+    ReaderStatus OpenSheet(const QString& path, int sheet, SheetData* data);
     // Text of one cell of the used range (row and column from 1); the empty text for an empty cell or one
     // outside the range; AutomationError for a cell holding an error value. GetUsedRange must have succeeded.
     ReaderStatus CellText(int row, int column, QString* text) const;

@@ -99,16 +99,20 @@ bool ConnectionTestController::Validate(const QString& phoneNumber, const QStrin
     return true;
 }
 
-bool ConnectionTestController::OnStartTest(const QString& phoneNumber, const QString& customSmsc,
-                                           ConnectionTestObserver* observer) {
-    if (RefuseWhileRunning())
-        return false;
-    QString number;
-    if (!Validate(phoneNumber, customSmsc, &number))
+bool ConnectionTestController::Begin(const QString& phoneNumber, const QString& customSmsc, QString* number) {
+    if (RefuseWhileRunning() || !Validate(phoneNumber, customSmsc, number))
         return false;
     WaitForTest(); // the thread of a finished run
     m_stop.store(false);
     m_running.store(true);
+    return true;
+}
+
+bool ConnectionTestController::OnStartTest(const QString& phoneNumber, const QString& customSmsc,
+                                           ConnectionTestObserver* observer) {
+    QString number;
+    if (!Begin(phoneNumber, customSmsc, &number))
+        return false;
     m_thread = std::thread([this, number, customSmsc, observer] {
         Run(number, customSmsc.trimmed(), observer);
         m_running.store(false);
@@ -118,14 +122,9 @@ bool ConnectionTestController::OnStartTest(const QString& phoneNumber, const QSt
 
 bool ConnectionTestController::RunTest(const QString& phoneNumber, const QString& customSmsc,
                                        ConnectionTestObserver* observer) {
-    if (RefuseWhileRunning())
-        return false;
     QString number;
-    if (!Validate(phoneNumber, customSmsc, &number))
+    if (!Begin(phoneNumber, customSmsc, &number))
         return false;
-    WaitForTest();
-    m_stop.store(false);
-    m_running.store(true);
     Run(number, customSmsc.trimmed(), observer);
     m_running.store(false);
     return true;

@@ -78,6 +78,9 @@ public:
 private:
     bool RefuseWhileRunning();
     bool Validate(const QString& phoneNumber, const QString& customSmsc, QString* number);
+    // The checks and state change that start a run (refusal while one runs, the number checks); false when
+    // the run may not start.
+    bool Begin(const QString& phoneNumber, const QString& customSmsc, QString* number);
     void Run(const QString& number, const QString& customSmsc, ConnectionTestObserver* observer);
     void SetLabel(const QString& text, ConnectionTestObserver* observer);
     bool PauseUnlessStopped(int ms);

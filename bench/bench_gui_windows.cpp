@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
         std::printf("main window, %d rows: opening (model, show, paint) %.1f ms\n", rows, Ms(t));
 
         t.restart();
-        window.ListView()->scrollToBottom();
+        window.Form().listView->scrollToBottom();
         Settle(&window);
         std::printf("main window, %d rows: scrolling to the end %.1f ms\n", rows, Ms(t));
 

@@ -8,8 +8,8 @@
 
 #include "BenchMeasure.h"
 #include "sending/SendRun.h"
-#include "sending/SendState.h"
 #include "sim/SimModem.h"
+#include "sms/SerialPortTransport.h"
 #include "sms/SmsRequest.h"
 
 #include <QCoreApplication>
@@ -46,7 +46,9 @@ struct Modems {
 double EngineRun(Modems& modems, int rows, const ModemTiming& timing, int* sent) {
     ModemSlots slots;
     slots.SetTiming(timing);
+    SendState state;
     SendContext ctx;
+    ctx.state = &state;
     for (size_t i = 0; i < modems.sims.size(); ++i) {
         RunDevice device;
         device.record.portName = modems.sims[i]->PortName();
@@ -84,16 +86,16 @@ double DirectRun(Modems& modems, int rows, const ModemTiming& timing) {
     const int count = static_cast<int>(modems.sims.size());
     for (int m = 0; m < count; ++m) {
         threads.emplace_back([&, m] {
-            CSMSSerialPort port;
+            SerialPortTransport port;
             port.SetTiming(timing);
-            port.Open(5000, modems.sims[static_cast<size_t>(m)]->PortName());
+            port.Open(modems.sims[static_cast<size_t>(m)]->PortName());
             SmsRequest request;
             request.message =
                 QStringLiteral("Your appointment is confirmed for 10:30 tomorrow. Reply STOP to opt out.");
             for (int i = m; i < rows; i += count) {
                 request.recipientNumber = QStringLiteral("+4477009%1").arg(i, 5, 10, QLatin1Char('0'));
                 try {
-                    port.SendPduMessage(request);
+                    port.Submit(request, SmsMode::Pdu);
                 } catch (...) {
                 }
             }

@@ -3,9 +3,8 @@
 //   transport mode timing: N messages, mean ms/message, overhead beyond the device's own latency
 // Usage: bench_send_timing [latency-ms=2000] [messages=5] [standard-messages=2]
 
-#include "modem/CIrdaPort.h"
 #include "modem/CSMSException.h"
-#include "modem/CSMSSerialPort.h"
+#include "sms/SmsTransport.h"
 #include "sim/SimModem.h"
 #include "sms/SmsRequest.h"
 
@@ -38,29 +37,16 @@ double RunCase(const Case& c, int latencyMs, int* failures) {
     const ModemTiming timing = *ModemTiming::ByName(QLatin1String(c.timing));
     QElapsedTimer timer;
     *failures = 0;
-    if (QLatin1String(c.transport) == QLatin1String("overlapped")) {
-        CSMSSerialPort port;
-        port.SetTiming(timing);
-        port.Open(5000, sim.PortName());
-        timer.start();
-        for (int i = 0; i < c.messages; ++i) {
-            try {
-                c.textMode ? port.SendTextMessage(request) : port.SendPduMessage(request);
-            } catch (const CSMSException&) {
-                ++*failures;
-            }
-        }
-    } else {
-        CIrdaPort port;
-        port.SetTiming(timing);
-        port.Open(sim.PortName());
-        timer.start();
-        for (int i = 0; i < c.messages; ++i) {
-            try {
-                c.textMode ? port.SendTextMessage(request) : port.SendPduMessage(request);
-            } catch (const CSMSException&) {
-                ++*failures;
-            }
+    const std::unique_ptr<SmsTransport> port =
+        MakeSmsTransport(QLatin1String(c.transport) != QLatin1String("overlapped"));
+    port->SetTiming(timing);
+    port->Open(sim.PortName());
+    timer.start();
+    for (int i = 0; i < c.messages; ++i) {
+        try {
+            port->Submit(request, c.textMode ? SmsMode::Text : SmsMode::Pdu);
+        } catch (const CSMSException&) {
+            ++*failures;
         }
     }
     return static_cast<double>(timer.nsecsElapsed()) / 1e6 / c.messages;

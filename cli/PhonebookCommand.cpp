@@ -5,13 +5,11 @@
 
 #include "devices/DeviceMessages.h"
 #include "devices/PhonebookReader.h"
-#include "modem/CSMSException.h"
-#include "modem/CSMSSerialPort.h"
+#include "modem/ModemTiming.h"
 
 namespace {
 
 const QString kName = QStringLiteral("phonebook");
-constexpr int kReplyTimeoutMs = 5000;
 
 int Run(const QStringList& args) {
     QString error;
@@ -24,15 +22,13 @@ int Run(const QStringList& args) {
     if (port.isEmpty())
         return CliUsageError(kName, QStringLiteral("--port is required"));
 
-    std::vector<PhonebookEntry> entries;
-    try {
-        CSMSSerialPort discovery;
-        discovery.Open(kReplyTimeoutMs, port);
-        entries = PhonebookReader(discovery).ReadPhonebook(parsed->Has(QStringLiteral("ucs2-names")));
-    } catch (const CSMSException& e) {
-        CliErr(DeviceMessages::DeviceErrorMessage(GetErrorText(e)));
+    const PhonebookRead read =
+        PhonebookReader::ReadFromPort(port, ModemTiming::Standard(), parsed->Has(QStringLiteral("ucs2-names")));
+    if (read.failed) {
+        CliErr(DeviceMessages::DeviceErrorMessage(read.error));
         return kExitRefused;
     }
+    const std::vector<PhonebookEntry>& entries = read.entries;
     if (entries.empty()) {
         CliOut(DeviceMessages::kNoContacts);
         return kExitOk;

@@ -2,10 +2,8 @@
 
 #include "CliCommand.h"
 
-#include "modem/CIrdaPort.h"
 #include "modem/CSMSException.h"
-#include "modem/CSMSSerialPort.h"
-#include "sms/SendControl.h"
+#include "sms/SmsTransport.h"
 #include "sms/SmsRequest.h"
 #include "sms/SubmissionResult.h"
 
@@ -28,9 +26,9 @@ private:
 constexpr int kReplyTimeoutMs = 5000; // what the sending engine opens its ports with
 
 // Submits and classifies the outcome as a sending worker does.
-template <typename Port> QString Submit(Port& port, const SmsRequest& request, bool textMode) {
+QString Submit(SmsTransport& port, const SmsRequest& request, bool textMode) {
     try {
-        textMode ? port.SendTextMessage(request) : port.SendPduMessage(request);
+        port.Submit(request, textMode ? SmsMode::Text : SmsMode::Pdu);
         return SubmissionResult::Sent(false);
     } catch (const CSMSException& e) {
         CliErr(QStringLiteral("Device error: %1").arg(GetErrorText(e)));
@@ -69,30 +67,18 @@ int Run(const QStringList& args) {
     const FixedSettings settings(a.Has("flash"), a.Has("unicode"));
     const bool textMode = mode == QLatin1String("text");
 
-    QString result;
-    if (a.Has("non-overlapped")) {
-        CIrdaPort port;
-        port.SetTiming(*timing);
-        port.SetSubmissionSettings(&settings);
-        if (!port.Open(a.Value("port"))) {
-            CliErr(QStringLiteral("Cannot open %1.").arg(a.Value("port")));
-            return kExitUsage;
-        }
-        result = Submit(port, request, textMode);
-    } else {
-        CSMSSerialPort port;
-        port.SetTiming(*timing);
-        port.SetSubmissionSettings(&settings);
-        try {
-            port.Open(kReplyTimeoutMs, a.Value("port"));
-        } catch (const CSMSException& e) {
-            CliErr(QStringLiteral("Cannot open %1: %2").arg(a.Value("port"), GetErrorText(e)));
-            return kExitUsage;
-        }
-        result = Submit(port, request, textMode);
+    const std::unique_ptr<SmsTransport> port = MakeSmsTransport(a.Has("non-overlapped"), kReplyTimeoutMs);
+    port->SetTiming(*timing);
+    port->SetSubmissionSettings(&settings);
+    try {
+        port->Open(a.Value("port"));
+    } catch (const CSMSException& e) {
+        CliErr(QStringLiteral("Cannot open %1: %2").arg(a.Value("port"), GetErrorText(e)));
+        return kExitRefused;
     }
+    const QString result = Submit(*port, request, textMode);
     CliOut(result);
-    return SubmissionResult::IsFailure(result) ? kExitRefused : kExitOk;
+    return ResultText::IsFailure(result) ? kExitRefused : kExitOk;
 }
 
 } // namespace

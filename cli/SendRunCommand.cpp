@@ -4,28 +4,13 @@
 #include "CliData.h"
 #include "CliExcel.h"
 
-#include "composer/ContactTextImport.h"
-#include "composer/MessageComposer.h"
-#include "composer/RecipientList.h"
+#include "common/ResultText.h"
 #include "devices/DeviceSelectionController.h"
-#include "devices/MainDeviceState.h"
-#include "exclusion/ExclusionSet.h"
-#include "exclusion/ExclusionStore.h"
-#include "exclusion/LoadExclusionSet.h"
-#include "records/SentItemsStore.h"
-#include "records/SpreadsheetExport.h"
-#include "sending/ModemSlots.h"
 #include "sending/PauseSetting.h"
 #include "sending/PrompterComposerTextQuestion.h"
-#include "sending/QuotaState.h"
-#include "sending/SendCommand.h"
-#include "sending/SendOptionsModel.h"
 #include "sending/SendRun.h"
-#include "sending/SendState.h"
-#include "sms/SendControl.h"
-#include "templates/TemplateCache.h"
-
-#include <QFile>
+#include "sending/SendStatusExport.h"
+#include "session/Session.h"
 
 #include <map>
 
@@ -92,6 +77,47 @@ bool ReadRows(const QString& path, RecipientList& list, const QString& composer,
         const NumberCheckResult result = list.AddNumber(list.Count(), number, message, composer, options);
         if (!result.Ok())
             CliErr(QStringLiteral("%1: %2").arg(number, result.Message()));
+    }
+    return true;
+}
+
+// The given ports through the device selection, each device with its SMS mode and custom SMSC as given.
+// False when no port holds a usable device.
+bool SelectDevices(Session& session, const QStringList& ports, const std::map<QString, QString>& modes,
+                   const std::map<QString, QString>& smscs) {
+    std::vector<PortInfo> portInfos;
+    for (const QString& port : ports)
+        portInfos.push_back(PortInfo{port, QString(), PortInfo::Kind::Device});
+    DeviceSelectionController::Options selectionOptions;
+    selectionOptions.timing = session.Timing();
+    DeviceSelectionController selection(session.Devices(), session.UserPrompter(), [portInfos] { return portInfos; },
+                                        selectionOptions);
+    selection.ScanNow(nullptr);
+    for (const ScanPortReport& report : selection.PortReports()) {
+        if (!report.status.isEmpty())
+            CliErr(QStringLiteral("%1: %2").arg(report.port.name, report.status));
+    }
+    const std::vector<DeviceRecord> rows = selection.Rows();
+    std::vector<int> chosen;
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        const QString& port = rows[static_cast<size_t>(r)].portName;
+        if (const auto mode = modes.find(port); mode != modes.end())
+            selection.SetRowSmsMode(r, mode->second == QLatin1String("pdu") ? DeviceRecord::kModePdu
+                                                                             : DeviceRecord::kModeText);
+        if (const auto smsc = smscs.find(port); smsc != smscs.end())
+            selection.OnSaveCustomSmsc(r, smsc->second);
+        chosen.push_back(r);
+    }
+    if (chosen.empty() || !selection.OnUseSelectedDevice(chosen, {}))
+        return false;
+    MainDeviceState& devices = session.Devices();
+    for (const DeviceRecord& record : devices.Records()) {
+        if (const auto smsc = smscs.find(record.portName); smsc != smscs.end())
+            devices.UpdateRecord(record.slot, [&](DeviceRecord& r) {
+                r.useCustomSmsc = true;
+                r.customSmsc = smsc->second;
+                r.smscNumber = r.customSmsc;
+            });
     }
     return true;
 }
@@ -172,55 +198,21 @@ int Run(const QStringList& args) {
 
     const DataPaths paths = CliData::Start(a);
     CliPrompter prompter(a.Has("yes"));
+    PrompterComposerTextQuestion composerQuestion(prompter);
+    Session session(prompter, Session::Options{paths, *timing, &composerQuestion});
 
     // The devices: each port goes through the device selection; ports that are no usable device are left out.
-    MainDeviceState devices;
-    std::vector<PortInfo> portInfos;
-    for (const QString& port : ports)
-        portInfos.push_back(PortInfo{port, QString(), PortInfo::Kind::Device});
-    DeviceSelectionController::Options selectionOptions;
-    selectionOptions.timing = *timing;
-    DeviceSelectionController selection(devices, prompter, [portInfos] { return portInfos; }, selectionOptions);
-    selection.ScanNow(nullptr);
-    for (const ScanPortReport& report : selection.PortReports()) {
-        if (!report.status.isEmpty())
-            CliErr(QStringLiteral("%1: %2").arg(report.port.name, report.status));
-    }
-    const std::vector<DeviceRecord> rows = selection.Rows();
-    std::vector<int> chosen;
-    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-        const auto mode = modes.find(rows[static_cast<size_t>(r)].portName);
-        if (mode != modes.end())
-            selection.SetRowSmsMode(r, mode->second == QLatin1String("pdu") ? DeviceRecord::kModePdu
-                                                                             : DeviceRecord::kModeText);
-        const auto smsc = smscs.find(rows[static_cast<size_t>(r)].portName);
-        if (smsc != smscs.end())
-            selection.OnSaveCustomSmsc(r, smsc->second);
-        chosen.push_back(r);
-    }
-    if (chosen.empty() || !selection.OnUseSelectedDevice(chosen, {})) {
+    if (!SelectDevices(session, ports, modes, smscs)) {
         CliErr(SendCommand::kNoDevice);
         return kExitRefused;
     }
-    for (const DeviceRecord& record : devices.Records()) {
-        if (smscs.count(record.portName))
-            devices.UpdateRecord(record.slot, [&](DeviceRecord& r) {
-                r.useCustomSmsc = true;
-                r.customSmsc = smscs.at(record.portName);
-                r.smscNumber = r.customSmsc;
-            });
-    }
-    const QStringList entries = devices.DeviceEntries();
-    const QString selectedEntry = entries.size() > 1 ? RunDevice::kAllDevice : entries.value(0);
 
-    // The main window's models.
-    RecipientList list;
-    MessageComposer composer;
+    // The composer and the options as the window would hold them.
+    MessageComposer& composer = session.Composer();
     composer.SetText(message);
     composer.SetUnicodeChecked(a.Has("unicode"));
     composer.SetMessageTypeIndex(a.Has("flash") ? MessageComposer::kNotification : MessageComposer::kStandardSms);
-    SetProcessSubmissionSettings(&composer);
-    SendOptionsModel options;
+    SendOptionsModel& options = session.SendOptions();
     options.SetSkipDuplicates(a.Has("skip-duplicates"));
     options.SetUseExclusion(a.Has("exclusion"));
     options.SetSaveSentItems(a.Has("save-sent"));
@@ -228,75 +220,50 @@ int Run(const QStringList& args) {
     options.SetNonOverlapped(a.Has("non-overlapped"));
     if (retries > 0) {
         options.SetRetries(true);
-        (void)options.SetRetryCount(QString::number(retries));
+        static_cast<void>(options.SetRetryCount(QString::number(retries)));
     }
     if (!pauseFor.isEmpty()) {
         options.SetDelayedDelivery(true);
-        (void)options.SetPauseEvery(a.Value("pause-every"));
-        (void)options.SetPauseFor(pauseFor);
+        static_cast<void>(options.SetPauseEvery(a.Value("pause-every")));
+        static_cast<void>(options.SetPauseFor(pauseFor));
     }
-    QuotaState quota;
     if (!quotas.empty()) {
         QString settings;
-        for (const DeviceRecord& record : devices.Records()) {
+        for (const DeviceRecord& record : session.Devices().Records()) {
             const auto q = quotas.find(record.portName);
             settings += QStringLiteral(";%1;%2;%3;%4;Y;\n")
                             .arg(record.portName, record.displayName,
                                  q == quotas.end() ? QStringLiteral("Auto") : QStringLiteral("Manual"),
                                  q == quotas.end() ? QStringLiteral("Auto") : q->second);
         }
-        quota.SetSettingsText(settings + QLatin1Char('\n'));
+        session.Quota().SetSettingsText(settings + QLatin1Char('\n'));
         options.SetQuotaManagement(true);
     }
+    if (a.Has("exclusion"))
+        session.UseExclusionSet(session.ReadExclusionSet());
 
-    ExclusionStore exclusionStore(paths);
-    ExclusionSet exclusion;
-    if (a.Has("exclusion")) {
-        ExclusionSetLoad load = LoadExclusionSet(exclusionStore);
-        exclusion = std::move(load.set);
-    }
-    NumberCheckOptions check;
-    check.skipDuplicates = a.Has("skip-duplicates");
-    check.useExclusionRules = a.Has("exclusion");
-    check.exclusionSet = &exclusion;
+    // The rows, through the number check as every source.
     if (a.Has("numbers")) {
-        const auto outcome = ContactTextImport::ImportFile(a.Value("numbers"), list, composer.Text(), check);
+        if (session.ClassifyContactFile(a.Value("numbers")) != Session::ContactFile::Text)
+            return kExitRefused;
+        const ContactTextImport::Outcome outcome = session.ImportContactText(a.Value("numbers"));
         if (!outcome.refusal.isEmpty()) {
-            CliErr(outcome.refusal);
+            session.ReportContactText(outcome);
             return kExitRefused;
         }
     } else if (a.Has("excel")) {
-        const QString refusal = CliExcel::Import(excel, list, check);
+        const QString refusal = CliExcel::Import(excel, session.List(), session.CheckOptions());
         if (!refusal.isEmpty()) {
             CliErr(refusal);
             return kExitRefused;
         }
-    } else if (!ReadRows(a.Value("rows"), list, composer.Text(), check, &error)) {
+    } else if (!ReadRows(a.Value("rows"), session.List(), composer.Text(), session.CheckOptions(), &error)) {
         return CliUsageError(kName, error);
     }
 
-    ModemSlots slots;
-    slots.SetTiming(*timing);
-    SentItemsStore sentItems(paths.SentItemFile());
-    TemplateCache templates{TemplateStore(paths.TemplatesFile())};
-    PrompterComposerTextQuestion composerQuestion(prompter);
-    SendCommand::Models models;
-    models.list = &list;
-    models.composer = &composer;
-    models.options = &options;
-    models.devices = &devices;
-    models.exclusion = &exclusion;
-    models.exclusionStore = &exclusionStore;
-    models.templates = &templates;
-    models.sentItems = &sentItems;
-    models.slots = &slots;
-    models.quota = &quota;
-    models.prompter = &prompter;
-    models.composerQuestion = &composerQuestion;
-    SendCommand command(models);
-
     CliSendObserver observer;
     bool ran = false;
+    bool allSent = false;
     bool exported = true;
     const auto open = [&](SendContext context) {
         context.observer = &observer;
@@ -306,43 +273,31 @@ int Run(const QStringList& args) {
         }
         run.RequestStop(true); // closes the finished window: the end-of-run logging follows at once
         const SendJob& job = run.Job();
+        allSent = job.RowCount() > 0;
         for (int r = 0; r < job.RowCount(); ++r) {
             const SendJob::Row row = job.RowAt(r);
+            allSent = allSent && ResultText::IsSent(row[SendJob::kStatus]);
             CliOut(QStringLiteral("%1\t%2\t%3\t%4")
                        .arg(row[SendJob::kNumber], row[SendJob::kCurrentStatus], row[SendJob::kStatus],
                             row[SendJob::kRetry]));
         }
-        CliOut(SendJob::ProgressLabel(SendState::Instance().processedCount.load(), job.RowCount()));
+        CliOut(SendJob::ProgressLabel(session.RunState().processedCount.load(), job.RowCount()));
         ran = true;
         if (!exportPath.isEmpty()) {
-            QList<QStringList> exportRows;
-            for (const int r : job.RowsForExport(exportFilter)) {
-                const SendJob::Row row = job.RowAt(r);
-                QStringList cells{row[SendJob::kNumber], row[SendJob::kMessage], row[SendJob::kCurrentStatus],
-                                  row[SendJob::kStatus]};
-                if (retries > 0)
-                    cells << row[SendJob::kRetry];
-                exportRows << cells;
-            }
-            // The rows are already filtered, so the export takes all it is given.
             const SpreadsheetExport::Result written =
-                SpreadsheetExport(prompter).Export(SpreadsheetExportTable::SendingStatus(retries > 0), exportRows,
-                                                   SpreadsheetExport::Filter::All, exportPath, exportFormat);
-            if (written.Ok()) {
-                CliErr(QStringLiteral("Sent Items have been exported successfully."));
-            } else {
-                CliErr(written.message);
-                exported = false;
-            }
+                SendStatusExport::Write(job, retries > 0, *SpreadsheetExport::FilterFromCode(exportFilter),
+                                        exportPath, exportFormat, prompter);
+            CliErr(written.Ok() ? SendStatusExport::kExported : written.message);
+            exported = written.Ok();
         }
     };
-    SendCommand::RunOutcome runOutcome = SendCommand::RunOutcome::NotStarted;
-    const SendCommand::CheckResult result =
-        command.Send(SendCommand::WindowState{QString(), entries.value(0), selectedEntry, false}, open, &runOutcome);
-    SetProcessSubmissionSettings(nullptr);
-    if (result.outcome == SendCommand::Outcome::Refused)
-        CliErr(result.message);
-    return ran && exported ? kExitOk : kExitRefused;
+    const Session::DeviceView view = session.DeviceDisplay();
+    SendCommand::CheckResult checked =
+        session.CheckSend(SendCommand::WindowState{QString(), view.text, view.entries.value(view.selected), false});
+    if (checked.outcome == SendCommand::Outcome::Ready)
+        session.RunSend(std::move(checked.plan), open);
+    // A send succeeds when every row was sent: a script can tell a run with failures by its exit status.
+    return ran && allSent && exported ? kExitOk : kExitRefused;
 }
 
 } // namespace

@@ -8,9 +8,9 @@
 #include "devices/DeviceTexts.h"
 #include "devices/MainDeviceState.h"
 #include "exclusion/NumberText.h"
-#include "modem/CIrdaPort.h"
 #include "modem/CSMSException.h"
 #include "modem/CSMSSerialPort.h"
+#include "sms/SmsTransport.h"
 #include "sms/SmsRequest.h"
 #include "sms/SubmissionResult.h"
 
@@ -151,15 +151,6 @@ bool ConnectionTestController::PauseUnlessStopped(int ms) {
     return !m_wake.wait_for(lock, std::chrono::milliseconds(std::max(ms, 0)), [this] { return m_stop.load(); });
 }
 
-namespace {
-template <typename Port> void Submit(Port& port, const SmsRequest& request, int smsMode) {
-    if (smsMode == DeviceRecord::kModeText)
-        port.SendTextMessage(request);
-    else
-        port.SendPduMessage(request);
-}
-} // namespace
-
 void ConnectionTestController::Run(const QString& number, const QString& customSmsc, ConnectionTestObserver* observer) {
     std::vector<ConnectionTestCase> cases;
     {
@@ -169,10 +160,10 @@ void ConnectionTestController::Run(const QString& number, const QString& customS
         cases = m_cases;
     }
     SetLabel(DeviceMessages::kStatusConnecting, observer);
-    CSMSSerialPort discovery;
-    discovery.SetTiming(m_options.timing);
+    const std::unique_ptr<SmsTransport> transport = MakeSmsTransport(m_options.nonOverlapped, m_options.replyTimeoutMs);
+    transport->SetTiming(m_options.timing);
     try {
-        discovery.Open(m_options.replyTimeoutMs, m_device.portName);
+        transport->Open(m_device.portName);
     } catch (const CSMSException& e) {
         m_prompter.Notice(DeviceMessages::DeviceErrorMessage(GetErrorText(e)));
         if (observer)
@@ -180,9 +171,6 @@ void ConnectionTestController::Run(const QString& number, const QString& customS
         return;
     }
     SetLabel(DeviceMessages::kStatusInitialize, observer);
-    // The non-overlapped transport opens the device itself, and a port is opened by one object at a time.
-    if (m_options.nonOverlapped)
-        discovery.Close();
 
     for (std::size_t i = 0; i < cases.size(); ++i) {
         if (m_stop.load())
@@ -202,17 +190,8 @@ void ConnectionTestController::Run(const QString& number, const QString& customS
         request.UseCallerSettings = 1;
         QString status;
         try {
-            if (m_options.nonOverlapped) {
-                CIrdaPort irda;
-                irda.SetTiming(m_options.timing);
-                if (!irda.Open(m_device.portName))
-                    CSMSException::ThrowSystemError(0);
-                irda.ResetModem();
-                Submit(irda, request, c.SmsMode());
-            } else {
-                discovery.ResetModem();
-                Submit(discovery, request, c.SmsMode());
-            }
+            transport->ResetModem();
+            transport->Submit(request, c.SmsMode() == DeviceRecord::kModeText ? SmsMode::Text : SmsMode::Pdu);
             status = SubmissionResult::kSentSuccessfully;
         } catch (const CSMSException& e) {
             status = QStringLiteral("Error : ") + GetErrorText(e);

@@ -5,7 +5,7 @@
 #include "devices/DeviceMessages.h"
 #include "exclusion/NumberText.h"
 #include "modem/CSMSException.h"
-#include "modem/CSMSSerialPort.h"
+#include "sms/SerialPortTransport.h"
 #include "sms/SmsRequest.h"
 #include "sms/SubmissionResult.h"
 
@@ -29,13 +29,10 @@ QString DeviceTestMessage::Send(const DeviceRecord& device, const QString& phone
 
     QString result;
     try {
-        CSMSSerialPort port;
+        SerialPortTransport port(m_options.replyTimeoutMs);
         port.SetTiming(m_options.timing);
-        port.Open(m_options.replyTimeoutMs, device.portName);
-        if (device.smsMode == DeviceRecord::kModeText)
-            port.SendTextMessage(request);
-        else
-            port.SendPduMessage(request);
+        port.Open(device.portName);
+        port.Submit(request, device.smsMode == DeviceRecord::kModeText ? SmsMode::Text : SmsMode::Pdu);
         result = SubmissionResult::Sent(notDetected);
     } catch (const CSMSException& e) {
         result = QStringLiteral("Error : ") + GetErrorText(e);

@@ -43,3 +43,18 @@ std::vector<PhonebookEntry> PhonebookReader::ReadPhonebook(bool namesInUcs2) {
     }
     return entries;
 }
+
+PhonebookRead PhonebookReader::ReadFromPort(const QString& port, const ModemTiming& timing, bool namesInUcs2) {
+    constexpr int kReplyTimeoutMs = 5000;
+    PhonebookRead read;
+    try {
+        CSMSSerialPort discovery;
+        discovery.SetTiming(timing);
+        discovery.Open(kReplyTimeoutMs, port);
+        read.entries = PhonebookReader(discovery).ReadPhonebook(namesInUcs2);
+    } catch (const CSMSException& e) {
+        read.failed = true;
+        read.error = GetErrorText(e);
+    }
+    return read;
+}

@@ -7,6 +7,14 @@
 #include <vector>
 
 class CSMSSerialPort;
+struct ModemTiming;
+
+// The contacts read from a device, or why they could not be.
+struct PhonebookRead {
+    std::vector<PhonebookEntry> entries;
+    QString error; // the modem layer's error text when the read failed
+    bool failed = false;
+};
 
 // Reads the contacts of a device's phone memory ("ME") and SIM ("SM") over an open port (3GPP TS 27.007
 // +CPBS / +CPBR), one AT+CPBR per index until the storage's used count is reached.
@@ -20,6 +28,9 @@ public:
     // when "AT" is not answered "OK", one with kNotSupported when AT+CPBS=? is refused; a port failure throws
     // its system error. A storage that cannot be selected and an empty index ("ERROR") are skipped.
     std::vector<PhonebookEntry> ReadPhonebook(bool namesInUcs2);
+
+    // Opens the port (the reply time-out of the device windows, 5000 ms), reads its phonebook and closes it.
+    static PhonebookRead ReadFromPort(const QString& port, const ModemTiming& timing, bool namesInUcs2 = false);
 
     // AT+CPBR commands written by the last ReadPhonebook.
     int ReadCommandCount() const { return m_readCommands; }

@@ -21,11 +21,13 @@ const QString& NoResponseText() {
 
 CIrdaPort::~CIrdaPort() { Close(); }
 
-bool CIrdaPort::Open(const QString& portName) {
-    if (m_line.Open(portName) != 0)
+bool CIrdaPort::Open(const QString& portName, int* error) {
+    const int openError = m_line.Open(portName);
+    if (error != nullptr)
+        *error = openError;
+    if (openError != 0)
         return false;
     m_portName = portName;
-    m_messageCount = 0;
     (void)m_line.Flush(SerialLine::Purge::Both);
     (void)m_line.Configure(SerialLine::ModemLines::Dropped);
     return true;

@@ -6,9 +6,6 @@
 #include <QByteArray>
 #include <QString>
 
-struct SmsRequest;
-class SubmissionSettings;
-
 // The non-overlapped transport ("Sent Non Overlapped"): one byte per read or write call, replies read as
 // single lines, both directions purged before every command. Used by one thread at a time.
 class CIrdaPort {
@@ -18,14 +15,13 @@ public:
     CIrdaPort(const CIrdaPort&) = delete;
     CIrdaPort& operator=(const CIrdaPort&) = delete;
 
-    // Opens portName exclusively; true on success (the line set-up's own failures go unnoticed). Resets the
-    // message count, so the next submission runs the handshake first.
-    bool Open(const QString& portName);
+    // Opens portName exclusively; true on success (the line set-up's own failures go unnoticed). On failure
+    // *error (when given) is the system's errno.
+    bool Open(const QString& portName, int* error = nullptr);
     // Purges and closes; false when not open or the close failed. Never throws.
     bool Close();
     bool IsOpen() const { return m_line.IsOpen(); }
     const QString& PortName() const { return m_portName; }
-    int MessageCount() const { return m_messageCount; }
 
     // 1 when a byte was read into *byte, 0 when none is waiting; a failed port throws CSMSException.
     int ReadByte(char* byte);
@@ -50,17 +46,8 @@ public:
     // As CSMSSerialPort::ParseError, keeping "Failed to receive a response from the modem." as it is.
     static QString ParseError(const QString& response);
 
-    // Submission (defined with the submission code): returns normally only when the device confirmed every
-    // part; throws CSMSException otherwise.
-    void SendPduMessage(const SmsRequest& request);
-    void SendTextMessage(const SmsRequest& request);
-
     void SetTiming(const ModemTiming& timing) { m_timing = timing; }
     const ModemTiming& Timing() const { return m_timing; }
-    void SetSubmissionSettings(const SubmissionSettings* settings) { m_settings = settings; }
-    const SubmissionSettings* Settings() const { return m_settings; }
-    // Used by the submission code after its handshake.
-    void CountMessage() { ++m_messageCount; }
 
 private:
     // Sends command and returns its first line that is not an unsolicited result code.
@@ -68,7 +55,5 @@ private:
 
     SerialLine m_line;
     QString m_portName;
-    int m_messageCount = 0;
     ModemTiming m_timing;
-    const SubmissionSettings* m_settings = nullptr;
 };

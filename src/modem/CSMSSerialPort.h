@@ -6,12 +6,9 @@
 #include <QByteArray>
 #include <QString>
 
-struct SmsRequest;
-class SubmissionSettings;
-
 // The overlapped transport of a device slot: raw replies collected in blocks of up to 4096 bytes until an
 // expected token arrives or the line falls silent for the reply time-out (a silence limit: it restarts with
-// every byte received). Used by discovery, the connection tests and, by default, sending. A port object is
+// every byte received). Used by discovery, the connection tests and, through SerialPortTransport, sending. A port object is
 // used by one thread at a time; failures of the port itself throw CSMSException with the system's errno.
 class CSMSSerialPort {
 public:
@@ -66,16 +63,8 @@ public:
     void ResetModem();
     static QString ParseError(const QString& reply);
 
-    // Submission of one message (defined with the submission code). Returns normally only when the device
-    // confirmed every part; throws CSMSException otherwise.
-    void SendPduMessage(const SmsRequest& request);
-    void SendTextMessage(const SmsRequest& request);
-
     void SetTiming(const ModemTiming& timing) { m_timing = timing; }
     const ModemTiming& Timing() const { return m_timing; }
-    // Where submissions read the message type and Unicode choice; null means the process-wide settings.
-    void SetSubmissionSettings(const SubmissionSettings* settings) { m_settings = settings; }
-    const SubmissionSettings* Settings() const { return m_settings; }
 
 private:
     void StoreReply(const QByteArray& accumulated);
@@ -86,5 +75,4 @@ private:
     QString m_lastReply;
     QByteArray m_lastReplyBytes;
     ModemTiming m_timing;
-    const SubmissionSettings* m_settings = nullptr;
 };

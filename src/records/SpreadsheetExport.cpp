@@ -2,6 +2,7 @@
 
 #include "app/FileError.h"
 #include "app/Prompter.h"
+#include "common/ResultText.h"
 #include "records/Biff8Writer.h"
 #include "records/SpreadsheetExportXlsx.h"
 
@@ -57,10 +58,9 @@ bool SpreadsheetExport::Passes(Filter filter, const QString& status) {
     case Filter::All:
         return true;
     case Filter::Successful:
-        return status == QLatin1String("Message sent successfully.") ||
-               status == QLatin1String("Message sent to device.");
+        return ResultText::IsSent(status);
     case Filter::Failed:
-        return status.contains(QLatin1String("Error"));
+        return ResultText::IsFailure(status);
     }
     return false;
 }

@@ -69,6 +69,8 @@ public:
     static QString PathWithExtension(const QString& path, Format format);
     // "ALL", "SUC", "FAL"; nullopt for any other code.
     static std::optional<Filter> FilterFromCode(const QString& code);
+    // The filter's rule over a Status text: "SUC" takes only the two sent texts, "FAL" every failure
+    // (ResultText); "Skipped.", "Excluded." and "Stopped" rows pass only "ALL".
     static bool Passes(Filter filter, const QString& status);
     // "Sheet1", "Sheet2", ...
     static QString SheetName(int number) { return QStringLiteral("Sheet%1").arg(number); }

@@ -13,10 +13,6 @@
 
 #include <chrono>
 
-namespace {
-bool StopAll() { return Mark_To_Stop_All.load() != 0; }
-} // namespace
-
 CSend_SMS_Thread::CSend_SMS_Thread(SendRun& run, Fields fields)
     : m_run(run), m_fields(std::move(fields)), m_worker{m_fields.port, m_fields.deviceText} {}
 
@@ -30,7 +26,7 @@ void CSend_SMS_Thread::Join() {
 }
 
 bool CSend_SMS_Thread::StillWanted() const {
-    return m_run.Job().RowCount() > 0 && m_run.IsCurrent(m_fields.generation) && !StopAll();
+    return m_run.Job().RowCount() > 0 && m_run.IsCurrent(m_fields.generation) && !m_run.StopRequested();
 }
 
 void CSend_SMS_Thread::Run() {
@@ -53,8 +49,8 @@ void CSend_SMS_Thread::Run() {
                     leave = true;
                     break;
                 }
-                if (SendState::Instance().paused.load() == 1) {
-                    m_run.Context().clock.Sleep(1000, StopAll);
+                if (m_run.State().paused.load() == 1) {
+                    m_run.Context().clock.Sleep(1000, [this] { return m_run.StopRequested(); });
                     break;
                 }
                 if (!m_run.Job().ClaimTest(row))
@@ -81,7 +77,7 @@ void CSend_SMS_Thread::Run() {
 void CSend_SMS_Thread::HandleRow(int row) {
     const SendContext& ctx = m_run.Context();
     SendJob& job = m_run.Job();
-    SendState& state = SendState::Instance();
+    SendState& state = m_run.State();
     const QString number = job.Text(row, SendJob::kNumber);
     const QString message = job.Text(row, SendJob::kMessage);
 
@@ -120,18 +116,10 @@ void CSend_SMS_Thread::HandleRow(int row) {
     }
 
     // The sent-items log takes a row once, with its final result when retries are on.
-    const bool failed = SubmissionResult::IsFailure(result);
-    const bool finalResult = !ctx.options.retriesOn || !failed || state.retryPass.load() >= state.totalRetries.load();
-    const bool stopped = job.Text(row, SendJob::kStatus) == SendJob::kStopped;
-    if (ctx.options.saveSentItems && ctx.sentItems && !stopped && finalResult &&
-        job.Text(row, SendJob::kSentItem) != QLatin1String("1")) {
-        if (ctx.sentItems->Append(SentItemsStore::MakeRecord(number, message, result)))
-            job.MarkSentItem(row);
-        else if (ctx.observer)
-            ctx.observer->Diagnostic(QStringLiteral("Sent items file could not be written."));
-    }
-    if (ctx.options.saveTemplates && ctx.templates && !stopped && !message.isEmpty())
-        ctx.templates->SaveToTemplates(message);
+    if (recorded.written && recorded.final)
+        m_run.LogSentItem(row);
+    if (recorded.written)
+        m_run.SaveTemplate(row);
 
     if (ctx.observer)
         ctx.observer->RowChanged(row);
@@ -150,17 +138,10 @@ QString CSend_SMS_Thread::Submit(const QString& number, const QString& message) 
     request.UseCallerSettings = 0;
     const SendContext& ctx = m_run.Context();
     try {
-        if (ctx.options.nonOverlapped) {
-            CIrdaPort& port = ctx.slots->Irda(m_fields.index);
-            if (!port.IsOpen())
-                CSMSException::ThrowSystemError(EBADF);
-            m_fields.smsMode == 1 ? port.SendPduMessage(request) : port.SendTextMessage(request);
-        } else {
-            CSMSSerialPort& port = ctx.slots->Serial(m_fields.index);
-            if (!port.IsOpen())
-                CSMSException::ThrowSystemError(EBADF);
-            m_fields.smsMode == 1 ? port.SendPduMessage(request) : port.SendTextMessage(request);
-        }
+        SmsTransport& port = ctx.slots->Transport(m_fields.index, ctx.options.nonOverlapped);
+        if (!port.IsOpen())
+            CSMSException::ThrowSystemError(EBADF);
+        port.Submit(request, m_fields.smsMode == 1 ? SmsMode::Pdu : SmsMode::Text);
         return SubmissionResult::Sent(notDetected);
     } catch (const CSMSException& e) {
         // A port that failed at the system level (device gone, I/O error) takes no further rows: the other
@@ -176,7 +157,7 @@ QString CSend_SMS_Thread::Submit(const QString& number, const QString& message) 
 
 void CSend_SMS_Thread::PauseRule() {
     const SendContext& ctx = m_run.Context();
-    SendState& state = SendState::Instance();
+    SendState& state = m_run.State();
     if (m_pauseEvery <= 0)
         return;
     if (state.pauseCounter.load() > m_pauseEvery)
@@ -184,6 +165,7 @@ void CSend_SMS_Thread::PauseRule() {
     if (!m_run.IsCurrent(m_fields.generation) || !ctx.options.delayedDelivery || m_pauseMs < 0 ||
         state.pauseCounter.load() != m_pauseEvery || state.processedCount.load() == m_fields.rowCount)
         return;
+    const auto stopAll = [this] { return m_run.StopRequested(); };
     int expected = 0;
     if (!state.paused.compare_exchange_strong(expected, 1))
         return; // another worker's pause is running
@@ -195,13 +177,13 @@ void CSend_SMS_Thread::PauseRule() {
     }
     // Count down a local copy in one-second steps; the window's countdown may end the pause early.
     int local = total;
-    while (local > 0 && !StopAll() && state.pauseRemainingMs.load() > 0) {
-        ctx.clock.Sleep(1000, StopAll);
+    while (local > 0 && !stopAll() && state.pauseRemainingMs.load() > 0) {
+        ctx.clock.Sleep(1000, stopAll);
         local -= 1000;
     }
-    ctx.clock.Sleep(1000, StopAll);
-    if (total >= 60000 && state.pauseRemainingMs.load() > 0 && !StopAll())
-        ctx.clock.Sleep(state.pauseRemainingMs.load(), StopAll);
+    ctx.clock.Sleep(1000, stopAll);
+    if (total >= 60000 && state.pauseRemainingMs.load() > 0 && !stopAll())
+        ctx.clock.Sleep(state.pauseRemainingMs.load(), stopAll);
     state.pauseRemainingMs.store(0);
     state.pauseCounter.store(0);
     state.paused.store(0);

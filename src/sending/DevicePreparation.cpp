@@ -89,7 +89,7 @@ DevicePreparation::Result DevicePreparation::OpenAndConfirm(const std::vector<Ru
         if (slot >= ModemSlots::kSlotCount)
             break;
         try {
-            CSMSSerialPort& port = m_slots.Serial(slot);
+            CSMSSerialPort& port = m_slots.SerialPort(slot);
             port.Open(kOpenTimeoutMs, device.record.portName);
             // Closed again at once: the port is opened exclusively, and the run may send through the other
             // transport of the slot ("Sent Non Overlapped"), which could not open it otherwise.

@@ -1,26 +1,32 @@
 #pragma once
 
-#include "modem/CIrdaPort.h"
-#include "modem/CSMSSerialPort.h"
+#include "sms/IrdaPortTransport.h"
+#include "sms/SerialPortTransport.h"
 
 #include <array>
+#include <atomic>
 #include <memory>
 
-// The main window's modem objects: one overlapped and one non-overlapped transport per device slot, created
-// once and kept for the program's life. A slot is used by one worker at a time.
+// A session's modem objects: one overlapped and one non-overlapped transport per device slot, created once
+// and kept for the session's life. A slot is used by one worker at a time.
 class ModemSlots {
 public:
     static constexpr int kSlotCount = 32; // the most devices one send can use
 
     ModemSlots();
-    CSMSSerialPort& Serial(int slot) { return *m_serial.at(static_cast<size_t>(slot)); }
-    CIrdaPort& Irda(int slot) { return *m_irda.at(static_cast<size_t>(slot)); }
-    // Applies a timing profile to every transport.
+    // The transport a run submits through: the non-overlapped one with "Sent Non Overlapped".
+    SmsTransport& Transport(int slot, bool nonOverlapped);
+    // The overlapped transport's port, which the device preparation opens as a test.
+    CSMSSerialPort& SerialPort(int slot) { return m_serial.at(static_cast<size_t>(slot))->Port(); }
+
+    // Applied to every transport.
     void SetTiming(const ModemTiming& timing);
+    void SetSubmissionSettings(const SubmissionSettings* settings);
+    void SetStopFlag(const std::atomic<int>* stop);
     // Closes every open port; errors of the modem layer end the loop quietly.
     void CloseAll();
 
 private:
-    std::array<std::unique_ptr<CSMSSerialPort>, kSlotCount> m_serial;
-    std::array<std::unique_ptr<CIrdaPort>, kSlotCount> m_irda;
+    std::array<std::unique_ptr<SerialPortTransport>, kSlotCount> m_serial;
+    std::array<std::unique_ptr<IrdaPortTransport>, kSlotCount> m_irda;
 };

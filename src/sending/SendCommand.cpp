@@ -36,7 +36,7 @@ SendCommand::CheckResult SendCommand::Check(const WindowState& window) {
     Prompter& prompter = *m_models.prompter;
 
     // 1. Busy: a list worker, a send worker or an open progress window.
-    if (window.listWorkerRunning || m_sendRunning.load() || SendState::Instance().windowOpen.load() == 1)
+    if (window.listWorkerRunning || m_sendRunning.load() || m_models.state->windowOpen.load() == 1)
         return {};
 
     // 2. The inputs (the retry count is 0 unless its check box is on).
@@ -107,7 +107,7 @@ SendCommand::CheckResult SendCommand::Check(const WindowState& window) {
 SendCommand::RunOutcome SendCommand::Run(Plan plan, const OpenRun& open) {
     if (!plan.IsValid())
         return RunOutcome::NotStarted;
-    SendState& state = SendState::Instance();
+    SendState& state = *m_models.state;
     state.processedCount.store(0);
     const DevicePreparation::Result prepared =
         m_preparation.Prepare(plan.SelectedEntry(), plan.Options().quotaManagement);
@@ -127,6 +127,7 @@ SendCommand::RunOutcome SendCommand::Run(Plan plan, const OpenRun& open) {
         return std::make_pair(std::move(r.number), std::move(r.message));
     };
     context.options = plan.Options();
+    context.state = m_models.state;
     context.slots = m_models.slots;
     context.exclusion = m_models.exclusion;
     context.sentItems = m_models.sentItems;

@@ -22,6 +22,7 @@ class SendOptionsModel;
 class SentItemsStore;
 class TemplateCache;
 struct SendContext;
+struct SendState;
 
 // The control a refusal of the main window moves the focus to.
 enum class SendFocus {
@@ -59,6 +60,7 @@ public:
         TemplateCache* templates = nullptr;             // optional: reloaded with "Save sent message to Templates"
         const SentItemsStore* sentItems = nullptr;      // optional: where a run logs with "Save Sent Items"
         ModemSlots* slots = nullptr;
+        SendState* state = nullptr; // the session's run state
         QuotaState* quota = nullptr;
         Prompter* prompter = nullptr;
         ComposerTextQuestion* composerQuestion = nullptr;

@@ -1,11 +1,11 @@
 #include "sending/SendJob.h"
 
+#include "common/ResultText.h"
+
 #include <algorithm>
 
 namespace {
 const QLatin1String kRetryMark("Wait to dispatch...(Retry");
-
-bool IsFailure(const QString& status) { return status.contains(QLatin1String("Error")); }
 } // namespace
 
 const QStringList& SendJob::ColumnCaptions() {
@@ -135,7 +135,7 @@ SendJob::Recorded SendJob::RecordResult(int row, const Worker& worker, const QSt
     out.written = true;
     r[kStatus] = result;
     r[kUseStatus] = kDone;
-    out.sent = !IsFailure(result);
+    out.sent = !ResultText::IsFailure(result);
     out.final = !retriesOn || out.sent || r[kRetry].toInt() >= totalRetries;
     r[kCurrentStatus] = out.final ? QStringLiteral("Done (") + worker.deviceText + QLatin1Char(')') : kWaitingRetry;
     return out;
@@ -150,11 +150,16 @@ bool SendJob::MarkSentItem(int row) {
     return true;
 }
 
+void SendJob::ReleaseSentItem(int row) {
+    std::lock_guard lock(m_mutex);
+    m_rows.at(static_cast<size_t>(row))[kSentItem].clear();
+}
+
 int SendJob::RequeueFailed() {
     std::lock_guard lock(m_mutex);
     int done = 0;
     for (Row& r : m_rows) {
-        if (!IsFailure(r[kStatus])) {
+        if (!ResultText::IsFailure(r[kStatus])) {
             ++done;
             continue;
         }
@@ -206,18 +211,6 @@ void SendJob::MarkStoppedByLastWorker(const QString& lastWorkerPort) {
             r[kCurrentStatus] = kStopped;
         }
     }
-}
-
-std::vector<int> SendJob::RowsForExport(const QString& filter) const {
-    std::lock_guard lock(m_mutex);
-    std::vector<int> rows;
-    for (int i = 0; i < static_cast<int>(m_rows.size()); ++i) {
-        const bool failed = IsFailure(m_rows[static_cast<size_t>(i)][kStatus]);
-        if (filter == QLatin1String("ALL") || (filter == QLatin1String("SUC") && !failed) ||
-            (filter == QLatin1String("FAL") && failed))
-            rows.push_back(i);
-    }
-    return rows;
 }
 
 int SendJob::ProgressPercent(int processed, int total) {

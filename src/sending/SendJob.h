@@ -69,8 +69,10 @@ public:
     bool RecordSkip(int row, const Worker& worker, Skip skip);
     // Records a send attempt's result text. retriesOn/totalRetries decide whether the row may be retried.
     Recorded RecordResult(int row, const Worker& worker, const QString& result, bool retriesOn, int totalRetries);
-    // Marks the row as written to the sent-items file; false when it already was.
+    // Claims the row's entry in the sent-items file: false when it was claimed already, so a row is appended
+    // once whichever thread logs it. A failed append gives the claim back (ReleaseSentItem) for a later try.
     bool MarkSentItem(int row);
+    void ReleaseSentItem(int row);
 
     // Start of a retry pass: failed rows wait again with Retry + 1; returns the number of rows already done.
     int RequeueFailed();
@@ -81,9 +83,6 @@ public:
     void MarkRetryWaitingStopped();
     // Stop marking by the last worker of a stopped run (see SendRun).
     void MarkStoppedByLastWorker(const QString& lastWorkerPort);
-
-    // Rows whose Status passes the filter of the status export: "ALL", "SUC" (no "Error") or "FAL".
-    std::vector<int> RowsForExport(const QString& filter) const;
 
     // Processed count helpers of the progress display.
     static QString ProgressLabel(int processed, int total);

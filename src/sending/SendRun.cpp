@@ -20,17 +20,18 @@ const QString SendRun::kHelpFinished = QStringLiteral(
     "on. Operating the mobile device functions during the messaging process may interrupt the execution and may "
     "result errors in process.");
 
-namespace {
-bool StopAll() { return Mark_To_Stop_All.load() != 0; }
-} // namespace
-
-SendRun::SendRun(SendContext context) : m_ctx(std::move(context)) {}
+SendRun::SendRun(SendContext context) : m_ctx(std::move(context)) {
+    if (m_ctx.state == nullptr) {
+        m_ownState = std::make_unique<SendState>();
+        m_ctx.state = m_ownState.get();
+    }
+}
 
 SendRun::~SendRun() {
     {
         std::unique_lock lock(m_mutex);
         if (!m_finished && !m_closed)
-            Mark_To_Stop_All.store(1);
+            m_ctx.state->stopAll.store(1);
         m_tickerStop = true;
         m_closeRequested = true;
     }
@@ -50,11 +51,13 @@ SendRun::~SendRun() {
             t.join();
         workers.clear(); // joins each worker's thread
     }
-    SendState& state = SendState::Instance();
+    SendState& state = *m_ctx.state;
     if (!m_closed && state.windowOpen.load() == 1 && state.generation.load() == m_generation) {
         state.windowOpen.store(0);
         state.generation.store(std::max(0, state.generation.load() - 1));
     }
+    if (m_ownState)
+        m_ctx.slots->SetStopFlag(nullptr); // the flag dies with this run
 }
 
 void SendRun::Spawn(std::function<void()> body) {
@@ -98,7 +101,7 @@ bool SendRun::WaitForEnd(int timeoutMs) {
 }
 
 bool SendRun::IsCurrent(int generation) const {
-    const SendState& state = SendState::Instance();
+    const SendState& state = *m_ctx.state;
     return state.windowOpen.load() == 1 && state.generation.load() == generation;
 }
 
@@ -123,12 +126,13 @@ void SendRun::ReportProgress() {
     if (!m_ctx.observer)
         return;
     const int total = m_job.RowCount();
-    const int processed = SendState::Instance().processedCount.load();
+    const int processed = m_ctx.state->processedCount.load();
     m_ctx.observer->Progress(std::clamp(processed, 0, total), total, SendJob::ProgressLabel(processed, total));
 }
 
 void SendRun::Open() {
-    SendState& state = SendState::Instance();
+    SendState& state = *m_ctx.state;
+    m_ctx.slots->SetStopFlag(&state.stopAll);
     state.windowOpen.store(1);
     m_generation = state.generation.fetch_add(1) + 1;
     state.retryMode.store(0);
@@ -138,7 +142,7 @@ void SendRun::Open() {
     state.pauseRemainingMs.store(0);
     state.retryPass.store(0);
     state.totalRetries.store(m_ctx.options.retriesOn ? m_ctx.options.totalRetries : 0);
-    Mark_To_Stop_All.store(0);
+    m_ctx.state->stopAll.store(0);
     if (m_ctx.observer) {
         m_ctx.observer->Caption(kCaptionRunning);
         m_ctx.observer->HelpText(kHelpRunning);
@@ -169,7 +173,7 @@ void SendRun::StartDispatcher() {
 }
 
 void SendRun::Dispatch() {
-    SendState& state = SendState::Instance();
+    SendState& state = *m_ctx.state;
     if (state.retryMode.load() == 1) {
         const int done = m_job.RequeueFailed();
         state.processedCount.store(done);
@@ -177,7 +181,7 @@ void SendRun::Dispatch() {
             m_ctx.observer->RowsReset(m_job.RowCount());
         ReportProgress();
         if (done == m_job.RowCount() || m_job.RowCount() == 0) {
-            Mark_To_Stop_All.store(1);
+            m_ctx.state->stopAll.store(1);
             Finish();
             return;
         }
@@ -185,7 +189,7 @@ void SendRun::Dispatch() {
         m_job.Clear();
         const int n = m_ctx.rowCount ? m_ctx.rowCount() : 0;
         for (int i = 0; i < n; ++i) {
-            if (StopAll()) {
+            if (StopRequested()) {
                 if (m_ctx.observer)
                     m_ctx.observer->RowsReset(m_job.RowCount());
                 return;
@@ -206,7 +210,7 @@ void SendRun::Dispatch() {
 }
 
 void SendRun::StartWorkers() {
-    SendState& state = SendState::Instance();
+    SendState& state = *m_ctx.state;
     const bool firstPass = state.retryMode.load() == 0;
     std::vector<RunDevice> devices;
     {
@@ -233,7 +237,7 @@ void SendRun::StartWorkers() {
 
     std::vector<CSend_SMS_Thread*> started;
     for (const auto& [index, device] : chosen) {
-        if (StopAll())
+        if (StopRequested())
             break;
         if (all && !anyWaiting)
             continue;
@@ -241,12 +245,7 @@ void SendRun::StartWorkers() {
                                                               : device.record.portName;
         if (firstPass) {
             try {
-                if (m_ctx.options.nonOverlapped) {
-                    if (!m_ctx.slots->Irda(index).Open(port) && m_ctx.observer)
-                        m_ctx.observer->Diagnostic(QStringLiteral("Error : cannot open %1").arg(port));
-                } else {
-                    m_ctx.slots->Serial(index).Open(5000, port);
-                }
+                m_ctx.slots->Transport(index, m_ctx.options.nonOverlapped).Open(port);
             } catch (const CSMSException& e) {
                 // The worker still runs; its sends fail with the port's error.
                 if (m_ctx.observer)
@@ -278,13 +277,13 @@ void SendRun::StartWorkers() {
         worker->Start();
     if (started.empty()) {
         // No device could take the rows: the pass ends at once.
-        Mark_To_Stop_All.store(1);
+        m_ctx.state->stopAll.store(1);
         EndOfPass();
     }
 }
 
 void SendRun::WorkerExited(CSend_SMS_Thread& worker) {
-    SendState& state = SendState::Instance();
+    SendState& state = *m_ctx.state;
     if (m_ctx.options.quotaManagement && m_ctx.recordUsage)
         m_ctx.recordUsage(worker.Info().port, worker.SentCount());
     if (state.Unregister(worker.Info().index) > 0)
@@ -292,41 +291,48 @@ void SendRun::WorkerExited(CSend_SMS_Thread& worker) {
     if (IsClosed())
         return;
     // The last worker of the pass.
-    if (StopAll()) {
+    if (StopRequested()) {
         m_job.MarkStoppedByLastWorker(worker.Info().port);
-        if (m_ctx.options.saveSentItems || m_ctx.options.saveTemplates) {
-            for (int r = 0; r < m_job.RowCount(); ++r)
-                LogRow(r);
+        for (int r = 0; r < m_job.RowCount(); ++r) {
+            LogSentItem(r);
+            SaveTemplate(r);
         }
         if (m_ctx.observer)
             m_ctx.observer->RowsReset(m_job.RowCount());
     }
     if (state.retryPass.load() == state.totalRetries.load())
-        Mark_To_Stop_All.store(1);
+        m_ctx.state->stopAll.store(1);
     EndOfPass();
 }
 
-void SendRun::LogRow(int row) {
-    const SendJob::Row r = m_job.RowAt(row);
-    if (r[SendJob::kStatus].isEmpty())
+void SendRun::LogSentItem(int row) {
+    if (!m_ctx.options.saveSentItems || m_ctx.sentItems == nullptr)
         return;
-    if (m_ctx.options.saveSentItems && m_ctx.sentItems && SentItemsStore::IsLoggedAtEndOfRun(r[SendJob::kStatus]) &&
-        r[SendJob::kSentItem] != QLatin1String("1")) {
-        if (m_ctx.sentItems->Append(
-                SentItemsStore::MakeRecord(r[SendJob::kNumber], r[SendJob::kMessage], r[SendJob::kStatus])))
-            m_job.MarkSentItem(row);
+    const SendJob::Row r = m_job.RowAt(row);
+    if (!SentItemsStore::IsLoggedAtEndOfRun(r[SendJob::kStatus]) || !m_job.MarkSentItem(row))
+        return;
+    if (!m_ctx.sentItems->Append(
+            SentItemsStore::MakeRecord(r[SendJob::kNumber], r[SendJob::kMessage], r[SendJob::kStatus]))) {
+        m_job.ReleaseSentItem(row);
+        if (m_ctx.observer)
+            m_ctx.observer->Diagnostic(QStringLiteral("Sent items file could not be written."));
     }
-    if (m_ctx.options.saveTemplates && m_ctx.templates && !r[SendJob::kMessage].isEmpty() &&
-        r[SendJob::kStatus] != SendJob::kStopped)
+}
+
+void SendRun::SaveTemplate(int row) {
+    if (!m_ctx.options.saveTemplates || m_ctx.templates == nullptr)
+        return;
+    const SendJob::Row r = m_job.RowAt(row);
+    if (!r[SendJob::kMessage].isEmpty() && !r[SendJob::kStatus].isEmpty() && r[SendJob::kStatus] != SendJob::kStopped)
         m_ctx.templates->SaveToTemplates(r[SendJob::kMessage]);
 }
 
 void SendRun::EndOfPass() {
-    SendState& state = SendState::Instance();
+    SendState& state = *m_ctx.state;
     if (DevicesInUseCount() == 0)
-        Mark_To_Stop_All.store(1);
+        m_ctx.state->stopAll.store(1);
     const int n = m_job.RowCount();
-    if (StopAll()) {
+    if (StopRequested()) {
         m_job.MarkWaitingStopped();
         if (m_ctx.observer) {
             m_ctx.observer->RowsReset(n);
@@ -338,13 +344,13 @@ void SendRun::EndOfPass() {
     state.pauseRemainingMs.store(0);
     if (m_ctx.options.retriesOn) {
         state.retryMode.store(1);
-        if (state.retryPass.load() < state.totalRetries.load() && !StopAll()) {
+        if (state.retryPass.load() < state.totalRetries.load() && !StopRequested()) {
             state.retryPass.fetch_add(1);
             state.processedCount.store(0);
             StartDispatcher();
             return;
         }
-        if (StopAll())
+        if (StopRequested())
             state.retryMode.store(0);
     }
     Finish();
@@ -353,7 +359,7 @@ void SendRun::EndOfPass() {
 void SendRun::Finish() {
     if (StatusLabelText() != kPopulating) {
         // Already finished or stopped.
-        Mark_To_Stop_All.store(1);
+        m_ctx.state->stopAll.store(1);
         bool close = false;
         {
             std::lock_guard lock(m_mutex);
@@ -374,7 +380,7 @@ void SendRun::Finish() {
 }
 
 void SendRun::FinishWatcher() {
-    SendState& state = SendState::Instance();
+    SendState& state = *m_ctx.state;
     // Rows still being sent (a stop while a submission was under way) finish first.
     for (;;) {
         bool sending = false;
@@ -387,12 +393,12 @@ void SendRun::FinishWatcher() {
         if (!sending || state.RegisteredCount() == 0)
             break;
         const bool lastPass = !m_ctx.options.retriesOn || state.retryPass.load() == state.totalRetries.load() ||
-                              StopAll();
+                              StopRequested();
         if (!lastPass)
             break;
         m_ctx.clock.Sleep(1000);
     }
-    Mark_To_Stop_All.store(1);
+    m_ctx.state->stopAll.store(1);
     {
         std::lock_guard lock(m_mutex);
         m_activityOn = false;
@@ -432,22 +438,14 @@ void SendRun::FinishWatcher() {
 void SendRun::EndOfRun() {
     if (StatusLabelText() == kPopulating)
         return;
-    if (m_ctx.options.saveSentItems) {
-        for (int r = 0; r < m_job.RowCount(); ++r) {
-            const SendJob::Row row = m_job.RowAt(r);
-            if (SentItemsStore::IsLoggedAtEndOfRun(row[SendJob::kStatus]) &&
-                row[SendJob::kSentItem] != QLatin1String("1") && m_ctx.sentItems &&
-                m_ctx.sentItems->Append(SentItemsStore::MakeRecord(row[SendJob::kNumber], row[SendJob::kMessage],
-                                                                   row[SendJob::kStatus])))
-                m_job.MarkSentItem(r);
-        }
-    }
-    if (StatusLabelText() != kFinish && StopAll())
+    for (int r = 0; r < m_job.RowCount(); ++r)
+        LogSentItem(r);
+    if (StatusLabelText() != kFinish && StopRequested())
         m_job.MarkRetryWaitingStopped();
 }
 
 void SendRun::CloseWindow() {
-    SendState& state = SendState::Instance();
+    SendState& state = *m_ctx.state;
     {
         std::lock_guard lock(m_mutex);
         if (m_closed)
@@ -477,17 +475,17 @@ void SendRun::RequestStop(bool close) {
         (close ? m_closeRequested : m_stopRequested) = false;
         return;
     }
-    SendState& state = SendState::Instance();
+    SendState& state = *m_ctx.state;
     if (state.RegisteredCount() > 0) {
         // Workers stop at their next check; the last one marks the rows and ends the pass.
         state.paused.store(0);
         state.pauseRemainingMs.store(0);
-        Mark_To_Stop_All.store(1);
+        m_ctx.state->stopAll.store(1);
         if (m_ctx.observer)
             m_ctx.observer->PauseLabel(QString());
         return;
     }
-    Mark_To_Stop_All.store(1);
+    m_ctx.state->stopAll.store(1);
     if (!inProgress || IsFinished()) {
         CloseWindow();
         return;
@@ -500,7 +498,7 @@ void SendRun::RequestStop(bool close) {
 
 void SendRun::Ticker() {
     // Timer 1010 (50 ms: activity bar, stop clean-up) and timer 2020 (1 s: pause countdown).
-    SendState& state = SendState::Instance();
+    SendState& state = *m_ctx.state;
     int sinceCountdown = 0;
     for (;;) {
         {
@@ -518,12 +516,12 @@ void SendRun::Ticker() {
             std::lock_guard lock(m_mutex);
             activity = m_activityOn;
         }
-        if (activity && m_ctx.observer && !StopAll() && state.paused.load() == 0)
+        if (activity && m_ctx.observer && !StopRequested() && state.paused.load() == 0)
             m_ctx.observer->ActivityStep();
         if (sinceCountdown < 1000)
             continue;
         sinceCountdown = 0;
-        if (state.paused.load() == 1 && !StopAll()) {
+        if (state.paused.load() == 1 && !StopRequested()) {
             const int s = state.pauseRemainingMs.load() / 1000;
             if (m_ctx.observer)
                 m_ctx.observer->PauseLabel(PauseSetting::CountdownText(s * 1000));

@@ -6,6 +6,7 @@
 #include "sending/SendJob.h"
 #include "sending/SendObserver.h"
 #include "sending/SendOptions.h"
+#include "sending/SendState.h"
 
 #include <QString>
 
@@ -23,7 +24,8 @@ class Prompter;
 class SentItemsStore;
 class TemplateCache;
 
-// Everything a run reads from the main window, and where it reports.
+// Everything a run reads from its session, and where it reports. slots must be set; every pointer set must
+// outlive the run.
 struct SendContext {
     // The Recipient list, read row by row while the job is built.
     std::function<int()> rowCount;
@@ -33,6 +35,8 @@ struct SendContext {
     QString selectedEntry;               // one device's entry, or "All Device"
     SendOptions options;
 
+    SendState* state = nullptr; // the session's run state (null: the run keeps one of its own); the run's stop
+                                // flag reaches the slots' transports
     ModemSlots* slots = nullptr;
     const ExclusionSet* exclusion = nullptr; // with "Use Exclusion Rules"
     const SentItemsStore* sentItems = nullptr;
@@ -79,6 +83,9 @@ public:
     QString StatusLabelText() const;
     QString ButtonCaption() const; // "Stop" or "Close"
 
+    SendState& State() { return *m_ctx.state; }
+    bool StopRequested() const { return m_ctx.state->stopAll.load() != 0; }
+
     SendJob& Job() { return m_job; }
     const SendJob& Job() const { return m_job; }
     const SendContext& Context() const { return m_ctx; }
@@ -91,6 +98,11 @@ public:
     // Whether the run this worker was started in is still the current one (window open, same generation).
     bool IsCurrent(int generation) const;
     void ReportProgress();
+    // "Save Sent Items": appends the row with its Status once (rows Stopped, Skipped or Excluded never). The
+    // one place a row reaches the sent-items file, from a worker with a final result or from the end of a run.
+    void LogSentItem(int row);
+    // "Save sent message to Templates": the row's message, unless it is blank or the row was stopped.
+    void SaveTemplate(int row);
 
 private:
     void Dispatch();
@@ -103,9 +115,9 @@ private:
     void CloseWindow();
     void Ticker();
     void SetStatusLabel(const QString& text);
-    void LogRow(int row);
     void Spawn(std::function<void()> body);
 
+    std::unique_ptr<SendState> m_ownState; // when the context brings none
     SendContext m_ctx;
     SendJob m_job;
     int m_generation = 0;

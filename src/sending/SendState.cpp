@@ -20,8 +20,3 @@ std::set<int> SendState::Registered() const {
     std::lock_guard lock(m_tableMutex);
     return m_workers;
 }
-
-SendState& SendState::Instance() {
-    static SendState state;
-    return state;
-}

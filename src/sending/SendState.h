@@ -1,15 +1,14 @@
 #pragma once
 
-#include "sms/SendControl.h"
-
 #include <atomic>
 #include <mutex>
 #include <set>
 
-// The process-wide state of the send run, shared by the progress window, the dispatcher and every device
-// worker. The stop flag is Mark_To_Stop_All (sms/SendControl.h). Integers are read without locks; the
-// counters change only under the job lock.
+// The state of a session's send runs, shared by the progress window, the dispatcher and every device worker
+// of a run. Owned by the session (one per session, so two sessions never see each other's runs). Integers
+// are read without locks; the counters change only under the job lock.
 struct SendState {
+    std::atomic<int> stopAll{0};          // 1: every worker stops at its next check, a long message after its part
     std::atomic<int> windowOpen{0};       // 1 while a progress window exists: a second send is refused
     std::atomic<int> generation{0};       // +1 at every opening; workers of an older run stop
     std::atomic<int> processedCount{0};   // rows of this pass done, skipped, excluded or failed-retry-allowed
@@ -26,8 +25,6 @@ struct SendState {
     int Unregister(int index);
     int RegisteredCount() const;
     std::set<int> Registered() const;
-
-    static SendState& Instance();
 
 private:
     mutable std::mutex m_tableMutex;

@@ -18,6 +18,4 @@ QString FromException(const CSMSException& exception, bool capabilitiesNotDetect
     return result;
 }
 
-bool IsFailure(const QString& result) { return result.contains(QLatin1String("Error")); }
-
 } // namespace SubmissionResult

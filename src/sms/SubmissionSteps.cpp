@@ -1,7 +1,6 @@
 #include "sms/SubmissionSteps.h"
 
 #include "modem/CSMSException.h"
-#include "sms/SendControl.h"
 
 namespace SubmissionSteps {
 
@@ -11,11 +10,6 @@ void ThrowStopped(int partsSent, int totalParts) {
 
 void ThrowEncodingFailed() {
     throw CSMSException(CSMSException::kStringTableBase | 515u, QString());
-}
-
-void ThrowIfStopped(int n, int total) {
-    if (n > 0 && Mark_To_Stop_All.load() != 0)
-        ThrowStopped(n, total);
 }
 
 std::vector<Pdu::EncodedPdu> EncodeParts(const QString& message, const QString& recipient, const QString& smsc,

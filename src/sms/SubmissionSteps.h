@@ -17,9 +17,6 @@ namespace SubmissionSteps {
 [[noreturn]] void ThrowStopped(int partsSent, int totalParts);
 // The encoder could not build a PDU (string 515).
 [[noreturn]] void ThrowEncodingFailed();
-// Before part n (from 0) of a message of `total` parts: a stop request ends the message between parts (the
-// first part always goes).
-void ThrowIfStopped(int n, int total);
 // Every part's PDU of the message; throws as ThrowEncodingFailed when there is none or a part has none, so a
 // message is never submitted in part.
 std::vector<Pdu::EncodedPdu> EncodeParts(const QString& message, const QString& recipient, const QString& smsc,

@@ -141,28 +141,28 @@ bool ScreenshotTool::Run(const QString& directory) {
     const QString message = QStringLiteral("Olá! Your order #1234 ships today. Reply STOP to opt out.");
     static_cast<void>(main.List().AddNumbers(0, numbers, message, message, {}));
     main.RefreshList();
-    main.ComposerField()->setPlainText(message);
-    main.NumberField()->setFocus();
+    main.Form().composer->setPlainText(message);
+    main.Form().number->setFocus();
     QCoreApplication::processEvents();
     shooter.Save(&main);
 
     // The list editing windows over the sample rows.
-    CManually_Multiple_Num_Add manual(main.ListEdit(), &main);
+    CManually_Multiple_Num_Add manual(main.UserSession().ListEdit(), &main);
     manual.TextBox()->setPlainText(QStringLiteral("+15550199001\n+15550199002\t+15550199003\n(555) 019-9004\n"));
     shooter.Save(&manual);
     manual.hide();
-    CFill_Msg_In_List fill(main.ListEdit(), message, {0, 2}, &main);
+    CFill_Msg_In_List fill(main.UserSession().ListEdit(), message, {0, 2}, &main);
     shooter.Save(&fill);
     fill.hide();
-    CUpdate_Selected_Item_SMS updateSelected(main.ListEdit(), {0, 1, 2, 5, 8}, &main);
+    CUpdate_Selected_Item_SMS updateSelected(main.UserSession().ListEdit(), {0, 1, 2, 5, 8}, &main);
     updateSelected.show();
     if (!WaitUntil([&] { return !updateSelected.IsBusy(); }, 30000))
         shooter.Fail("selected numbers");
     updateSelected.MessageField()->setPlainText(QStringLiteral("Your appointment is confirmed for Monday 10:00."));
     shooter.Save(&updateSelected);
     updateSelected.hide();
-    if (const auto edit = main.ListEdit().RowToEdit(0)) {
-        CUpdate_Num_Message updateRow(main.ListEdit(), *edit, {}, &main);
+    if (const auto edit = main.UserSession().ListEdit().RowToEdit(0)) {
+        CUpdate_Num_Message updateRow(main.UserSession().ListEdit(), *edit, {}, &main);
         shooter.Save(&updateRow);
         updateRow.hide();
     } else {

@@ -247,7 +247,7 @@ TEST_F(LoadWorkbookContactsTest, ChosenColumnsFillTheListAtTheTopWithTheComposer
         static_cast<void>(window->List().RemoveAll());
         static_cast<void>(window->List().AddNumbers(0, {QStringLiteral("+15559990000")}, {}, {}, {}));
         window->RefreshList();
-        window->ComposerField()->setPlainText(QStringLiteral("Hello"));
+        window->Form().composer->setPlainText(QStringLiteral("Hello"));
         const QString book =
             Book(format == SpreadsheetExport::Format::Xlsx ? QStringLiteral("contacts.xlsx")
                                                            : QStringLiteral("contacts.XLS"), // any letter case

@@ -51,7 +51,7 @@ protected:
         window->RefreshList();
     }
     void Select(std::initializer_list<int> rows) {
-        QItemSelectionModel* selection = window->ListView()->selectionModel();
+        QItemSelectionModel* selection = window->Form().listView->selectionModel();
         selection->clearSelection();
         for (int r : rows)
             selection->select(window->ListModel().index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
@@ -68,7 +68,7 @@ protected:
             out << r.number;
         return out;
     }
-    void SetComposer(const QString& text) { window->ComposerField()->setPlainText(text); }
+    void SetComposer(const QString& text) { window->Form().composer->setPlainText(text); }
     void Key(QWidget* target, int key, const QString& text = {}) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
         QApplication::sendEvent(target, &press);
@@ -100,7 +100,7 @@ TEST_F(ListEditDialogsTest, PastedNumbersGoToTheTopWithTheComposerText) {
     ASSERT_TRUE(WaitFor([&] { return !window->IsListBusy() && window->List().Count() == 4; }));
     EXPECT_EQ(Numbers(), (QStringList{"111", "222", "333", "1"}));
     EXPECT_EQ(Messages(), (QStringList{"Hello", "Hello", "Hello", "m1"}));
-    EXPECT_EQ(window->CountLabel()->text(), QStringLiteral("Total Numbers : 4"));
+    EXPECT_EQ(window->Form().countLabel->text(), QStringLiteral("Total Numbers : 4"));
     EXPECT_EQ(window->ListModel().rowCount(), 4);
     EXPECT_EQ(prompter.Asked().size(), 1u); // rows were added: no notice
     EXPECT_FALSE(add->isVisible());
@@ -143,7 +143,7 @@ TEST_F(ListEditDialogsTest, ManualEntryRefusesAnEmptyBoxAndReportsWhenNothingWas
 }
 
 TEST_F(ListEditDialogsTest, ManualEntryStopsOnATypedNumber) {
-    window->NumberField()->setText(QStringLiteral("77"));
+    window->Form().number->setText(QStringLiteral("77"));
     window->Button(QStringLiteral("Add or Paste numbers Manually"))->click();
     EXPECT_EQ(prompter.Messages(), QStringList{QStringLiteral("Please insert entered number to the list.")});
     EXPECT_EQ(Open<CManually_Multiple_Num_Add>(), nullptr);
@@ -154,12 +154,12 @@ TEST_F(ListEditDialogsTest, ApplyMessageChecksListThenComposerWithTheirFocus) {
     SetComposer(QStringLiteral("x"));
     apply->click();
     EXPECT_EQ(prompter.Messages().value(0), QStringLiteral("Phone numbers-Messages list is empty."));
-    EXPECT_EQ(window->focusWidget(), window->NumberField());
+    EXPECT_EQ(window->focusWidget(), window->Form().number);
     AddRows(2);
     SetComposer(QString());
     apply->click();
     EXPECT_EQ(prompter.Messages().value(1), QStringLiteral("Please enter some text message."));
-    EXPECT_EQ(window->focusWidget(), window->ComposerField());
+    EXPECT_EQ(window->focusWidget(), window->Form().composer);
     EXPECT_EQ(Open<CFill_Msg_In_List>(), nullptr);
 }
 
@@ -235,9 +235,9 @@ TEST_F(ListEditDialogsTest, UpdateSelectedMessagesShowsTheNumbersAndWritesOnlyTh
 
 TEST_F(ListEditDialogsTest, DoubleClickOpensTheRowAndUpdateWritesIt) {
     AddRows(3);
-    window->SkipDuplicatesCheck()->setChecked(true);
+    window->Form().skipDuplicates->setChecked(true);
     // A double-click as the view gets it: press, release, double-click on the row's cell.
-    QTableView* view = window->ListView();
+    QTableView* view = window->Form().listView;
     const QPoint at = view->visualRect(window->ListModel().index(1, 0)).center();
     for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick}) {
         QMouseEvent event(type, at, view->viewport()->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
@@ -263,16 +263,16 @@ TEST_F(ListEditDialogsTest, DoubleClickOpensTheRowAndUpdateWritesIt) {
     ASSERT_TRUE(WaitFor([&] { return Open<CUpdate_Num_Message>() == nullptr; }));
     EXPECT_EQ(window->List().Row(1).number, QStringLiteral("2"));
     EXPECT_EQ(window->List().Row(1).message, QStringLiteral("changed"));
-    EXPECT_EQ(window->focusWidget(), window->ListView());
+    EXPECT_EQ(window->focusWidget(), window->Form().listView);
     EXPECT_EQ(prompter.Asked().size(), 1u);
 }
 
 TEST_F(ListEditDialogsTest, EnterOnARowOpensTheFirstSelectedRow) {
     AddRows(3);
     Select({2, 1});
-    window->ListView()->setCurrentIndex(window->ListModel().index(2, 0));
+    window->Form().listView->setCurrentIndex(window->ListModel().index(2, 0));
     Select({2, 1});
-    Key(window->ListView(), Qt::Key_Return);
+    Key(window->Form().listView, Qt::Key_Return);
     auto* dialog = Open<CUpdate_Num_Message>();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->Row(), 1);
@@ -298,7 +298,7 @@ TEST_F(ListEditDialogsTest, MillionSelectedRowsStayResponsive) {
         numbers << QString::number(20'000'000 + i);
     static_cast<void>(window->List().AddNumbers(0, numbers, QStringLiteral("old"), {}, {}));
     window->RefreshList();
-    window->ListView()->selectAll();
+    window->Form().listView->selectAll();
     SetComposer(QStringLiteral("composer"));
 
     QElapsedTimer timer;

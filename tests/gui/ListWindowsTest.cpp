@@ -83,12 +83,12 @@ TEST_F(ListWindowsTest, LoadContactsAsksToClearOrAppendAndImportsBehindThePlease
     EXPECT_EQ(window->List().Number(0), QStringLiteral("0044123"));
     EXPECT_EQ(window->List().Number(2), QStringLiteral("5551"));
 
-    window->NumberField()->setText(QStringLiteral("12"));
+    window->Form().number->setText(QStringLiteral("12"));
     window->OnLoadContacts(); // a typed number stops every list-filling command
     EXPECT_EQ(prompter.Messages().value(0), QStringLiteral("Please insert entered number to the list."));
 
-    window->NumberField()->clear();
-    window->SkipDuplicatesCheck()->setChecked(true);
+    window->Form().number->clear();
+    window->Form().skipDuplicates->setChecked(true);
     prompter.Script({Prompter::Answer::No}); // append
     ASSERT_TRUE(window->PrepareListFill());
     EXPECT_EQ(prompter.Asked().back().caption, QStringLiteral("Information"));
@@ -121,7 +121,7 @@ TEST_F(ListWindowsTest, ExportWritesTheListAndOffersToOpenIt) {
     bool exported = false;
     QObject::connect(window.get(), &CVRIX_Bulk_SMSDlg::ListExported, window.get(), [&](bool ok) { exported = ok; });
     const QString path = m_dir.filePath(QStringLiteral("list.xls"));
-    window->ExportListTo(path, static_cast<int>(SpreadsheetExport::Format::Xls));
+    window->ExportListTo(path, SpreadsheetExport::Format::Xls);
     ASSERT_TRUE(WaitFor([&] { return !window->IsListBusy(); }));
     EXPECT_TRUE(exported);
     EXPECT_GT(QFileInfo(path).size(), 0);

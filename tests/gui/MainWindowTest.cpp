@@ -71,59 +71,59 @@ protected:
 
 TEST_F(MainWindowTest, OpensWithTheStartStates) {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("VRIX Bulk SMS"));
-    EXPECT_EQ(window->CountLabel()->text(), QStringLiteral("Total Numbers : 0"));
-    EXPECT_EQ(window->CounterLabel()->text(), QStringLiteral("0 Characters"));
-    EXPECT_EQ(window->MessageTypeCombo()->currentText(), QStringLiteral("Standard SMS"));
-    EXPECT_EQ(window->DeviceTextLabel()->text(), CVRIX_Bulk_SMSDlg::kNoDevice);
-    for (QComboBox* combo : {window->PauseEveryCombo(), window->PauseForCombo(), window->RetryCombo()}) {
+    EXPECT_EQ(window->Form().countLabel->text(), QStringLiteral("Total Numbers : 0"));
+    EXPECT_EQ(window->Form().counterLabel->text(), QStringLiteral("0 Characters"));
+    EXPECT_EQ(window->Form().messageType->currentText(), QStringLiteral("Standard SMS"));
+    EXPECT_EQ(window->Form().deviceText->text(), CVRIX_Bulk_SMSDlg::kNoDevice);
+    for (QComboBox* combo : {window->Form().pauseEvery, window->Form().pauseFor, window->Form().retryCount}) {
         EXPECT_FALSE(combo->isEnabled());
         EXPECT_EQ(combo->currentIndex(), -1);
     }
-    for (QCheckBox* check : {window->DelayedCheck(), window->RetryCheck(), window->UnicodeCheck(),
-                             window->SkipDuplicatesCheck(), window->UseExclusionCheck(), window->SaveSentItemsCheck(),
-                             window->SaveTemplatesCheck(), window->ClearAfterSendCheck()})
+    for (QCheckBox* check : {window->Form().delayed, window->Form().retry, window->Form().unicode,
+                             window->Form().skipDuplicates, window->Form().useExclusion, window->Form().saveSentItems,
+                             window->Form().saveTemplates, window->Form().clearAfterSend})
         EXPECT_FALSE(check->isChecked()) << check->text().toStdString();
-    EXPECT_FALSE(window->ClearAfterSendCheck()->isVisibleTo(window.get()));
-    EXPECT_EQ(window->PauseForCombo()->count(), 32);
-    EXPECT_EQ(window->focusWidget(), window->NumberField());
+    EXPECT_FALSE(window->Form().clearAfterSend->isVisibleTo(window.get()));
+    EXPECT_EQ(window->Form().pauseFor->count(), 32);
+    EXPECT_EQ(window->focusWidget(), window->Form().number);
 }
 
 TEST_F(MainWindowTest, OptionCheckBoxesFillAndClearTheirDropDowns) {
-    window->DelayedCheck()->click();
-    EXPECT_TRUE(window->PauseEveryCombo()->isEnabled());
-    EXPECT_EQ(window->PauseEveryCombo()->currentText(), QStringLiteral("15"));
-    EXPECT_EQ(window->PauseForCombo()->currentText(), QStringLiteral(" 2  Minutes"));
-    window->DelayedCheck()->click();
-    EXPECT_EQ(window->PauseEveryCombo()->currentIndex(), -1);
-    EXPECT_EQ(window->PauseForCombo()->currentIndex(), -1);
-    EXPECT_FALSE(window->PauseForCombo()->isEnabled());
-    window->RetryCheck()->click();
-    EXPECT_EQ(window->RetryCombo()->currentText(), QStringLiteral("1"));
-    window->RetryCheck()->click();
-    EXPECT_EQ(window->RetryCombo()->currentIndex(), -1);
+    window->Form().delayed->click();
+    EXPECT_TRUE(window->Form().pauseEvery->isEnabled());
+    EXPECT_EQ(window->Form().pauseEvery->currentText(), QStringLiteral("15"));
+    EXPECT_EQ(window->Form().pauseFor->currentText(), QStringLiteral(" 2  Minutes"));
+    window->Form().delayed->click();
+    EXPECT_EQ(window->Form().pauseEvery->currentIndex(), -1);
+    EXPECT_EQ(window->Form().pauseFor->currentIndex(), -1);
+    EXPECT_FALSE(window->Form().pauseFor->isEnabled());
+    window->Form().retry->click();
+    EXPECT_EQ(window->Form().retryCount->currentText(), QStringLiteral("1"));
+    window->Form().retry->click();
+    EXPECT_EQ(window->Form().retryCount->currentIndex(), -1);
 }
 
 TEST_F(MainWindowTest, AddInsertsAtTheTopOrShowsTheRefusalAndKeepsTheField) {
-    window->ComposerField()->setPlainText(QStringLiteral("Hi"));
-    window->NumberField()->setText(QStringLiteral("( 0044) 20-7946"));
+    window->Form().composer->setPlainText(QStringLiteral("Hi"));
+    window->Form().number->setText(QStringLiteral("( 0044) 20-7946"));
     window->Button(QStringLiteral("Add"))->click();
-    window->NumberField()->setText(QStringLiteral("+4412"));
-    Key(window->NumberField(), Qt::Key_Return); // Enter in the number field adds too
+    window->Form().number->setText(QStringLiteral("+4412"));
+    Key(window->Form().number, Qt::Key_Return); // Enter in the number field adds too
     EXPECT_TRUE(prompter.Asked().empty());
     ASSERT_EQ(window->ListModel().rowCount(), 2);
     EXPECT_EQ(window->ListModel().index(0, 0).data().toString(), QStringLiteral("+4412"));
     EXPECT_EQ(window->ListModel().index(1, 0).data().toString(), QStringLiteral("0044207946"));
     EXPECT_EQ(window->ListModel().index(1, 1).data().toString(), QStringLiteral("Hi"));
-    EXPECT_EQ(window->CountLabel()->text(), QStringLiteral("Total Numbers : 2"));
-    EXPECT_TRUE(window->NumberField()->text().isEmpty());
+    EXPECT_EQ(window->Form().countLabel->text(), QStringLiteral("Total Numbers : 2"));
+    EXPECT_TRUE(window->Form().number->text().isEmpty());
 
-    window->SkipDuplicatesCheck()->setChecked(true);
+    window->Form().skipDuplicates->setChecked(true);
     for (const QString& number : {QStringLiteral("44+12"), QStringLiteral("+4412")}) {
-        window->NumberField()->setText(number);
-        window->ComposerField()->setFocus();
+        window->Form().number->setText(number);
+        window->Form().composer->setFocus();
         window->Button(QStringLiteral("Add"))->click();
-        EXPECT_EQ(window->NumberField()->text(), number);
-        EXPECT_EQ(window->focusWidget(), window->NumberField());
+        EXPECT_EQ(window->Form().number->text(), number);
+        EXPECT_EQ(window->focusWidget(), window->Form().number);
     }
     const auto asked = prompter.Asked();
     ASSERT_EQ(asked.size(), 2u);
@@ -135,9 +135,9 @@ TEST_F(MainWindowTest, AddInsertsAtTheTopOrShowsTheRefusalAndKeepsTheField) {
 
 TEST_F(MainWindowTest, NumberFieldRefusesOtherKeystrokes) {
     for (const char* typed : {"1", "a", "+", "-", " ", "9"})
-        Key(window->NumberField(), 0, QString::fromLatin1(typed));
-    EXPECT_EQ(window->NumberField()->text(), QStringLiteral("1+9"));
-    EXPECT_EQ(window->NumberField()->maxLength(), 20);
+        Key(window->Form().number, 0, QString::fromLatin1(typed));
+    EXPECT_EQ(window->Form().number->text(), QStringLiteral("1+9"));
+    EXPECT_EQ(window->Form().number->maxLength(), 20);
 }
 
 TEST_F(MainWindowTest, ComposerCountsCodeUnitsAndShowsSmsCountAndGsmWarning) {
@@ -159,28 +159,28 @@ TEST_F(MainWindowTest, ComposerCountsCodeUnitsAndShowsSmsCountAndGsmWarning) {
         {QStringLiteral("\U0001F600"), true, QStringLiteral("2 Characters"), QStringLiteral("1 SMS"), false},
     };
     for (const Case& c : cases) {
-        window->UnicodeCheck()->setChecked(c.unicode);
-        window->ComposerField()->setPlainText(c.text);
-        EXPECT_EQ(window->CounterLabel()->text(), c.counter) << c.text.toStdString();
-        EXPECT_EQ(window->SmsCountLabel()->text(), c.sms) << c.text.toStdString();
-        EXPECT_EQ(window->GsmWarningLabel()->isVisibleTo(window.get()), c.warning) << c.text.toStdString();
+        window->Form().unicode->setChecked(c.unicode);
+        window->Form().composer->setPlainText(c.text);
+        EXPECT_EQ(window->Form().counterLabel->text(), c.counter) << c.text.toStdString();
+        EXPECT_EQ(window->Form().smsCountLabel->text(), c.sms) << c.text.toStdString();
+        EXPECT_EQ(window->Form().gsmWarning->isVisibleTo(window.get()), c.warning) << c.text.toStdString();
     }
     // The Unicode option never changes the counter.
-    window->UnicodeCheck()->click();
-    EXPECT_EQ(window->CounterLabel()->text(), QStringLiteral("2 Characters"));
+    window->Form().unicode->click();
+    EXPECT_EQ(window->Form().counterLabel->text(), QStringLiteral("2 Characters"));
 }
 
 TEST_F(MainWindowTest, TabInsertsATabAndTypingStopsAtTheLimit) {
-    ComposerEdit* edit = window->ComposerField();
+    ComposerEdit* edit = window->Form().composer;
     Key(edit, Qt::Key_Tab, QStringLiteral("\t"));
     EXPECT_EQ(edit->toPlainText(), QStringLiteral("\t"));
-    EXPECT_EQ(window->CounterLabel()->text(), QStringLiteral("1 Characters"));
+    EXPECT_EQ(window->Form().counterLabel->text(), QStringLiteral("1 Characters"));
     edit->setPlainText(QString(1599, QLatin1Char('x')));
     edit->moveCursor(QTextCursor::End);
     Key(edit, Qt::Key_Return); // a line break counts 2: it does not fit
     Key(edit, 0, QStringLiteral("y"));
     Key(edit, 0, QStringLiteral("z"));
-    EXPECT_EQ(window->CounterLabel()->text(), QStringLiteral("1600 Characters"));
+    EXPECT_EQ(window->Form().counterLabel->text(), QStringLiteral("1600 Characters"));
     EXPECT_TRUE(edit->toPlainText().endsWith(QLatin1String("xy")));
 }
 
@@ -195,18 +195,18 @@ TEST_F(MainWindowTest, ClearAllAsksWithWarningAndClearSelectedRunsBehindThePleas
     window->Button(QStringLiteral("Clear Selected"))->click();
     EXPECT_EQ(prompter.Messages().value(0),
               QStringLiteral("Please select at least one record from the phone numbers-messages list to continue."));
-    window->ListView()->selectRow(1);
-    window->ListView()->selectionModel()->select(window->ListModel().index(2, 0),
+    window->Form().listView->selectRow(1);
+    window->Form().listView->selectionModel()->select(window->ListModel().index(2, 0),
                                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
     const QString kept0 = window->List().Number(0);
     const QString kept3 = window->List().Number(3);
-    Key(window->ListView(), Qt::Key_Delete);
+    Key(window->Form().listView, Qt::Key_Delete);
     ASSERT_TRUE(WaitFor([&] { return !window->IsListBusy(); }));
     EXPECT_TRUE(window->isEnabled());
     ASSERT_EQ(window->List().Count(), 3);
     EXPECT_EQ(window->List().Number(0), kept0);
     EXPECT_EQ(window->List().Number(1), kept3);
-    EXPECT_EQ(window->CountLabel()->text(), QStringLiteral("Total Numbers : 3"));
+    EXPECT_EQ(window->Form().countLabel->text(), QStringLiteral("Total Numbers : 3"));
 
     prompter.Clear();
     prompter.Script({Prompter::Answer::No, Prompter::Answer::Yes});
@@ -214,7 +214,7 @@ TEST_F(MainWindowTest, ClearAllAsksWithWarningAndClearSelectedRunsBehindThePleas
     EXPECT_EQ(window->List().Count(), 3);
     window->Button(QStringLiteral("Clear All"))->click();
     EXPECT_EQ(window->List().Count(), 0);
-    EXPECT_EQ(window->CountLabel()->text(), QStringLiteral("Total Numbers : 0"));
+    EXPECT_EQ(window->Form().countLabel->text(), QStringLiteral("Total Numbers : 0"));
     const auto asked = prompter.Asked();
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_EQ(asked[0].caption, QStringLiteral("Confirm"));
@@ -230,11 +230,11 @@ TEST_F(MainWindowTest, ResetPutsBackEveryStartStateButKeepsTheDevices) {
     window->Devices().ReplaceSelection({device});
     window->RefreshDevices();
     AddRows(3);
-    window->ComposerField()->setPlainText(QStringLiteral("Text"));
-    window->NumberField()->setText(QStringLiteral("123"));
-    window->MessageTypeCombo()->setCurrentIndex(0);
-    for (QCheckBox* check : {window->DelayedCheck(), window->RetryCheck(), window->UnicodeCheck(),
-                             window->SkipDuplicatesCheck(), window->SaveSentItemsCheck(), window->SaveTemplatesCheck()})
+    window->Form().composer->setPlainText(QStringLiteral("Text"));
+    window->Form().number->setText(QStringLiteral("123"));
+    window->Form().messageType->setCurrentIndex(0);
+    for (QCheckBox* check : {window->Form().delayed, window->Form().retry, window->Form().unicode,
+                             window->Form().skipDuplicates, window->Form().saveSentItems, window->Form().saveTemplates})
         check->setChecked(true);
 
     prompter.Script({Prompter::Answer::No});
@@ -245,19 +245,19 @@ TEST_F(MainWindowTest, ResetPutsBackEveryStartStateButKeepsTheDevices) {
     window->Button(QStringLiteral("Reset"))->click();
     EXPECT_EQ(prompter.Messages().value(1), QStringLiteral("Are you sure you want to continue to reset?"));
     EXPECT_EQ(window->List().Count(), 0);
-    EXPECT_EQ(window->CountLabel()->text(), QStringLiteral("Total Numbers : 0"));
-    EXPECT_EQ(window->CounterLabel()->text(), QStringLiteral("0 Characters"));
-    EXPECT_TRUE(window->NumberField()->text().isEmpty());
-    EXPECT_EQ(window->MessageTypeCombo()->currentText(), QStringLiteral("Standard SMS"));
+    EXPECT_EQ(window->Form().countLabel->text(), QStringLiteral("Total Numbers : 0"));
+    EXPECT_EQ(window->Form().counterLabel->text(), QStringLiteral("0 Characters"));
+    EXPECT_TRUE(window->Form().number->text().isEmpty());
+    EXPECT_EQ(window->Form().messageType->currentText(), QStringLiteral("Standard SMS"));
     EXPECT_FALSE(window->Composer().IsUnicodeChecked());
-    for (QCheckBox* check : {window->DelayedCheck(), window->RetryCheck(), window->UnicodeCheck(),
-                             window->SkipDuplicatesCheck(), window->SaveSentItemsCheck(), window->SaveTemplatesCheck()})
+    for (QCheckBox* check : {window->Form().delayed, window->Form().retry, window->Form().unicode,
+                             window->Form().skipDuplicates, window->Form().saveSentItems, window->Form().saveTemplates})
         EXPECT_FALSE(check->isChecked());
-    for (QComboBox* combo : {window->PauseEveryCombo(), window->PauseForCombo(), window->RetryCombo()})
+    for (QComboBox* combo : {window->Form().pauseEvery, window->Form().pauseFor, window->Form().retryCount})
         EXPECT_EQ(combo->currentIndex(), -1);
     EXPECT_EQ(window->Devices().DeviceCount(), 1);
-    EXPECT_EQ(window->DeviceCombo()->count(), 1);
-    EXPECT_EQ(window->focusWidget(), window->NumberField());
+    EXPECT_EQ(window->Form().deviceCombo->count(), 1);
+    EXPECT_EQ(window->focusWidget(), window->Form().number);
 }
 
 TEST_F(MainWindowTest, ExitAsksAndEscDoesNotClose) {
@@ -281,11 +281,11 @@ TEST_F(MainWindowTest, SendChecksDevicesThenTheTypedNumberThenTheList) {
     window->Devices().ReplaceSelection({device});
     window->RefreshDevices();
     AddRows(2);
-    window->NumberField()->setText(QStringLiteral("123"));
-    window->ComposerField()->setFocus();
+    window->Form().number->setText(QStringLiteral("123"));
+    window->Form().composer->setFocus();
     window->Button(QStringLiteral("Send"))->click();
     EXPECT_EQ(prompter.Messages().value(1), QStringLiteral("Please insert entered number to the list."));
-    EXPECT_EQ(window->focusWidget(), window->NumberField());
+    EXPECT_EQ(window->focusWidget(), window->Form().number);
     EXPECT_FALSE(window->IsSending());
 }
 
@@ -295,18 +295,18 @@ TEST_F(MainWindowTest, SendWithEmptiedPauseDropDownsFocusesPauseEvery) {
     window->Devices().ReplaceSelection({device});
     window->RefreshDevices();
     AddRows(2);
-    window->DelayedCheck()->click();
-    window->PauseEveryCombo()->setCurrentIndex(-1);
-    window->PauseForCombo()->setCurrentIndex(-1);
+    window->Form().delayed->click();
+    window->Form().pauseEvery->setCurrentIndex(-1);
+    window->Form().pauseFor->setCurrentIndex(-1);
     window->Button(QStringLiteral("Send"))->click();
     EXPECT_EQ(prompter.Messages().value(0),
               QStringLiteral("No values have been selected in 'Delayed Delivery Options'."));
-    EXPECT_EQ(window->focusWidget(), window->PauseEveryCombo());
-    window->PauseEveryCombo()->setCurrentIndex(0);
+    EXPECT_EQ(window->focusWidget(), window->Form().pauseEvery);
+    window->Form().pauseEvery->setCurrentIndex(0);
     window->Button(QStringLiteral("Send"))->click();
     EXPECT_EQ(prompter.Messages().value(1),
               QStringLiteral("No values have been selected in 'Delayed Delivery Options'."));
-    EXPECT_EQ(window->focusWidget(), window->PauseForCombo());
+    EXPECT_EQ(window->focusWidget(), window->Form().pauseFor);
 }
 
 TEST_F(MainWindowTest, ChangedComposerTextIsAskedOnceAndFillsTheBlankRows) {
@@ -317,7 +317,7 @@ TEST_F(MainWindowTest, ChangedComposerTextIsAskedOnceAndFillsTheBlankRows) {
     AddRows(2); // blank messages
     static_cast<void>(window->List().AddNumber(0, QStringLiteral("+4412"), QStringLiteral("Own"), {}, {}));
     window->RefreshList();
-    window->ComposerField()->setPlainText(QStringLiteral("Composed"));
+    window->Form().composer->setPlainText(QStringLiteral("Composed"));
     question.answer = {ComposerTextQuestion::Button::Yes, ComposerTextQuestion::Scope::BlankRowsOnly};
     window->Button(QStringLiteral("Send"))->click();
     EXPECT_EQ(question.asked, 1);
@@ -337,13 +337,13 @@ TEST_F(MainWindowTest, ChangedComposerTextIsAskedOnceAndFillsTheBlankRows) {
 TEST_F(MainWindowTest, SelectAllAndDeleteOverAMillionRows) {
     AddRows(1000000);
     EXPECT_EQ(window->ListModel().rowCount(), 1000000);
-    window->ListView()->setFocus();
-    window->ListView()->selectAll();
-    window->ListView()->scrollToBottom();
-    Key(window->ListView(), Qt::Key_Delete);
+    window->Form().listView->setFocus();
+    window->Form().listView->selectAll();
+    window->Form().listView->scrollToBottom();
+    Key(window->Form().listView, Qt::Key_Delete);
     ASSERT_TRUE(WaitFor([&] { return !window->IsListBusy(); }, 60000));
     EXPECT_EQ(window->List().Count(), 0);
-    EXPECT_EQ(window->CountLabel()->text(), QStringLiteral("Total Numbers : 0"));
+    EXPECT_EQ(window->Form().countLabel->text(), QStringLiteral("Total Numbers : 0"));
 }
 
 } // namespace

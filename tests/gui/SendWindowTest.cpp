@@ -86,9 +86,9 @@ bool Ended(CSMS_Sending* sending) {
 TEST_F(SendWindowTest, WizardTakesBothDemoModemsAndARunFinishesOverBoth) {
     SelectDemoModems(2);
     ASSERT_EQ(window->Devices().DeviceCount(), 2);
-    ASSERT_EQ(window->DeviceCombo()->count(), 3);
-    EXPECT_EQ(window->DeviceCombo()->currentText(), QStringLiteral("All Device"));
-    EXPECT_EQ(window->DeviceTextLabel()->text().contains(QLatin1String("(2) Mobile Phone Device selected.")), true);
+    ASSERT_EQ(window->Form().deviceCombo->count(), 3);
+    EXPECT_EQ(window->Form().deviceCombo->currentText(), QStringLiteral("All Device"));
+    EXPECT_EQ(window->Form().deviceText->text().contains(QLatin1String("(2) Mobile Phone Device selected.")), true);
     EXPECT_TRUE(window->DemoMessagesWindow()->isVisible());
 
     AddRows(30);

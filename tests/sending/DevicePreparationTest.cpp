@@ -70,7 +70,7 @@ TEST(DevicePreparation, AutoTakesEveryDeviceThatOpensAndAddsAllDevice) {
     EXPECT_TRUE(rig.prompter.Asked().empty());
     // The test opening leaves no port held.
     for (int s = 0; s < ModemSlots::kSlotCount; ++s)
-        EXPECT_FALSE(rig.slots.Serial(s).IsOpen()) << s;
+        EXPECT_FALSE(rig.slots.SerialPort(s).IsOpen()) << s;
 }
 
 TEST(DevicePreparation, AutoWithOneSelectedDeviceOpensOnlyThatOne) {

@@ -53,10 +53,11 @@ struct SendRig : SimDeviceRig {
     TemplateCache templates{TemplateStore(paths.TemplatesFile())};
     SentItemsStore sentItems{paths.SentItemFile()};
     QuotaState quota;
+    SendState state;
     ScriptedPrompter prompter;
     ScriptedComposerQuestion question;
     SendCommand command{SendCommand::Models{&list, &composer, &options, &devices, &exclusion, &exclusionStore,
-                                            &templates, &sentItems, &slots, &quota, &prompter, &question}};
+                                            &templates, &sentItems, &slots, &state, &quota, &prompter, &question}};
     SendCommand::WindowState window;
 
     SendRig() { paths.EnsureDataFiles(); }
@@ -191,9 +192,9 @@ TEST(SendCommand, BusyStatesIgnoreSend) {
     EXPECT_FALSE(rig.command.IsSendRunning());
     EXPECT_EQ(rig.command.Check(rig.window).outcome, Outcome::Ready);
 
-    SendState::Instance().windowOpen.store(1);
+    rig.state.windowOpen.store(1);
     EXPECT_EQ(rig.command.Check(rig.window).outcome, Outcome::Ignored);
-    SendState::Instance().windowOpen.store(0);
+    rig.state.windowOpen.store(0);
     EXPECT_TRUE(rig.prompter.Asked().empty());
 }
 
@@ -293,12 +294,12 @@ TEST(SendCommand, ReloadsExclusionsAndClosesPortsLeftOpen) {
     ASSERT_TRUE(rig.exclusionStore.SaveApplied({QStringLiteral("Blocked")}).Ok());
     rig.options.SetUseExclusion(true);
     // A port a run left open on a slot beyond today's device count.
-    rig.slots.Serial(7).Open(5000, port);
-    ASSERT_TRUE(rig.slots.Serial(7).IsOpen());
+    rig.slots.SerialPort(7).Open(5000, port);
+    ASSERT_TRUE(rig.slots.SerialPort(7).IsOpen());
     const auto result = rig.command.Check(rig.window);
     ASSERT_EQ(result.outcome, Outcome::Ready);
     EXPECT_TRUE(rig.exclusion.IsExcluded(u"+447700111"));
-    EXPECT_FALSE(rig.slots.Serial(7).IsOpen());
+    EXPECT_FALSE(rig.slots.SerialPort(7).IsOpen());
     EXPECT_TRUE(result.plan.Options().useExclusion);
 }
 

@@ -130,3 +130,25 @@ TEST_F(SendExcelCli, RefusesBadSourceAndExportOptions) {
         EXPECT_EQ(RunCli(args).exitCode, 2) << args.join(' ').toStdString();
     EXPECT_EQ(m_sim->SubmissionCount(), 0);
 }
+
+TEST_F(SendExcelCli, SuccessExportAndExitStatusCountOnlySentRows) {
+    // Every submission to this modem fails: the run reports its rows, the success export holds none of them, and
+    // the exit status tells a script that not every row was sent.
+    QString error;
+    SimModem::Options options;
+    options.profile = *SimProfile::Parse(QStringLiteral("cms:38"), &error);
+    SimModem failing(options);
+    ASSERT_TRUE(failing.Start(&error)) << error.toStdString();
+    const QString rows = File(QStringLiteral("rows.txt"), "+15550001\tone\n+15550002\ttwo\n");
+    for (const char* filter : {"SUC", "FAL"}) {
+        const QString exported = m_dir.filePath(QStringLiteral("%1.xlsx").arg(QLatin1String(filter)));
+        const CliRun r = RunCli({"send", "--port", failing.PortName(), "--rows", rows, "--timing", "fast",
+                                 "--status-export", exported, "--filter", filter, "--data", m_dir.path()});
+        EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+        EXPECT_EQ(FirstSheet(exported).size(), QLatin1String(filter) == QLatin1String("SUC") ? 1 : 3) << filter;
+    }
+    // The same rows over a working modem: exit status 0.
+    EXPECT_EQ(RunCli({"send", "--port", m_sim->PortName(), "--rows", rows, "--timing", "fast", "--data", m_dir.path()})
+                  .exitCode,
+              0);
+}

@@ -79,7 +79,7 @@ TEST(SendJob, SkipDecisionsAndDuplicates) {
     EXPECT_EQ(job.RequeueFailed(), 5); // no row failed: every one counts as done
 }
 
-TEST(SendJob, StoppedRowsAndExportSelection) {
+TEST(SendJob, WaitingRowsBecomeStopped) {
     SendJob job;
     for (const char* n : {"1", "2", "3"})
         job.AppendRow(QLatin1String(n), QStringLiteral("m"));
@@ -91,9 +91,6 @@ TEST(SendJob, StoppedRowsAndExportSelection) {
     EXPECT_EQ(job.Text(2, SendJob::kStatus), QStringLiteral("Stopped"));
     EXPECT_EQ(job.Text(2, SendJob::kCurrentStatus), QStringLiteral("Stopped"));
     EXPECT_EQ(job.Text(0, SendJob::kStatus), QStringLiteral("Message sent successfully."));
-    EXPECT_EQ(job.RowsForExport(QStringLiteral("ALL")), (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(job.RowsForExport(QStringLiteral("SUC")), (std::vector<int>{0, 2}));
-    EXPECT_EQ(job.RowsForExport(QStringLiteral("FAL")), (std::vector<int>{1}));
 }
 
 TEST(SendJob, ProgressLabel) {

@@ -40,6 +40,7 @@ struct Rig {
     std::vector<std::unique_ptr<SimModem>> sims;
     std::vector<std::pair<QString, QString>> rows;
     ModemSlots slots;
+    SendState state;
     ExclusionSet exclusion;
     QTemporaryDir dir;
     std::unique_ptr<SentItemsStore> sentItems;
@@ -69,6 +70,7 @@ struct Rig {
         ctx.selectedEntry = profiles.size() > 1 ? RunDevice::kAllDevice : ctx.devicesInUse.front().entry;
         ctx.rowCount = [this] { return static_cast<int>(rows.size()); };
         ctx.rowAt = [this](int i) { return rows.at(static_cast<size_t>(i)); };
+        ctx.state = &state;
         ctx.slots = &slots;
         ctx.exclusion = &exclusion;
         ctx.sentItems = sentItems.get();
@@ -172,7 +174,7 @@ TEST(SendRun, RetriesAnAlwaysFailingNumberAndLogsItOnce) {
     EXPECT_EQ(row[SendJob::kStatus], QStringLiteral("Error : +CMS ERROR: 38"));
     EXPECT_EQ(row[SendJob::kUseStatus], QStringLiteral("Done"));
     EXPECT_EQ(row[SendJob::kRetry], QStringLiteral("2"));
-    EXPECT_EQ(SendState::Instance().retryPass.load(), 2);
+    EXPECT_EQ(rig.state.retryPass.load(), 2);
     run.reset();
     const auto logged = rig.Logged();
     ASSERT_EQ(logged.size(), 1);
@@ -200,9 +202,9 @@ TEST(SendRun, StopDuringAPauseStopsTheRemainingRows) {
     rig.prompter.Script({Prompter::Answer::Yes});
     SendRun run(rig.ctx);
     run.Open();
-    for (int i = 0; i < 500 && SendState::Instance().paused.load() == 0; ++i)
+    for (int i = 0; i < 500 && rig.state.paused.load() == 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_EQ(SendState::Instance().paused.load(), 1);
+    ASSERT_EQ(rig.state.paused.load(), 1);
     run.RequestStop(false);
     ASSERT_TRUE(run.WaitForEnd(20000));
     EXPECT_EQ(rig.prompter.Messages(), QStringList{QStringLiteral("Are you sure you want to continue?")});

@@ -1,10 +1,8 @@
 // Submissions of both transports against the simulated modem over a real pseudo-terminal.
 
-#include "modem/CIrdaPort.h"
 #include "modem/CSMSException.h"
-#include "modem/CSMSSerialPort.h"
 #include "sim/SimModem.h"
-#include "sms/SendControl.h"
+#include "sms/SmsTransport.h"
 #include "sms/SmsRequest.h"
 #include "sms/SubmissionResult.h"
 
@@ -65,23 +63,17 @@ struct Submitter {
     Mode mode;
     FixedSettings settings;
     QString lastError;
+    const std::atomic<int>* stop = nullptr;
 
     QString Send(SimModem& sim, const SmsRequest& request) {
         try {
-            if (transport == Transport::Overlapped) {
-                CSMSSerialPort port;
-                port.SetTiming(TestTiming(profile));
-                port.SetSubmissionSettings(&settings);
-                port.Open(kReplyTimeoutMs, sim.PortName());
-                mode == Mode::Pdu ? port.SendPduMessage(request) : port.SendTextMessage(request);
-            } else {
-                CIrdaPort port;
-                port.SetTiming(TestTiming(profile));
-                port.SetSubmissionSettings(&settings);
-                if (!port.Open(sim.PortName()))
-                    return QStringLiteral("open failed");
-                mode == Mode::Pdu ? port.SendPduMessage(request) : port.SendTextMessage(request);
-            }
+            const std::unique_ptr<SmsTransport> port =
+                MakeSmsTransport(transport == Transport::NonOverlapped, kReplyTimeoutMs);
+            port->SetTiming(TestTiming(profile));
+            port->SetSubmissionSettings(&settings);
+            port->SetStopFlag(stop);
+            port->Open(sim.PortName());
+            port->Submit(request, mode == Mode::Pdu ? SmsMode::Pdu : SmsMode::Text);
             lastError.clear();
             return SubmissionResult::Sent(false);
         } catch (const CSMSException& e) {
@@ -119,9 +111,7 @@ std::string Name(const testing::TestParamInfo<Combination>& info) {
 
 class SubmissionDialogue : public testing::TestWithParam<Combination> {
 protected:
-    void SetUp() override { Mark_To_Stop_All = 0; }
-    void TearDown() override { Mark_To_Stop_All = 0; }
-    Submitter MakeSubmitter() { return Submitter{GetParam().transport, GetParam().profile, GetParam().mode, {}, {}}; }
+    Submitter MakeSubmitter() { return Submitter{GetParam().transport, GetParam().profile, GetParam().mode, {}, {}, nullptr}; }
 };
 
 } // namespace
@@ -208,7 +198,7 @@ TEST_P(SubmissionDialogue, DeviceErrorsAreReportedNeverSent) {
         auto sim = StartSim(QStringLiteral("silent-after-pdu"));
         Submitter submitter = MakeSubmitter();
         const QString result = submitter.Send(*sim, Request(QStringLiteral("hi")));
-        EXPECT_TRUE(SubmissionResult::IsFailure(result)) << result.toStdString();
+        EXPECT_TRUE(ResultText::IsFailure(result)) << result.toStdString();
     }
     {
         // No SMSC stored in the device: only a message that names its SMSC can go (in PDU mode).
@@ -227,7 +217,7 @@ TEST_P(SubmissionDialogue, DeviceErrorsAreReportedNeverSent) {
         // A modem in the wrong mode only.
         auto sim = StartSim(GetParam().mode == Mode::Pdu ? QStringLiteral("text-only") : QStringLiteral("pdu-only"));
         Submitter submitter = MakeSubmitter();
-        EXPECT_TRUE(SubmissionResult::IsFailure(submitter.Send(*sim, Request(QStringLiteral("hi")))));
+        EXPECT_TRUE(ResultText::IsFailure(submitter.Send(*sim, Request(QStringLiteral("hi")))));
         EXPECT_EQ(sim->SubmissionCount(), 0);
     }
 }
@@ -237,16 +227,17 @@ TEST_P(SubmissionDialogue, ADeadDeviceFailsWithinItsLimits) {
     Submitter submitter = MakeSubmitter();
     QElapsedTimer timer;
     timer.start();
-    EXPECT_TRUE(SubmissionResult::IsFailure(submitter.Send(*sim, Request(QStringLiteral("hi")))));
+    EXPECT_TRUE(ResultText::IsFailure(submitter.Send(*sim, Request(QStringLiteral("hi")))));
     EXPECT_LT(timer.elapsed(), 20000);
 }
 
 TEST_P(SubmissionDialogue, AStopRequestEndsALongMessageAfterItsFirstPart) {
     auto sim = StartSim(QStringLiteral("default"));
     Submitter submitter = MakeSubmitter();
-    Mark_To_Stop_All = 1;
+    const std::atomic<int> stop{1};
+    submitter.stop = &stop;
     const QString result = submitter.Send(*sim, Request(QString(400, QLatin1Char('s'))));
-    EXPECT_TRUE(SubmissionResult::IsFailure(result)) << result.toStdString();
+    EXPECT_TRUE(ResultText::IsFailure(result)) << result.toStdString();
     EXPECT_EQ(sim->SubmissionCount(), 1);
     // A single message is not affected.
     EXPECT_EQ(submitter.Send(*sim, Request(QStringLiteral("short"))), SubmissionResult::kSentSuccessfully);
@@ -263,7 +254,7 @@ TEST_P(SubmissionDialogue, AVanishedModemIsAnErrorNotAHang) {
     timer.start();
     const QString result = submitter.Send(*sim, Request(QStringLiteral("bye")));
     stopper.join();
-    EXPECT_TRUE(SubmissionResult::IsFailure(result)) << result.toStdString();
+    EXPECT_TRUE(ResultText::IsFailure(result)) << result.toStdString();
     EXPECT_LT(timer.elapsed(), 10000);
 }
 
@@ -289,6 +280,6 @@ TEST(SubmissionResult, ClassifiesAsAWorkerDoes) {
               QStringLiteral("Error : +CMS ERROR: 500"));
     EXPECT_EQ(SubmissionResult::FromException(CSMSException(0, QStringLiteral("ERROR")), false),
               QStringLiteral("Error : +CMS ERROR: 500"));
-    EXPECT_TRUE(SubmissionResult::IsFailure(QStringLiteral("Error : +CMS ERROR: 38")));
-    EXPECT_FALSE(SubmissionResult::IsFailure(SubmissionResult::kSentSuccessfully));
+    EXPECT_TRUE(ResultText::IsFailure(QStringLiteral("Error : +CMS ERROR: 38")));
+    EXPECT_FALSE(ResultText::IsFailure(SubmissionResult::kSentSuccessfully));
 }

@@ -1,50 +1,29 @@
 #include "composer/gui/CVRIX_Bulk_SMSDlg.h"
 
 #include "app/AppShell.h"
-#include "app/DataPaths.h"
 #include "app/FileOpener.h"
 #include "app/Prompter.h"
-#include "composer/ContactTextImport.h"
-#include "composer/ListEditController.h"
-#include "composer/RecipientListExport.h"
 #include "composer/gui/CFill_Msg_In_List.h"
 #include "composer/gui/CManually_Multiple_Num_Add.h"
 #include "composer/gui/CUpdate_Num_Message.h"
 #include "composer/gui/CUpdate_Selected_Item_SMS.h"
-#include "devices/DeviceMessages.h"
-#include "devices/PhonebookReader.h"
 #include "devices/gui/CDemo_Modem_Msgs.h"
 #include "devices/gui/CMobile_Conn_Dlg.h"
 #include "devices/gui/CPhone_List_Dlg.h"
 #include "devices/gui/CSelected_Device_Details_GSM.h"
-#include "excel_import/ContactWorkbookImport.h"
-#include "excel_import/WorkbookReader.h"
 #include "excel_import/gui/CExcel_Info_Dlg.h"
-#include "exclusion/ExclusionStore.h"
-#include "exclusion/LoadExclusionSet.h"
-#include "modem/CSMSException.h"
-#include "modem/CSMSSerialPort.h"
-#include "records/SentItemsStore.h"
-#include "records/SpreadsheetExport.h"
 #include "records/gui/COpen_Export_Log.h"
-#include "sending/PauseSetting.h"
-#include "sending/QuotaController.h"
-#include "sending/RunDevice.h"
 #include "sending/SendRun.h"
 #include "sending/gui/CPlease_Wail_Modeless.h"
 #include "sending/gui/CQuota_Dlg.h"
 #include "sending/gui/CSMS_Sending.h"
-#include "sms/SendControl.h"
-#include "templates/TemplateCache.h"
-#include "templates/TemplateStore.h"
 #include "ui/ComposerEdit.h"
 #include "ui/DemoModems.h"
-#include "ui/DialogButtons.h"
 #include "ui/GuiComposerTextQuestion.h"
+#include "ui/ListWork.h"
 #include "ui/MessageSizeInfo.h"
 #include "ui/NumberEdit.h"
 #include "ui/RecipientTableModel.h"
-#include "ui/UiTask.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -52,62 +31,31 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTableView>
-#include <QTimer>
 #include <QUrl>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <future>
-#include <set>
 
 namespace {
 
-QCheckBox* MakeCheck(const QString& caption) {
-    auto* check = new QCheckBox(caption);
-    check->setObjectName(caption);
-    return check;
-}
-
-// Rows of a selection by its ranges: Ctrl+A over a million rows is one range, not a million indexes.
-std::vector<qsizetype> SelectedRows(const QItemSelection& selection) {
-    std::vector<qsizetype> rows;
-    for (const QItemSelectionRange& range : selection) {
-        for (int r = range.top(); r <= range.bottom(); ++r)
-            rows.push_back(r);
-    }
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    return rows;
-}
-
-// The first selected row, or -1 with none.
-qsizetype FirstSelectedRow(const QItemSelection& selection) {
-    qsizetype first = -1;
-    for (const QItemSelectionRange& range : selection) {
-        if (first < 0 || range.top() < first)
-            first = range.top();
-    }
-    return first;
-}
-
-const QString kListEmpty = QStringLiteral("Phone numbers-Messages list is empty.");
-const QString kClearAllQuestion = QStringLiteral("This option will clear the entire list contents. Are you sure you "
-                                                 "want to continue clearing the entire list?");
-const QString kResetQuestion = QStringLiteral("Are you sure you want to continue to reset?");
-const QString kExitQuestion = QStringLiteral("Do you want to exit from VRIX Bulk SMS Software?");
 // The please-wait text of "Load Contacts From File", text files and workbooks alike.
 const QString kImportingContacts = QStringLiteral("Importing contacts from file, Please wait ...");
+const QString kImportingPhonebook = QStringLiteral("Importing contacts from phone, Please wait ...");
+
+// The wait cursor over a command's work on the UI thread.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 
 } // namespace
 
@@ -118,40 +66,30 @@ CVRIX_Bulk_SMSDlg::CVRIX_Bulk_SMSDlg(Prompter& prompter, DemoModems& demos, Opti
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
     if (!m_options.shutdown)
         m_options.shutdown = [] { AppShell::Shutdown(); };
-    m_slots.SetTiming(m_options.timing);
-    SetProcessSubmissionSettings(&m_composer);
-    DataPaths::Shared().EnsureDataFiles();
-    m_exclusionStore = std::make_unique<ExclusionStore>(DataPaths::Shared());
-    m_sentItems = std::make_unique<SentItemsStore>(DataPaths::Shared().SentItemFile());
-    m_templates = std::make_unique<TemplateCache>(TemplateStore(DataPaths::Shared().TemplatesFile()));
-    ComposerTextQuestion* question = m_options.composerQuestion;
-    if (question == nullptr) {
+    Session::Options sessionOptions;
+    sessionOptions.paths =
+        m_options.paths.ApplicationFolder().isEmpty() ? DataPaths::Shared() : m_options.paths;
+    sessionOptions.timing = m_options.timing;
+    sessionOptions.composerQuestion = m_options.composerQuestion;
+    if (sessionOptions.composerQuestion == nullptr) {
         m_ownComposerQuestion = std::make_unique<GuiComposerTextQuestion>(this);
-        question = m_ownComposerQuestion.get();
+        sessionOptions.composerQuestion = m_ownComposerQuestion.get();
     }
-    SendCommand::Models models;
-    models.list = &m_list;
-    models.composer = &m_composer;
-    models.options = &m_sendOptions;
-    models.devices = &m_devices;
-    models.exclusion = &m_exclusion;
-    models.exclusionStore = m_exclusionStore.get();
-    models.templates = m_templates.get();
-    models.sentItems = m_sentItems.get();
-    models.slots = &m_slots;
-    models.quota = &m_quotaState;
-    models.prompter = &m_prompter;
-    models.composerQuestion = question;
-    m_sendCommand = std::make_unique<SendCommand>(models);
-    m_listEdit = std::make_unique<ListEditController>(m_list, m_prompter);
+    m_session = std::make_unique<Session>(m_prompter, sessionOptions);
     m_opener = std::make_unique<FileOpener>(
         m_prompter, [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
-    BuildUi();
+    m_form.Build(this);
+    m_listModel = new RecipientTableModel(List(), this);
+    m_form.listView->setModel(m_listModel);
+    m_form.listView->installEventFilter(this);
+    m_listWork = new ListWork(this, [this] { RefreshList(); });
+    connect(m_listWork, &ListWork::Finished, this, &CVRIX_Bulk_SMSDlg::ListWorkFinished);
+    ShowOptions();
     ConnectUi();
     RefreshDevices();
     RefreshCount();
     OnComposerChanged();
-    m_number->setFocus();
+    m_form.number->setFocus();
 }
 
 CVRIX_Bulk_SMSDlg::~CVRIX_Bulk_SMSDlg() {
@@ -161,204 +99,12 @@ CVRIX_Bulk_SMSDlg::~CVRIX_Bulk_SMSDlg() {
         m_sending->done(QDialog::Rejected);
     while (m_sendWorkers.load() > 0)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    if (ProcessSubmissionSettings() == &m_composer)
-        SetProcessSubmissionSettings(nullptr);
 }
 
-void CVRIX_Bulk_SMSDlg::BuildUi() {
-    m_listModel = new RecipientTableModel(m_list, this);
-    m_pleaseWait = new CPlease_Wail_Modeless(this);
-    m_listTimer = new QTimer(this);
-    m_listTimer->setInterval(500);
-
-    // Devices.
-    auto* deviceBox = new QGroupBox;
-    auto* deviceRow = new QGridLayout(deviceBox);
-    m_deviceCaption = new QLabel(QStringLiteral("<a href=\"details\">Selected Mobile Device :</a>"));
-    m_deviceCaption->setObjectName(QStringLiteral("Selected Mobile Device :"));
-    m_deviceText = new QLabel;
-    m_deviceText->setObjectName(QStringLiteral("DeviceText"));
-    m_deviceText->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-    m_deviceText->setWordWrap(true);
-    m_wizardLink = new QLabel(QStringLiteral("<a href=\"wizard\">%1</a>").arg(kWizardLink.toHtmlEscaped()));
-    m_wizardLink->setObjectName(QStringLiteral("WizardLink"));
-    m_deviceCombo = new QComboBox;
-    m_deviceCombo->setObjectName(QStringLiteral("DeviceCombo"));
-    m_deviceCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    deviceRow->addWidget(m_deviceCaption, 0, 0);
-    deviceRow->addWidget(m_deviceText, 0, 1);
-    deviceRow->addWidget(m_deviceCombo, 0, 2);
-    deviceRow->addWidget(CommandButton(QStringLiteral("Mobile Phone Connection Wizard")), 0, 3);
-    deviceRow->addWidget(m_wizardLink, 1, 0, 1, 3);
-    auto* demoButton = CommandButton(QStringLiteral("Demo Modem Messages"));
-    demoButton->setVisible(m_demos.DemoCount() > 0);
-    deviceRow->addWidget(demoButton, 1, 3);
-    deviceRow->setColumnStretch(1, 1);
-
-    // Recipient list.
-    auto* listBox = new QGroupBox(QStringLiteral("Phone Numbers - Messages"));
-    auto* listLayout = new QVBoxLayout(listBox);
-    auto* entryRow = new QHBoxLayout;
-    entryRow->addWidget(new QLabel(QStringLiteral("Enter Recipient Number")));
-    m_number = new NumberEdit;
-    m_number->setObjectName(QStringLiteral("NumberField"));
-    entryRow->addWidget(m_number, 1);
-    entryRow->addWidget(CommandButton(QStringLiteral("Add")));
-    listLayout->addLayout(entryRow);
-    auto* sourceRow = new QHBoxLayout;
-    sourceRow->addWidget(CommandButton(QStringLiteral("Load Contacts From File")));
-    sourceRow->addWidget(CommandButton(QStringLiteral("Add or Paste numbers Manually")));
-    listLayout->addLayout(sourceRow);
-    listLayout->addWidget(
-        CommandButton(QStringLiteral("Send unique or personalized SMS to every Contact using Excel")));
-    m_listView = new QTableView;
-    m_listView->setObjectName(QStringLiteral("RecipientList"));
-    m_listView->setModel(m_listModel);
-    m_listView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_listView->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_listView->setShowGrid(true);
-    m_listView->setWordWrap(false);
-    m_listView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_listView->verticalHeader()->setVisible(false);
-    m_listView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_listView->verticalHeader()->setDefaultSectionSize(m_listView->fontMetrics().height() + 6);
-    m_listView->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    m_listView->horizontalHeader()->setStretchLastSection(true);
-    m_listView->setColumnWidth(0, 140);
-    m_listView->installEventFilter(this);
-    listLayout->addWidget(m_listView, 1);
-    m_countLabel = new QLabel;
-    m_countLabel->setObjectName(QStringLiteral("CountLabel"));
-    listLayout->addWidget(m_countLabel);
-    auto* editRow = new QGridLayout;
-    editRow->addWidget(CommandButton(QStringLiteral("Update Selected Messages")), 0, 0);
-    editRow->addWidget(CommandButton(QStringLiteral("Apply this message to list items")), 0, 1);
-    editRow->addWidget(CommandButton(QStringLiteral("Export")), 0, 2);
-    editRow->addWidget(CommandButton(QStringLiteral("Clear Selected")), 1, 0);
-    editRow->addWidget(CommandButton(QStringLiteral("Clear All")), 1, 1);
-    listLayout->addLayout(editRow);
-
-    // Composer.
-    auto* composerBox = new QGroupBox(QStringLiteral("Message Composer :"));
-    auto* composerLayout = new QVBoxLayout(composerBox);
-    m_composerEdit = new ComposerEdit;
-    m_composerEdit->setObjectName(QStringLiteral("Composer"));
-    composerLayout->addWidget(m_composerEdit, 1);
-    auto* counterRow = new QHBoxLayout;
-    m_counterLabel = new QLabel;
-    m_counterLabel->setObjectName(QStringLiteral("CounterLabel"));
-    m_smsCountLabel = new QLabel;
-    m_smsCountLabel->setObjectName(QStringLiteral("SmsCountLabel"));
-    counterRow->addWidget(m_counterLabel);
-    counterRow->addStretch(1);
-    counterRow->addWidget(m_smsCountLabel);
-    composerLayout->addLayout(counterRow);
-    m_gsmWarning = new QLabel(MessageSizeInfo::kNonGsmWarning);
-    m_gsmWarning->setObjectName(QStringLiteral("GsmWarning"));
-    m_gsmWarning->setWordWrap(true);
-    m_gsmWarning->setStyleSheet(QStringLiteral("color: #b00000;"));
-    m_gsmWarning->setVisible(false);
-    composerLayout->addWidget(m_gsmWarning);
-    auto* typeRow = new QHBoxLayout;
-    typeRow->addWidget(new QLabel(QStringLiteral("Message Type :")));
-    m_messageType = new QComboBox;
-    m_messageType->setObjectName(QStringLiteral("MessageType"));
-    m_messageType->addItems(MessageComposer::MessageTypeItems());
-    m_messageType->setCurrentIndex(MessageComposer::kStandardSms);
-    typeRow->addWidget(m_messageType);
-    typeRow->addStretch(1);
-    composerLayout->addLayout(typeRow);
-    m_unicode = MakeCheck(QStringLiteral("Enable non-English (Unicode) characters support"));
-    composerLayout->addWidget(m_unicode);
-
-    // Sending options.
-    auto* optionsBox = new QGroupBox(QStringLiteral("Options"));
-    auto* optionsLayout = new QGridLayout(optionsBox);
-    m_delayed = MakeCheck(QStringLiteral("Delayed Delivery Option"));
-    m_pauseEvery = new QComboBox;
-    m_pauseEvery->setObjectName(QStringLiteral("PauseEvery"));
-    m_pauseEvery->addItems(SendOptionsModel::PauseEveryChoices());
-    m_pauseFor = new QComboBox;
-    m_pauseFor->setObjectName(QStringLiteral("PauseFor"));
-    m_pauseFor->addItems(SendOptionsModel::PauseForChoices());
-    auto* pauseRow = new QHBoxLayout;
-    pauseRow->addWidget(new QLabel(QStringLiteral("Pause every")));
-    pauseRow->addWidget(m_pauseEvery);
-    pauseRow->addWidget(new QLabel(QStringLiteral("SMS")));
-    pauseRow->addWidget(new QLabel(QStringLiteral("for")));
-    pauseRow->addWidget(m_pauseFor);
-    pauseRow->addStretch(1);
-    m_retry = MakeCheck(QStringLiteral("Retry attempts on Failed SMS"));
-    m_retryCount = new QComboBox;
-    m_retryCount->setObjectName(QStringLiteral("RetryCount"));
-    m_retryCount->addItems(SendOptionsModel::RetryCountChoices());
-    m_skipDuplicates = MakeCheck(QStringLiteral("Skip Duplicate Numbers"));
-    m_useExclusion = MakeCheck(QStringLiteral("Use Exclusion Rules"));
-    m_saveSentItems = MakeCheck(QStringLiteral("Save Sent Items"));
-    m_saveTemplates = MakeCheck(QStringLiteral("Save sent message to Templates"));
-    // Not shown: their start state is all the user ever gets (the quota window sets the last one).
-    m_clearAfterSend = MakeCheck(QStringLiteral("Clear all fields after sending SMS"));
-    m_nonOverlapped = MakeCheck(QStringLiteral("Sent Non Overlapped"));
-    m_quota = MakeCheck(QString());
-    m_quota->setObjectName(QStringLiteral("QuotaCheck"));
-    for (QCheckBox* hidden : {m_clearAfterSend, m_nonOverlapped, m_quota})
-        hidden->setVisible(false);
-    optionsLayout->addWidget(m_delayed, 0, 0, 1, 2);
-    optionsLayout->addLayout(pauseRow, 1, 0, 1, 2);
-    auto* retryRow = new QHBoxLayout;
-    retryRow->addWidget(m_retry);
-    retryRow->addWidget(m_retryCount);
-    retryRow->addStretch(1);
-    optionsLayout->addLayout(retryRow, 2, 0, 1, 2);
-    optionsLayout->addWidget(m_skipDuplicates, 3, 0);
-    optionsLayout->addWidget(m_useExclusion, 3, 1);
-    optionsLayout->addWidget(m_saveSentItems, 4, 0);
-    optionsLayout->addWidget(m_saveTemplates, 4, 1);
-    auto* quotaLink = new QLabel(QStringLiteral("<a href=\"quota\">Click here Quota Management</a>"));
-    quotaLink->setObjectName(QStringLiteral("QuotaLink"));
-    connect(quotaLink, &QLabel::linkActivated, this, &CVRIX_Bulk_SMSDlg::OnQuota);
-    optionsLayout->addWidget(quotaLink, 6, 0, 1, 2);
-    auto* toolRow = new QHBoxLayout;
-    toolRow->addWidget(CommandButton(QStringLiteral("Exclusion List Wizard")));
-    toolRow->addWidget(CommandButton(QStringLiteral("View Templates")));
-    toolRow->addWidget(CommandButton(QStringLiteral("Sent Items")));
-    optionsLayout->addLayout(toolRow, 5, 0, 1, 2);
-
-    auto* right = new QVBoxLayout;
-    right->addWidget(composerBox, 1);
-    right->addWidget(optionsBox);
-    auto* middle = new QHBoxLayout;
-    middle->addWidget(listBox, 3);
-    middle->addLayout(right, 2);
-
-    auto* commands = new QHBoxLayout;
-    auto* send = CommandButton(QStringLiteral("Send"));
-    send->setMinimumWidth(120);
-    commands->addWidget(send);
-    commands->addWidget(CommandButton(QStringLiteral("Reset")));
-    commands->addStretch(1);
-    commands->addWidget(CommandButton(QStringLiteral("Help")));
-    commands->addWidget(CommandButton(QStringLiteral("About Us")));
-    commands->addWidget(CommandButton(QStringLiteral("Exit")));
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(deviceBox);
-    layout->addLayout(middle, 1);
-    layout->addLayout(commands);
-    layout->addWidget(m_clearAfterSend);
-    layout->addWidget(m_nonOverlapped);
-    layout->addWidget(m_quota);
-    resize(1100, 720);
-
-    SyncOptionControls();
-}
-
-QPushButton* CVRIX_Bulk_SMSDlg::Button(const QString& caption) const {
-    return findChild<QPushButton*>(caption);
-}
+bool CVRIX_Bulk_SMSDlg::IsListBusy() const { return m_listWork->IsBusy(); }
 
 void CVRIX_Bulk_SMSDlg::ConnectUi() {
-    auto onClick = [this](const QString& caption, auto slot) {
+    const auto onClick = [this](const QString& caption, auto slot) {
         connect(Button(caption), &QPushButton::clicked, this, slot);
     };
     onClick(QStringLiteral("Add"), &CVRIX_Bulk_SMSDlg::OnAdd);
@@ -379,138 +125,77 @@ void CVRIX_Bulk_SMSDlg::ConnectUi() {
                               "View Templates", "Sent Items"})
         onClick(QString::fromLatin1(later), &CVRIX_Bulk_SMSDlg::NotAvailable);
 
-    connect(m_number, &QLineEdit::returnPressed, this, &CVRIX_Bulk_SMSDlg::OnAdd);
-    connect(m_composerEdit, &QPlainTextEdit::textChanged, this, &CVRIX_Bulk_SMSDlg::OnComposerChanged);
-    connect(m_unicode, &QCheckBox::toggled, this, [this](bool on) {
-        m_composer.SetUnicodeChecked(on);
+    m_form.ConnectOptions(SendOptions());
+    connect(m_form.number, &QLineEdit::returnPressed, this, &CVRIX_Bulk_SMSDlg::OnAdd);
+    connect(m_form.composer, &QPlainTextEdit::textChanged, this, &CVRIX_Bulk_SMSDlg::OnComposerChanged);
+    connect(m_form.unicode, &QCheckBox::toggled, this, [this](bool on) {
+        Composer().SetUnicodeChecked(on);
         OnComposerChanged();
     });
-    connect(m_messageType, &QComboBox::currentIndexChanged, this, [this](int index) {
-        m_composer.SetMessageTypeIndex(index);
+    connect(m_form.messageType, &QComboBox::currentIndexChanged, this, [this](int index) {
+        Composer().SetMessageTypeIndex(index);
         RefreshSizeInfo();
     });
-    connect(m_delayed, &QCheckBox::toggled, this, &CVRIX_Bulk_SMSDlg::OnDelayedToggled);
-    connect(m_pauseEvery, &QComboBox::currentTextChanged, this,
-            [this](const QString& text) { static_cast<void>(m_sendOptions.SetPauseEvery(text)); });
-    connect(m_pauseFor, &QComboBox::currentTextChanged, this,
-            [this](const QString& text) { static_cast<void>(m_sendOptions.SetPauseFor(text)); });
-    connect(m_retryCount, &QComboBox::currentTextChanged, this,
-            [this](const QString& text) { static_cast<void>(m_sendOptions.SetRetryCount(text)); });
-    connect(m_skipDuplicates, &QCheckBox::toggled, this, [this](bool on) { m_sendOptions.SetSkipDuplicates(on); });
-    connect(m_saveSentItems, &QCheckBox::toggled, this, [this](bool on) { m_sendOptions.SetSaveSentItems(on); });
-    connect(m_saveTemplates, &QCheckBox::toggled, this, [this](bool on) { m_sendOptions.SetSaveTemplates(on); });
-    connect(m_clearAfterSend, &QCheckBox::toggled, this, [this](bool on) { m_sendOptions.SetClearAfterSend(on); });
-    connect(m_nonOverlapped, &QCheckBox::toggled, this, [this](bool on) { m_sendOptions.SetNonOverlapped(on); });
-    connect(m_quota, &QCheckBox::toggled, this, [this](bool on) { m_sendOptions.SetQuotaManagement(on); });
-    connect(m_retry, &QCheckBox::toggled, this, &CVRIX_Bulk_SMSDlg::OnRetryToggled);
-    connect(m_useExclusion, &QCheckBox::toggled, this, &CVRIX_Bulk_SMSDlg::OnUseExclusionToggled);
-    connect(m_deviceCombo, &QComboBox::currentIndexChanged, this, &CVRIX_Bulk_SMSDlg::RefreshSizeInfo);
-    connect(m_wizardLink, &QLabel::linkActivated, this, &CVRIX_Bulk_SMSDlg::OnConnectionWizard);
-    connect(m_deviceCaption, &QLabel::linkActivated, this, [this] {
-        if (!m_devices.Records().empty())
+    connect(m_form.delayed, &QCheckBox::toggled, this, [this](bool on) {
+        SendOptions().SetDelayedDelivery(on);
+        ShowOptions();
+    });
+    connect(m_form.retry, &QCheckBox::toggled, this, [this](bool on) {
+        SendOptions().SetRetries(on);
+        ShowOptions();
+    });
+    connect(m_form.useExclusion, &QCheckBox::toggled, this, &CVRIX_Bulk_SMSDlg::OnUseExclusionToggled);
+    connect(m_form.quotaLink, &QLabel::linkActivated, this, &CVRIX_Bulk_SMSDlg::OnQuota);
+    connect(m_form.deviceCombo, &QComboBox::currentIndexChanged, this, &CVRIX_Bulk_SMSDlg::RefreshSizeInfo);
+    connect(m_form.wizardLink, &QLabel::linkActivated, this, &CVRIX_Bulk_SMSDlg::OnConnectionWizard);
+    connect(m_form.deviceCaption, &QLabel::linkActivated, this, &CVRIX_Bulk_SMSDlg::OnDeviceDetails);
+    connect(m_form.deviceText, &QLabel::linkActivated, this, [this] {
+        if (!IsListBusy())
             OnDeviceDetails();
     });
-    connect(m_deviceText, &QLabel::linkActivated, this, [this] {
-        if (!m_listBusy)
-            OnDeviceDetails();
-    });
-    connect(m_listView, &QAbstractItemView::doubleClicked, this, &CVRIX_Bulk_SMSDlg::OnUpdateRow);
-    connect(m_listTimer, &QTimer::timeout, this, &CVRIX_Bulk_SMSDlg::RefreshCount);
+    connect(m_form.listView, &QAbstractItemView::doubleClicked, this, &CVRIX_Bulk_SMSDlg::OnUpdateRow);
     // The demo modems' inbox opens with the first demo modem, and from its button afterwards.
     m_demoMessages = new CDemo_Modem_Msgs(m_demos, this);
-    connect(Button(QStringLiteral("Demo Modem Messages")), &QPushButton::clicked, m_demoMessages, [this] {
+    QPushButton* demoButton = Button(QStringLiteral("Demo Modem Messages"));
+    demoButton->setVisible(m_demos.DemoCount() > 0);
+    connect(demoButton, &QPushButton::clicked, m_demoMessages, [this] {
         m_demoMessages->show();
         m_demoMessages->raise();
     });
-    connect(&m_demos, &DemoModems::DemoModemsChanged, this, [this] {
-        QPushButton* button = Button(QStringLiteral("Demo Modem Messages"));
-        if (!button->isVisible() && m_demos.DemoCount() > 0)
+    connect(&m_demos, &DemoModems::DemoModemsChanged, this, [this, demoButton] {
+        if (!demoButton->isVisible() && m_demos.DemoCount() > 0)
             m_demoMessages->show();
-        button->setVisible(m_demos.DemoCount() > 0);
+        demoButton->setVisible(m_demos.DemoCount() > 0);
     });
 }
 
-// ---- Composer ----
+// ---- Composer and options ----
 
 void CVRIX_Bulk_SMSDlg::OnComposerChanged() {
-    m_composer.SetText(m_composerEdit->toPlainText());
-    m_counterLabel->setText(m_composer.CounterText());
+    Composer().SetText(m_form.composer->toPlainText());
+    m_form.counterLabel->setText(Composer().CounterText());
     RefreshSizeInfo();
 }
 
 void CVRIX_Bulk_SMSDlg::RefreshSizeInfo() {
-    bool textMode = false;
-    const auto records = m_devices.Records();
-    const QString entry = m_deviceCombo->currentText();
-    for (const DeviceRecord& record : records) {
-        if (RunDevice::PortOfEntry(entry) == record.portName)
-            textMode = record.smsMode == DeviceRecord::kModeText;
-    }
+    const MessageComposer& composer = Composer();
     const MessageSizeInfo info =
-        MessageSizeInfo::Of(m_composer.Text(), m_composer.IsUnicodeChecked(), m_composer.IsFlashSelected(), textMode);
-    m_smsCountLabel->setText(info.CountText());
-    m_gsmWarning->setVisible(info.hasNonGsm && !m_composer.IsUnicodeChecked());
+        MessageSizeInfo::Of(composer.Text(), composer.IsUnicodeChecked(), composer.IsFlashSelected(),
+                            m_session->IsTextModeEntry(m_form.deviceCombo->currentText()));
+    m_form.smsCountLabel->setText(info.CountText());
+    m_form.gsmWarning->setVisible(info.hasNonGsm && !composer.IsUnicodeChecked());
 }
 
-// ---- Options ----
-
-void CVRIX_Bulk_SMSDlg::OnDelayedToggled(bool on) {
-    m_sendOptions.SetDelayedDelivery(on);
-    SyncOptionControls();
-}
-
-void CVRIX_Bulk_SMSDlg::OnRetryToggled(bool on) {
-    m_sendOptions.SetRetries(on);
-    SyncOptionControls();
-}
-
-void CVRIX_Bulk_SMSDlg::SyncOptionControls() {
-    const auto setCheck = [](QCheckBox* check, bool on) {
-        const QSignalBlocker block(check);
-        check->setChecked(on);
-    };
-    setCheck(m_delayed, m_sendOptions.DelayedDelivery());
-    setCheck(m_retry, m_sendOptions.Retries());
-    setCheck(m_skipDuplicates, m_sendOptions.SkipDuplicates());
-    setCheck(m_useExclusion, m_sendOptions.UseExclusion());
-    setCheck(m_saveSentItems, m_sendOptions.SaveSentItems());
-    setCheck(m_saveTemplates, m_sendOptions.SaveTemplates());
-    setCheck(m_clearAfterSend, m_sendOptions.ClearAfterSend());
-    setCheck(m_nonOverlapped, m_sendOptions.NonOverlapped());
-    setCheck(m_quota, m_sendOptions.QuotaManagement());
-    const auto setCombo = [](QComboBox* combo, bool enabled, const QString& text) {
-        const QSignalBlocker block(combo);
-        combo->setEnabled(enabled);
-        combo->setCurrentIndex(text.isEmpty() ? -1 : combo->findText(text));
-    };
-    setCombo(m_pauseEvery, m_sendOptions.PauseControlsEnabled(), m_sendOptions.PauseEvery());
-    setCombo(m_pauseFor, m_sendOptions.PauseControlsEnabled(), m_sendOptions.PauseFor());
-    setCombo(m_retryCount, m_sendOptions.RetryControlEnabled(), m_sendOptions.RetryCount());
-}
+void CVRIX_Bulk_SMSDlg::ShowOptions() { m_form.ShowOptions(SendOptions()); }
 
 void CVRIX_Bulk_SMSDlg::OnUseExclusionToggled(bool on) {
-    m_sendOptions.SetUseExclusion(on);
-    if (!on || m_listBusy)
+    SendOptions().SetUseExclusion(on);
+    if (!on || IsListBusy())
         return;
-    BeginListWork(CPlease_Wail_Modeless::kDefaultText);
-    auto load = std::make_shared<ExclusionSetLoad>();
-    const DataPaths paths = DataPaths::Shared();
-    UiTask::Run(
-        this, [load, paths] { *load = LoadExclusionSet(ExclusionStore(paths)); },
-        [this, load] {
-            m_exclusion = std::move(load->set);
-            EndListWork();
-            if (!load->status.Ok())
-                m_prompter.Notice(load->status.Text());
-        });
-}
-
-NumberCheckOptions CVRIX_Bulk_SMSDlg::CheckOptions() const {
-    NumberCheckOptions options;
-    options.skipDuplicates = m_skipDuplicates->isChecked();
-    options.useExclusionRules = m_useExclusion->isChecked();
-    options.exclusionSet = &m_exclusion;
-    return options;
+    const Session* session = m_session.get();
+    m_listWork->Run<ExclusionSetLoad>(
+        CPlease_Wail_Modeless::kDefaultText, [session] { return session->ReadExclusionSet(); },
+        [this](ExclusionSetLoad load) { m_session->UseExclusionSet(std::move(load)); });
 }
 
 // ---- List commands ----
@@ -520,326 +205,173 @@ void CVRIX_Bulk_SMSDlg::RefreshList() {
     RefreshCount();
 }
 
-void CVRIX_Bulk_SMSDlg::RefreshCount() {
-    m_countLabel->setText(m_list.UpdateCount());
+void CVRIX_Bulk_SMSDlg::RefreshCount() { m_form.countLabel->setText(List().UpdateCount()); }
+
+std::vector<qsizetype> CVRIX_Bulk_SMSDlg::SelectedRows() const {
+    // By ranges: Ctrl+A over a million rows is one range, not a million indexes.
+    std::vector<qsizetype> rows;
+    for (const QItemSelectionRange& range : m_form.listView->selectionModel()->selection()) {
+        for (int r = range.top(); r <= range.bottom(); ++r)
+            rows.push_back(r);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
 }
 
 void CVRIX_Bulk_SMSDlg::OnAdd() {
-    const QString text = m_composer.Text();
-    const NumberCheckResult result = m_list.AddNumber(0, m_number->text(), text, text, CheckOptions());
-    if (!result.Ok()) {
-        m_prompter.Notice(result.Message());
-    } else {
-        m_listModel->Refresh();
-        RefreshCount();
-        m_number->clear();
+    const Session::Outcome outcome = m_session->AddNumber(m_form.number->text());
+    if (outcome.done) {
+        RefreshList();
+        m_form.number->clear();
     }
-    m_number->setFocus();
-}
-
-void CVRIX_Bulk_SMSDlg::BeginListWork(const QString& waitText) {
-    m_listBusy = true;
-    m_pleaseWait->SetText(waitText);
-    m_pleaseWait->show();
-    setEnabled(false);
-    m_pleaseWait->setEnabled(true);
-    m_listTimer->start();
-}
-
-void CVRIX_Bulk_SMSDlg::EndListWork() {
-    m_listTimer->stop();
-    m_listModel->Refresh();
-    RefreshCount();
-    m_pleaseWait->hide();
-    setEnabled(true);
-    raise();
-    activateWindow();
-    m_listBusy = false;
-    Q_EMIT ListWorkFinished();
+    FocusOn(outcome.focus);
 }
 
 void CVRIX_Bulk_SMSDlg::OnClearSelected() {
-    if (m_listBusy)
+    if (IsListBusy())
         return;
-    if (m_list.IsEmpty()) {
-        m_prompter.Notice(kListEmpty);
-        m_number->setFocus();
-        return;
-    }
-    std::vector<qsizetype> rows = SelectedRows(m_listView->selectionModel()->selection());
-    if (rows.empty()) {
-        m_prompter.Notice(ListRefusalText(ListRefusal::NoSelection));
+    std::vector<qsizetype> rows = SelectedRows();
+    const Session::Outcome outcome = m_session->MayClearSelected(rows);
+    if (!outcome.done) {
+        FocusOn(outcome.focus);
         return;
     }
-    const int mark = std::max(0, m_listView->currentIndex().row());
-    BeginListWork(CPlease_Wail_Modeless::kDefaultText);
-    RecipientList* list = &m_list;
-    UiTask::Run(
-        this, [list, rows = std::move(rows)] { static_cast<void>(list->RemoveSelected(rows)); },
+    const int mark = std::max(0, m_form.listView->currentIndex().row());
+    Session* session = m_session.get();
+    m_listWork->Run(
+        CPlease_Wail_Modeless::kDefaultText, [session, rows = std::move(rows)] { session->RemoveRows(rows); },
         [this, mark] {
-            EndListWork();
-            m_listView->setFocus();
+            QTableView* view = m_form.listView;
+            view->setFocus();
             if (m_listModel->rowCount() > 0) {
                 const int row = std::min(mark, m_listModel->rowCount() - 1);
-                m_listView->setCurrentIndex(m_listModel->index(row, 0));
-                m_listView->selectRow(row);
+                view->setCurrentIndex(m_listModel->index(row, 0));
+                view->selectRow(row);
             }
         });
 }
 
 void CVRIX_Bulk_SMSDlg::OnClearAll() {
-    if (m_listBusy)
+    if (IsListBusy())
         return;
-    if (m_list.IsEmpty()) {
-        m_prompter.Notice(kListEmpty);
-        m_number->setFocus();
-        return;
-    }
-    if (m_prompter.Ask(kClearAllQuestion, QStringLiteral("Confirm"), Prompter::Icon::Warning,
-                       Prompter::Buttons::YesNo) != Prompter::Answer::Yes)
-        return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    static_cast<void>(m_list.RemoveAll());
-    m_listModel->Refresh();
-    RefreshCount();
-    QApplication::restoreOverrideCursor();
-}
-
-void CVRIX_Bulk_SMSDlg::OnReset() {
-    if (m_listBusy)
-        return;
-    const SendCommand::ResetResult result = m_sendCommand->Reset(m_listBusy);
-    if (!result.done)
-        return;
-    m_pleaseWait->SetText(CPlease_Wail_Modeless::kDefaultText);
-    m_pleaseWait->show();
-    m_number->clear();
-    {
-        const QSignalBlocker block(m_composerEdit);
-        m_composerEdit->clear();
-    }
-    {
-        const QSignalBlocker blockType(m_messageType);
-        const QSignalBlocker blockUnicode(m_unicode);
-        m_messageType->setCurrentIndex(m_composer.MessageTypeIndex());
-        m_unicode->setChecked(m_composer.IsUnicodeChecked());
-    }
-    SyncOptionControls();
-    m_number->setEnabled(true);
-    m_composerEdit->setEnabled(true);
-    m_listModel->Refresh();
-    m_countLabel->setText(result.countText);
-    m_counterLabel->setText(result.counterText);
-    RefreshSizeInfo();
-    m_pleaseWait->hide();
-    FocusOn(result.focus);
-}
-
-void CVRIX_Bulk_SMSDlg::FocusOn(SendFocus focus) {
-    switch (focus) {
-    case SendFocus::NumberField:
-        m_number->setFocus();
-        break;
-    case SendFocus::PauseEvery:
-        m_pauseEvery->setFocus();
-        break;
-    case SendFocus::PauseFor:
-        m_pauseFor->setFocus();
-        break;
-    case SendFocus::None:
-        break;
-    }
-}
-
-void CVRIX_Bulk_SMSDlg::OnExit() {
-    if (m_listBusy)
-        return;
-    if (isMinimized())
-        showNormal();
-    if (m_prompter.Confirm(kExitQuestion))
-        m_options.shutdown();
-}
-
-void CVRIX_Bulk_SMSDlg::NotAvailable() {
-    if (!m_listBusy)
-        m_prompter.Notice(kNotAvailable);
+    const Session::Outcome outcome = m_session->ClearAll();
+    RefreshList();
+    FocusOn(outcome.focus);
 }
 
 bool CVRIX_Bulk_SMSDlg::PrepareListFill() {
-    if (!m_number->text().isEmpty()) {
-        m_prompter.Notice(SendCommand::kInsertNumber);
-        m_number->setFocus();
-        return false;
-    }
-    RefreshCount();
-    m_number->clear();
-    m_number->setFocus();
-    if (!m_list.IsEmpty()) {
-        static const QString kQuestion = QStringLiteral(
-            "The phone numbers-messages list already contains some data.\n\nPress \u2018Yes\u2019 to continue with "
-            "clearing the existing fields and replace with new data or press \u2018No\u2019 to append the new data "
-            "in the existing list.\n\nDo you want to clear the existing data in the list?");
-        switch (m_prompter.Ask(kQuestion, QStringLiteral("Information"), Prompter::Icon::Question,
-                               Prompter::Buttons::YesNoCancel)) {
-        case Prompter::Answer::Yes:
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-            static_cast<void>(m_list.RemoveAll());
-            m_listModel->Refresh();
-            RefreshCount();
-            QApplication::restoreOverrideCursor();
-            break;
-        case Prompter::Answer::No:
-            break;
-        default:
-            return false;
-        }
-    }
-    return true;
+    const Session::Outcome outcome = m_session->PrepareListFill(m_form.number->text());
+    RefreshList();
+    if (outcome.done)
+        m_form.number->clear();
+    FocusOn(outcome.focus);
+    return outcome.done;
 }
 
 void CVRIX_Bulk_SMSDlg::OnLoadContacts() {
-    if (m_listBusy || !PrepareListFill())
+    if (IsListBusy() || !PrepareListFill())
         return;
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Load Contacts From File"),
-                                                      QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
-                                                      QStringLiteral("Text & Excel Files(*.txt *.xls *.xlsx)"));
-    OnLoadContactsFrom(path);
+    OnLoadContactsFrom(QFileDialog::getOpenFileName(this, QStringLiteral("Load Contacts From File"),
+                                                    QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
+                                                    QStringLiteral("Text & Excel Files(*.txt *.xls *.xlsx)")));
 }
 
 void CVRIX_Bulk_SMSDlg::OnLoadContactsFrom(const QString& path) {
-    if (path.isEmpty())
+    Session* session = m_session.get();
+    switch (session->ClassifyContactFile(path)) {
+    case Session::ContactFile::None:
+    case Session::ContactFile::Refused:
         return;
-    if (!QFileInfo::exists(path)) {
-        m_prompter.Ask(ContactTextImport::kMissing, QStringLiteral("Warning"), Prompter::Icon::Warning,
-                       Prompter::Buttons::Ok);
+    case Session::ContactFile::Workbook:
+        ImportWorkbookContacts(path);
         return;
+    case Session::ContactFile::Text:
+        break;
     }
-    const QString extension = QFileInfo(path).suffix().toLower();
-    if (extension == QLatin1String("xls") || extension == QLatin1String("xlsx")) {
-        LoadContactsFromWorkbook(path);
-        return;
-    }
-    if (extension != QLatin1String("txt")) {
-        m_prompter.Notice(QStringLiteral("Please select a valid file."));
-        return;
-    }
-    BeginListWork(kImportingContacts);
-    RecipientList* list = &m_list;
-    const QString composerText = m_composer.Text();
-    const NumberCheckOptions options = CheckOptions();
-    UiTask::Run<ContactTextImport::Outcome>(
-        this,
-        [path, list, composerText, options] {
-            return ContactTextImport::ImportFile(path, *list, composerText, options);
-        },
-        [this](ContactTextImport::Outcome outcome) {
-            EndListWork();
-            if (!outcome.refusal.isEmpty())
-                m_prompter.Notice(outcome.refusal);
-        });
+    m_listWork->Run<ContactTextImport::Outcome>(
+        kImportingContacts, [session, path] { return session->ImportContactText(path); },
+        [session](ContactTextImport::Outcome outcome) { session->ReportContactText(outcome); });
 }
 
-void CVRIX_Bulk_SMSDlg::LoadContactsFromWorkbook(const QString& path) {
-    BeginListWork(kImportingContacts);
+void CVRIX_Bulk_SMSDlg::ImportWorkbookContacts(const QString& path) {
+    // The sheet names on a list worker, then the sheet and column picker (window-modal; the list stays busy
+    // while the user chooses), then the chosen columns imported on a list worker.
     using SheetNames = std::pair<ReaderStatus, QStringList>;
+    Session* session = m_session.get();
+    m_listWork->Begin(kImportingContacts);
     UiTask::Run<SheetNames>(
         this,
         [path] {
             SheetNames names;
-            names.first = WorkbookReader::ReadSheetNames(path, &names.second);
+            names.first = Session::ReadSheetNames(path, &names.second);
             return names;
         },
-        [this, path](SheetNames names) {
+        [this, session, path](SheetNames names) {
             if (!names.first.Ok()) {
-                EndListWork();
-                names.first.Report(m_prompter);
+                m_listWork->End();
+                session->ReportReaderFailure(names.first);
                 return;
             }
-            // The picker is window-modal over this window; the please-wait box steps aside while the user
-            // chooses, and the list stays busy until the import has ended.
-            m_listTimer->stop();
-            m_pleaseWait->hide();
-            setEnabled(true);
+            m_listWork->StepAside();
             auto* picker = new CExcel_Info_Dlg(path, names.second, m_prompter, ReaderLimits(), this);
-            connect(picker, &QDialog::finished, this, [this, picker, path](int result) {
+            connect(picker, &QDialog::finished, this, [this, session, picker, path](int result) {
                 picker->deleteLater();
-                if (result == QDialog::Accepted)
-                    ImportWorkbookContacts(path, picker->Chosen());
-                else
-                    EndListWork();
+                if (result != QDialog::Accepted) {
+                    m_listWork->End();
+                    return;
+                }
+                const ExcelInfoController::Choice choice = picker->Chosen();
+                m_listWork->Run<ContactWorkbookImport::Outcome>(
+                    kImportingContacts, [session, path, choice] { return session->ImportContactWorkbook(path, choice); },
+                    [session](ContactWorkbookImport::Outcome outcome) { session->ReportContactWorkbook(outcome); });
             });
             picker->open();
-        });
-}
-
-void CVRIX_Bulk_SMSDlg::ImportWorkbookContacts(const QString& path, const ExcelInfoController::Choice& choice) {
-    BeginListWork(kImportingContacts);
-    RecipientList* list = &m_list;
-    const QString composerText = m_composer.Text();
-    const NumberCheckOptions options = CheckOptions();
-    UiTask::Run<ContactWorkbookImport::Outcome>(
-        this,
-        [path, choice, list, composerText, options] {
-            return ContactWorkbookImport::Import(path, choice, *list, composerText, options);
-        },
-        [this](ContactWorkbookImport::Outcome outcome) {
-            EndListWork();
-            outcome.status.Report(m_prompter);
-            if (!outcome.refusal.isEmpty())
-                m_prompter.Notice(outcome.refusal);
         });
 }
 
 // ---- List editing windows ----
 
 void CVRIX_Bulk_SMSDlg::OnManualAdd() {
-    if (m_listBusy || !PrepareListFill())
+    if (IsListBusy() || !PrepareListFill())
         return;
-    const qsizetype before = m_list.Count();
-    auto* window = new CManually_Multiple_Num_Add(*m_listEdit, this);
+    const qsizetype before = List().Count();
+    auto* window = new CManually_Multiple_Num_Add(m_session->ListEdit(), this);
     connect(window, &QDialog::finished, this, [this, window, before](int result) {
-        if (result == QDialog::Accepted)
-            AddManualNumbers(window->Text(), before);
         window->deleteLater();
+        if (result != QDialog::Accepted)
+            return;
+        const QString text = window->Text();
+        Session* session = m_session.get();
+        m_listWork->Run(
+            CPlease_Wail_Modeless::kDefaultText,
+            [session, text] {
+                const QString composerText = session->Composer().Text();
+                static_cast<void>(session->ListEdit().AddManualNumbers(text, composerText, session->CheckOptions()));
+            },
+            [session, before] { static_cast<void>(session->ListEdit().ReportManualOutcome(before)); });
     });
     window->open();
 }
 
-void CVRIX_Bulk_SMSDlg::AddManualNumbers(const QString& text, qsizetype countBefore) {
-    BeginListWork(CPlease_Wail_Modeless::kDefaultText);
-    const ListEditController* controller = m_listEdit.get();
-    const QString composerText = m_composer.Text();
-    const NumberCheckOptions options = CheckOptions();
-    UiTask::Run(
-        this,
-        [controller, text, composerText, options] {
-            static_cast<void>(controller->AddManualNumbers(text, composerText, options));
-        },
-        [this, countBefore] {
-            EndListWork();
-            m_listEdit->ReportManualOutcome(countBefore);
-        });
-}
-
 void CVRIX_Bulk_SMSDlg::OnApplyMessage() {
-    if (m_listBusy)
+    if (IsListBusy())
         return;
-    const QString text = m_composer.Text();
-    switch (m_listEdit->MayFillMessage(text)) {
+    const QString text = Composer().Text();
+    switch (m_session->ListEdit().MayFillMessage(text)) {
     case ListEditFocus::NumberField:
-        m_number->setFocus();
+        m_form.number->setFocus();
         return;
     case ListEditFocus::Composer:
-        m_composerEdit->setFocus();
+        m_form.composer->setFocus();
         return;
     case ListEditFocus::None:
         break;
     }
-    auto* window =
-        new CFill_Msg_In_List(*m_listEdit, text, SelectedRows(m_listView->selectionModel()->selection()), this);
+    auto* window = new CFill_Msg_In_List(m_session->ListEdit(), text, SelectedRows(), this);
     connect(window, &QDialog::finished, this, [this, window, text](int result) {
         if (result == QDialog::Accepted) {
-            m_listEdit->FillAccepted(text);
+            m_session->ListEdit().FillAccepted(text);
             m_listModel->RowsEdited();
         }
         window->deleteLater();
@@ -848,13 +380,13 @@ void CVRIX_Bulk_SMSDlg::OnApplyMessage() {
 }
 
 void CVRIX_Bulk_SMSDlg::OnUpdateSelected() {
-    std::vector<qsizetype> rows = SelectedRows(m_listView->selectionModel()->selection());
-    if (!m_listEdit->MayUpdateSelected(m_listBusy, static_cast<qsizetype>(rows.size()))) {
-        if (!m_listBusy && m_list.IsEmpty())
-            m_number->setFocus();
+    std::vector<qsizetype> rows = SelectedRows();
+    if (!m_session->ListEdit().MayUpdateSelected(IsListBusy(), static_cast<qsizetype>(rows.size()))) {
+        if (!IsListBusy() && List().IsEmpty())
+            m_form.number->setFocus();
         return;
     }
-    auto* window = new CUpdate_Selected_Item_SMS(*m_listEdit, std::move(rows), this);
+    auto* window = new CUpdate_Selected_Item_SMS(m_session->ListEdit(), std::move(rows), this);
     connect(window, &QDialog::finished, this, [this, window](int result) {
         if (result == QDialog::Accepted)
             m_listModel->RowsEdited();
@@ -864,30 +396,33 @@ void CVRIX_Bulk_SMSDlg::OnUpdateSelected() {
 }
 
 void CVRIX_Bulk_SMSDlg::OnUpdateRow() {
-    if (IsSending() || m_listBusy)
+    if (IsSending() || IsListBusy())
         return;
-    const auto edit = m_listEdit->RowToEdit(FirstSelectedRow(m_listView->selectionModel()->selection()));
+    const std::vector<qsizetype> rows = SelectedRows();
+    const auto edit = m_session->ListEdit().RowToEdit(rows.empty() ? -1 : rows.front());
     if (!edit)
         return;
-    auto* window = new CUpdate_Num_Message(*m_listEdit, *edit, CheckOptions(), this);
+    auto* window = new CUpdate_Num_Message(m_session->ListEdit(), *edit, m_session->CheckOptions(), this);
     connect(window, &QDialog::finished, this, [this, window](int result) {
         if (result == QDialog::Accepted) {
-            m_listEdit->WriteRow(window->Row(), window->Number(), window->Message());
+            m_session->ListEdit().WriteRow(window->Row(), window->Number(), window->Message());
             m_listModel->RowsEdited();
             RefreshCount();
-            m_listView->setFocus();
+            m_form.listView->setFocus();
         }
         window->deleteLater();
     });
     window->open();
 }
 
+// ---- Export, quota, help ----
+
 void CVRIX_Bulk_SMSDlg::OnExportList() {
-    if (m_listBusy)
+    if (IsListBusy())
         return;
-    if (m_list.IsEmpty()) {
-        m_prompter.Notice(kListEmpty);
-        m_number->setFocus();
+    const Session::Outcome outcome = m_session->MayExportList();
+    if (!outcome.done) {
+        FocusOn(outcome.focus);
         return;
     }
     const QString xls = QStringLiteral("Excel(97-2003) Files(*.xls)");
@@ -898,22 +433,16 @@ void CVRIX_Bulk_SMSDlg::OnExportList() {
     if (path.isEmpty())
         return;
     const SpreadsheetExport::Format format = SpreadsheetExport::FormatOfFilterIndex(selected == xlsx ? 1 : 0);
-    ExportListTo(SpreadsheetExport::PathWithExtension(path, format), static_cast<int>(format));
+    ExportListTo(SpreadsheetExport::PathWithExtension(path, format), format);
 }
 
-void CVRIX_Bulk_SMSDlg::ExportListTo(const QString& path, int format) {
-    if (m_listBusy)
+void CVRIX_Bulk_SMSDlg::ExportListTo(const QString& path, SpreadsheetExport::Format format) {
+    if (IsListBusy())
         return;
-    BeginListWork(CPlease_Wail_Modeless::kDefaultText);
-    const RecipientList* list = &m_list;
-    Prompter* prompter = &m_prompter;
-    UiTask::Run<ExportResult>(
-        this,
-        [list, prompter, path, format] {
-            return RecipientListExport::Write(*list, path, static_cast<SpreadsheetExport::Format>(format), *prompter);
-        },
+    Session* session = m_session.get();
+    m_listWork->Run<ExportResult>(
+        CPlease_Wail_Modeless::kDefaultText, [session, path, format] { return session->ExportList(path, format); },
         [this, path](ExportResult result) {
-            EndListWork();
             if (!result.Ok()) {
                 m_prompter.Notice(result.message);
             } else {
@@ -926,11 +455,11 @@ void CVRIX_Bulk_SMSDlg::ExportListTo(const QString& path, int format) {
 }
 
 void CVRIX_Bulk_SMSDlg::OnQuota() {
-    if (m_listBusy || !QuotaController::MayOpen(m_list.Count(), m_prompter))
+    if (IsListBusy() || !m_session->MayOpenQuota())
         return;
-    CQuota_Dlg quota(m_devices.SelectedDevicesText(), m_quotaState, m_sendOptions, m_list.Count(), m_prompter, this);
+    CQuota_Dlg quota(Devices().SelectedDevicesText(), Quota(), SendOptions(), List().Count(), m_prompter, this);
     if (quota.exec() == QDialog::Accepted)
-        SyncOptionControls();
+        ShowOptions();
 }
 
 void CVRIX_Bulk_SMSDlg::OnAbout() {
@@ -939,41 +468,33 @@ void CVRIX_Bulk_SMSDlg::OnAbout() {
 }
 
 void CVRIX_Bulk_SMSDlg::OnHelp() {
-    if (m_listBusy)
-        return;
-    FileOpener opener(m_prompter,
-                      [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
-    static_cast<void>(AppShell::Help(opener));
+    if (!IsListBusy())
+        static_cast<void>(m_session->Help(*m_opener));
+}
+
+void CVRIX_Bulk_SMSDlg::NotAvailable() {
+    if (!IsListBusy())
+        m_prompter.Notice(kNotAvailable);
 }
 
 // ---- Devices ----
 
 void CVRIX_Bulk_SMSDlg::RefreshDevices() {
-    const QStringList entries = m_devices.DeviceEntries();
-    const QString previous = m_deviceCombo->currentText();
+    const Session::DeviceView view = m_session->DeviceDisplay();
+    QComboBox* combo = m_form.deviceCombo;
+    const QString previous = combo->currentText();
     {
-        const QSignalBlocker block(m_deviceCombo);
-        m_deviceCombo->clear();
-        m_deviceCombo->addItems(entries);
-        // Several devices: the run shares the list among them all unless the user picks one.
-        int index = entries.indexOf(previous);
-        if (index < 0)
-            index = entries.size() >= 2 ? static_cast<int>(entries.size()) - 1 : 0;
-        m_deviceCombo->setCurrentIndex(entries.isEmpty() ? -1 : index);
+        const QSignalBlocker block(combo);
+        combo->clear();
+        combo->addItems(view.entries);
+        const int kept = view.entries.indexOf(previous);
+        combo->setCurrentIndex(kept >= 0 ? kept : view.selected);
     }
-    m_deviceCombo->setVisible(!entries.isEmpty());
-    if (entries.isEmpty()) {
-        m_deviceText->setText(kNoDevice);
-        m_deviceTextPlain.clear();
-        m_wizardLink->setVisible(true);
-    } else {
-        const QString text = entries.size() < 2
-                                 ? entries.first()
-                                 : QStringLiteral("(%1) Mobile Phone Device selected.").arg(entries.size() - 1);
-        m_deviceText->setText(QStringLiteral("<a href=\"details\">%1</a>").arg(text.toHtmlEscaped()));
-        m_deviceTextPlain = text;
-        m_wizardLink->setVisible(false);
-    }
+    combo->setVisible(!view.entries.isEmpty());
+    m_form.deviceText->setText(view.text.isEmpty() ? kNoDevice
+                                                   : QStringLiteral("<a href=\"details\">%1</a>")
+                                                         .arg(view.text.toHtmlEscaped()));
+    m_form.wizardLink->setVisible(view.linkVisible);
     RefreshSizeInfo();
 }
 
@@ -981,115 +502,75 @@ void CVRIX_Bulk_SMSDlg::OnConnectionWizard() {
     CMobile_Conn_Dlg steps(this);
     if (steps.exec() != QDialog::Accepted)
         return;
-    m_devices.Reset();
+    m_session->ForgetDevices();
     RefreshDevices();
-    m_wizardLink->setVisible(false);
+    m_form.wizardLink->setVisible(false);
     DeviceSelectionController::Options options;
-    options.timing = m_options.timing;
-    CPhone_List_Dlg selection(m_devices, m_prompter, m_demos, options, this);
+    options.timing = m_session->Timing();
+    CPhone_List_Dlg selection(Devices(), m_prompter, m_demos, options, this);
     selection.exec();
     RefreshDevices();
 }
 
 void CVRIX_Bulk_SMSDlg::OnDeviceDetails() {
-    if (m_devices.DeviceCount() == 0)
+    if (Devices().DeviceCount() == 0)
         return;
     CSelected_Device_Details_GSM::Options options;
-    options.testMessage.timing = m_options.timing;
-    options.timing = m_options.timing;
-    options.nonOverlapped = m_nonOverlapped->isChecked();
+    options.testMessage.timing = m_session->Timing();
+    options.timing = m_session->Timing();
+    options.nonOverlapped = SendOptions().NonOverlapped();
     options.loadPhonebook = [this](int slot) { OnLoadPhonebook(slot); };
-    CSelected_Device_Details_GSM details(m_devices, m_prompter, options, this);
+    CSelected_Device_Details_GSM details(Devices(), m_prompter, options, this);
     details.exec();
     RefreshDevices();
 }
 
 void CVRIX_Bulk_SMSDlg::OnLoadPhonebook(int slot) {
-    if (m_listBusy)
+    if (IsListBusy())
         return;
-    const auto record = m_devices.Record(slot);
-    if (!record) {
-        m_prompter.Notice(DeviceMessages::kSelectDeviceForPhonebook);
+    const std::optional<QString> port = m_session->PhonebookPort(slot);
+    if (!port)
         return;
-    }
-    BeginListWork(QStringLiteral("Importing contacts from phone, Please wait ..."));
-    struct Outcome {
-        std::vector<PhonebookEntry> entries;
-        QString error;
-        bool failed = false;
-    };
-    const QString port = record->portName;
-    const ModemTiming timing = m_options.timing;
-    UiTask::Run<Outcome>(
-        this,
-        [port, timing] {
-            Outcome outcome;
-            try {
-                CSMSSerialPort discovery;
-                discovery.SetTiming(timing);
-                discovery.Open(5000, port);
-                outcome.entries = PhonebookReader(discovery).ReadPhonebook(false);
-            } catch (const CSMSException& e) {
-                outcome.failed = true;
-                outcome.error = GetErrorText(e);
-            }
-            return outcome;
-        },
-        [this](Outcome outcome) {
-            if (!outcome.failed && !outcome.entries.empty()) {
-                // The contacts go to the top in the device's order, through the number check like every source.
-                QStringList numbers;
-                for (const PhonebookEntry& entry : outcome.entries)
-                    numbers << entry.number;
-                const QString text = m_composer.Text();
-                static_cast<void>(m_list.AddNumbers(0, numbers, text, text, CheckOptions()));
-            }
-            EndListWork();
-            if (outcome.failed)
-                m_prompter.Notice(DeviceMessages::DeviceErrorMessage(outcome.error));
-            else if (outcome.entries.empty())
-                m_prompter.Notice(DeviceMessages::kNoContacts);
+    const Session* session = m_session.get();
+    m_listWork->Run<PhonebookRead>(
+        kImportingPhonebook, [session, port = *port] { return session->ReadPhonebook(port); },
+        [this](PhonebookRead read) {
+            m_session->AddPhonebook(read);
+            RefreshList();
         });
 }
 
-// ---- Send ----
+// ---- Send, Reset, Exit ----
 
 void CVRIX_Bulk_SMSDlg::OnSend() {
     if (IsSending())
         return;
-    SendCommand::WindowState state;
-    state.numberField = m_number->text();
-    state.deviceText = m_deviceTextPlain;
-    state.selectedEntry = m_deviceCombo->currentText();
-    state.listWorkerRunning = m_listBusy;
-    SendCommand::CheckResult result = m_sendCommand->Check(state);
+    SendCommand::CheckResult result;
+    {
+        const WaitCursor wait;
+        const Session::DeviceView view = m_session->DeviceDisplay();
+        result = m_session->CheckSend({m_form.number->text(), view.text, m_form.deviceCombo->currentText(),
+                                       IsListBusy()});
+    }
     // The changed-text question may have written the composer text into rows.
     m_listModel->RowsEdited();
-    switch (result.outcome) {
-    case SendCommand::Outcome::Ignored:
-    case SendCommand::Outcome::Cancelled:
+    if (result.outcome == SendCommand::Outcome::Refused && result.message == SendCommand::kInvalidNumber)
+        m_form.number->clear();
+    FocusOn(result.focus);
+    if (result.outcome != SendCommand::Outcome::Ready)
         return;
-    case SendCommand::Outcome::Refused:
-        if (result.message == SendCommand::kInvalidNumber)
-            m_number->clear();
-        FocusOn(result.focus);
-        return;
-    case SendCommand::Outcome::Ready:
-        break;
-    }
-    m_number->clear();
+    m_form.number->clear();
     // The device preparation opens ports and may ask: it runs on a send worker; the progress window opens on
     // this thread and the worker waits for it to close.
     ++m_sendWorkers;
     auto plan = std::make_shared<SendCommand::Plan>(std::move(result.plan));
-    SendCommand* command = m_sendCommand.get();
-    std::atomic<int>* workers = &m_sendWorkers;
+    Session* session = m_session.get();
     UiTask::Run<SendCommand::RunOutcome>(
         this,
-        [this, command, plan, workers] {
+        [this, session, plan] {
             const SendCommand::RunOutcome outcome =
-                command->Run(std::move(*plan), [this](SendContext context) { OpenRunAndWait(std::move(context)); });
-            --*workers;
+                session->RunSend(std::move(*plan), [this](SendContext context) { OpenRunAndWait(std::move(context)); });
+            --m_sendWorkers;
             return outcome;
         },
         [this](SendCommand::RunOutcome outcome) {
@@ -1107,53 +588,102 @@ void CVRIX_Bulk_SMSDlg::OpenRunAndWait(SendContext context) {
     QMetaObject::invokeMethod(
         this,
         [this, context = std::move(context), closed]() mutable {
-            OpenSendingWindow(std::move(context), [closed] { closed->set_value(); });
+            context.clock = SendClock(m_options.clockScale);
+            auto* window = new CSMS_Sending(std::move(context), m_prompter, this);
+            connect(window, &CSMS_Sending::ClearFieldsRequested, this, &CVRIX_Bulk_SMSDlg::ClearFieldsAfterSend);
+            m_sending = window;
+            connect(window, &QDialog::finished, this, [this, window, closed] {
+                m_sending = nullptr;
+                window->deleteLater();
+                closed->set_value();
+            });
+            window->open();
         },
         Qt::QueuedConnection);
     done.wait();
 }
 
-void CVRIX_Bulk_SMSDlg::OpenSendingWindow(SendContext context, std::function<void()> closed) {
-    context.clock = SendClock(m_options.clockScale);
-    auto* window = new CSMS_Sending(std::move(context), m_prompter, this);
-    connect(window, &CSMS_Sending::ClearFieldsRequested, this, &CVRIX_Bulk_SMSDlg::ClearFieldsAfterSend);
-    m_sending = window;
-    connect(window, &QDialog::finished, this, [this, window, closed = std::move(closed)] {
-        m_sending = nullptr;
-        window->deleteLater();
-        closed();
-    });
-    window->open();
+void CVRIX_Bulk_SMSDlg::ClearFieldsAfterSend() {
+    m_session->ClearFieldsAfterSend();
+    m_form.number->clear();
+    m_form.composer->clear();
+    RefreshList();
+    OnComposerChanged();
 }
 
-void CVRIX_Bulk_SMSDlg::ClearFieldsAfterSend() {
-    m_number->clear();
-    m_composerEdit->clear();
-    m_list.Reset();
+void CVRIX_Bulk_SMSDlg::OnReset() {
+    if (IsListBusy())
+        return;
+    const SendCommand::ResetResult result = m_session->Reset(IsListBusy());
+    if (!result.done)
+        return;
+    CPlease_Wail_Modeless* pleaseWait = m_listWork->PleaseWait();
+    pleaseWait->SetText(CPlease_Wail_Modeless::kDefaultText);
+    pleaseWait->show();
+    m_form.number->clear();
+    {
+        const QSignalBlocker blockComposer(m_form.composer);
+        const QSignalBlocker blockType(m_form.messageType);
+        const QSignalBlocker blockUnicode(m_form.unicode);
+        m_form.composer->clear();
+        m_form.messageType->setCurrentIndex(Composer().MessageTypeIndex());
+        m_form.unicode->setChecked(Composer().IsUnicodeChecked());
+    }
+    ShowOptions();
+    m_form.number->setEnabled(true);
+    m_form.composer->setEnabled(true);
     m_listModel->Refresh();
-    RefreshCount();
-    OnComposerChanged();
+    m_form.countLabel->setText(result.countText);
+    m_form.counterLabel->setText(result.counterText);
+    RefreshSizeInfo();
+    pleaseWait->hide();
+    FocusOn(result.focus);
+}
+
+void CVRIX_Bulk_SMSDlg::FocusOn(SendFocus focus) {
+    switch (focus) {
+    case SendFocus::NumberField:
+        m_form.number->setFocus();
+        break;
+    case SendFocus::PauseEvery:
+        m_form.pauseEvery->setFocus();
+        break;
+    case SendFocus::PauseFor:
+        m_form.pauseFor->setFocus();
+        break;
+    case SendFocus::None:
+        break;
+    }
+}
+
+void CVRIX_Bulk_SMSDlg::OnExit() {
+    if (IsListBusy())
+        return;
+    if (isMinimized())
+        showNormal();
+    if (m_session->ConfirmExit())
+        m_options.shutdown();
 }
 
 // ---- Keys and closing ----
 
 bool CVRIX_Bulk_SMSDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_listView && event->type() == QEvent::KeyPress) {
+    QTableView* view = m_form.listView;
+    if (watched == view && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Delete) {
             OnClearSelected();
             return true;
         }
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && m_listView->currentIndex().isValid()) {
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && view->currentIndex().isValid()) {
             OnUpdateRow();
             return true;
         }
     }
-    if (watched == m_listView && event->type() == QEvent::FocusIn) {
-        if (!m_listView->currentIndex().isValid() && m_listModel->rowCount() > 0) {
-            m_listView->setCurrentIndex(m_listModel->index(0, 0));
-            m_listView->selectRow(0);
-        }
+    if (watched == view && event->type() == QEvent::FocusIn && !view->currentIndex().isValid() &&
+        m_listModel->rowCount() > 0) {
+        view->setCurrentIndex(m_listModel->index(0, 0));
+        view->selectRow(0);
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -2,6 +2,7 @@
 
 #include "devices/MainDeviceState.h"
 #include "ui/DialogButtons.h"
+#include "ui/UiPost.h"
 #include "ui/UiTask.h"
 
 #include <QCoreApplication>
@@ -36,11 +37,7 @@ public:
     }
 
 private:
-    template <typename F> void Post(F f) {
-        CAutomated_GSM_Sending* window = m_window;
-        QMetaObject::invokeMethod(
-            window, [window, f] { f(window); }, Qt::QueuedConnection);
-    }
+    template <typename F> void Post(F f) { PostToWindow(m_window, std::move(f)); }
     CAutomated_GSM_Sending* m_window;
 };
 

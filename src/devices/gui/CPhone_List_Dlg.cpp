@@ -1,9 +1,12 @@
 #include "devices/gui/CPhone_List_Dlg.h"
 
+#include "devices/DeviceTexts.h"
+
 #include "app/Prompter.h"
 #include "devices/PortEnumerator.h"
 #include "ui/DemoModems.h"
 #include "ui/DialogButtons.h"
+#include "ui/UiPost.h"
 #include "ui/UiTask.h"
 
 #include <QApplication>
@@ -57,27 +60,15 @@ public:
     }
 
 private:
-    template <typename F> void Post(F f) {
-        CPhone_List_Dlg* window = m_window;
-        QMetaObject::invokeMethod(
-            window, [window, f] { f(window); }, Qt::QueuedConnection);
-    }
+    template <typename F> void Post(F f) { PostToWindow(m_window, std::move(f)); }
     CPhone_List_Dlg* m_window;
 };
-
-const QStringList& CPhone_List_Dlg::ColumnCaptions() {
-    static const QStringList captions = {
-        QStringLiteral("Com Port"),         QStringLiteral("Com Port Details"), QStringLiteral("Com Port Status"),
-        QStringLiteral("SMSC No."),         QStringLiteral("IMEI No."),         QStringLiteral("SMS Mode"),
-        QStringLiteral("Default SMSC No."), QStringLiteral("SUP SMS Mode"),     QStringLiteral("USE CUS SMSC")};
-    return captions;
-}
 
 CPhone_List_Dlg::CPhone_List_Dlg(MainDeviceState& devices, Prompter& prompter, DemoModems& demos,
                                  DeviceSelectionController::Options options, QWidget* parent,
                                  DeviceSelectionController::PortSource ports)
     : QDialog(parent), m_prompter(prompter), m_demos(demos), m_observer(std::make_unique<Observer>(this)),
-      m_deviceList(new QTableWidget(0, static_cast<int>(ColumnCaptions().size()))),
+      m_deviceList(new QTableWidget(0, static_cast<int>(DeviceTexts::ScanColumns().size()))),
       m_detailsList(new QTableWidget(0, 2)), m_progress(new QProgressBar), m_scanLabel(new QLabel),
       m_pdu(new QRadioButton(QStringLiteral("PDU Mode"))), m_text(new QRadioButton(QStringLiteral("Text Mode"))),
       m_customCheck(new QCheckBox(QStringLiteral("Custom SMSC :"))), m_customField(new QLineEdit),
@@ -91,17 +82,20 @@ CPhone_List_Dlg::CPhone_List_Dlg(MainDeviceState& devices, Prompter& prompter, D
     m_controller = std::make_unique<DeviceSelectionController>(devices, prompter, std::move(ports), options);
 
     m_deviceList->setObjectName(QStringLiteral("DeviceList"));
-    m_deviceList->setHorizontalHeaderLabels(ColumnCaptions());
     m_deviceList->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_deviceList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_deviceList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_deviceList->verticalHeader()->setVisible(false);
     m_deviceList->horizontalHeader()->setStretchLastSection(true);
-    for (int hidden : {2, 4, 6, 7, 8})
-        m_deviceList->setColumnHidden(hidden, true);
-    m_deviceList->setColumnWidth(0, 160);
-    m_deviceList->setColumnWidth(1, 300);
-    m_deviceList->setColumnWidth(3, 140);
+    // Captions and widths of the scan's columns (dialog units: a quarter of the average character width).
+    const std::vector<DeviceTexts::Column>& columns = DeviceTexts::ScanColumns();
+    const int charWidth = m_deviceList->fontMetrics().averageCharWidth();
+    for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+        const DeviceTexts::Column& column = columns[static_cast<size_t>(c)];
+        m_deviceList->setHorizontalHeaderItem(c, new QTableWidgetItem(column.caption));
+        m_deviceList->setColumnHidden(c, column.width == 0);
+        m_deviceList->setColumnWidth(c, column.width * charWidth / 4);
+    }
     m_detailsList->setObjectName(QStringLiteral("DetailsList"));
     m_detailsList->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Value")});
     m_detailsList->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -218,21 +212,9 @@ void CPhone_List_Dlg::RefreshRows() {
     const QSignalBlocker block(m_deviceList);
     m_deviceList->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-        const DeviceRecord& d = rows[static_cast<size_t>(r)];
-        const QString mode = d.smsMode == DeviceRecord::kModePdu    ? QStringLiteral("PDU Mode")
-                             : d.smsMode == DeviceRecord::kModeText ? QStringLiteral("Text Mode")
-                                                                    : QString();
-        const QStringList values = {d.portName,
-                                    d.displayName,
-                                    d.portStatus,
-                                    d.smscNumber,
-                                    d.imei,
-                                    mode,
-                                    d.defaultSmsc,
-                                    d.supportedSmsModes,
-                                    d.useCustomSmsc ? QStringLiteral("Y") : QStringLiteral("N")};
-        for (int c = 0; c < values.size(); ++c)
-            m_deviceList->setItem(r, c, new QTableWidgetItem(values.at(c)));
+        const std::vector<QString> values = DeviceTexts::ScanRowValues(rows[static_cast<size_t>(r)]);
+        for (int c = 0; c < static_cast<int>(values.size()); ++c)
+            m_deviceList->setItem(r, c, new QTableWidgetItem(values[static_cast<size_t>(c)]));
     }
     // A new row is selected as it comes; otherwise the selection stays.
     if (selected.empty() && !rows.empty())

@@ -39,7 +39,6 @@ public:
     QLineEdit* PhoneField() const { return m_phoneField; }
     bool IsBusy() const { return m_busy; }
 
-    static const QStringList& ColumnCaptions();
 
 public Q_SLOTS:
     void OnSearchAgain();

@@ -5,8 +5,10 @@
 #include "records/SpreadsheetExport.h"
 #include "records/gui/COpen_Export_Log.h"
 #include "sending/SendJob.h"
+#include "sending/SendStatusExport.h"
 #include "sending/gui/CStatus_Export_Opt.h"
 #include "ui/SendJobTableModel.h"
+#include "ui/UiPost.h"
 #include "ui/UiTask.h"
 
 #include <QCloseEvent>
@@ -79,9 +81,7 @@ public:
     void Finished() override { Post(&CSMS_Sending::OnFinished); }
     void Closed() override { Post(&CSMS_Sending::OnClosed); }
     void ClearFieldsRequested() override {
-        CSMS_Sending* window = m_window;
-        QMetaObject::invokeMethod(
-            window, [window] { Q_EMIT window->ClearFieldsRequested(); }, Qt::QueuedConnection);
+        PostToWindow(m_window, [](CSMS_Sending* window) { Q_EMIT window->ClearFieldsRequested(); });
     }
     void Diagnostic(const QString& text) override { qDebug("%s", qUtf8Printable(text)); }
 
@@ -104,9 +104,7 @@ private:
         m_state.changed = true;
     }
     void Post(void (CSMS_Sending::*method)()) {
-        CSMS_Sending* window = m_window;
-        QMetaObject::invokeMethod(
-            window, [window, method] { (window->*method)(); }, Qt::QueuedConnection);
+        PostToWindow(m_window, [method](CSMS_Sending* window) { (window->*method)(); });
     }
 
     CSMS_Sending* m_window;
@@ -335,20 +333,9 @@ void CSMS_Sending::ExportTo(const QString& path, int format, int filter) {
     UiTask::Run<SpreadsheetExport::Result>(
         this,
         [job, prompter, withRetry, path, format, filter, pending] {
-            int next = 0;
-            const int count = job->RowCount();
-            const SpreadsheetExport::RowSource rows = [&](QStringList* row) {
-                if (next >= count)
-                    return false;
-                const SendJob::Row r = job->RowAt(next++);
-                *row = {r[SendJob::kNumber], r[SendJob::kMessage], r[SendJob::kCurrentStatus], r[SendJob::kStatus]};
-                if (withRetry)
-                    *row << r[SendJob::kRetry];
-                return true;
-            };
-            const SpreadsheetExport::Result result = SpreadsheetExport(*prompter).Export(
-                SpreadsheetExportTable::SendingStatus(withRetry), rows, static_cast<SpreadsheetExport::Filter>(filter),
-                path, static_cast<SpreadsheetExport::Format>(format));
+            const SpreadsheetExport::Result result = SendStatusExport::Write(
+                *job, withRetry, static_cast<SpreadsheetExport::Filter>(filter), path,
+                static_cast<SpreadsheetExport::Format>(format), *prompter);
             --*pending;
             return result;
         },
@@ -358,7 +345,7 @@ void CSMS_Sending::ExportTo(const QString& path, int format, int filter) {
             if (!result.Ok()) {
                 m_prompter.Notice(result.message);
             } else {
-                auto* done = new COpen_Export_Log(*m_opener, path, kStatusExported, this);
+                auto* done = new COpen_Export_Log(*m_opener, path, SendStatusExport::kExported, this);
                 done->setAttribute(Qt::WA_DeleteOnClose);
                 done->open();
             }

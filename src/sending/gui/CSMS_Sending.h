@@ -46,8 +46,6 @@ public:
     void ExportTo(const QString& path, int format, int filter);
     bool IsExporting() const { return m_exporting; }
 
-    static inline const QString kStatusExported = QStringLiteral("Sent Items have been exported successfully.");
-
 Q_SIGNALS:
     // "Clear all fields after sending SMS" at the end of the run.
     void ClearFieldsRequested();

@@ -1,12 +1,12 @@
 // Submission of one message through the non-overlapped transport: line-by-line exchanges, both directions
 // purged before each command (3GPP TS 27.005 clause 3.5.1).
 
+#include "sms/IrdaPortTransport.h"
+
 #include "common/AnsiCodec.h"
-#include "modem/CIrdaPort.h"
 #include "modem/CSMSException.h"
 #include "modem/ModemReply.h"
 #include "sms/PduEncoder.h"
-#include "sms/SendControl.h"
 #include "sms/SubmissionSteps.h"
 
 namespace {
@@ -18,10 +18,13 @@ const QString kOk = QStringLiteral("OK");
     SubmissionSteps::ThrowUnconfirmed(CIrdaPort::ParseError(response));
 }
 
+} // namespace
+
 // Clears a prompt left open by an interrupted submission, once per opening of the port.
-void Handshake(CIrdaPort& port) {
-    if (port.MessageCount() != 0)
+void IrdaPortTransport::Handshake() {
+    if (m_handshakeDone)
         return;
+    CIrdaPort& port = m_port;
     QString line;
     bool written = port.SendCommand(QStringLiteral("AT"), true);
     bool answered = written && port.ReadLine(&line);
@@ -34,8 +37,10 @@ void Handshake(CIrdaPort& port) {
     }
     if (!written || !answered)
         CSMSException::ThrowNoResponse();
-    port.CountMessage();
+    m_handshakeDone = true;
 }
+
+namespace {
 
 // The result lines after the data: unsolicited lines and echoes are passed over until the device's message
 // reference, "OK" or an error arrives. Returns normally only on a confirmation.
@@ -80,15 +85,26 @@ void SubmitOne(CIrdaPort& port, const QString& command, const QByteArray& data, 
 
 } // namespace
 
-void CIrdaPort::SendPduMessage(const SmsRequest& request) {
+void IrdaPortTransport::Open(const QString& portName) {
+    int error = 0;
+    if (!m_port.Open(portName, &error))
+        CSMSException::ThrowSystemError(error);
+    m_handshakeDone = false;
+}
+
+void IrdaPortTransport::Submit(const SmsRequest& request, SmsMode mode) {
+    mode == SmsMode::Text ? SubmitText(request) : SubmitPdu(request);
+}
+
+void IrdaPortTransport::SubmitPdu(const SmsRequest& request) {
     const auto reference = static_cast<std::uint16_t>(Pdu::NextConcatReference() & 0xFFFFu);
     const QString message = Pdu::NormalizeLineBreaks(request.message);
     const QString smsc = request.smscNumber.trimmed();
-    const MessageFlags flags = DeriveMessageFlags(request, m_settings);
+    const MessageFlags flags = FlagsFor(request);
 
-    Handshake(*this);
+    Handshake();
     QString response;
-    if (!ExecuteCommand(QStringLiteral("AT+CMGF=0"), kError, kOk, &response, true))
+    if (!m_port.ExecuteCommand(QStringLiteral("AT+CMGF=0"), kError, kOk, &response, true))
         Fail(response);
 
     const std::vector<Pdu::EncodedPdu> pdus =
@@ -96,30 +112,30 @@ void CIrdaPort::SendPduMessage(const SmsRequest& request) {
     const int total = static_cast<int>(pdus.size());
     for (int n = 0; n < total; ++n) {
         const Pdu::EncodedPdu& pdu = pdus[static_cast<size_t>(n)];
-        SubmissionSteps::ThrowIfStopped(n, total);
-        SubmitOne(*this, QStringLiteral("AT+CMGS=%1").arg(pdu.tpduLength), pdu.hex.toLatin1(), false);
+        ThrowIfStopped(n, total);
+        SubmitOne(m_port, QStringLiteral("AT+CMGS=%1").arg(pdu.tpduLength), pdu.hex.toLatin1(), false);
     }
 }
 
-void CIrdaPort::SendTextMessage(const SmsRequest& request) {
+void IrdaPortTransport::SubmitText(const SmsRequest& request) {
     (void)Pdu::NextConcatReference(); // counted like a PDU-mode message, not used in text mode
     const QString message = Pdu::NormalizeLineBreaks(request.message);
-    MessageFlags flags = DeriveMessageFlags(request, m_settings);
+    MessageFlags flags = FlagsFor(request);
     if (flags.unicode && Pdu::IsGsmCharacterSet(message))
         flags.unicode = false;
 
-    Handshake(*this);
+    Handshake();
     QString response;
-    if (!ExecuteCommand(QStringLiteral("AT+CMGF=1"), kError, kOk, &response, true))
+    if (!m_port.ExecuteCommand(QStringLiteral("AT+CMGF=1"), kError, kOk, &response, true))
         Fail(response);
     // Validity period 167 (one day) and the data coding scheme; the answer is not needed.
-    ExecuteCommand(QStringLiteral("AT+CSMP=17,167,0,%1").arg(Pdu::DataCodingScheme(flags.flash, flags.unicode)), kError,
+    m_port.ExecuteCommand(QStringLiteral("AT+CSMP=17,167,0,%1").arg(Pdu::DataCodingScheme(flags.flash, flags.unicode)), kError,
                    kOk, &response, true);
 
     const QString charset = SubmissionSteps::SelectTextCharset(
-        flags.unicode, [this] { return QueryCharsets(); }, [this] { return QueryCharset(); },
+        flags.unicode, [this] { return m_port.QueryCharsets(); }, [this] { return m_port.QueryCharset(); },
         [this, &response](const QString& set) {
-            ExecuteCommand(QStringLiteral("AT+CSCS=\"%1\"").arg(set), kError, kOk, &response, true);
+            m_port.ExecuteCommand(QStringLiteral("AT+CSCS=\"%1\"").arg(set), kError, kOk, &response, true);
         });
     const bool hexText = flags.unicode && !charset.isEmpty();
 
@@ -128,8 +144,8 @@ void CIrdaPort::SendTextMessage(const SmsRequest& request) {
     const QString command = QStringLiteral("AT+CMGS=\"%1\"").arg(request.recipientNumber);
     const int total = static_cast<int>(pieces.size());
     for (int n = 0; n < total; ++n) {
-        SubmissionSteps::ThrowIfStopped(n, total);
+        ThrowIfStopped(n, total);
         const QString& piece = pieces.at(n);
-        SubmitOne(*this, command, hexText ? Pdu::ToUcs2Hex(piece).toLatin1() : AnsiCodec::Encode(piece), true);
+        SubmitOne(m_port, command, hexText ? Pdu::ToUcs2Hex(piece).toLatin1() : AnsiCodec::Encode(piece), true);
     }
 }

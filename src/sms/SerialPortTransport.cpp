@@ -1,12 +1,12 @@
 // Submission of one message through the overlapped transport (3GPP TS 27.005 clause 3.5.1, AT+CMGS in PDU
 // and text mode).
 
+#include "sms/SerialPortTransport.h"
+
 #include "common/AnsiCodec.h"
 #include "modem/CSMSException.h"
-#include "modem/CSMSSerialPort.h"
 #include "modem/ModemReply.h"
 #include "sms/PduEncoder.h"
-#include "sms/SendControl.h"
 #include "sms/SubmissionSteps.h"
 
 namespace {
@@ -70,45 +70,51 @@ void SubmitOne(CSMSSerialPort& port, const QByteArray& command, const QByteArray
 
 } // namespace
 
-void CSMSSerialPort::SendPduMessage(const SmsRequest& request) {
+void SerialPortTransport::Submit(const SmsRequest& request, SmsMode mode) {
+    mode == SmsMode::Text ? SubmitText(request) : SubmitPdu(request);
+}
+
+void SerialPortTransport::SubmitPdu(const SmsRequest& request) {
     const auto reference = static_cast<std::uint16_t>(Pdu::NextConcatReference() & 0xFFFFu);
     const QString message = Pdu::NormalizeLineBreaks(request.message);
     const QString smsc = request.smscNumber.trimmed();
-    const MessageFlags flags = DeriveMessageFlags(request, m_settings);
+    const MessageFlags flags = FlagsFor(request);
+    const ModemTiming& timing = m_port.Timing();
 
     // Preparation; the answers are not needed (a device that ignores AT+CSMS still sends).
-    Command("AT\r", "OK");
-    Command("AT+CSMS=0\r", "OK");
-    Command("AT+CMGF=0\r", "OK");
+    m_port.Command("AT\r", "OK");
+    m_port.Command("AT+CSMS=0\r", "OK");
+    m_port.Command("AT+CMGF=0\r", "OK");
 
     const std::vector<Pdu::EncodedPdu> pdus =
         SubmissionSteps::EncodeParts(message, request.recipientNumber, smsc, flags.flash, flags.unicode, reference);
     const int total = static_cast<int>(pdus.size());
     for (int n = 0; n < total; ++n) {
         const Pdu::EncodedPdu& pdu = pdus[static_cast<size_t>(n)];
-        SubmissionSteps::ThrowIfStopped(n, total);
+        ThrowIfStopped(n, total);
         if (n > 0)
-            ModemTiming::Sleep(m_timing.betweenPartsMs);
-        SubmitOne(*this, "AT+CMGS=" + QByteArray::number(pdu.tpduLength) + '\r', pdu.hex.toLatin1(), Mode::Pdu);
+            ModemTiming::Sleep(timing.betweenPartsMs);
+        SubmitOne(m_port, "AT+CMGS=" + QByteArray::number(pdu.tpduLength) + '\r', pdu.hex.toLatin1(), Mode::Pdu);
     }
 }
 
-void CSMSSerialPort::SendTextMessage(const SmsRequest& request) {
+void SerialPortTransport::SubmitText(const SmsRequest& request) {
     (void)Pdu::NextConcatReference(); // counted like a PDU-mode message, not used in text mode
     const QString message = Pdu::NormalizeLineBreaks(request.message);
-    MessageFlags flags = DeriveMessageFlags(request, m_settings);
+    MessageFlags flags = FlagsFor(request);
     if (flags.unicode && Pdu::IsGsmCharacterSet(message))
         flags.unicode = false;
+    const ModemTiming& timing = m_port.Timing();
 
-    Command("AT\r", "OK");
-    Command("AT+CSMS=0\r", "OK");
-    Command("AT+CMGF=1\r", "OK");
+    m_port.Command("AT\r", "OK");
+    m_port.Command("AT+CSMS=0\r", "OK");
+    m_port.Command("AT+CMGF=1\r", "OK");
     // Validity period 255 (relative, maximum) and the data coding scheme of the message.
-    Command("AT+CSMP=17,255,0," + QByteArray::number(Pdu::DataCodingScheme(flags.flash, flags.unicode)) + '\r', "OK");
+    m_port.Command("AT+CSMP=17,255,0," + QByteArray::number(Pdu::DataCodingScheme(flags.flash, flags.unicode)) + '\r', "OK");
 
     const QString charset = SubmissionSteps::SelectTextCharset(
-        flags.unicode, [this] { return QueryCharsets(); }, [this] { return QueryCharset(); },
-        [this](const QString& set) { Command("AT+CSCS=\"" + set.toLatin1() + "\"\r", "OK"); });
+        flags.unicode, [this] { return m_port.QueryCharsets(); }, [this] { return m_port.QueryCharset(); },
+        [this](const QString& set) { m_port.Command("AT+CSCS=\"" + set.toLatin1() + "\"\r", "OK"); });
     const bool hexText = flags.unicode && !charset.isEmpty();
 
     const QStringList pieces = Pdu::SplitForTextMode(message, request.recipientNumber, request.smscNumber.trimmed(),
@@ -116,10 +122,10 @@ void CSMSSerialPort::SendTextMessage(const SmsRequest& request) {
     const QByteArray command = "AT+CMGS=\"" + AnsiCodec::Encode(request.recipientNumber) + "\"\r";
     const int total = static_cast<int>(pieces.size());
     for (int n = 0; n < total; ++n) {
-        SubmissionSteps::ThrowIfStopped(n, total);
+        ThrowIfStopped(n, total);
         if (n > 0)
-            ModemTiming::Sleep(m_timing.betweenPartsMs);
+            ModemTiming::Sleep(timing.betweenPartsMs);
         const QString& piece = pieces.at(n);
-        SubmitOne(*this, command, hexText ? Pdu::ToUcs2Hex(piece).toLatin1() : AnsiCodec::Encode(piece), Mode::Text);
+        SubmitOne(m_port, command, hexText ? Pdu::ToUcs2Hex(piece).toLatin1() : AnsiCodec::Encode(piece), Mode::Text);
     }
 }

@@ -1,0 +1,255 @@
+#include "composer/gui/MainWindowForm.h"
+
+#include "composer/MessageComposer.h"
+#include "sending/SendOptionsModel.h"
+#include "ui/ComposerEdit.h"
+#include "ui/DialogButtons.h"
+#include "ui/MessageSizeInfo.h"
+#include "ui/NumberEdit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+QCheckBox* MakeCheck(const QString& caption) {
+    auto* check = new QCheckBox(caption);
+    check->setObjectName(caption);
+    return check;
+}
+
+} // namespace
+
+void MainWindowForm::Build(QDialog* owner) {
+    window = owner;
+    // Devices.
+    auto* deviceBox = new QGroupBox;
+    auto* deviceRow = new QGridLayout(deviceBox);
+    deviceCaption = new QLabel(QStringLiteral("<a href=\"details\">Selected Mobile Device :</a>"));
+    deviceCaption->setObjectName(QStringLiteral("Selected Mobile Device :"));
+    deviceText = new QLabel;
+    deviceText->setObjectName(QStringLiteral("DeviceText"));
+    deviceText->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    deviceText->setWordWrap(true);
+    wizardLink = new QLabel(QStringLiteral("<a href=\"wizard\">%1</a>").arg(kWizardLink.toHtmlEscaped()));
+    wizardLink->setObjectName(QStringLiteral("WizardLink"));
+    deviceCombo = new QComboBox;
+    deviceCombo->setObjectName(QStringLiteral("DeviceCombo"));
+    deviceCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    deviceRow->addWidget(deviceCaption, 0, 0);
+    deviceRow->addWidget(deviceText, 0, 1);
+    deviceRow->addWidget(deviceCombo, 0, 2);
+    deviceRow->addWidget(CommandButton(QStringLiteral("Mobile Phone Connection Wizard")), 0, 3);
+    deviceRow->addWidget(wizardLink, 1, 0, 1, 3);
+    auto* demoButton = CommandButton(QStringLiteral("Demo Modem Messages"));
+    demoButton->setVisible(false);
+    deviceRow->addWidget(demoButton, 1, 3);
+    deviceRow->setColumnStretch(1, 1);
+
+    // Recipient list.
+    auto* listBox = new QGroupBox(QStringLiteral("Phone Numbers - Messages"));
+    auto* listLayout = new QVBoxLayout(listBox);
+    auto* entryRow = new QHBoxLayout;
+    entryRow->addWidget(new QLabel(QStringLiteral("Enter Recipient Number")));
+    number = new NumberEdit;
+    number->setObjectName(QStringLiteral("NumberField"));
+    entryRow->addWidget(number, 1);
+    entryRow->addWidget(CommandButton(QStringLiteral("Add")));
+    listLayout->addLayout(entryRow);
+    auto* sourceRow = new QHBoxLayout;
+    sourceRow->addWidget(CommandButton(QStringLiteral("Load Contacts From File")));
+    sourceRow->addWidget(CommandButton(QStringLiteral("Add or Paste numbers Manually")));
+    listLayout->addLayout(sourceRow);
+    listLayout->addWidget(
+        CommandButton(QStringLiteral("Send unique or personalized SMS to every Contact using Excel")));
+    listView = new QTableView;
+    listView->setObjectName(QStringLiteral("RecipientList"));
+        listView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    listView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    listView->setShowGrid(true);
+    listView->setWordWrap(false);
+    listView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    listView->verticalHeader()->setVisible(false);
+    listView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    listView->verticalHeader()->setDefaultSectionSize(listView->fontMetrics().height() + 6);
+    listView->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    listView->horizontalHeader()->setStretchLastSection(true);
+    listView->setColumnWidth(0, 140);
+    listLayout->addWidget(listView, 1);
+    countLabel = new QLabel;
+    countLabel->setObjectName(QStringLiteral("CountLabel"));
+    listLayout->addWidget(countLabel);
+    auto* editRow = new QGridLayout;
+    editRow->addWidget(CommandButton(QStringLiteral("Update Selected Messages")), 0, 0);
+    editRow->addWidget(CommandButton(QStringLiteral("Apply this message to list items")), 0, 1);
+    editRow->addWidget(CommandButton(QStringLiteral("Export")), 0, 2);
+    editRow->addWidget(CommandButton(QStringLiteral("Clear Selected")), 1, 0);
+    editRow->addWidget(CommandButton(QStringLiteral("Clear All")), 1, 1);
+    listLayout->addLayout(editRow);
+
+    // Composer.
+    auto* composerBox = new QGroupBox(QStringLiteral("Message Composer :"));
+    auto* composerLayout = new QVBoxLayout(composerBox);
+    composer = new ComposerEdit;
+    composer->setObjectName(QStringLiteral("Composer"));
+    composerLayout->addWidget(composer, 1);
+    auto* counterRow = new QHBoxLayout;
+    counterLabel = new QLabel;
+    counterLabel->setObjectName(QStringLiteral("CounterLabel"));
+    smsCountLabel = new QLabel;
+    smsCountLabel->setObjectName(QStringLiteral("SmsCountLabel"));
+    counterRow->addWidget(counterLabel);
+    counterRow->addStretch(1);
+    counterRow->addWidget(smsCountLabel);
+    composerLayout->addLayout(counterRow);
+    gsmWarning = new QLabel(MessageSizeInfo::kNonGsmWarning);
+    gsmWarning->setObjectName(QStringLiteral("GsmWarning"));
+    gsmWarning->setWordWrap(true);
+    gsmWarning->setStyleSheet(QStringLiteral("color: #b00000;"));
+    gsmWarning->setVisible(false);
+    composerLayout->addWidget(gsmWarning);
+    auto* typeRow = new QHBoxLayout;
+    typeRow->addWidget(new QLabel(QStringLiteral("Message Type :")));
+    messageType = new QComboBox;
+    messageType->setObjectName(QStringLiteral("MessageType"));
+    messageType->addItems(MessageComposer::MessageTypeItems());
+    messageType->setCurrentIndex(MessageComposer::kStandardSms);
+    typeRow->addWidget(messageType);
+    typeRow->addStretch(1);
+    composerLayout->addLayout(typeRow);
+    unicode = MakeCheck(QStringLiteral("Enable non-English (Unicode) characters support"));
+    composerLayout->addWidget(unicode);
+
+    // Sending options.
+    auto* optionsBox = new QGroupBox(QStringLiteral("Options"));
+    auto* optionsLayout = new QGridLayout(optionsBox);
+    delayed = MakeCheck(QStringLiteral("Delayed Delivery Option"));
+    pauseEvery = new QComboBox;
+    pauseEvery->setObjectName(QStringLiteral("PauseEvery"));
+    pauseEvery->addItems(SendOptionsModel::PauseEveryChoices());
+    pauseFor = new QComboBox;
+    pauseFor->setObjectName(QStringLiteral("PauseFor"));
+    pauseFor->addItems(SendOptionsModel::PauseForChoices());
+    auto* pauseRow = new QHBoxLayout;
+    pauseRow->addWidget(new QLabel(QStringLiteral("Pause every")));
+    pauseRow->addWidget(pauseEvery);
+    pauseRow->addWidget(new QLabel(QStringLiteral("SMS")));
+    pauseRow->addWidget(new QLabel(QStringLiteral("for")));
+    pauseRow->addWidget(pauseFor);
+    pauseRow->addStretch(1);
+    retry = MakeCheck(QStringLiteral("Retry attempts on Failed SMS"));
+    retryCount = new QComboBox;
+    retryCount->setObjectName(QStringLiteral("RetryCount"));
+    retryCount->addItems(SendOptionsModel::RetryCountChoices());
+    skipDuplicates = MakeCheck(QStringLiteral("Skip Duplicate Numbers"));
+    useExclusion = MakeCheck(QStringLiteral("Use Exclusion Rules"));
+    saveSentItems = MakeCheck(QStringLiteral("Save Sent Items"));
+    saveTemplates = MakeCheck(QStringLiteral("Save sent message to Templates"));
+    // Not shown: their start state is all the user ever gets (the quota window sets the last one).
+    clearAfterSend = MakeCheck(QStringLiteral("Clear all fields after sending SMS"));
+    nonOverlapped = MakeCheck(QStringLiteral("Sent Non Overlapped"));
+    quota = MakeCheck(QString());
+    quota->setObjectName(QStringLiteral("QuotaCheck"));
+    for (QCheckBox* hidden : {clearAfterSend, nonOverlapped, quota})
+        hidden->setVisible(false);
+    optionsLayout->addWidget(delayed, 0, 0, 1, 2);
+    optionsLayout->addLayout(pauseRow, 1, 0, 1, 2);
+    auto* retryRow = new QHBoxLayout;
+    retryRow->addWidget(retry);
+    retryRow->addWidget(retryCount);
+    retryRow->addStretch(1);
+    optionsLayout->addLayout(retryRow, 2, 0, 1, 2);
+    optionsLayout->addWidget(skipDuplicates, 3, 0);
+    optionsLayout->addWidget(useExclusion, 3, 1);
+    optionsLayout->addWidget(saveSentItems, 4, 0);
+    optionsLayout->addWidget(saveTemplates, 4, 1);
+    quotaLink = new QLabel(QStringLiteral("<a href=\"quota\">Click here Quota Management</a>"));
+    quotaLink->setObjectName(QStringLiteral("QuotaLink"));
+    optionsLayout->addWidget(quotaLink, 6, 0, 1, 2);
+    auto* toolRow = new QHBoxLayout;
+    toolRow->addWidget(CommandButton(QStringLiteral("Exclusion List Wizard")));
+    toolRow->addWidget(CommandButton(QStringLiteral("View Templates")));
+    toolRow->addWidget(CommandButton(QStringLiteral("Sent Items")));
+    optionsLayout->addLayout(toolRow, 5, 0, 1, 2);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(composerBox, 1);
+    right->addWidget(optionsBox);
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(listBox, 3);
+    middle->addLayout(right, 2);
+
+    auto* commands = new QHBoxLayout;
+    auto* send = CommandButton(QStringLiteral("Send"));
+    send->setMinimumWidth(120);
+    commands->addWidget(send);
+    commands->addWidget(CommandButton(QStringLiteral("Reset")));
+    commands->addStretch(1);
+    commands->addWidget(CommandButton(QStringLiteral("Help")));
+    commands->addWidget(CommandButton(QStringLiteral("About Us")));
+    commands->addWidget(CommandButton(QStringLiteral("Exit")));
+
+    auto* layout = new QVBoxLayout(window);
+    layout->addWidget(deviceBox);
+    layout->addLayout(middle, 1);
+    layout->addLayout(commands);
+    layout->addWidget(clearAfterSend);
+    layout->addWidget(nonOverlapped);
+    layout->addWidget(quota);
+    window->resize(1100, 720);
+}
+
+
+QPushButton* MainWindowForm::Button(const QString& caption) const { return window->findChild<QPushButton*>(caption); }
+
+void MainWindowForm::ShowOptions(const SendOptionsModel& options) {
+    const auto setCheck = [](QCheckBox* check, bool on) {
+        const QSignalBlocker block(check);
+        check->setChecked(on);
+    };
+    setCheck(delayed, options.DelayedDelivery());
+    setCheck(retry, options.Retries());
+    setCheck(skipDuplicates, options.SkipDuplicates());
+    setCheck(useExclusion, options.UseExclusion());
+    setCheck(saveSentItems, options.SaveSentItems());
+    setCheck(saveTemplates, options.SaveTemplates());
+    setCheck(clearAfterSend, options.ClearAfterSend());
+    setCheck(nonOverlapped, options.NonOverlapped());
+    setCheck(quota, options.QuotaManagement());
+    const auto setCombo = [](QComboBox* combo, bool enabled, const QString& text) {
+        const QSignalBlocker block(combo);
+        combo->setEnabled(enabled);
+        combo->setCurrentIndex(text.isEmpty() ? -1 : combo->findText(text));
+    };
+    setCombo(pauseEvery, options.PauseControlsEnabled(), options.PauseEvery());
+    setCombo(pauseFor, options.PauseControlsEnabled(), options.PauseFor());
+    setCombo(retryCount, options.RetryControlEnabled(), options.RetryCount());
+}
+
+void MainWindowForm::ConnectOptions(SendOptionsModel& options) {
+    SendOptionsModel* model = &options;
+    QObject::connect(pauseEvery, &QComboBox::currentTextChanged, window,
+                     [model](const QString& text) { static_cast<void>(model->SetPauseEvery(text)); });
+    QObject::connect(pauseFor, &QComboBox::currentTextChanged, window,
+                     [model](const QString& text) { static_cast<void>(model->SetPauseFor(text)); });
+    QObject::connect(retryCount, &QComboBox::currentTextChanged, window,
+                     [model](const QString& text) { static_cast<void>(model->SetRetryCount(text)); });
+    const auto onToggle = [this](QCheckBox* check, void (SendOptionsModel::*set)(bool), SendOptionsModel* target) {
+        QObject::connect(check, &QCheckBox::toggled, window, [target, set](bool on) { (target->*set)(on); });
+    };
+    onToggle(skipDuplicates, &SendOptionsModel::SetSkipDuplicates, model);
+    onToggle(saveSentItems, &SendOptionsModel::SetSaveSentItems, model);
+    onToggle(saveTemplates, &SendOptionsModel::SetSaveTemplates, model);
+    onToggle(clearAfterSend, &SendOptionsModel::SetClearAfterSend, model);
+    onToggle(nonOverlapped, &SendOptionsModel::SetNonOverlapped, model);
+    onToggle(quota, &SendOptionsModel::SetQuotaManagement, model);
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+
+class ComposerEdit;
+class NumberEdit;
+class QCheckBox;
+class QComboBox;
+class QDialog;
+class QLabel;
+class QPushButton;
+class QTableView;
+class SendOptionsModel;
+
+// The main window's controls and their layout, apart from what the commands do with them (the window class
+// CVRIX_Bulk_SMSDlg). Buttons are found by their caption (Button()); the option controls mirror the session's
+// SendOptionsModel both ways.
+struct MainWindowForm {
+    static inline const QString kNoDevice = QStringLiteral("No Mobile Phone Device is selected.");
+    static inline const QString kWizardLink =
+        QStringLiteral("No Mobile Phone Device is selected. Click here to start Mobile Phone Connection Wizard.");
+
+    // Builds every control into window, which takes ownership.
+    void Build(QDialog* window);
+    QPushButton* Button(const QString& caption) const;
+
+    // The option check boxes and drop-downs as the model holds them (after a toggle or Reset), without
+    // signals.
+    void ShowOptions(const SendOptionsModel& options);
+    // Every option control's change goes to the model; the two check boxes that enable drop-downs, and
+    // "Use Exclusion Rules", are connected by the window itself.
+    void ConnectOptions(SendOptionsModel& options);
+
+    QDialog* window = nullptr;
+    QLabel* deviceCaption = nullptr;
+    QLabel* deviceText = nullptr;
+    QLabel* wizardLink = nullptr;
+    QComboBox* deviceCombo = nullptr;
+    NumberEdit* number = nullptr;
+    QTableView* listView = nullptr;
+    QLabel* countLabel = nullptr;
+    ComposerEdit* composer = nullptr;
+    QLabel* counterLabel = nullptr;
+    QLabel* smsCountLabel = nullptr;
+    QLabel* gsmWarning = nullptr;
+    QComboBox* messageType = nullptr;
+    QCheckBox* unicode = nullptr;
+    QCheckBox* delayed = nullptr;
+    QComboBox* pauseEvery = nullptr;
+    QComboBox* pauseFor = nullptr;
+    QCheckBox* retry = nullptr;
+    QComboBox* retryCount = nullptr;
+    QCheckBox* skipDuplicates = nullptr;
+    QCheckBox* useExclusion = nullptr;
+    QCheckBox* saveSentItems = nullptr;
+    QCheckBox* saveTemplates = nullptr;
+    QLabel* quotaLink = nullptr;
+    // Not shown: their start state is all the user ever gets (the quota window sets the last one).
+    QCheckBox* clearAfterSend = nullptr;
+    QCheckBox* nonOverlapped = nullptr;
+    QCheckBox* quota = nullptr;
+};

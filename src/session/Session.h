@@ -1,0 +1,196 @@
+#pragma once
+
+#include "app/DataPaths.h"
+#include "composer/ContactTextImport.h"
+#include "composer/ListEditController.h"
+#include "composer/MessageComposer.h"
+#include "composer/RecipientList.h"
+#include "devices/MainDeviceState.h"
+#include "devices/PhonebookReader.h"
+#include "excel_import/ContactWorkbookImport.h"
+#include "excel_import/ExcelInfoController.h"
+#include "exclusion/ExclusionSet.h"
+#include "exclusion/ExclusionStore.h"
+#include "exclusion/LoadExclusionSet.h"
+#include "modem/ModemTiming.h"
+#include "records/ExportResult.h"
+#include "records/SentItemsStore.h"
+#include "records/SpreadsheetExport.h"
+#include "sending/ModemSlots.h"
+#include "sending/QuotaState.h"
+#include "sending/SendCommand.h"
+#include "sending/SendOptionsModel.h"
+#include "sending/SendState.h"
+#include "templates/TemplateCache.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+class ComposerTextQuestion;
+class FileOpener;
+class Prompter;
+
+// One user's working state and every command of the main window, without a window: the Recipient list, the
+// composer, the data files' stores, the selected devices with the 32 modem slots, the sending options and
+// quota settings, and the state of its send runs. The desktop program's main window and each bulksms-cli
+// command are callers of these operations; questions and notices go through the Prompter. Nothing here is
+// process-wide, so two sessions (two data folders, two runs) can live side by side in one process.
+//
+// Commands are called from the caller's thread; the ones marked "worker work" touch only the thread-safe
+// list, stores and devices, and may run on a pool thread while the caller keeps its window responsive.
+class Session {
+public:
+    struct Options {
+        DataPaths paths;                               // the application folder with its BULK_SMS_DATA
+        ModemTiming timing = ModemTiming::Standard();  // every modem dialogue of the session
+        ComposerTextQuestion* composerQuestion = nullptr; // Send's changed-text question; null: asked through
+                                                          // the Prompter with its default answer
+    };
+
+    Session(Prompter& prompter, Options options);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // ---- What the session owns ----
+    Prompter& UserPrompter() const { return m_prompter; }
+    const DataPaths& Paths() const { return m_options.paths; }
+    const ModemTiming& Timing() const { return m_options.timing; }
+    void SetTiming(const ModemTiming& timing);
+    RecipientList& List() { return m_list; }
+    MessageComposer& Composer() { return m_composer; }
+    MainDeviceState& Devices() { return m_devices; }
+    ModemSlots& Slots() { return m_slots; }
+    SendOptionsModel& SendOptions() { return m_sendOptions; }
+    QuotaState& Quota() { return m_quota; }
+    SendState& RunState() { return m_runState; }
+    const ExclusionSet& Exclusion() const { return m_exclusion; }
+    ExclusionStore& ExclusionFiles() { return *m_exclusionStore; }
+    SentItemsStore& SentItems() { return *m_sentItems; }
+    TemplateCache& Templates() { return *m_templates; }
+    ListEditController& ListEdit() { return *m_listEdit; }
+
+    // The number check as the options stand: "Skip Duplicate Numbers", "Use Exclusion Rules" and the set.
+    NumberCheckOptions CheckOptions() const;
+
+    // What a command did: done, or stopped by a refusal or an answer; focus is the field a refusal moves the
+    // focus to (None for none).
+    struct Outcome {
+        bool done = false;
+        SendFocus focus = SendFocus::None;
+    };
+
+    // ---- Rows ----
+    // "Add" (and Enter in the number field): the typed number through the number check into row 0 with the
+    // composer text. A refusal is shown; done when the row was added (the caller empties its number field).
+    // The focus goes back to the number field either way.
+    Outcome AddNumber(const QString& numberField);
+    // The first steps of every command that fills the list from a source: the typed-but-not-added check, then
+    // the clear-or-append question over a non-empty list (Yes empties it). Not done: the command stops there.
+    Outcome PrepareListFill(const QString& numberField);
+    // "Clear All": refused over an empty list; the question, then every row removed.
+    Outcome ClearAll();
+    // "Clear Selected": refused over an empty list or without a selection; done when RemoveRows may run.
+    Outcome MayClearSelected(const std::vector<qsizetype>& rows);
+    // Worker work of "Clear Selected".
+    void RemoveRows(const std::vector<qsizetype>& rows);
+    // "Clear all fields after sending SMS" at the end of a run: the list and the composer are emptied.
+    void ClearFieldsAfterSend();
+
+    // ---- Load Contacts From File ----
+    enum class ContactFile { None, Refused, Text, Workbook };
+    // Which import a chosen path takes: None for no path; Refused (its notice shown) for a path that is no
+    // regular file or has another extension than .txt, .xls and .xlsx.
+    ContactFile ClassifyContactFile(const QString& path);
+    // Worker work: a text file's numbers into the list.
+    ContactTextImport::Outcome ImportContactText(const QString& path);
+    void ReportContactText(const ContactTextImport::Outcome& outcome);
+    // Worker work: a workbook's sheet names for the picker.
+    static ReaderStatus ReadSheetNames(const QString& path, QStringList* names);
+    void ReportReaderFailure(const ReaderStatus& status);
+    // Worker work: the columns chosen in the picker into the list.
+    ContactWorkbookImport::Outcome ImportContactWorkbook(const QString& path,
+                                                         const ExcelInfoController::Choice& choice);
+    void ReportContactWorkbook(const ContactWorkbookImport::Outcome& outcome);
+
+    // ---- Export of the list ----
+    // Refused (focus to the number field) over an empty list.
+    Outcome MayExportList();
+    // Worker work: the rows to a workbook, with the split question for large .xls files.
+    ExportResult ExportList(const QString& path, SpreadsheetExport::Format format);
+
+    // ---- "Load Phone Book" ----
+    // The port of the device in a slot; a notice and nothing when there is none.
+    std::optional<QString> PhonebookPort(int slot);
+    // Worker work: the device's contacts.
+    PhonebookRead ReadPhonebook(const QString& port) const;
+    // The contacts to the top of the list in the device's order, through the number check; the device's
+    // error or "no contacts" shown.
+    void AddPhonebook(const PhonebookRead& read);
+
+    // ---- Devices ----
+    // What the main window shows of the selected devices.
+    struct DeviceView {
+        QStringList entries; // the device drop-down: one entry per device, then "All Device" for two or more
+        int selected = -1;   // the entry a run uses unless the user picks another: "All Device" when present
+        QString text;        // beside "Selected Mobile Device :": the one entry, or "(%d) Mobile Phone Device
+                             // selected."; empty with no device
+        bool linkVisible = true; // the wizard link, shown while no device is selected
+    };
+    DeviceView DeviceDisplay() const;
+    // Forgets the selected devices (the wizard's Next).
+    void ForgetDevices();
+    // Whether the entry's device sends in text mode (the composer's SMS count depends on it).
+    bool IsTextModeEntry(const QString& entry) const;
+
+    // ---- Options ----
+    // "Use Exclusion Rules" turned on (or at Send): worker work reads the applied lists ...
+    ExclusionSetLoad ReadExclusionSet() const;
+    // ... and the set takes their numbers; a file error is shown.
+    void UseExclusionSet(ExclusionSetLoad load);
+    // "Click here Quota Management": refused over an empty list.
+    bool MayOpenQuota();
+
+    // ---- Send, Reset, Exit, Help ----
+    SendCommand::CheckResult CheckSend(const SendCommand::WindowState& window);
+    SendCommand::RunOutcome RunSend(SendCommand::Plan plan, const SendCommand::OpenRun& open);
+    bool IsSendRunning() const { return m_sendCommand->IsSendRunning() || m_runState.windowOpen.load() == 1; }
+    SendCommand::ResetResult Reset(bool listWorkerRunning);
+    // "Exit": true when the user agreed.
+    bool ConfirmExit();
+    // "Help": opens the help file.
+    bool Help(FileOpener& opener) const;
+
+    static inline const QString kListEmpty = QStringLiteral("Phone numbers-Messages list is empty.");
+    static inline const QString kClearAllQuestion =
+        QStringLiteral("This option will clear the entire list contents. Are you sure you want to continue clearing "
+                       "the entire list?");
+    static inline const QString kExitQuestion = QStringLiteral("Do you want to exit from VRIX Bulk SMS Software?");
+    static const QString kListFillQuestion;
+    static inline const QString kInvalidFile = QStringLiteral("Please select a valid file.");
+    static inline const QString kSelectedDevices = QStringLiteral("(%1) Mobile Phone Device selected.");
+
+private:
+    Outcome Refuse(const QString& message, SendFocus focus);
+
+    Prompter& m_prompter;
+    Options m_options;
+    RecipientList m_list;
+    MessageComposer m_composer;
+    MainDeviceState m_devices;
+    ModemSlots m_slots;
+    SendOptionsModel m_sendOptions;
+    QuotaState m_quota;
+    SendState m_runState;
+    ExclusionSet m_exclusion;
+    std::unique_ptr<ExclusionStore> m_exclusionStore;
+    std::unique_ptr<SentItemsStore> m_sentItems;
+    std::unique_ptr<TemplateCache> m_templates;
+    std::unique_ptr<ListEditController> m_listEdit;
+    std::unique_ptr<ComposerTextQuestion> m_ownComposerQuestion;
+    std::unique_ptr<SendCommand> m_sendCommand;
+};

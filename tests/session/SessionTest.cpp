@@ -1,0 +1,238 @@
+// The session: the main window's commands without a window, and two sessions side by side in one process
+// (their own data folders, modems, composer settings and run state).
+
+#include "devices/DeviceTexts.h"
+#include "fakes/ScriptedPrompter.h"
+#include "sending/SendRun.h"
+#include "session/Session.h"
+#include "sim/SimModem.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <thread>
+
+namespace {
+
+using Answer = Prompter::Answer;
+
+ModemTiming TestTiming() {
+    ModemTiming timing = ModemTiming::Fast();
+    timing.finalResultLimitMs = 3000;
+    return timing;
+}
+
+// A session over a fresh data folder, with simulated modems as its selected devices.
+struct SessionRig {
+    QTemporaryDir dir;
+    ScriptedPrompter prompter;
+    std::unique_ptr<Session> session;
+    std::vector<std::unique_ptr<SimModem>> sims;
+
+    SessionRig() { session = std::make_unique<Session>(prompter, Session::Options{DataPaths(dir.path()), TestTiming()}); }
+
+    void AddSim(const QString& profile, const QString& imei) {
+        QString error;
+        SimModem::Options options;
+        options.profile = *SimProfile::Parse(profile, &error);
+        options.identity.imei = imei;
+        sims.push_back(std::make_unique<SimModem>(options));
+        ASSERT_TRUE(sims.back()->Start(&error)) << error.toStdString();
+        std::vector<DeviceRecord> records = session->Devices().Records();
+        DeviceRecord r;
+        r.portName = sims.back()->PortName();
+        r.displayName = DeviceTexts::DisplayName(r.portName, QStringLiteral("SIMCOM SIM800"));
+        r.smsMode = DeviceRecord::kModePdu;
+        r.imei = imei;
+        records.push_back(r);
+        session->Devices().ReplaceSelection(records);
+    }
+
+    void AddRows(int count, const QString& prefix, const QString& message) {
+        for (int i = 0; i < count; ++i)
+            session->List().InsertRow(session->List().Count(), prefix + QString::number(100 + i), message, {});
+    }
+
+    // Send as the window does, with the run's window replaced by a loop that waits for its end. onOpen runs on
+    // the run's thread once the run is open.
+    SendCommand::RunOutcome Send(const std::function<void(SendRun&)>& onOpen = {}) {
+        const Session::DeviceView view = session->DeviceDisplay();
+        SendCommand::CheckResult checked =
+            session->CheckSend({QString(), view.text, view.entries.value(view.selected), false});
+        EXPECT_EQ(checked.outcome, SendCommand::Outcome::Ready) << checked.message.toStdString();
+        return session->RunSend(std::move(checked.plan), [&](SendContext context) {
+            context.clock = SendClock(0.01);
+            SendRun run(context);
+            run.Open();
+            if (onOpen)
+                onOpen(run);
+            EXPECT_TRUE(run.WaitForEnd(60000));
+            run.RequestStop(true);
+            statuses.clear();
+            for (int r = 0; r < run.Job().RowCount(); ++r)
+                statuses << run.Job().Text(r, SendJob::kStatus);
+        });
+    }
+
+    QStringList statuses; // of the last run, by row
+};
+
+QStringList Received(const SimModem& sim) {
+    QStringList numbers;
+    for (const SimSubmission& s : sim.Submissions())
+        numbers << s.to;
+    return numbers;
+}
+
+} // namespace
+
+TEST(Session, TwoSessionsSendSideBySideWithTheirOwnSettingsAndStops) {
+    SessionRig a;
+    SessionRig b;
+    a.AddSim(QStringLiteral("slow:30"), QStringLiteral("350000000000101"));
+    b.AddSim(QStringLiteral("slow:30"), QStringLiteral("350000000000102"));
+    a.AddRows(12, QStringLiteral("+44770011"), QStringLiteral("Grüße \u2713"));
+    b.AddRows(12, QStringLiteral("+44770022"), QStringLiteral("Plain text"));
+    a.session->Composer().SetUnicodeChecked(true);
+    a.session->SendOptions().SetSaveSentItems(true);
+    b.session->SendOptions().SetSaveSentItems(true);
+
+    // A is stopped after its third row; B goes on to the end of its list.
+    std::thread runA([&] {
+        a.Send([&](SendRun& run) {
+            while (a.sims[0]->SubmissionCount() < 3)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            a.prompter.Script({Answer::Yes}); // "Are you sure you want to continue?"
+            run.RequestStop(false);
+        });
+    });
+    std::thread runB([&] { b.Send(); });
+    runA.join();
+    runB.join();
+
+    EXPECT_EQ(b.statuses, QStringList(12, QStringLiteral("Message sent successfully.")));
+    EXPECT_TRUE(a.statuses.contains(QStringLiteral("Stopped"))) << a.statuses.join(',').toStdString();
+    EXPECT_LT(a.sims[0]->SubmissionCount(), 12);
+    // Each session's rows went through its own modem, with its own composer's coding.
+    for (const QString& n : Received(*a.sims[0]))
+        EXPECT_TRUE(n.startsWith(QStringLiteral("+44770011"))) << n.toStdString();
+    EXPECT_EQ(Received(*b.sims[0]).size(), 12);
+    for (const SimSubmission& s : a.sims[0]->Submissions())
+        EXPECT_EQ(s.dcs, 0x08) << "UCS-2";
+    for (const SimSubmission& s : b.sims[0]->Submissions())
+        EXPECT_EQ(s.dcs, 0x00) << "GSM 7-bit";
+    // Each logged its own sends into its own data folder.
+    QList<SentItemRecord> logA;
+    QList<SentItemRecord> logB;
+    ASSERT_TRUE(a.session->SentItems().Load(&logA));
+    ASSERT_TRUE(b.session->SentItems().Load(&logB));
+    EXPECT_EQ(logB.size(), 12);
+    EXPECT_EQ(logA.size(), a.sims[0]->SubmissionCount());
+
+    // A stopped run leaves nothing behind that holds up the next one.
+    EXPECT_FALSE(a.session->IsSendRunning());
+    a.Send();
+    EXPECT_EQ(a.statuses, QStringList(12, QStringLiteral("Message sent successfully.")));
+}
+
+TEST(Session, ContactFilesMustBeRegularFilesOfAKnownKind) {
+    SessionRig rig;
+    const QDir dir(rig.dir.path());
+    QFile text(dir.filePath(QStringLiteral("numbers.txt")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("+15550001,+15550002\n");
+    text.close();
+    QFile csv(dir.filePath(QStringLiteral("numbers.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.close();
+    ASSERT_TRUE(dir.mkpath(QStringLiteral("folder.txt")));
+
+    using Kind = Session::ContactFile;
+    struct Case {
+        QString path;
+        Kind kind;
+        QString notice;
+    };
+    for (const Case& c : {Case{QString(), Kind::None, {}},
+                          Case{dir.filePath(QStringLiteral("missing.txt")), Kind::Refused, ContactTextImport::kMissing},
+                          Case{dir.filePath(QStringLiteral("folder.txt")), Kind::Refused, ContactTextImport::kMissing},
+                          Case{csv.fileName(), Kind::Refused, Session::kInvalidFile},
+                          Case{text.fileName(), Kind::Text, {}}}) {
+        SCOPED_TRACE(c.path.toStdString());
+        rig.prompter.Clear();
+        EXPECT_EQ(rig.session->ClassifyContactFile(c.path), c.kind);
+        if (c.notice.isEmpty())
+            EXPECT_TRUE(rig.prompter.Asked().empty());
+        else
+            EXPECT_EQ(rig.prompter.Messages().value(0), c.notice);
+    }
+    const ContactTextImport::Outcome outcome = rig.session->ImportContactText(text.fileName());
+    EXPECT_EQ(outcome.added, 2);
+    EXPECT_EQ(rig.session->List().Count(), 2);
+}
+
+TEST(Session, ListCommandsRefuseWithTheirFocusAndAskBeforeClearing) {
+    SessionRig rig;
+    Session& s = *rig.session;
+    // Over an empty list every list command refuses towards the number field.
+    for (const auto& command : std::vector<std::function<Session::Outcome()>>{
+             [&] { return s.ClearAll(); }, [&] { return s.MayClearSelected({0}); }, [&] { return s.MayExportList(); }}) {
+        rig.prompter.Clear();
+        const Session::Outcome outcome = command();
+        EXPECT_FALSE(outcome.done);
+        EXPECT_EQ(outcome.focus, SendFocus::NumberField);
+        EXPECT_EQ(rig.prompter.Messages().value(0), Session::kListEmpty);
+    }
+    EXPECT_TRUE(s.AddNumber(QStringLiteral("+15550001")).done);
+    const Session::Outcome duplicate = (s.SendOptions().SetSkipDuplicates(true), s.AddNumber(QStringLiteral("+15550001")));
+    EXPECT_FALSE(duplicate.done);
+    EXPECT_EQ(duplicate.focus, SendFocus::NumberField);
+
+    // A typed number stops a list fill before any question.
+    rig.prompter.Clear();
+    EXPECT_FALSE(s.PrepareListFill(QStringLiteral("123")).done);
+    EXPECT_EQ(rig.prompter.Messages().value(0), SendCommand::kInsertNumber);
+    // Over rows: No appends, Cancel stops, Yes empties the list.
+    for (const auto& [answer, done, rows] :
+         {std::tuple{Answer::No, true, 1}, std::tuple{Answer::Cancel, false, 1}, std::tuple{Answer::Yes, true, 0}}) {
+        rig.prompter.Clear();
+        rig.prompter.Script({answer});
+        EXPECT_EQ(s.PrepareListFill(QString()).done, done);
+        EXPECT_EQ(rig.prompter.Messages().value(0), Session::kListFillQuestion);
+        EXPECT_EQ(s.List().Count(), rows);
+    }
+
+    EXPECT_TRUE(s.AddNumber(QStringLiteral("+15550002")).done);
+    rig.prompter.Script({Answer::No});
+    EXPECT_FALSE(s.ClearAll().done);
+    EXPECT_EQ(s.List().Count(), 1);
+    rig.prompter.Script({Answer::Yes});
+    EXPECT_TRUE(s.ClearAll().done);
+    EXPECT_TRUE(s.List().IsEmpty());
+}
+
+TEST(Session, DeviceViewNamesOneDeviceOrCountsSeveral) {
+    SessionRig rig;
+    Session::DeviceView view = rig.session->DeviceDisplay();
+    EXPECT_TRUE(view.entries.isEmpty());
+    EXPECT_TRUE(view.text.isEmpty());
+    EXPECT_TRUE(view.linkVisible);
+    EXPECT_EQ(view.selected, -1);
+
+    rig.AddSim(QStringLiteral("default"), QStringLiteral("350000000000201"));
+    view = rig.session->DeviceDisplay();
+    ASSERT_EQ(view.entries.size(), 1);
+    EXPECT_EQ(view.text, view.entries.first());
+    EXPECT_EQ(view.selected, 0);
+    EXPECT_FALSE(view.linkVisible);
+
+    rig.AddSim(QStringLiteral("default"), QStringLiteral("350000000000202"));
+    view = rig.session->DeviceDisplay();
+    EXPECT_EQ(view.entries.size(), 3);
+    EXPECT_EQ(view.entries.value(view.selected), QStringLiteral("All Device"));
+    EXPECT_EQ(view.text, QStringLiteral("(2) Mobile Phone Device selected."));
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sending/QuotaState.h"
 #include "sending/SendJob.h"
 
 #include <QString>
@@ -24,8 +25,7 @@ public:
         QString details;        // the device's details text ("SMS Capabilities :")
         int rowCount = 0;
         int generation = 0;
-        int quota = 0;
-        QString quotaMode = QStringLiteral("A"); // "M": stop after quota successful messages
+        DeviceQuota quota; // Manual: stop after quota.count successful messages
     };
 
     CSend_SMS_Thread(SendRun& run, Fields fields);
@@ -39,7 +39,7 @@ public:
     const Fields& Info() const { return m_fields; }
     int SentCount() const { return m_sentCount.load(); }
     bool PortFailed() const { return m_portFailed; }
-    bool QuotaUsedUp() const { return m_fields.quotaMode == QLatin1String("M") && SentCount() >= m_fields.quota; }
+    bool QuotaUsedUp() const { return m_fields.quota.IsManual() && SentCount() >= m_fields.quota.count; }
 
 private:
     void Run();

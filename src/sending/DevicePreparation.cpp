@@ -129,7 +129,7 @@ QStringList DevicePreparation::DevicesInUse() const {
     return m_inUse;
 }
 
-std::pair<int, QString> DevicePreparation::QuotaFor(const QString& port) const {
+DeviceQuota DevicePreparation::QuotaFor(const QString& port) const {
     return m_quota.QuotaFor(port);
 }
 

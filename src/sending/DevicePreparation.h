@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sending/QuotaState.h"
 #include "sending/RunDevice.h"
 
 #include <QString>
@@ -53,7 +54,7 @@ public:
     QStringList DevicesInUse() const;
 
     // The engine's calls during the run (SendContext quotaFor, recordUsage, deviceLeft).
-    std::pair<int, QString> QuotaFor(const QString& port) const;
+    DeviceQuota QuotaFor(const QString& port) const;
     void RecordUsage(const QString& port, int sent);
     // A device used up its Manual quota (or its port failed): its entry leaves the devices in use. Its
     // usage entry comes with its worker's end (RecordUsage).

@@ -46,13 +46,13 @@ int QuotaState::UsedByLocked(const QString& port) const {
     return static_cast<int>(std::min<qint64>(used, std::numeric_limits<int>::max()));
 }
 
-std::pair<int, QString> QuotaState::QuotaFor(const QString& port) const {
+DeviceQuota QuotaState::QuotaFor(const QString& port) const {
     std::lock_guard lock(m_mutex);
     const std::optional<QuotaSettings::Line> line = QuotaSettings::Find(m_settingsText, port);
     if (!line || !line->IsManual())
-        return {0, kAutoMode};
+        return {};
     const qint64 left = QuotaSettings::AssignValue(line->assign) - UsedByLocked(port);
-    return {static_cast<int>(std::clamp<qint64>(left, 0, std::numeric_limits<int>::max())), kManualMode};
+    return {static_cast<int>(std::clamp<qint64>(left, 0, std::numeric_limits<int>::max())), DeviceQuota::Mode::Manual};
 }
 
 QString QuotaState::UsageEntry(const QString& port, int sent) {

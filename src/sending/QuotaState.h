@@ -4,17 +4,23 @@
 #include <QStringList>
 
 #include <mutex>
-#include <utility>
 
-// The main window's quota state for the program's life: the quota settings text (QuotaSettings) that the
+// What a device worker may send in a run: Manual, at most `count` successful messages; Auto, no limit.
+struct DeviceQuota {
+    enum class Mode { Auto, Manual };
+    int count = 0;
+    Mode mode = Mode::Auto;
+
+    bool IsManual() const { return mode == Mode::Manual; }
+    friend bool operator==(const DeviceQuota&, const DeviceQuota&) = default;
+};
+
+// The session's quota state for the program's life: the quota settings text (QuotaSettings) that the
 // quota window rebuilds on OK, and the usage list of the current run. The usage list holds one
 // "<port>|<count>" entry per device worker that ended while quota management was on: the messages that
 // worker sent. Workers add entries from their own threads; every member locks.
 class QuotaState {
 public:
-    static inline const QString kManualMode = QStringLiteral("M");
-    static inline const QString kAutoMode = QStringLiteral("A");
-
     QString SettingsText() const;
     void SetSettingsText(const QString& text);
 
@@ -26,8 +32,8 @@ public:
     int UsedBy(const QString& port) const;
 
     // The quota of a worker for the port: for a device with a Manual line, its assigned number less what
-    // the usage list records for the port (never below 0), with mode "M"; otherwise (0, "A"), no limit.
-    std::pair<int, QString> QuotaFor(const QString& port) const;
+    // the usage list records for the port (never below 0); otherwise Auto, no limit.
+    DeviceQuota QuotaFor(const QString& port) const;
 
     // "<port>|<count>"; a port is a device name, so the count follows the last "|".
     static QString UsageEntry(const QString& port, int sent);

@@ -80,9 +80,13 @@ QString SendRun::StatusLabelText() const {
     return m_statusLabel;
 }
 
-QString SendRun::ButtonCaption() const {
+SendRun::Phase SendRun::CurrentPhase() const {
     std::lock_guard lock(m_mutex);
-    return m_button;
+    return m_phase;
+}
+
+QString SendRun::ButtonCaption() const {
+    return CurrentPhase() == Phase::Finished ? QStringLiteral("Close") : QStringLiteral("Stop");
 }
 
 bool SendRun::IsFinished() const {
@@ -149,11 +153,12 @@ void SendRun::Open() {
         m_ctx.observer->StopEnabled(false);
         m_ctx.observer->PauseLabel(QString());
     }
-    SetStatusLabel(kPopulating);
     {
         std::lock_guard lock(m_mutex);
+        m_phase = Phase::Running;
         m_activityOn = true;
     }
+    SetStatusLabel(kPopulating);
     Spawn([this] { Ticker(); });
     StartDispatcher();
 }
@@ -263,9 +268,7 @@ void SendRun::StartWorkers() {
         fields.rowCount = rows;
         fields.generation = m_generation;
         if (m_ctx.options.quotaManagement && m_ctx.quotaFor) {
-            const auto [quota, mode] = m_ctx.quotaFor(port);
-            fields.quota = quota;
-            fields.quotaMode = mode;
+            fields.quota = m_ctx.quotaFor(port);
         }
         auto worker = std::make_unique<CSend_SMS_Thread>(*this, fields);
         state.Register(index);
@@ -357,7 +360,7 @@ void SendRun::EndOfPass() {
 }
 
 void SendRun::Finish() {
-    if (StatusLabelText() != kPopulating) {
+    if (CurrentPhase() == Phase::Finished) {
         // Already finished or stopped.
         m_ctx.state->stopAll.store(1);
         bool close = false;
@@ -402,7 +405,7 @@ void SendRun::FinishWatcher() {
     {
         std::lock_guard lock(m_mutex);
         m_activityOn = false;
-        m_button = QStringLiteral("Close");
+        m_phase = Phase::Finished;
     }
     const int n = m_job.RowCount();
     if (m_ctx.observer) {
@@ -436,11 +439,17 @@ void SendRun::FinishWatcher() {
 }
 
 void SendRun::EndOfRun() {
-    if (StatusLabelText() == kPopulating)
+    if (CurrentPhase() != Phase::Finished)
         return;
     for (int r = 0; r < m_job.RowCount(); ++r)
         LogSentItem(r);
-    if (StatusLabelText() != kFinish && StopRequested())
+    // A run the user stopped between passes leaves no row looking as if a retry were still to come.
+    bool stoppedByUser = false;
+    {
+        std::lock_guard lock(m_mutex);
+        stoppedByUser = m_stopRequested || m_closeRequested;
+    }
+    if (stoppedByUser)
         m_job.MarkRetryWaitingStopped();
 }
 
@@ -469,7 +478,7 @@ void SendRun::RequestStop(bool close) {
         if (m_watcherRunning)
             return; // the watcher closes the window itself when closing was requested
     }
-    const bool inProgress = ButtonCaption() != QLatin1String("Close") && StatusLabelText() != kFinish;
+    const bool inProgress = CurrentPhase() != Phase::Finished;
     if (inProgress && m_ctx.prompter && !m_ctx.prompter->Confirm(kStopQuestion)) {
         std::lock_guard lock(m_mutex);
         (close ? m_closeRequested : m_stopRequested) = false;

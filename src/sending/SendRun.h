@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sending/ModemSlots.h"
+#include "sending/QuotaState.h"
 #include "sending/RunDevice.h"
 #include "sending/SendClock.h"
 #include "sending/SendJob.h"
@@ -45,8 +46,8 @@ struct SendContext {
     Prompter* prompter = nullptr;
     SendClock clock;
 
-    // Quota of a device for a worker: its number and "M" (manual: a limit) or "A" (automatic: none).
-    std::function<std::pair<int, QString>(const QString& port)> quotaFor;
+    // Quota of a device for a worker (with quota management on).
+    std::function<DeviceQuota(const QString& port)> quotaFor;
     // A worker ended while quota management is on: the port and the messages it sent ("%d|%d" usage entry).
     std::function<void(const QString& port, int sent)> recordUsage;
     // A device used up its manual quota, or its port failed: it leaves the devices in use.
@@ -80,6 +81,13 @@ public:
     bool WaitForEnd(int timeoutMs);
     bool IsFinished() const;
     bool IsClosed() const;
+    // Where the run stands; the window's labels and button caption follow it, never the other way round.
+    enum class Phase {
+        NotOpened, // before Open
+        Running,   // "Populating Phone Numbers and Messages List." until the end, through every pass
+        Finished,  // "Finish.": the button reads "Close"
+    };
+    Phase CurrentPhase() const;
     QString StatusLabelText() const;
     QString ButtonCaption() const; // "Stop" or "Close"
 
@@ -125,7 +133,7 @@ private:
     mutable std::mutex m_mutex; // guards the members below
     std::condition_variable m_changed;
     QString m_statusLabel;
-    QString m_button = QStringLiteral("Stop");
+    Phase m_phase = Phase::NotOpened;
     bool m_finished = false;
     bool m_closed = false;
     bool m_closeRequested = false;

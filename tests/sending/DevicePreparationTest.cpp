@@ -141,9 +141,9 @@ TEST(DevicePreparation, ManualTakesTickedDevicesWithQuota) {
     EXPECT_EQ(PrepRig::Entries(r), (QStringList{rig.Entry(0), rig.Entry(3)}));
     EXPECT_EQ(rig.prep.DevicesInUse(), (QStringList{rig.Entry(0), rig.Entry(3), "All Device"}));
     EXPECT_EQ(r.selectedEntry, QStringLiteral("All Device"));
-    using Quota = std::pair<int, QString>;
-    EXPECT_EQ(rig.prep.QuotaFor(a), (Quota{3, "M"}));
-    EXPECT_EQ(rig.prep.QuotaFor(d), (Quota{0, "A"}));
+    using Quota = DeviceQuota;
+    EXPECT_EQ(rig.prep.QuotaFor(a), (Quota{3, DeviceQuota::Mode::Manual}));
+    EXPECT_EQ(rig.prep.QuotaFor(d), (Quota{}));
 
     // One selected device: only its line counts, and "All Device" is still added.
     const auto one = rig.prep.Prepare(rig.Entry(0), true);
@@ -178,14 +178,14 @@ TEST(DevicePreparation, ManualQuotaOfThreeStopsTheDeviceAndZeroExcludesIt) {
     rig.quota.AddUsage(a, 3); // an earlier run's usage does not count against this one
     const auto r = rig.prep.Prepare(QStringLiteral("All Device"), true);
     ASSERT_TRUE(r.ready);
-    EXPECT_EQ(rig.prep.QuotaFor(a), (std::pair<int, QString>(3, "M")));
+    EXPECT_EQ(rig.prep.QuotaFor(a), (DeviceQuota{3, DeviceQuota::Mode::Manual}));
     rig.RunRows(r, 6, true);
     EXPECT_EQ(rig.Submitted(0), 3);
     EXPECT_EQ(rig.Submitted(1), 0);
     EXPECT_EQ(rig.quota.UsageEntries(), QStringList{a + QStringLiteral("|3")});
     // The used-up device left the devices in use.
     EXPECT_EQ(rig.prep.DevicesInUse(), QStringList{QStringLiteral("All Device")});
-    EXPECT_EQ(rig.prep.QuotaFor(a), (std::pair<int, QString>(0, "M")));
+    EXPECT_EQ(rig.prep.QuotaFor(a), (DeviceQuota{0, DeviceQuota::Mode::Manual}));
 }
 
 TEST(DevicePreparation, ManualAndAutoDevicesShareARun) {

@@ -205,20 +205,20 @@ TEST(QuotaController, TheWindowOpensOnlyOverAList) {
 TEST(QuotaState, ManualQuotaIsReducedByTheUsageList) {
     QuotaState quota;
     quota.SetSettingsText(QStringLiteral(";/dev/ttyUSB0;a;Manual;5;Y;\n;/dev/ttyUSB1;b;Auto;Auto;Y;\n\n"));
-    using Quota = std::pair<int, QString>;
-    EXPECT_EQ(quota.QuotaFor(QStringLiteral("/dev/ttyUSB0")), (Quota{5, "M"}));
-    EXPECT_EQ(quota.QuotaFor(QStringLiteral("/dev/ttyUSB1")), (Quota{0, "A"}));
-    EXPECT_EQ(quota.QuotaFor(QStringLiteral("/dev/other")), (Quota{0, "A"}));
+    using Quota = DeviceQuota;
+    EXPECT_EQ(quota.QuotaFor(QStringLiteral("/dev/ttyUSB0")), (Quota{5, DeviceQuota::Mode::Manual}));
+    EXPECT_EQ(quota.QuotaFor(QStringLiteral("/dev/ttyUSB1")), (Quota{}));
+    EXPECT_EQ(quota.QuotaFor(QStringLiteral("/dev/other")), (Quota{}));
     quota.AddUsage(QStringLiteral("/dev/ttyUSB0"), 2);
     quota.AddUsage(QStringLiteral("/dev/ttyUSB1"), 9);
     quota.AddUsage(QStringLiteral("/dev/ttyUSB0"), 1);
     EXPECT_EQ(quota.UsageEntries(), (QStringList{"/dev/ttyUSB0|2", "/dev/ttyUSB1|9", "/dev/ttyUSB0|1"}));
     EXPECT_EQ(quota.UsedBy(QStringLiteral("/dev/ttyUSB0")), 3);
-    EXPECT_EQ(quota.QuotaFor(QStringLiteral("/dev/ttyUSB0")), (Quota{2, "M"}));
+    EXPECT_EQ(quota.QuotaFor(QStringLiteral("/dev/ttyUSB0")), (Quota{2, DeviceQuota::Mode::Manual}));
     quota.AddUsage(QStringLiteral("/dev/ttyUSB0"), 4);
-    EXPECT_EQ(quota.QuotaFor(QStringLiteral("/dev/ttyUSB0")), (Quota{0, "M"})); // never below 0
+    EXPECT_EQ(quota.QuotaFor(QStringLiteral("/dev/ttyUSB0")), (Quota{0, DeviceQuota::Mode::Manual})); // never below 0
     quota.ClearUsage();
-    EXPECT_EQ(quota.QuotaFor(QStringLiteral("/dev/ttyUSB0")), (Quota{5, "M"}));
+    EXPECT_EQ(quota.QuotaFor(QStringLiteral("/dev/ttyUSB0")), (Quota{5, DeviceQuota::Mode::Manual}));
 
     QString port;
     int sent = 0;

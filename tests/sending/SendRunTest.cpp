@@ -220,7 +220,7 @@ TEST(SendRun, ManualQuotaHandsTheRestToTheOtherDevice) {
     rig.ctx.options.quotaManagement = true;
     const QString limited = rig.ctx.devicesInUse[0].record.portName;
     rig.ctx.quotaFor = [limited](const QString& port) {
-        return port == limited ? std::pair<int, QString>(3, QStringLiteral("M")) : std::pair<int, QString>(0, "A");
+        return port == limited ? DeviceQuota{3, DeviceQuota::Mode::Manual} : DeviceQuota{};
     };
     QStringList usage;
     std::mutex usageMutex;

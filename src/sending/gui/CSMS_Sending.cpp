@@ -240,7 +240,7 @@ void CSMS_Sending::ApplyState() {
     }
     m_pauseLabel->setText(s.pauseLabel);
     m_pauseLabel->setVisible(!s.pauseLabel.isEmpty());
-    if (m_stopButton->text() != QLatin1String("Close"))
+    if (!m_finished)
         m_stopButton->setEnabled(s.stopEnabled);
     if (s.activityReset)
         m_activity->setValue(0);
@@ -250,6 +250,7 @@ void CSMS_Sending::ApplyState() {
 
 void CSMS_Sending::OnFinished() {
     ApplyState();
+    m_finished = true;
     m_statusLabel->setText(SendRun::kFinish);
     setWindowTitle(SendRun::kCaptionFinished);
     m_helpText->setText(SendRun::kHelpFinished);
@@ -272,7 +273,7 @@ void CSMS_Sending::OnStop() {
         return;
     // After the end the button reads "Close" and means closing: a close request is honoured even while the
     // end-of-run steps still run (a stop request would then be dropped and the press lost).
-    Request(m_stopButton->text() == QLatin1String("Close"));
+    Request(m_finished);
 }
 
 void CSMS_Sending::Request(bool close) {

@@ -74,6 +74,7 @@ private:
     SendJobTableModel* m_model = nullptr;
     bool m_started = false;
     bool m_closing = false;
+    bool m_finished = false; // the run has ended: the button reads "Close" and closes
     bool m_retriesOn = false;
     bool m_exporting = false;
     std::atomic<int> m_pendingRequests{0};

@@ -49,7 +49,7 @@ double ScanOnce(const std::vector<std::unique_ptr<SimModem>>& sims, std::size_t*
         ports.push_back({sim->PortName(), QStringLiteral("Simulated GSM Modem"), PortInfo::Kind::Device});
     MainDeviceState devices;
     SilentPrompter prompter;
-    DeviceSelectionController controller(devices, prompter, [ports] { return ports; }); // 1000 ms, as documented
+    DeviceSelectionController controller(devices, prompter, [ports] { return ports; }); // the scan's 1000 ms reply limit
     QElapsedTimer timer;
     timer.start();
     const PortScanner::Result result = controller.ScanNow(nullptr);

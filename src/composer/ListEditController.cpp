@@ -163,11 +163,15 @@ void ListEditController::FillAccepted(const QString& composerText) const {
 
 // ---- CUpdate_Selected_Item_SMS ----
 
-bool ListEditController::MayUpdateSelected(bool listWorkerRunning, qsizetype selectedCount) const {
+bool ListEditController::MayUpdateSelected(bool listWorkerRunning, qsizetype selectedCount, ListEditFocus* focus) const {
+    if (focus != nullptr)
+        *focus = ListEditFocus::None;
     if (listWorkerRunning)
         return false;
     if (m_list.IsEmpty()) {
         m_prompter.Notice(ListRefusalText(ListRefusal::Empty));
+        if (focus != nullptr)
+            *focus = ListEditFocus::NumberField;
         return false;
     }
     if (selectedCount <= 0) {

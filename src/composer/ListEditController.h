@@ -116,8 +116,10 @@ public:
 
     // ---- CUpdate_Selected_Item_SMS ----
 
-    // The main window's checks: nothing while a list worker runs (no message), a non-empty list, a selection.
-    [[nodiscard]] bool MayUpdateSelected(bool listWorkerRunning, qsizetype selectedCount) const;
+    // The main window's checks: nothing while a list worker runs (no message), a non-empty list (refused
+    // towards the number field), a selection.
+    [[nodiscard]] bool MayUpdateSelected(bool listWorkerRunning, qsizetype selectedCount,
+                                         ListEditFocus* focus = nullptr) const;
     // "Total Selected Numbers : %d".
     static QString TotalSelectedText(qsizetype count);
     // Worker work: the numbers of the rows, in list order.

@@ -13,7 +13,7 @@
 // SubmissionSettings from device worker threads while the user may change them, so they are atomics; the
 // text is guarded by a mutex. Every member may be called from any thread.
 //
-// Line breaks are stored as CR LF, as the edit control of the original design stores them, so a typed line
+// Line breaks are stored as CR LF, the form every data file and message of the program holds, so a typed line
 // break counts 2 and goes into messages as CR LF whatever the view's own text store uses.
 class MessageComposer final : public SubmissionSettings {
 public:

@@ -4,11 +4,11 @@
 
 // One device taken into use (or one row of the device lists): where it sits, what it is and how to send
 // through it. Shared by the device windows and the sending engine; a plain value, copied freely. The port is
-// named by its system name (its device path), which stands wherever the design shows a COM port number.
+// named by its system name (its device path, e.g. /dev/ttyUSB0), which every text shows as the port.
 struct DeviceRecord {
     enum SmsMode { kModeNotChosen = 0, kModePdu = 1, kModeText = 2 };
 
-    int slot = -1;       // index into the main window's per-device arrays (modem objects, modes)
+    int slot = -1;       // index into the session's per-device arrays (modem slots, modes)
     QString portName;    // e.g. "/dev/ttyUSB0"
     QString displayName; // "<port> (<name>)" or "Unknown Device on <port>"
     QString details;     // the details text (DetailsText), with the scan's port lines first

@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-// The main window's selected devices: one Device record per device (its slot is its index here), the device
+// The session's selected devices: one Device record per device (its slot is its index here), the device
 // list entries with "All Device" when there are two or more, the SMS modes by slot, the SMS mode of the last
 // choice, the custom SMSC store and the selected-devices text that the quota window reads. Changed by the
 // device windows, read by the sending engine from its threads: every call locks, and readers get copies.

@@ -37,7 +37,6 @@ public:
     void Finish();
 
     bool IsEmpty() const { return m_cells.empty(); }
-    std::size_t ValueCount() const { return m_cells.size(); }
     // Used range: its first row and column (0-based) and its size; all 0 for an empty sheet.
     std::uint32_t FirstRow() const { return m_firstRow; }
     std::uint32_t FirstColumn() const { return m_firstColumn; }

@@ -4,8 +4,8 @@
 
 #include <optional>
 
-// Every fixed sleep and silence limit of the modem dialogue, in milliseconds. "standard" keeps the
-// documented values; "fast" replaces the fixed sleeps of a submission by waits on the device's own replies
+// Every fixed sleep and silence limit of the modem dialogue, in milliseconds. "standard" waits the
+// fixed pauses some older devices need between commands; "fast" replaces the fixed sleeps of a submission by waits on the device's own replies
 // (the final result of AT+CMGS within finalResultLimitMs). Tests build their own, shortened values.
 struct ModemTiming {
     bool waitForReplies = false;   // true: no fixed sleeps, wait for the prompt / final result instead

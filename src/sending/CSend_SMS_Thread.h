@@ -38,7 +38,6 @@ public:
 
     const Fields& Info() const { return m_fields; }
     int SentCount() const { return m_sentCount.load(); }
-    bool PortFailed() const { return m_portFailed; }
     bool QuotaUsedUp() const { return m_fields.quota.IsManual() && SentCount() >= m_fields.quota.count; }
 
 private:

@@ -22,7 +22,7 @@ struct SendContext;
 // go on without the others. Without quota management every selected device that opens takes part (Auto);
 // with it, only the ticked devices of the quota settings that have a quota to send (Manual).
 //
-// Keeps the main window's devices in use for the run ("<port> - <description>" entries, then "All Device")
+// Keeps the session's devices in use for the run ("<port> - <description>" entries, then "All Device")
 // and answers the engine's quota calls; it must outlive the run it prepared. Prepare runs on the send
 // worker's thread; the quota calls come from the device workers; every member locks.
 class DevicePreparation {

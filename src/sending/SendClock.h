@@ -12,7 +12,6 @@ public:
 
     // Sleeps ms engine milliseconds, waking early (within a few real ms) when stop() becomes true.
     void Sleep(int ms, const std::function<bool()>& stop = {}) const;
-    double Scale() const { return m_scale; }
     int RealMs(int ms) const;
 
 private:

@@ -32,11 +32,12 @@ enum class SendFocus {
     PauseFor,    // the "for" duration drop-down
 };
 
-// The main window's Send command and its Reset, over the window's models. Send is two calls: Check makes the
-// checks in their fixed order with every refusal and question, reloads the exclusion set and the template
-// cache and closes the ports left open (on the window's thread); Run prepares the devices and hands a ready
-// run context to the caller, which opens the progress window (on a send worker thread in the window; any
-// thread in a test or the command line). The window only shows what the results say.
+// The Send command and its Reset, over the session's models (the main window and `bulksms-cli send` reach
+// them through the Session). Send is two calls: Check makes the checks in their fixed order with every refusal
+// and question, reloads the exclusion set and the template cache and closes the ports left open (on the
+// caller's thread); Run prepares the devices and hands a ready run context to the caller, which opens the
+// progress window (on a send worker thread in the window; any thread in a test or the command line). The
+// window only shows what the results say.
 class SendCommand {
 public:
     static inline const QString& kNoDevice = DevicePreparation::kNoDevice;

@@ -88,7 +88,6 @@ public:
     static QString ProgressLabel(int processed, int total);
     static int ProgressPercent(int processed, int total);
 
-    std::mutex& Mutex() const { return m_mutex; }
 
 private:
     bool ClaimTestLocked(const Row& row) const;

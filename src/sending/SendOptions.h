@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The main window's sending options as a run reads them.
+// The session's sending options as a run reads them.
 struct SendOptions {
     bool delayedDelivery = false;  // "Delayed Delivery Option"
     QString pauseEvery;            // "Pause every" text, e.g. "15"

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-// The main window's sending options: the check boxes and the three drop-downs of "Delayed Delivery Option"
+// The session's sending options (the main window's option controls): the check boxes and the three drop-downs of "Delayed Delivery Option"
 // and "Retry attempts on Failed SMS", with their start and Reset states and what turning the two check boxes
 // on or off does to their drop-downs. A drop-down's selection is its item text, empty when nothing is
 // selected. Produces the SendOptions a run reads. The message type and the Unicode option belong to the

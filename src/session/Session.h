@@ -64,7 +64,6 @@ public:
     RecipientList& List() { return m_list; }
     MessageComposer& Composer() { return m_composer; }
     MainDeviceState& Devices() { return m_devices; }
-    ModemSlots& Slots() { return m_slots; }
     SendOptionsModel& SendOptions() { return m_sendOptions; }
     QuotaState& Quota() { return m_quota; }
     SendState& RunState() { return m_runState; }

@@ -18,7 +18,6 @@ public:
 
     Answer Ask(const QString& message, const QString& caption, Icon icon, Buttons buttons) override;
     // The window the boxes are centred on (may change as dialogs open and close).
-    void SetParentWindow(QWidget* window) { m_parent = window; }
 
 private:
     Answer AskHere(const QString& message, const QString& caption, Icon icon, Buttons buttons);

@@ -43,5 +43,4 @@ void ListWork::Restore() {
 
 void ListWork::Finish() {
     m_busy = false;
-    Q_EMIT Finished();
 }

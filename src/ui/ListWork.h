@@ -24,14 +24,14 @@ public:
     CPlease_Wail_Modeless* PleaseWait() const { return m_pleaseWait; }
 
     void Begin(const QString& waitText);
-    // The window back; Finished follows.
+    // The window back, and the work no longer running.
     void End();
     // While the user answers a window in the middle of the work: the please-wait box steps aside and the
     // window is enabled again; the work still counts as running until End.
     void StepAside();
 
     // Begin, `work` on a pool thread, then on the window's thread: the window back, `done` with the work's
-    // result (its notices over the enabled window), and Finished.
+    // result (its notices over the enabled window), and the work no longer running.
     template <typename Result>
     void Run(const QString& waitText, std::function<Result()> work, std::function<void(Result)> done) {
         Begin(waitText);
@@ -50,10 +50,6 @@ public:
             },
             [done = std::move(done)](bool) { done(); });
     }
-
-Q_SIGNALS:
-    // The work ended (tests wait on it).
-    void Finished();
 
 private:
     void Restore();

@@ -170,7 +170,9 @@ TEST_F(ListEditControllerTest, SelectedAndBlankScopesRefuseWithoutRowsToChange) 
 TEST_F(ListEditControllerTest, UpdateSelectedRefusals) {
     EXPECT_FALSE(controller.MayUpdateSelected(true, 1)); // a list worker runs: nothing said
     EXPECT_TRUE(prompter.Asked().empty());
-    EXPECT_FALSE(controller.MayUpdateSelected(false, 1));
+    ListEditFocus focus = ListEditFocus::None;
+    EXPECT_FALSE(controller.MayUpdateSelected(false, 1, &focus));
+    EXPECT_EQ(focus, ListEditFocus::NumberField);
     Fill(2);
     EXPECT_FALSE(controller.MayUpdateSelected(false, 0));
     EXPECT_EQ(prompter.Messages(),

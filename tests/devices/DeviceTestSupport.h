@@ -14,7 +14,7 @@ namespace DeviceTest {
 // The reply time-out (silence limit) the tests open ports with, shortened from 1000 / 5000 ms.
 constexpr int kReplyTimeoutMs = 200;
 
-// Submissions wait for the device's own replies instead of the documented fixed sleeps.
+// Submissions wait for the device's own replies instead of the standard profile's fixed sleeps.
 inline ModemTiming Timing() {
     ModemTiming t = ModemTiming::Fast();
     t.promptLimitMs = 2000;

@@ -263,7 +263,7 @@ TEST(PduMultipart, SameBytesAsFirstDesignWhereNoSplitArises) {
             else
                 message += gsm.at(rng() % gsm.size());
         }
-        // Lengths that leave one data bit in the last octet get the design's one-bit rule exercised.
+        // Lengths that leave one data bit in the last octet exercise the encoder's one-bit rule.
         if (round < 40 && !unicode)
             message = message.left(152 * (1 + round % 5) + 7 + 8 * (round % 3));
         const QString& recipient = recipients[round % 3];

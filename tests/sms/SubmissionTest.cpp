@@ -28,7 +28,7 @@ enum class Mode { Pdu, Text };
 
 constexpr int kReplyTimeoutMs = 300; // the silence limit, shortened from 5000
 
-// The documented timing scaled down a hundredfold, or the fast profile.
+// The standard profile's fixed pauses scaled down a hundredfold, or the fast profile.
 ModemTiming TestTiming(Profile profile) {
     ModemTiming t = profile == Profile::Fast ? ModemTiming::Fast() : ModemTiming::Standard();
     if (profile == Profile::Standard) {

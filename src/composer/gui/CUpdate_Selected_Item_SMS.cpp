@@ -84,7 +84,6 @@ CUpdate_Selected_Item_SMS::CUpdate_Selected_Item_SMS(const ListEditController& c
             m_total->setText(ListEditController::TotalSelectedText(count));
             EndWork();
             m_message->setFocus();
-            Q_EMIT NumbersFilled();
         });
 }
 

@@ -37,9 +37,6 @@ public Q_SLOTS:
     void OnApply();
     void reject() override; // not while a worker runs
 
-Q_SIGNALS:
-    void NumbersFilled();
-
 private:
     void BeginWork();
     void EndWork();

@@ -3,20 +3,16 @@
 #include "app/AppShell.h"
 #include "app/FileOpener.h"
 #include "app/Prompter.h"
-#include "composer/gui/CFill_Msg_In_List.h"
-#include "composer/gui/CManually_Multiple_Num_Add.h"
-#include "composer/gui/CUpdate_Num_Message.h"
-#include "composer/gui/CUpdate_Selected_Item_SMS.h"
+#include "composer/gui/ContactLoader.h"
+#include "composer/gui/ListEditWindows.h"
 #include "devices/gui/CDemo_Modem_Msgs.h"
 #include "devices/gui/CMobile_Conn_Dlg.h"
 #include "devices/gui/CPhone_List_Dlg.h"
 #include "devices/gui/CSelected_Device_Details_GSM.h"
-#include "excel_import/gui/CExcel_Info_Dlg.h"
 #include "records/gui/COpen_Export_Log.h"
-#include "sending/SendRun.h"
 #include "sending/gui/CPlease_Wail_Modeless.h"
 #include "sending/gui/CQuota_Dlg.h"
-#include "sending/gui/CSMS_Sending.h"
+#include "sending/gui/SendLauncher.h"
 #include "ui/ComposerEdit.h"
 #include "ui/DemoModems.h"
 #include "ui/GuiComposerTextQuestion.h"
@@ -40,12 +36,9 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <future>
 
 namespace {
 
-// The please-wait text of "Load Contacts From File", text files and workbooks alike.
-const QString kImportingContacts = QStringLiteral("Importing contacts from file, Please wait ...");
 const QString kImportingPhonebook = QStringLiteral("Importing contacts from phone, Please wait ...");
 
 // The wait cursor over a command's work on the UI thread.
@@ -83,7 +76,9 @@ CVRIX_Bulk_SMSDlg::CVRIX_Bulk_SMSDlg(Prompter& prompter, DemoModems& demos, Opti
     m_form.listView->setModel(m_listModel);
     m_form.listView->installEventFilter(this);
     m_listWork = new ListWork(this, [this] { RefreshList(); });
-    connect(m_listWork, &ListWork::Finished, this, &CVRIX_Bulk_SMSDlg::ListWorkFinished);
+    m_listEditWindows = new ListEditWindows(*this, *m_listWork);
+    m_contactLoader = new ContactLoader(*m_session, *m_listWork, m_prompter, this);
+    m_sendLauncher = new SendLauncher(*m_session, m_prompter, this, m_options.clockScale);
     ShowOptions();
     ConnectUi();
     RefreshDevices();
@@ -93,15 +88,12 @@ CVRIX_Bulk_SMSDlg::CVRIX_Bulk_SMSDlg(Prompter& prompter, DemoModems& demos, Opti
 }
 
 CVRIX_Bulk_SMSDlg::~CVRIX_Bulk_SMSDlg() {
-    // A send worker waits for its progress window: close it, then let the worker end (its questions are
-    // served by this thread meanwhile).
-    if (m_sending != nullptr)
-        m_sending->done(QDialog::Rejected);
-    while (m_sendWorkers.load() > 0)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    delete m_sendLauncher; // waits for a send still running, before the session goes
 }
 
 bool CVRIX_Bulk_SMSDlg::IsListBusy() const { return m_listWork->IsBusy(); }
+bool CVRIX_Bulk_SMSDlg::IsSending() const { return m_sendLauncher->IsRunning(); }
+CSMS_Sending* CVRIX_Bulk_SMSDlg::SendingWindow() const { return m_sendLauncher->Window(); }
 
 void CVRIX_Bulk_SMSDlg::ConnectUi() {
     const auto onClick = [this](const QString& caption, auto slot) {
@@ -207,34 +199,22 @@ void CVRIX_Bulk_SMSDlg::RefreshList() {
 
 void CVRIX_Bulk_SMSDlg::RefreshCount() { m_form.countLabel->setText(List().UpdateCount()); }
 
-std::vector<qsizetype> CVRIX_Bulk_SMSDlg::SelectedRows() const {
-    // By ranges: Ctrl+A over a million rows is one range, not a million indexes.
-    std::vector<qsizetype> rows;
-    for (const QItemSelectionRange& range : m_form.listView->selectionModel()->selection()) {
-        for (int r = range.top(); r <= range.bottom(); ++r)
-            rows.push_back(r);
-    }
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    return rows;
-}
-
 void CVRIX_Bulk_SMSDlg::OnAdd() {
     const Session::Outcome outcome = m_session->AddNumber(m_form.number->text());
     if (outcome.done) {
         RefreshList();
         m_form.number->clear();
     }
-    FocusOn(outcome.focus);
+    m_form.Focus(outcome.focus);
 }
 
 void CVRIX_Bulk_SMSDlg::OnClearSelected() {
     if (IsListBusy())
         return;
-    std::vector<qsizetype> rows = SelectedRows();
+    std::vector<qsizetype> rows = m_form.SelectedRows();
     const Session::Outcome outcome = m_session->MayClearSelected(rows);
     if (!outcome.done) {
-        FocusOn(outcome.focus);
+        m_form.Focus(outcome.focus);
         return;
     }
     const int mark = std::max(0, m_form.listView->currentIndex().row());
@@ -257,7 +237,7 @@ void CVRIX_Bulk_SMSDlg::OnClearAll() {
         return;
     const Session::Outcome outcome = m_session->ClearAll();
     RefreshList();
-    FocusOn(outcome.focus);
+    m_form.Focus(outcome.focus);
 }
 
 bool CVRIX_Bulk_SMSDlg::PrepareListFill() {
@@ -265,7 +245,7 @@ bool CVRIX_Bulk_SMSDlg::PrepareListFill() {
     RefreshList();
     if (outcome.done)
         m_form.number->clear();
-    FocusOn(outcome.focus);
+    m_form.Focus(outcome.focus);
     return outcome.done;
 }
 
@@ -277,143 +257,14 @@ void CVRIX_Bulk_SMSDlg::OnLoadContacts() {
                                                     QStringLiteral("Text & Excel Files(*.txt *.xls *.xlsx)")));
 }
 
-void CVRIX_Bulk_SMSDlg::OnLoadContactsFrom(const QString& path) {
-    Session* session = m_session.get();
-    switch (session->ClassifyContactFile(path)) {
-    case Session::ContactFile::None:
-    case Session::ContactFile::Refused:
-        return;
-    case Session::ContactFile::Workbook:
-        ImportWorkbookContacts(path);
-        return;
-    case Session::ContactFile::Text:
-        break;
-    }
-    m_listWork->Run<ContactTextImport::Outcome>(
-        kImportingContacts, [session, path] { return session->ImportContactText(path); },
-        [session](ContactTextImport::Outcome outcome) { session->ReportContactText(outcome); });
-}
-
-void CVRIX_Bulk_SMSDlg::ImportWorkbookContacts(const QString& path) {
-    // The sheet names on a list worker, then the sheet and column picker (window-modal; the list stays busy
-    // while the user chooses), then the chosen columns imported on a list worker.
-    using SheetNames = std::pair<ReaderStatus, QStringList>;
-    Session* session = m_session.get();
-    m_listWork->Begin(kImportingContacts);
-    UiTask::Run<SheetNames>(
-        this,
-        [path] {
-            SheetNames names;
-            names.first = Session::ReadSheetNames(path, &names.second);
-            return names;
-        },
-        [this, session, path](SheetNames names) {
-            if (!names.first.Ok()) {
-                m_listWork->End();
-                session->ReportReaderFailure(names.first);
-                return;
-            }
-            m_listWork->StepAside();
-            auto* picker = new CExcel_Info_Dlg(path, names.second, m_prompter, ReaderLimits(), this);
-            connect(picker, &QDialog::finished, this, [this, session, picker, path](int result) {
-                picker->deleteLater();
-                if (result != QDialog::Accepted) {
-                    m_listWork->End();
-                    return;
-                }
-                const ExcelInfoController::Choice choice = picker->Chosen();
-                m_listWork->Run<ContactWorkbookImport::Outcome>(
-                    kImportingContacts, [session, path, choice] { return session->ImportContactWorkbook(path, choice); },
-                    [session](ContactWorkbookImport::Outcome outcome) { session->ReportContactWorkbook(outcome); });
-            });
-            picker->open();
-        });
-}
+void CVRIX_Bulk_SMSDlg::OnLoadContactsFrom(const QString& path) { m_contactLoader->Load(path); }
 
 // ---- List editing windows ----
 
-void CVRIX_Bulk_SMSDlg::OnManualAdd() {
-    if (IsListBusy() || !PrepareListFill())
-        return;
-    const qsizetype before = List().Count();
-    auto* window = new CManually_Multiple_Num_Add(m_session->ListEdit(), this);
-    connect(window, &QDialog::finished, this, [this, window, before](int result) {
-        window->deleteLater();
-        if (result != QDialog::Accepted)
-            return;
-        const QString text = window->Text();
-        Session* session = m_session.get();
-        m_listWork->Run(
-            CPlease_Wail_Modeless::kDefaultText,
-            [session, text] {
-                const QString composerText = session->Composer().Text();
-                static_cast<void>(session->ListEdit().AddManualNumbers(text, composerText, session->CheckOptions()));
-            },
-            [session, before] { static_cast<void>(session->ListEdit().ReportManualOutcome(before)); });
-    });
-    window->open();
-}
-
-void CVRIX_Bulk_SMSDlg::OnApplyMessage() {
-    if (IsListBusy())
-        return;
-    const QString text = Composer().Text();
-    switch (m_session->ListEdit().MayFillMessage(text)) {
-    case ListEditFocus::NumberField:
-        m_form.number->setFocus();
-        return;
-    case ListEditFocus::Composer:
-        m_form.composer->setFocus();
-        return;
-    case ListEditFocus::None:
-        break;
-    }
-    auto* window = new CFill_Msg_In_List(m_session->ListEdit(), text, SelectedRows(), this);
-    connect(window, &QDialog::finished, this, [this, window, text](int result) {
-        if (result == QDialog::Accepted) {
-            m_session->ListEdit().FillAccepted(text);
-            m_listModel->RowsEdited();
-        }
-        window->deleteLater();
-    });
-    window->open();
-}
-
-void CVRIX_Bulk_SMSDlg::OnUpdateSelected() {
-    std::vector<qsizetype> rows = SelectedRows();
-    if (!m_session->ListEdit().MayUpdateSelected(IsListBusy(), static_cast<qsizetype>(rows.size()))) {
-        if (!IsListBusy() && List().IsEmpty())
-            m_form.number->setFocus();
-        return;
-    }
-    auto* window = new CUpdate_Selected_Item_SMS(m_session->ListEdit(), std::move(rows), this);
-    connect(window, &QDialog::finished, this, [this, window](int result) {
-        if (result == QDialog::Accepted)
-            m_listModel->RowsEdited();
-        window->deleteLater();
-    });
-    window->open();
-}
-
-void CVRIX_Bulk_SMSDlg::OnUpdateRow() {
-    if (IsSending() || IsListBusy())
-        return;
-    const std::vector<qsizetype> rows = SelectedRows();
-    const auto edit = m_session->ListEdit().RowToEdit(rows.empty() ? -1 : rows.front());
-    if (!edit)
-        return;
-    auto* window = new CUpdate_Num_Message(m_session->ListEdit(), *edit, m_session->CheckOptions(), this);
-    connect(window, &QDialog::finished, this, [this, window](int result) {
-        if (result == QDialog::Accepted) {
-            m_session->ListEdit().WriteRow(window->Row(), window->Number(), window->Message());
-            m_listModel->RowsEdited();
-            RefreshCount();
-            m_form.listView->setFocus();
-        }
-        window->deleteLater();
-    });
-    window->open();
-}
+void CVRIX_Bulk_SMSDlg::OnManualAdd() { m_listEditWindows->OnManualAdd(); }
+void CVRIX_Bulk_SMSDlg::OnApplyMessage() { m_listEditWindows->OnApplyMessage(); }
+void CVRIX_Bulk_SMSDlg::OnUpdateSelected() { m_listEditWindows->OnUpdateSelected(); }
+void CVRIX_Bulk_SMSDlg::OnUpdateRow() { m_listEditWindows->OnUpdateRow(); }
 
 // ---- Export, quota, help ----
 
@@ -422,7 +273,7 @@ void CVRIX_Bulk_SMSDlg::OnExportList() {
         return;
     const Session::Outcome outcome = m_session->MayExportList();
     if (!outcome.done) {
-        FocusOn(outcome.focus);
+        m_form.Focus(outcome.focus);
         return;
     }
     const QString xls = QStringLiteral("Excel(97-2003) Files(*.xls)");
@@ -480,21 +331,7 @@ void CVRIX_Bulk_SMSDlg::NotAvailable() {
 // ---- Devices ----
 
 void CVRIX_Bulk_SMSDlg::RefreshDevices() {
-    const Session::DeviceView view = m_session->DeviceDisplay();
-    QComboBox* combo = m_form.deviceCombo;
-    const QString previous = combo->currentText();
-    {
-        const QSignalBlocker block(combo);
-        combo->clear();
-        combo->addItems(view.entries);
-        const int kept = view.entries.indexOf(previous);
-        combo->setCurrentIndex(kept >= 0 ? kept : view.selected);
-    }
-    combo->setVisible(!view.entries.isEmpty());
-    m_form.deviceText->setText(view.text.isEmpty() ? kNoDevice
-                                                   : QStringLiteral("<a href=\"details\">%1</a>")
-                                                         .arg(view.text.toHtmlEscaped()));
-    m_form.wizardLink->setVisible(view.linkVisible);
+    m_form.ShowDevices(m_session->DeviceDisplay());
     RefreshSizeInfo();
 }
 
@@ -556,51 +393,18 @@ void CVRIX_Bulk_SMSDlg::OnSend() {
     m_listModel->RowsEdited();
     if (result.outcome == SendCommand::Outcome::Refused && result.message == SendCommand::kInvalidNumber)
         m_form.number->clear();
-    FocusOn(result.focus);
+    m_form.Focus(result.focus);
     if (result.outcome != SendCommand::Outcome::Ready)
         return;
     m_form.number->clear();
-    // The device preparation opens ports and may ask: it runs on a send worker; the progress window opens on
-    // this thread and the worker waits for it to close.
-    ++m_sendWorkers;
-    auto plan = std::make_shared<SendCommand::Plan>(std::move(result.plan));
-    Session* session = m_session.get();
-    UiTask::Run<SendCommand::RunOutcome>(
-        this,
-        [this, session, plan] {
-            const SendCommand::RunOutcome outcome =
-                session->RunSend(std::move(*plan), [this](SendContext context) { OpenRunAndWait(std::move(context)); });
-            --m_sendWorkers;
-            return outcome;
-        },
+    m_sendLauncher->Start(
+        std::move(result.plan), [this] { ClearFieldsAfterSend(); },
         [this](SendCommand::RunOutcome outcome) {
             if (outcome == SendCommand::RunOutcome::Finished) {
                 raise();
                 activateWindow();
             }
-            Q_EMIT SendFinished();
         });
-}
-
-void CVRIX_Bulk_SMSDlg::OpenRunAndWait(SendContext context) {
-    auto closed = std::make_shared<std::promise<void>>();
-    std::future<void> done = closed->get_future();
-    QMetaObject::invokeMethod(
-        this,
-        [this, context = std::move(context), closed]() mutable {
-            context.clock = SendClock(m_options.clockScale);
-            auto* window = new CSMS_Sending(std::move(context), m_prompter, this);
-            connect(window, &CSMS_Sending::ClearFieldsRequested, this, &CVRIX_Bulk_SMSDlg::ClearFieldsAfterSend);
-            m_sending = window;
-            connect(window, &QDialog::finished, this, [this, window, closed] {
-                m_sending = nullptr;
-                window->deleteLater();
-                closed->set_value();
-            });
-            window->open();
-        },
-        Qt::QueuedConnection);
-    done.wait();
 }
 
 void CVRIX_Bulk_SMSDlg::ClearFieldsAfterSend() {
@@ -637,23 +441,7 @@ void CVRIX_Bulk_SMSDlg::OnReset() {
     m_form.counterLabel->setText(result.counterText);
     RefreshSizeInfo();
     pleaseWait->hide();
-    FocusOn(result.focus);
-}
-
-void CVRIX_Bulk_SMSDlg::FocusOn(SendFocus focus) {
-    switch (focus) {
-    case SendFocus::NumberField:
-        m_form.number->setFocus();
-        break;
-    case SendFocus::PauseEvery:
-        m_form.pauseEvery->setFocus();
-        break;
-    case SendFocus::PauseFor:
-        m_form.pauseFor->setFocus();
-        break;
-    case SendFocus::None:
-        break;
-    }
+    m_form.Focus(result.focus);
 }
 
 void CVRIX_Bulk_SMSDlg::OnExit() {

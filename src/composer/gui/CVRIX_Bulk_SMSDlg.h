@@ -7,19 +7,20 @@
 
 #include <QDialog>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 
 class CDemo_Modem_Msgs;
 class CSMS_Sending;
+class ContactLoader;
+class ListEditWindows;
+class SendLauncher;
 class DemoModems;
 class FileOpener;
 class ListWork;
 class Prompter;
 class QPushButton;
 class RecipientTableModel;
-struct SendContext;
 
 // The main window: a view over a Session, which holds the Recipient list, the composer, the sending options,
 // the selected devices and every command. The window turns clicks into the session's commands, runs their
@@ -50,11 +51,10 @@ public:
     SendOptionsModel& SendOptions() { return m_session->SendOptions(); }
     QuotaState& Quota() { return m_session->Quota(); }
     RecipientTableModel& ListModel() { return *m_listModel; }
-    DemoModems& Demos() { return m_demos; }
     bool IsListBusy() const;
-    bool IsSending() const { return m_sending != nullptr || m_sendWorkers.load() > 0; }
+    bool IsSending() const;
     // The progress window while a send runs (else null).
-    CSMS_Sending* SendingWindow() const { return m_sending; }
+    CSMS_Sending* SendingWindow() const;
     CDemo_Modem_Msgs* DemoMessagesWindow() const { return m_demoMessages; }
     const MainWindowForm& Form() const { return m_form; }
     QPushButton* Button(const QString& caption) const { return m_form.Button(caption); }
@@ -63,6 +63,7 @@ public:
     void RefreshDevices();
     // Brings the list view and "Total Numbers : %d" to the Recipient list as it is now.
     void RefreshList();
+    void RefreshCount();
 
     static inline const QString& kNoDevice = MainWindowForm::kNoDevice;
     static inline const QString& kWizardLink = MainWindowForm::kWizardLink;
@@ -99,11 +100,7 @@ public Q_SLOTS:
     void OnHelp();
 
 Q_SIGNALS:
-    // A list worker ended (tests wait on it).
-    void ListWorkFinished();
     void ListExported(bool ok);
-    // A send ended and its progress window closed.
-    void SendFinished();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -117,16 +114,10 @@ private:
     void ConnectUi();
     void OnComposerChanged();
     void RefreshSizeInfo();
-    void RefreshCount();
     void OnUseExclusionToggled(bool on);
     void NotAvailable();
-    void ImportWorkbookContacts(const QString& path);
-    // On the send worker: opens the progress window on the UI thread and waits until it has closed.
-    void OpenRunAndWait(SendContext context);
     void ClearFieldsAfterSend();
     void ShowOptions();
-    void FocusOn(SendFocus focus);
-    std::vector<qsizetype> SelectedRows() const;
 
     Prompter& m_prompter;
     DemoModems& m_demos;
@@ -137,7 +128,8 @@ private:
     MainWindowForm m_form;
     RecipientTableModel* m_listModel = nullptr;
     ListWork* m_listWork = nullptr;
+    ListEditWindows* m_listEditWindows = nullptr;
+    ContactLoader* m_contactLoader = nullptr;
+    SendLauncher* m_sendLauncher = nullptr;
     CDemo_Modem_Msgs* m_demoMessages = nullptr;
-    CSMS_Sending* m_sending = nullptr;
-    std::atomic<int> m_sendWorkers{0};
 };

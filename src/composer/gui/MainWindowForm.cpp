@@ -19,6 +19,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 QCheckBox* MakeCheck(const QString& caption) {
@@ -252,4 +254,60 @@ void MainWindowForm::ConnectOptions(SendOptionsModel& options) {
     onToggle(clearAfterSend, &SendOptionsModel::SetClearAfterSend, model);
     onToggle(nonOverlapped, &SendOptionsModel::SetNonOverlapped, model);
     onToggle(quota, &SendOptionsModel::SetQuotaManagement, model);
+}
+
+void MainWindowForm::ShowDevices(const Session::DeviceView& view) {
+    const QString previous = deviceCombo->currentText();
+    {
+        const QSignalBlocker block(deviceCombo);
+        deviceCombo->clear();
+        deviceCombo->addItems(view.entries);
+        const int kept = view.entries.indexOf(previous);
+        deviceCombo->setCurrentIndex(kept >= 0 ? kept : view.selected);
+    }
+    deviceCombo->setVisible(!view.entries.isEmpty());
+    deviceText->setText(view.text.isEmpty()
+                            ? kNoDevice
+                            : QStringLiteral("<a href=\"details\">%1</a>").arg(view.text.toHtmlEscaped()));
+    wizardLink->setVisible(view.linkVisible);
+}
+
+std::vector<qsizetype> MainWindowForm::SelectedRows() const {
+    std::vector<qsizetype> rows;
+    for (const QItemSelectionRange& range : listView->selectionModel()->selection()) {
+        for (int r = range.top(); r <= range.bottom(); ++r)
+            rows.push_back(r);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void MainWindowForm::Focus(SendFocus focus) const {
+    switch (focus) {
+    case SendFocus::NumberField:
+        number->setFocus();
+        break;
+    case SendFocus::PauseEvery:
+        pauseEvery->setFocus();
+        break;
+    case SendFocus::PauseFor:
+        pauseFor->setFocus();
+        break;
+    case SendFocus::None:
+        break;
+    }
+}
+
+void MainWindowForm::Focus(ListEditFocus focus) const {
+    switch (focus) {
+    case ListEditFocus::NumberField:
+        number->setFocus();
+        break;
+    case ListEditFocus::Composer:
+        composer->setFocus();
+        break;
+    case ListEditFocus::None:
+        break;
+    }
 }

@@ -1,6 +1,12 @@
 #pragma once
 
+#include "composer/ListEditController.h"
+#include "sending/SendCommand.h"
+#include "session/Session.h"
+
 #include <QString>
+
+#include <vector>
 
 class ComposerEdit;
 class NumberEdit;
@@ -27,6 +33,15 @@ struct MainWindowForm {
     // The option check boxes and drop-downs as the model holds them (after a toggle or Reset), without
     // signals.
     void ShowOptions(const SendOptionsModel& options);
+    // The device text (a link to the details), the wizard link and the device drop-down, keeping the user's
+    // pick of a device when it is still there.
+    void ShowDevices(const Session::DeviceView& view);
+    // The rows selected in the list, ascending, by ranges (Ctrl+A over a million rows is one range).
+    std::vector<qsizetype> SelectedRows() const;
+    // The field a refusal sends the focus to.
+    void Focus(SendFocus focus) const;
+    void Focus(ListEditFocus focus) const;
+
     // Every option control's change goes to the model; the two check boxes that enable drop-downs, and
     // "Use Exclusion Rules", are connected by the window itself.
     void ConnectOptions(SendOptionsModel& options);

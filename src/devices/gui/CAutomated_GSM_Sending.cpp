@@ -32,7 +32,6 @@ public:
         Post([](CAutomated_GSM_Sending* w) {
             w->RefreshCases();
             w->m_status->setText(w->m_controller.StatusLabel());
-            Q_EMIT w->TestFinished();
         });
     }
 

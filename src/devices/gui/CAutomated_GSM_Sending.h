@@ -38,9 +38,6 @@ public Q_SLOTS:
     void OnSetCustomSmsc();
     void reject() override;
 
-Q_SIGNALS:
-    void TestFinished();
-
 private:
     class Observer;
     void RefreshCases();

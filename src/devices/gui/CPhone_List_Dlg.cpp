@@ -55,7 +55,6 @@ public:
             w->SetScanning(false);
             w->RefreshRows();
             w->m_progress->setValue(w->m_progress->maximum());
-            Q_EMIT w->ScanFinished(rowCount);
         });
     }
 
@@ -278,7 +277,6 @@ void CPhone_List_Dlg::RunBusy(std::function<bool()> work, std::function<void(boo
             setEnabled(true);
             m_busy = false;
             done(result);
-            Q_EMIT WorkFinished();
         });
 }
 

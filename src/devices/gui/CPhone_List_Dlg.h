@@ -53,10 +53,6 @@ public Q_SLOTS:
     void OnCopyDetails();
     void reject() override;
 
-Q_SIGNALS:
-    void ScanFinished(int rowCount);
-    void WorkFinished();
-
 protected:
     void showEvent(QShowEvent* event) override;
 

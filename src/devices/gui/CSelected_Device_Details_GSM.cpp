@@ -190,7 +190,6 @@ void CSelected_Device_Details_GSM::OnSendTest() {
         [this] {
             setEnabled(true);
             m_busy = false;
-            Q_EMIT WorkFinished();
         });
 }
 

@@ -50,9 +50,6 @@ public Q_SLOTS:
     void OnAdvancedTroubleshooting();
     void OnLoadPhonebook();
 
-Q_SIGNALS:
-    void WorkFinished();
-
 private:
     void RefreshRows();
     void ShowDetails();

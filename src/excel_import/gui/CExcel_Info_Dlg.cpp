@@ -85,7 +85,6 @@ void CExcel_Info_Dlg::OnReadDone() {
     SetControlsEnabled(true);
     FillColumns();
     m_sheets->setFocus();
-    Q_EMIT SheetRead();
     // The combo box was moved while the read ran (only a program can do that): read what it shows now.
     const int position = m_sheets->currentIndex();
     if (position >= 0 && position + 1 != m_controller->ShownSheet())

@@ -47,10 +47,6 @@ public Q_SLOTS:
     // Refused while a sheet is being read: the read owns the controller's columns until it ends.
     void reject() override;
 
-Q_SIGNALS:
-    // A chosen sheet's read ended and "Columns" shows what it gave (nothing after a failure).
-    void SheetRead();
-
 private:
     void OnSheetChosen(int position);
     void OnReadDone();

@@ -204,9 +204,6 @@ QString CSMS_Sending::StatusText() const {
 QString CSMS_Sending::ProgressText() const {
     return m_progressLabel->text();
 }
-QString CSMS_Sending::PauseText() const {
-    return m_pauseLabel->text();
-}
 
 void CSMS_Sending::Start() {
     if (m_started)

@@ -33,10 +33,8 @@ public:
     SendRun& Run() { return *m_run; }
     QString StatusText() const;
     QString ProgressText() const;
-    QString PauseText() const;
     QPushButton* StopButton() const { return m_stopButton; }
     QPushButton* ExportButton() const { return m_exportButton; }
-    QTableView* JobView() const { return m_jobView; }
     QProgressBar* OverallBar() const { return m_overall; }
 
     // Starts the run; done by the first show, callable before it (tests, screenshots).

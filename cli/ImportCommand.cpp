@@ -4,12 +4,8 @@
 #include "CliData.h"
 #include "CliExcel.h"
 
-#include "composer/ContactTextImport.h"
-#include "composer/RecipientList.h"
-#include "excel_import/ContactWorkbookImport.h"
-#include "exclusion/ExclusionSet.h"
+#include "session/Session.h"
 
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -27,7 +23,6 @@ int RunImport(const QStringList& argv) {
     if (a.Positional().size() != 1)
         return CliUsageError(kName, QStringLiteral("give one file"));
     const QString path = a.Positional().first();
-    const QString suffix = QFileInfo(path).suffix().toLower();
     const bool workbook = CliExcel::IsWorkbookPath(path);
 
     ExcelInfoController::Choice choice;
@@ -59,26 +54,38 @@ int RunImport(const QStringList& argv) {
         return CliUsageError(kName, QStringLiteral("--sheet and --columns are for workbooks"));
     }
 
-    ExclusionSet exclusion;
-    NumberCheckOptions check;
-    CliExcel::NumberCheck(a, &exclusion, &check);
-    RecipientList list;
-    const QString message = a.Value("message");
+    // The session of the data folder (its exclusion lists), with the number check's options as given.
+    CliPrompter prompter;
+    Session session(prompter, Session::Options{CliData::Start(a), ModemTiming::Standard()});
+    session.SendOptions().SetSkipDuplicates(a.Has("skip-duplicates"));
+    session.SendOptions().SetUseExclusion(a.Has("exclusion"));
+    if (a.Has("exclusion"))
+        session.UseExclusionSet(session.ReadExclusionSet());
+    session.Composer().SetText(a.Value("message"));
 
-    QString refusal;
-    if (!QFileInfo(path).isFile()) {
-        refusal = ContactTextImport::kMissing;
-    } else if (suffix == QLatin1String("txt")) {
-        refusal = ContactTextImport::ImportFile(path, list, message, check).refusal;
-    } else if (workbook) {
-        const ContactWorkbookImport::Outcome outcome =
-            ContactWorkbookImport::Import(path, choice, list, message, check);
-        refusal = outcome.status ? outcome.refusal : outcome.status.Message();
-    } else {
-        refusal = QStringLiteral("Please select a valid file.");
+    // The file's checks and notices are the window's: they go to stderr through the prompter.
+    bool refused = false;
+    switch (session.ClassifyContactFile(path)) {
+    case Session::ContactFile::None:
+    case Session::ContactFile::Refused:
+        refused = true;
+        break;
+    case Session::ContactFile::Text: {
+        const ContactTextImport::Outcome outcome = session.ImportContactText(path);
+        session.ReportContactText(outcome);
+        refused = !outcome.refusal.isEmpty();
+        break;
+    }
+    case Session::ContactFile::Workbook: {
+        const ContactWorkbookImport::Outcome outcome = session.ImportContactWorkbook(path, choice);
+        session.ReportContactWorkbook(outcome);
+        refused = !outcome.status.Ok() || !outcome.refusal.isEmpty();
+        break;
+    }
     }
     // Rows taken before a reader failure stay in the list, so they are printed even then.
-    return CliExcel::FinishImport(list, refusal);
+    CliExcel::PrintRows(session.List());
+    return refused ? kExitRefused : kExitOk;
 }
 
 } // namespace

@@ -165,6 +165,7 @@ void ConnectionTestController::Run(const QString& number, const QString& customS
     try {
         transport->Open(m_device.portName);
     } catch (const CSMSException& e) {
+        SetLabel(DeviceMessages::kStatusConnectFailed, observer);
         m_prompter.Notice(DeviceMessages::DeviceErrorMessage(GetErrorText(e)));
         if (observer)
             observer->OnTestFinished(false);

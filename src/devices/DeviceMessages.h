@@ -69,6 +69,7 @@ inline const QString kStatusConnecting = QStringLiteral("Connecting Device");
 inline const QString kStatusInitialize = QStringLiteral("Initialize Device");
 inline const QString kStatusExecuteCase = QStringLiteral("Execute Case %1: %2");
 inline const QString kStatusStopped = QStringLiteral("Stopped");
+inline const QString kStatusConnectFailed = QStringLiteral("Could not connect to the device");
 inline const QString kTestInProgress =
     QStringLiteral("Device connection test is in progress. To perform this operation either stop the current process "
                    "or wait for the test to be completed.");

@@ -2,6 +2,7 @@
 
 #include "composer/MessageComposer.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextCursor>
@@ -47,6 +48,30 @@ void ComposerEdit::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+void ComposerEdit::inputMethodEvent(QInputMethodEvent* event) {
+    const QString commit = event->commitString();
+    if (commit.isEmpty()) {
+        QPlainTextEdit::inputMethodEvent(event); // the pre-edit text is shown, not yet part of the message
+        return;
+    }
+    // The commit replaces the selection and the event's replacement range around the caret.
+    const QString selected = textCursor().selection().toPlainText();
+    qsizetype removed = MessageComposer::WithCrLfLineBreaks(selected).size();
+    if (event->replacementLength() > 0) {
+        QTextCursor range = textCursor();
+        range.clearSelection();
+        range.setPosition(range.position() + event->replacementStart());
+        range.setPosition(range.position() + event->replacementLength(), QTextCursor::KeepAnchor);
+        removed += MessageComposer::WithCrLfLineBreaks(range.selectedText()).size();
+    }
+    QString fit = MessageComposer::FitInsertion(ComposerLength(), removed, commit);
+    fit.replace(QLatin1String("\r\n"), QStringLiteral("\n"));
+    QInputMethodEvent limited(event->preeditString(), event->attributes());
+    limited.setCommitString(fit, event->replacementStart(), event->replacementLength());
+    QPlainTextEdit::inputMethodEvent(&limited);
+    event->accept();
 }
 
 bool ComposerEdit::canInsertFromMimeData(const QMimeData* source) const {

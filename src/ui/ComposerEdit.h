@@ -2,9 +2,9 @@
 
 #include <QPlainTextEdit>
 
-// The composer's text box: at most 1600 UTF-16 code units counted with CR LF line breaks (typing and
-// pasting stop at the limit, never inside a surrogate pair or a line break), Tab inserts a tab character
-// instead of moving the focus. The text it holds uses '\n'; MessageComposer stores it with CR LF.
+// The composer's text box: at most 1600 UTF-16 code units counted with CR LF line breaks (typing, pasting,
+// dropping and input-method commits such as dead keys and compose sequences stop at the limit, never inside a
+// surrogate pair or a line break), Tab inserts a tab character instead of moving the focus. The text it holds uses '\n'; MessageComposer stores it with CR LF.
 class ComposerEdit final : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -17,6 +17,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
 };

@@ -61,7 +61,14 @@ Prompter::Answer GuiPrompter::AskHere(const QString& message, const QString& cap
         box.setEscapeButton(QMessageBox::Cancel);
         break;
     }
-    switch (box.exec()) {
+    // A command's wait cursor (the Send checks show one) gives way to the arrow while the box is up.
+    const bool waiting = QApplication::overrideCursor() != nullptr;
+    if (waiting)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int result = box.exec();
+    if (waiting)
+        QApplication::restoreOverrideCursor();
+    switch (result) {
     case QMessageBox::Ok:
         return Answer::Ok;
     case QMessageBox::Yes:

@@ -60,12 +60,15 @@ public:
     StopAtCase(ConnectionTestController*& controller, int index) : m_controller(controller), m_index(index) {}
     void OnCaseStarted(int index) override {
         started << index;
-        if (index == m_index)
+        if (index == m_index) {
             m_controller->OnStop();
+            labelAtStop = m_controller->StatusLabel();
+        }
     }
     void OnStatusLabel(const QString& text) override { labels << text; }
     QList<int> started;
     QStringList labels;
+    QString labelAtStop; // what the window shows the moment Stop is pressed
 
 private:
     ConnectionTestController*& m_controller;
@@ -150,6 +153,7 @@ TEST(ConnectionTest, StoppingDuringCaseTwoLeavesThreeAndFourWithoutStatus) {
     EXPECT_TRUE(cases[3].status.isEmpty());
     EXPECT_EQ(observer.started, (QList<int>{0, 1}));
     EXPECT_EQ(test.StatusLabel(), QStringLiteral("Stopped"));
+    EXPECT_EQ(observer.labelAtStop, QStringLiteral("Stopped")) << "not only when the case being sent ends";
     EXPECT_EQ(observer.labels.mid(0, 3),
               (QStringList{"Connecting Device", "Initialize Device", "Execute Case 1: PDU Mode with Default SMSC"}));
     EXPECT_EQ(sim->SubmissionCount(), 2);
@@ -224,6 +228,8 @@ TEST(ConnectionTest, DeviceThatCannotBeOpenedIsReported) {
                        "properly.\n\nOR\n\nDevice Connection Error : ")));
     for (const auto& c : test.Cases())
         EXPECT_TRUE(c.status.isEmpty());
+    // The label says so instead of staying on "Connecting Device".
+    EXPECT_EQ(test.StatusLabel(), QStringLiteral("Could not connect to the device"));
 }
 
 TEST(ConnectionTest, CommandsAreRefusedWhileRunningAndCloseAsks) {

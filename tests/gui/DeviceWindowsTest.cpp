@@ -134,4 +134,21 @@ TEST_F(DeviceWindowsTest, ConnectionTestRunsEveryCaseAndAppliesTheChosenOne) {
     EXPECT_EQ(window->Devices().Record(0)->smsMode, DeviceRecord::kModeText);
 }
 
+TEST_F(DeviceWindowsTest, ConnectionTestStopShowsStoppedAtOnce) {
+    ConnectionTestController::Options options;
+    options.timing = ModemTiming::Fast();
+    options.afterCaseMs = 60000; // the test rests after each case until it is stopped
+    CAutomated_GSM_Sending test(window->Devices(), prompter, 0, options, window.get());
+    test.show();
+    test.PhoneField()->setText(QStringLiteral("+15550001111"));
+    test.CustomSmscField()->setText(QStringLiteral("+15550009999"));
+    test.Button(QStringLiteral("StartTest"))->click();
+    ASSERT_TRUE(WaitFor([&] { return sim->SubmissionCount() == 1; }));
+    test.Button(QStringLiteral("Stop"))->click();
+    EXPECT_EQ(test.StatusLabelText(), QStringLiteral("Stopped"));
+    ASSERT_TRUE(WaitFor([&] { return !test.Controller().IsRunning(); }));
+    EXPECT_EQ(sim->SubmissionCount(), 1);
+    EXPECT_EQ(test.StatusLabelText(), QStringLiteral("Stopped"));
+}
+
 } // namespace

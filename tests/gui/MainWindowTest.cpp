@@ -20,6 +20,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QInputMethodEvent>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -182,6 +183,27 @@ TEST_F(MainWindowTest, TabInsertsATabAndTypingStopsAtTheLimit) {
     Key(edit, 0, QStringLiteral("z"));
     EXPECT_EQ(window->Form().counterLabel->text(), QStringLiteral("1600 Characters"));
     EXPECT_TRUE(edit->toPlainText().endsWith(QLatin1String("xy")));
+}
+
+TEST_F(MainWindowTest, InputMethodCommitsStopAtTheLimitAndTheCounterAgrees) {
+    ComposerEdit* edit = window->Form().composer;
+    edit->setFocus();
+    edit->setPlainText(QString(1598, QLatin1Char('x')));
+    edit->moveCursor(QTextCursor::End);
+    // A compose sequence commits three characters where two fit.
+    QInputMethodEvent compose;
+    compose.setCommitString(QStringLiteral("\u00E9\u00E8\u00E0"));
+    QCoreApplication::sendEvent(edit, &compose);
+    EXPECT_TRUE(edit->toPlainText().endsWith(QStringLiteral("x\u00E9\u00E8"))) << edit->toPlainText().right(5).toStdString();
+    // A dead key's pre-edit text, then its commit: nothing is left to fit.
+    QInputMethodEvent deadKey(QStringLiteral("\u00B4"), {});
+    QCoreApplication::sendEvent(edit, &deadKey);
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("\u00E1"));
+    QCoreApplication::sendEvent(edit, &commit);
+    EXPECT_EQ(edit->ComposerLength(), 1600);
+    EXPECT_EQ(window->Form().counterLabel->text(), QStringLiteral("1600 Characters"));
+    EXPECT_EQ(window->Composer().Text(), edit->toPlainText());
 }
 
 TEST_F(MainWindowTest, ClearAllAsksWithWarningAndClearSelectedRunsBehindThePleaseWaitBox) {

@@ -173,6 +173,7 @@ void CAutomated_GSM_Sending::OnStartTest() {
 
 void CAutomated_GSM_Sending::OnStop() {
     m_controller.OnStop();
+    m_status->setText(m_controller.StatusLabel()); // "Stopped" at once, not when the current case ends
 }
 
 void CAutomated_GSM_Sending::OnUseSelectedCase() {

@@ -5,8 +5,8 @@
 #include "CliExcel.h"
 
 #include "composer/ContactTextImport.h"
+#include "composer/ContactWorkbookImport.h"
 #include "composer/RecipientList.h"
-#include "excel_import/ContactWorkbookImport.h"
 #include "exclusion/ExclusionSet.h"
 
 #include <QFileInfo>

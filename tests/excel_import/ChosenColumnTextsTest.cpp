@@ -1,5 +1,5 @@
 // The chosen columns' texts that the contact, exclusion-number and template imports read from a workbook.
-#include "WorkbookTestSupport.h"
+#include "fakes/WorkbookTestSupport.h"
 
 #include "excel_import/ChosenColumnTexts.h"
 

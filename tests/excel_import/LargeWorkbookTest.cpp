@@ -1,9 +1,9 @@
 // 60,000-row workbooks written by openpyxl and xlwt at test time (too large to commit): every row is there,
 // in order, with the 12-digit numbers as plain digits.
-#include "WorkbookTestSupport.h"
+#include "fakes/WorkbookTestSupport.h"
 
+#include "composer/ExcelMessageImport.h"
 #include "composer/RecipientList.h"
-#include "excel_import/ExcelMessageImport.h"
 #include "excel_import/WorkbookReader.h"
 
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // then (relationship targets, inline and rich strings, strings continued across BIFF records, RK numbers,
 // embedded charts, mini-stream storage), and hostile or damaged files, which must end in a failure status,
 // never a crash, a hang or unbounded memory.
-#include "WorkbookTestSupport.h"
+#include "fakes/WorkbookTestSupport.h"
 
 #include "excel_import/WorkbookReader.h"
 

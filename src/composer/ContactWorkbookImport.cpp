@@ -1,4 +1,4 @@
-#include "excel_import/ContactWorkbookImport.h"
+#include "composer/ContactWorkbookImport.h"
 
 #include "composer/ContactTextImport.h"
 #include "composer/RecipientList.h"

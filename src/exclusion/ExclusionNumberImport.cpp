@@ -1,4 +1,4 @@
-#include "excel_import/ExclusionNumberImport.h"
+#include "exclusion/ExclusionNumberImport.h"
 
 #include "exclusion/ExclusionNumberList.h"
 

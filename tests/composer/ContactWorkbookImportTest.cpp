@@ -1,9 +1,9 @@
 // Contacts from chosen workbook columns into the Recipient list.
-#include "WorkbookTestSupport.h"
+#include "fakes/WorkbookTestSupport.h"
 
 #include "composer/ContactTextImport.h"
+#include "composer/ContactWorkbookImport.h"
 #include "composer/RecipientList.h"
-#include "excel_import/ContactWorkbookImport.h"
 
 using namespace workbook_test;
 

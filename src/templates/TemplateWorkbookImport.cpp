@@ -1,4 +1,4 @@
-#include "excel_import/TemplateWorkbookImport.h"
+#include "templates/TemplateWorkbookImport.h"
 
 #include "app/Prompter.h"
 #include "excel_import/ChosenColumnTexts.h"

@@ -1,6 +1,6 @@
 // The information queries and the phonebook against the simulated modem over real pseudo-terminals.
 
-#include "DeviceTestSupport.h"
+#include "fakes/DeviceTestSupport.h"
 #include "fakes/PtyPeer.h"
 
 #include "devices/DetailsText.h"

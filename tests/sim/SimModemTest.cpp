@@ -1,4 +1,4 @@
-#include "SimTestPort.h"
+#include "fakes/SimTestPort.h"
 
 #include "sim/SimModem.h"
 

@@ -1,4 +1,4 @@
-#include "fakes/CliProcess.h"
+#include "CliProcess.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -8,8 +8,8 @@ CliRun RunCli(const QStringList& args, int timeoutMs) {
     QProcess p;
     p.start(QStringLiteral(BULKSMS_CLI_PATH), args);
     if (!p.waitForFinished(timeoutMs)) {
-        ADD_FAILURE() << "bulksms-cli " << args.join(QLatin1Char(' ')).toStdString() << " did not end in "
-                      << timeoutMs << " ms";
+        ADD_FAILURE() << "bulksms-cli " << args.join(QLatin1Char(' ')).toStdString() << " did not end in " << timeoutMs
+                      << " ms";
         p.kill();
         p.waitForFinished();
     }

@@ -2,8 +2,8 @@
 // (skipped when the program has not been built).
 #include "fakes/WorkbookTestSupport.h"
 
+#include "CliProcess.h"
 #include "composer/ContactTextImport.h"
-#include "fakes/CliProcess.h"
 
 using namespace workbook_test;
 

@@ -1,5 +1,5 @@
 // bulksms-cli workbook FILE, run as a separate process (skipped when the program has not been built).
-#include "fakes/CliProcess.h"
+#include "CliProcess.h"
 #include "fakes/WorkbookTestSupport.h"
 
 #include <QJsonArray>

@@ -1,5 +1,5 @@
 // bulksms-cli ports, info, scan and phonebook, run as a separate process against simulated modems served by
-// the test (skipped when the program has not been built).
+// the test.
 
 #include "CliProcess.h"
 #include "fakes/DeviceTestSupport.h"

@@ -1,5 +1,4 @@
-// bulksms-cli import and import-excel, run as separate processes over text files and generated workbooks
-// (skipped when the program has not been built).
+// bulksms-cli import and import-excel, run as separate processes over text files and generated workbooks.
 #include "fakes/WorkbookTestSupport.h"
 
 #include "CliProcess.h"

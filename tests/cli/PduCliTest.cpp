@@ -1,4 +1,4 @@
-// bulksms-cli encode-pdu, run as a separate process (it is skipped when the program has not been built).
+// bulksms-cli encode-pdu, run as a separate process.
 #include "CliProcess.h"
 
 #include <gtest/gtest.h>

@@ -42,7 +42,7 @@ class SendExcelCli : public CliTest {
 protected:
     void SetUp() override {
         CliTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
+        if (HasFatalFailure())
             return;
         SimModem::Options options;
         options.identity.imei = QStringLiteral("350000000000011");

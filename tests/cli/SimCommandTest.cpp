@@ -1,40 +1,21 @@
+// bulksms-cli sim: a simulated modem served on a pseudo-terminal until the process is told to end.
+#include "CliProcess.h"
 #include "fakes/SimTestPort.h"
 
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <thread>
 
 #include <csignal>
 
 namespace {
 
-// bulksms-cli is built beside this test program; when it is not there (only the library was built), the
-// command's tests are skipped.
-bool CliBuilt() {
-    return QFileInfo(QStringLiteral(BULKSMS_CLI_PATH)).isExecutable();
+CliRun Sim(const QStringList& args) {
+    return RunCli(QStringList{QStringLiteral("sim")} + args, 5000);
 }
 
-int RunCli(const QStringList& args, QByteArray* err = nullptr) {
-    QProcess p;
-    p.start(QStringLiteral(BULKSMS_CLI_PATH), QStringList{QStringLiteral("sim")} + args);
-    if (!p.waitForFinished(5000)) {
-        p.kill();
-        p.waitForFinished();
-        return -1;
-    }
-    if (err)
-        *err = p.readAllStandardError();
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
+class SimCommand : public CliTest {};
 
-TEST(SimCommand, BadArgumentsExitWithUsage) {
-    if (!CliBuilt())
-        GTEST_SKIP() << "bulksms-cli not built";
+TEST_F(SimCommand, BadArgumentsExitWithUsage) {
     const QStringList cases[] = {
         {},
         {QStringLiteral("--profile"), QStringLiteral("quirky")},
@@ -44,31 +25,23 @@ TEST(SimCommand, BadArgumentsExitWithUsage) {
         {QStringLiteral("--link"), QStringLiteral("/tmp/x"), QStringLiteral("extra")},
     };
     for (const QStringList& args : cases) {
-        QByteArray err;
-        EXPECT_EQ(RunCli(args, &err), 2) << args.join(QLatin1Char(' ')).toStdString();
-        EXPECT_TRUE(err.contains("usage: bulksms-cli sim")) << err.toStdString();
+        const CliRun run = Sim(args);
+        EXPECT_EQ(run.exitCode, 2) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(run.err.contains(QLatin1String("usage: bulksms-cli sim"))) << run.err.toStdString();
     }
 }
 
-TEST(SimCommand, ExitsWithOneWhenThePortCannotBeMade) {
-    if (!CliBuilt())
-        GTEST_SKIP() << "bulksms-cli not built";
-    QTemporaryDir dir;
-    EXPECT_EQ(RunCli({QStringLiteral("--link"), dir.filePath(QStringLiteral("no/such/dir/modem"))}), 1);
+TEST_F(SimCommand, ExitsWithOneWhenThePortCannotBeMade) {
+    EXPECT_EQ(Sim({QStringLiteral("--link"), m_dir.filePath(QStringLiteral("no/such/dir/modem"))}).exitCode, 1);
 }
 
-TEST(SimCommand, ServesUntilTerminatedThenRemovesTheLink) {
-    if (!CliBuilt())
-        GTEST_SKIP() << "bulksms-cli not built";
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString link = dir.filePath(QStringLiteral("modem"));
-    const QString log = dir.filePath(QStringLiteral("log.jsonl"));
+TEST_F(SimCommand, ServesUntilTerminatedThenRemovesTheLink) {
+    const QString link = m_dir.filePath(QStringLiteral("modem"));
+    const QString log = m_dir.filePath(QStringLiteral("log.jsonl"));
     QProcess p;
-    p.start(QStringLiteral(BULKSMS_CLI_PATH),
-            {QStringLiteral("sim"), QStringLiteral("--link"), link, QStringLiteral("--profile"),
-             QStringLiteral("noecho"), QStringLiteral("--profile"), QStringLiteral("quirky"), QStringLiteral("--imei"),
-             QStringLiteral("353535353535353"), QStringLiteral("--log"), log});
+    p.start(CliPath(), {QStringLiteral("sim"), QStringLiteral("--link"), link, QStringLiteral("--profile"),
+                        QStringLiteral("noecho"), QStringLiteral("--profile"), QStringLiteral("quirky"),
+                        QStringLiteral("--imei"), QStringLiteral("353535353535353"), QStringLiteral("--log"), log});
     ASSERT_TRUE(p.waitForStarted(5000));
     ASSERT_TRUE(p.waitForReadyRead(5000)); // the first line is printed once the port is served
     EXPECT_TRUE(p.readAllStandardOutput().contains(link.toUtf8()));

@@ -1,4 +1,4 @@
-// bulksms-cli workbook FILE, run as a separate process (skipped when the program has not been built).
+// bulksms-cli workbook FILE, run as a separate process.
 #include "CliProcess.h"
 #include "fakes/WorkbookTestSupport.h"
 

@@ -16,13 +16,6 @@ QStringList Numbers(const RecipientList& list) {
     return out;
 }
 
-ExcelInfoController::Choice Choose(int sheet, std::initializer_list<std::pair<int, bool>> columns) {
-    ExcelInfoController::Choice choice{sheet, {}};
-    for (const auto& [number, checked] : columns)
-        choice.columns.append({number, QStringLiteral("c%1").arg(number), checked});
-    return choice;
-}
-
 TEST(ContactWorkbookImport, CheckedColumnsLeftToRightAheadOfTheRowsThere) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("contacts.xlsx"));

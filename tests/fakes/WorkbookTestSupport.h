@@ -1,8 +1,8 @@
 #pragma once
 
-// Helpers of the workbook reader tests: paths of the committed workbooks, Debian's python3 for workbooks made
-// at test time, and builders of small .xlsx packages and BIFF8 compound files for cases no other program
-// writes on request.
+// Helpers of the workbook reader's tests and of the imports' tests: paths of the committed workbooks, picker
+// choices, Debian's python3 for workbooks made at test time, and builders of small .xlsx packages and BIFF8
+// compound files for cases no other program writes on request.
 
 #include "excel_import/ExcelInfoController.h"
 
@@ -35,8 +35,6 @@ inline QString DataFile(const QString& name) {
     return QStringLiteral(BULKSMS_TEST_DATA) + QStringLiteral("/workbooks/") + name;
 }
 
-// Debian's interpreter, which has the python3-openpyxl / python3-xlwt / python3-xlrd modules that
-// tools/deps.sh installs (a python3 earlier on PATH may be another installation without them).
 // A picker choice: the sheet and its columns (number, checked), each named "c<number>".
 inline ExcelInfoController::Choice Choose(int sheet, std::initializer_list<std::pair<int, bool>> columns) {
     ExcelInfoController::Choice choice{sheet, {}};
@@ -45,6 +43,8 @@ inline ExcelInfoController::Choice Choose(int sheet, std::initializer_list<std::
     return choice;
 }
 
+// Debian's interpreter, which has the python3-openpyxl / python3-xlwt / python3-xlrd modules that
+// tools/deps.sh installs (a python3 earlier on PATH may be another installation without them).
 inline QString Python() {
     return QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
                                                              : QStringLiteral("python3");
@@ -63,6 +63,33 @@ inline bool RunPython(const QString& script, const QStringList& args = {}) {
         return false;
     }
     return true;
+}
+
+// Workbooks too large to commit, written at test time by another program: kLargeRows rows, row i (from 0)
+// holding the number 447700000000 + i and the text "message i". A path ending in ".xls" is written by xlwt
+// (BIFF8), any other by openpyxl (.xlsx).
+constexpr int kLargeRows = 60000;
+
+inline bool WriteLargeWorkbook(const QString& path) {
+    static const char* const kOpenpyxl = R"(
+import sys, openpyxl
+wb = openpyxl.Workbook(write_only=True)
+ws = wb.create_sheet("Big")
+for i in range(int(sys.argv[2])):
+    ws.append([447700000000 + i, "message %d" % i])
+wb.save(sys.argv[1])
+)";
+    static const char* const kXlwt = R"(
+import sys, xlwt
+wb = xlwt.Workbook()
+ws = wb.add_sheet("Big")
+for i in range(int(sys.argv[2])):
+    ws.write(i, 0, 447700000000 + i)
+    ws.write(i, 1, "message %d" % i)
+wb.save(sys.argv[1])
+)";
+    const bool xls = path.endsWith(QLatin1String(".xls"));
+    return RunPython(QString::fromUtf8(xls ? kXlwt : kOpenpyxl), {path, QString::number(kLargeRows)});
 }
 
 // An .xlsx package (a zip) from part names and contents, in memory.

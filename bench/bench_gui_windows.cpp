@@ -1,14 +1,20 @@
 // Figures of the desktop windows, driven offscreen:
 //  1. the main window with 1,000,000 rows: opening it (shown and painted), scrolling to the end, "Clear All";
-//  2. a 1,000-row run over 4 demo modems with "fast" timing and no latency: the longest stall of the
+//  2. the list editing windows with all 1,000,000 rows selected: "Update Selected Messages" (the click that
+//     opens it, the numbers filled in, the click on Apply, the messages written) and "Apply this message to
+//     list items" for blank rows when there is none (the whole list is read on the click);
+//  3. a 1,000-row run over 4 demo modems with "fast" timing and no latency: the longest stall of the
 //     window's event loop while the run goes (a 5 ms timer's largest gap between ticks).
 // Usage: bench_gui_windows [rows] [run rows] [modems] (defaults 1000000 1000 4)
 
 #include "app/AppShell.h"
 #include "app/Prompter.h"
+#include "composer/gui/CFill_Msg_In_List.h"
+#include "composer/gui/CUpdate_Selected_Item_SMS.h"
 #include "composer/gui/CVRIX_Bulk_SMSDlg.h"
 #include "devices/gui/CPhone_List_Dlg.h"
 #include "sending/gui/CSMS_Sending.h"
+#include "ui/ComposerEdit.h"
 #include "ui/DemoModems.h"
 #include "ui/RecipientTableModel.h"
 
@@ -16,6 +22,7 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -55,6 +62,15 @@ void Settle(QWidget* window) {
 
 double Ms(const QElapsedTimer& t) {
     return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
+
+// The visible window of that class the main window has open, or null.
+template <typename Window> Window* OpenChild(QWidget* parent) {
+    for (Window* w : parent->findChildren<Window*>()) {
+        if (w->isVisible())
+            return w;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -98,6 +114,57 @@ int main(int argc, char** argv) {
         Settle(&window);
         std::printf("main window, %d rows: Clear All %.1f ms (rows left %lld)\n", rows, Ms(t),
                     static_cast<long long>(window.List().Count()));
+    }
+
+    {
+        CVRIX_Bulk_SMSDlg::Options options;
+        options.shutdown = [] {};
+        CVRIX_Bulk_SMSDlg window(prompter, demos, options);
+        QStringList numbers;
+        numbers.reserve(rows);
+        for (int i = 0; i < rows; ++i)
+            numbers << QString::number(20'000'000 + i);
+        static_cast<void>(window.List().AddNumbers(0, numbers, QStringLiteral("old"), {}, {}));
+        numbers.clear();
+        window.RefreshList();
+        window.show();
+        window.Form().listView->selectAll();
+        window.Form().composer->setPlainText(QStringLiteral("composer"));
+        Settle(&window);
+
+        QElapsedTimer t;
+        t.start();
+        window.Button(QStringLiteral("Update Selected Messages"))->click();
+        const double openMs = Ms(t);
+        auto* dialog = OpenChild<CUpdate_Selected_Item_SMS>(&window);
+        if (dialog == nullptr || !WaitFor([&] { return !dialog->IsBusy(); }, 60000)) {
+            std::fprintf(stderr, "Update Selected Messages did not open or fill\n");
+            return 1;
+        }
+        const double fillMs = Ms(t);
+        dialog->MessageField()->setPlainText(QStringLiteral("all"));
+        t.restart();
+        dialog->ApplyButton()->click();
+        const double applyClickMs = Ms(t);
+        WaitFor([&] { return OpenChild<CUpdate_Selected_Item_SMS>(&window) == nullptr; }, 60000);
+        const double writtenMs = Ms(t);
+        std::printf("Update Selected Messages, %d rows selected: open click %.1f ms, numbers filled %.1f ms, Apply "
+                    "click %.1f ms, messages written %.1f ms (last row \"%s\")\n",
+                    rows, openMs, fillMs, applyClickMs, writtenMs,
+                    qPrintable(window.List().Message(window.List().Count() - 1)));
+
+        window.Button(QStringLiteral("Apply this message to list items"))->click();
+        auto* fill = OpenChild<CFill_Msg_In_List>(&window);
+        if (fill == nullptr) {
+            std::fprintf(stderr, "Apply this message to list items did not open\n");
+            return 1;
+        }
+        fill->BlankRowsOption()->setChecked(true);
+        t.restart();
+        fill->OkButton()->click(); // no blank row: the whole list is read to find out
+        std::printf("Apply this message to list items, blank rows of %d rows (none blank): OK click %.1f ms\n", rows,
+                    Ms(t));
+        fill->reject();
     }
 
     {

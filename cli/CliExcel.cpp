@@ -2,9 +2,9 @@
 #include "CliData.h"
 
 #include "composer/ContactTextImport.h"
+#include "composer/DynamicMessageImport.h"
+#include "composer/ExcelMessageImport.h"
 #include "composer/RecipientList.h"
-#include "excel_import/DynamicMessageImport.h"
-#include "excel_import/ExcelMessageImport.h"
 #include "exclusion/ExclusionStore.h"
 #include "exclusion/LoadExclusionSet.h"
 

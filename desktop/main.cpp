@@ -4,11 +4,12 @@
 //   bulksms --timing fast         submissions wait on the device's replies instead of fixed sleeps
 //   bulksms --screenshots DIR     one PNG per window, with sample data, under the offscreen platform
 
+#include "ScreenshotTool.h"
+
 #include "app/AppShell.h"
 #include "composer/gui/CVRIX_Bulk_SMSDlg.h"
 #include "ui/DemoModems.h"
 #include "ui/GuiPrompter.h"
-#include "ui/ScreenshotTool.h"
 
 #include <QApplication>
 #include <QStringList>

@@ -7,7 +7,7 @@
 #include "composer/RecipientList.h"
 #include "devices/MainDeviceState.h"
 #include "devices/PhonebookReader.h"
-#include "excel_import/ContactWorkbookImport.h"
+#include "composer/ContactWorkbookImport.h"
 #include "excel_import/ExcelInfoController.h"
 #include "exclusion/ExclusionSet.h"
 #include "exclusion/ExclusionStore.h"

@@ -1,6 +1,6 @@
 #include "ui/ListWork.h"
 
-#include "sending/gui/CPlease_Wail_Modeless.h"
+#include "ui/CPlease_Wail_Modeless.h"
 
 #include <QTimer>
 #include <QWidget>

@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
-
-#include <cstdio>
 #include <vector>
 
 namespace {
@@ -273,8 +270,9 @@ TEST_F(ListEditControllerTest, EditedNumberCheck) {
     EXPECT_FALSE(list.ContainsNumber(QStringLiteral("300")));
 }
 
-// A million rows: the checks that must read rows stay well under a blink, and all-rows updates take one pass.
-TEST_F(ListEditControllerTest, MillionRowListStaysFast) {
+// A million rows: the blank-message scan, the edited-number checks and an all-rows update give the same answers
+// as on a short list. (bench_recipient_list measures how long they take.)
+TEST_F(ListEditControllerTest, MillionRowListChecksAndUpdatesEveryRow) {
     constexpr int kRows = 1'000'000;
     QStringList numbers;
     numbers.reserve(kRows);
@@ -285,27 +283,23 @@ TEST_F(ListEditControllerTest, MillionRowListStaysFast) {
     NumberCheckOptions options;
     options.skipDuplicates = true;
 
-    QElapsedTimer timer;
-    timer.start();
     EXPECT_FALSE(controller.HasBlankMessage());
-    const NumberCheckResult own = controller.CheckEditedNumber(kRows / 2, numbers.at(kRows / 2), options);
-    const NumberCheckResult other = controller.CheckEditedNumber(kRows / 2, numbers.at(7), options);
-    const qint64 checksMs = timer.restart();
-    EXPECT_TRUE(own.Ok());
-    EXPECT_EQ(other.error, NumberCheckError::Duplicate);
+    EXPECT_TRUE(controller.CheckEditedNumber(kRows / 2, numbers.at(kRows / 2), options).Ok());
+    EXPECT_EQ(controller.CheckEditedNumber(kRows / 2, numbers.at(7), options).error, NumberCheckError::Duplicate);
+    EXPECT_EQ(controller.CheckEditedNumber(kRows - 1, numbers.at(0), options).error, NumberCheckError::Duplicate);
 
     std::vector<qsizetype> all(kRows);
     for (int i = 0; i < kRows; ++i)
         all[static_cast<size_t>(i)] = i;
-    EXPECT_EQ(controller.NumbersOf(all).size(), kRows);
+    const QStringList selected = controller.NumbersOf(all);
+    ASSERT_EQ(selected.size(), kRows);
+    EXPECT_EQ(selected.front(), numbers.front());
+    EXPECT_EQ(selected.back(), numbers.back());
     controller.UpdateSelected(all, QStringLiteral("new"));
-    const qint64 updateMs = timer.elapsed();
+    EXPECT_EQ(list.Message(0), QStringLiteral("new"));
     EXPECT_EQ(list.Message(kRows - 1), QStringLiteral("new"));
-    // Generous bounds (a shared, loaded machine); a per-row lock or search would be far slower.
-    EXPECT_LT(checksMs, 2000);
-    EXPECT_LT(updateMs, 3000);
-    std::fprintf(stderr, "1,000,000 rows: blank scan + two edited-number checks %lld ms, numbers + update %lld ms\n",
-                 static_cast<long long>(checksMs), static_cast<long long>(updateMs));
+    list.SetMessage(kRows / 3, QString());
+    EXPECT_TRUE(controller.HasBlankMessage());
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The connection test cases, their run against the simulated modem with stop, "Use Selected Case", the log;
 // and the selected device details window's logic.
 
-#include "DeviceTestSupport.h"
+#include "fakes/DeviceTestSupport.h"
 #include "fakes/ScriptedPrompter.h"
 
 #include "devices/ConnectionTestController.h"

@@ -1,7 +1,7 @@
 // The device selection window's logic: scan on its thread, "Use Selected Device" for one and several rows,
 // its refusals and questions, "Continue without Device Selection", the test message, custom SMSC.
 
-#include "DeviceTestSupport.h"
+#include "fakes/DeviceTestSupport.h"
 #include "fakes/ScriptedPrompter.h"
 
 #include "devices/DeviceMessages.h"

@@ -1,6 +1,6 @@
 // The port scan's per-port test against simulated modems, busy ports and ports never to be opened.
 
-#include "DeviceTestSupport.h"
+#include "fakes/DeviceTestSupport.h"
 
 #include "devices/DetailsText.h"
 #include "devices/DeviceTexts.h"

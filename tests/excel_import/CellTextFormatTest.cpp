@@ -1,5 +1,5 @@
 // Numbers, dates and number formats as cell text.
-#include "WorkbookTestSupport.h"
+#include "fakes/WorkbookTestSupport.h"
 
 #include "excel_import/CellTextFormat.h"
 

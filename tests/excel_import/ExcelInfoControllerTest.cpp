@@ -1,5 +1,5 @@
 // The sheet and column picker's logic (CExcel_Info_Dlg) over a workbook made by openpyxl.
-#include "WorkbookTestSupport.h"
+#include "fakes/WorkbookTestSupport.h"
 
 #include "excel_import/ExcelInfoController.h"
 #include "excel_import/WorkbookReader.h"

@@ -2,11 +2,12 @@
 // then (relationship targets, inline and rich strings, strings continued across BIFF records, RK numbers,
 // embedded charts, mini-stream storage), and hostile or damaged files, which must end in a failure status,
 // never a crash, a hang or unbounded memory.
-#include "WorkbookTestSupport.h"
+#include "fakes/WorkbookTestSupport.h"
 
 #include "excel_import/WorkbookReader.h"
 
-#include <QElapsedTimer>
+#include <algorithm>
+#include <initializer_list>
 
 using namespace workbook_test;
 
@@ -124,21 +125,25 @@ TEST(SyntheticXlsx, DatesFollowTheCellFormatAndTheDateSystem) {
 }
 
 TEST(SyntheticXlsx, SparseHugeRangeIsCheapAndCellsOutsideTheGridAreRefused) {
-    WorkbookReader reader;
+    // A reader that keeps at most two values reads the whole-sheet range: the range costs its values, not its
+    // rectangle.
+    ReaderLimits twoValues;
+    twoValues.maxCells = 2;
+    WorkbookReader sparse(twoValues);
     SheetData data;
-    QElapsedTimer timer;
-    timer.start();
     ASSERT_TRUE(
-        ReadFirstSheet(reader,
+        ReadFirstSheet(sparse,
                        OneSheet("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row><row r=\"1048576\"><c r=\"XFD1048576\">"
                                 "<v>2</v></c></row>")
                            .Build(),
                        &data));
     EXPECT_EQ(data.Rows(), 1048576);
     EXPECT_EQ(data.Columns(), 16384);
+    EXPECT_EQ(data.Cell(1, 1).text, QStringLiteral("1"));
     EXPECT_EQ(data.Cell(1048576, 16384).text, QStringLiteral("2"));
     EXPECT_EQ(data.Cell(500000, 9000).text, QString());
-    EXPECT_LT(timer.elapsed(), 2000);
+
+    WorkbookReader reader;
 
     for (const char* cell : {"<c r=\"XFE1\"><v>1</v></c>", "<c r=\"A1048577\"><v>1</v></c>", "<c r=\"A0\"><v>1</v></c>",
                              "<c r=\"1A\"><v>1</v></c>", "<c r=\"AAAAA1\"><v>1</v></c>", "<c r=\"A1\"><v>12abc</v></c>",
@@ -380,25 +385,30 @@ TEST(SyntheticXls, ProtectedOldDamagedAndHostileFilesFailCleanly) {
         static_cast<std::uint8_t>(looping[76]) | (static_cast<std::uint8_t>(looping[77]) << 8);
     const qsizetype fatOffset = 512 + static_cast<qsizetype>(fatSector) * 512;
     looping.replace(fatOffset + 4 * 3, 4, U32(0)); // sector 3 -> sector 0
-    QElapsedTimer timer;
-    timer.start();
+    // Refused, not followed round for ever (the test's time-out would end a hang).
     status = reader.OpenWorkbookData(looping);
     EXPECT_EQ(status.error, ReaderError::OpenFailed);
-    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_EQ(reader.SheetCount(), 0);
 }
 
-// Every prefix of, and single-byte damage to, each committed workbook ends in a status: the reader never
-// crashes or hangs on a cut or corrupted file. (The fuzz targets go much further.)
+// Cut and corrupted copies of each committed workbook end in a status: the reader never crashes or hangs on
+// them, and every step fails only in the ways its callers handle. (The fuzz targets go much further.)
 TEST(DamagedWorkbooks, TruncatedAndCorruptedCommittedFilesEndInAStatus) {
+    const auto oneOf = [](ReaderError error, std::initializer_list<ReaderError> kinds) {
+        return std::find(kinds.begin(), kinds.end(), error) != kinds.end();
+    };
     for (const char* name : {"openpyxl_sheets.xlsx", "xlwt_sheets.xls", "libreoffice_formulas.xls",
                              "libreoffice_formulas.xlsx", "libreoffice_password.xlsx"}) {
+        SCOPED_TRACE(name);
         QFile file(DataFile(QString::fromUtf8(name)));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
         std::uint32_t seed = 12345;
         const auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
         int opened = 0;
+        int refused = 0;
         for (int trial = 0; trial < 300; ++trial) {
+            SCOPED_TRACE(trial);
             QByteArray damaged = bytes;
             if (trial % 2 == 0) {
                 damaged.truncate(static_cast<qsizetype>(next() % static_cast<std::uint32_t>(bytes.size())));
@@ -407,21 +417,47 @@ TEST(DamagedWorkbooks, TruncatedAndCorruptedCommittedFilesEndInAStatus) {
                     damaged[next() % static_cast<std::uint32_t>(bytes.size())] = static_cast<char>(next() >> 16);
             }
             WorkbookReader reader;
-            if (!reader.OpenWorkbookData(damaged))
+            const ReaderStatus open = reader.OpenWorkbookData(damaged);
+            if (!open) {
+                ++refused;
+                EXPECT_TRUE(oneOf(open.error, {ReaderError::OpenFailed, ReaderError::AutomationError}))
+                    << open.Message().toStdString();
+                EXPECT_EQ(reader.SheetCount(), 0);
                 continue;
+            }
             ++opened;
             for (int sheet = 1; sheet <= reader.SheetCount(); ++sheet) {
-                SheetData data;
-                if (!reader.SelectSheet(sheet) || !reader.GetUsedRange(&data))
+                const ReaderStatus selected = reader.SelectSheet(sheet);
+                if (!selected) {
+                    EXPECT_EQ(selected.error, ReaderError::SheetFailed) << selected.Message().toStdString();
                     continue;
+                }
+                SheetData data;
+                const ReaderStatus range = reader.GetUsedRange(&data);
+                if (!range) {
+                    EXPECT_TRUE(oneOf(range.error, {ReaderError::SheetEmpty, ReaderError::AutomationError}))
+                        << range.Message().toStdString();
+                    if (range.error == ReaderError::SheetEmpty) {
+                        EXPECT_EQ(data.Rows() + data.Columns(), 0);
+                    }
+                    continue;
+                }
+                EXPECT_GE(data.Rows(), 1);
+                EXPECT_GE(data.Columns(), 1);
                 QString text;
                 for (int r = 1; r <= std::min(data.Rows(), 50); ++r) {
-                    for (int c = 1; c <= std::min(data.Columns(), 10); ++c)
-                        (void)reader.CellText(r, c, &text);
+                    for (int c = 1; c <= std::min(data.Columns(), 10); ++c) {
+                        const ReaderStatus cell = reader.CellText(r, c, &text);
+                        if (!cell) {
+                            EXPECT_EQ(cell.error, ReaderError::AutomationError);
+                            EXPECT_TRUE(text.isEmpty());
+                        }
+                    }
                 }
             }
         }
-        SUCCEED() << name << ": " << opened << " of 300 damaged copies still opened";
+        // Cutting a file short is refused at least sometimes; the rest reached the sheets and cells above.
+        EXPECT_GT(refused, 0) << opened << " opened";
     }
 }
 

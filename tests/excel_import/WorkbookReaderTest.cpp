@@ -1,7 +1,7 @@
 // The workbook reader over workbooks made by other programs (tests/data/workbooks, see its README): the same
 // sheets written by openpyxl (.xlsx), xlwt (.xls) and LibreOffice (.xls), formulas with cached results and
 // error values, and password-protected files.
-#include "WorkbookTestSupport.h"
+#include "fakes/WorkbookTestSupport.h"
 
 #include "excel_import/WorkbookReader.h"
 

@@ -23,7 +23,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
@@ -33,8 +32,6 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTemporaryDir>
-
-#include <cstdio>
 
 namespace {
 
@@ -288,9 +285,10 @@ TEST_F(ListEditDialogsTest, EnterOnARowOpensTheFirstSelectedRow) {
 
 namespace {
 
-// A million rows, all selected: each window opens, fills and writes without holding the window's thread for
-// long (the reads and writes run on pool threads).
-TEST_F(ListEditDialogsTest, MillionSelectedRowsStayResponsive) {
+// A million rows, all selected: each window's reads and writes run on pool threads, so the window's thread is
+// free while they go (the window is busy, its please-wait window up, until the result comes back to its thread).
+// bench_gui_windows measures how long each step takes.
+TEST_F(ListEditDialogsTest, MillionSelectedRowsAreReadAndWrittenOffTheWindowsThread) {
     constexpr int kRows = 1'000'000;
     QStringList numbers;
     numbers.reserve(kRows);
@@ -301,42 +299,30 @@ TEST_F(ListEditDialogsTest, MillionSelectedRowsStayResponsive) {
     window->Form().listView->selectAll();
     SetComposer(QStringLiteral("composer"));
 
-    QElapsedTimer timer;
-    timer.start();
     window->Button(QStringLiteral("Update Selected Messages"))->click();
-    const qint64 openMs = timer.restart();
     auto* dialog = Open<CUpdate_Selected_Item_SMS>();
     ASSERT_NE(dialog, nullptr);
+    // The click has returned but the numbers come back through the window's event loop, which has not run yet.
+    EXPECT_TRUE(dialog->IsBusy());
     ASSERT_TRUE(WaitFor([&] { return !dialog->IsBusy(); }));
-    const qint64 fillMs = timer.restart();
     EXPECT_EQ(dialog->TotalLabel()->text(), QStringLiteral("Total Selected Numbers : 1000000"));
     dialog->MessageField()->setPlainText(QStringLiteral("all"));
     prompter.Script({Answer::Yes});
-    timer.restart();
     dialog->ApplyButton()->click();
-    const qint64 applyClickMs = timer.restart();
+    EXPECT_TRUE(dialog->IsBusy()); // the rows are being written on a pool thread
+    EXPECT_EQ(Open<CUpdate_Selected_Item_SMS>(), dialog);
     ASSERT_TRUE(WaitFor([&] { return Open<CUpdate_Selected_Item_SMS>() == nullptr; }));
-    const qint64 applyMs = timer.restart();
+    EXPECT_EQ(window->List().Message(0), QStringLiteral("all"));
     EXPECT_EQ(window->List().Message(kRows - 1), QStringLiteral("all"));
 
     window->Button(QStringLiteral("Apply this message to list items"))->click();
     auto* fill = Open<CFill_Msg_In_List>();
     ASSERT_NE(fill, nullptr);
     fill->BlankRowsOption()->setChecked(true);
-    timer.restart();
     fill->OkButton()->click(); // no blank row: the whole list is read to find out
-    const qint64 blankCheckMs = timer.restart();
     EXPECT_EQ(prompter.Messages().back(), ListEditController::kNoBlankMessage);
+    EXPECT_FALSE(fill->IsBusy()); // nothing to write
     fill->reject();
-
-    std::fprintf(stderr,
-                 "1,000,000 selected rows: open %lld ms, numbers filled %lld ms, apply click %lld ms, written %lld "
-                 "ms, blank check %lld ms\n",
-                 static_cast<long long>(openMs), static_cast<long long>(fillMs), static_cast<long long>(applyClickMs),
-                 static_cast<long long>(applyMs), static_cast<long long>(blankCheckMs));
-    EXPECT_LT(openMs, 2000);
-    EXPECT_LT(applyClickMs, 2000);
-    EXPECT_LT(blankCheckMs, 2000);
 }
 
 } // namespace

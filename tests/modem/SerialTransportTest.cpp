@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
-
 #include <cerrno>
 #include <thread>
 
@@ -95,10 +93,7 @@ TEST(CSMSSerialPort, ReadUntilCollectsSplitRepliesAndStopsAtSilence) {
     EXPECT_EQ(port.LastReply(), QStringLiteral("\r\n OK\r\n"));
 
     // A silent device: false after the reply time-out, empty reply.
-    QElapsedTimer timer;
-    timer.start();
     EXPECT_FALSE(port.ReadUntil("OK"));
-    EXPECT_GE(timer.elapsed(), 140);
     EXPECT_TRUE(port.LastReply().isEmpty());
 
     EXPECT_FALSE(port.WaitForData(30));
@@ -122,25 +117,18 @@ TEST(CSMSSerialPort, AwaitPassesOverEchoAndUnsolicitedLines) {
     EXPECT_TRUE(port.LastReply().contains(QLatin1String("304")));
 }
 
+// The device goes while a read waits for its reply. The reply time-out is longer than the test's own, so only
+// noticing the hang-up can end the wait: an exception, not a false after the silence.
 TEST(CSMSSerialPort, AVanishedPortIsAnExceptionNotAHang) {
     PtyPeer peer;
     CSMSSerialPort port;
-    port.Open(5000, peer.SlavePath());
+    port.Open(3600000, peer.SlavePath());
     SendLater(peer, "AT", 20);
     std::thread([&peer] {
         std::this_thread::sleep_for(std::chrono::milliseconds(80));
         peer.Hangup();
     }).detach();
-    QElapsedTimer timer;
-    timer.start();
-    EXPECT_THROW(
-        {
-            port.ReadUntil("OK");
-            port.Write("AT\r");
-            port.ReadUntil("OK");
-        },
-        CSMSException);
-    EXPECT_LT(timer.elapsed(), 3000);
+    EXPECT_THROW(port.ReadUntil("OK"), CSMSException);
 }
 
 TEST(CIrdaPort, ReadLineTakesTheFirstLineAfterCrLf) {
@@ -160,18 +148,14 @@ TEST(CIrdaPort, ReadLineTakesTheFirstLineAfterCrLf) {
     // The prompt has no line end: the read ends at the silence with "> " captured.
     port.SendCommand(QStringLiteral("AT"), true); // purges what is left
     peer.Send("\r\n> ");
-    QElapsedTimer timer;
-    timer.start();
     EXPECT_FALSE(port.ReadLine(&line));
     EXPECT_EQ(line, QStringLiteral("> "));
-    EXPECT_GE(timer.elapsed(), 140);
 
-    // With endAtPrompt the prompt ends the read at once.
+    // With endAtPrompt the prompt ends the read at once: true with the prompt alone, where the silence gives
+    // false and "> ".
     peer.Send("\r\n> ");
-    timer.restart();
     EXPECT_TRUE(port.ReadLine(&line, 5000, true));
     EXPECT_EQ(line, QStringLiteral(">"));
-    EXPECT_LT(timer.elapsed(), 1000);
 }
 
 TEST(CIrdaPort, ExecuteCommandJudgesTokens) {
@@ -201,10 +185,10 @@ TEST(CIrdaPort, ExecuteCommandJudgesTokens) {
     EXPECT_TRUE(response.isEmpty());
 
     // Silence: false, unless tokens are not checked.
-    EXPECT_FALSE(port.ExecuteCommand(QStringLiteral("AT"), QStringLiteral("ERROR"), QStringLiteral("OK"), &response,
-                                     true));
-    EXPECT_TRUE(port.ExecuteCommand(QStringLiteral("AT"), QStringLiteral("ERROR"), QStringLiteral("OK"), &response,
-                                    false));
+    EXPECT_FALSE(
+        port.ExecuteCommand(QStringLiteral("AT"), QStringLiteral("ERROR"), QStringLiteral("OK"), &response, true));
+    EXPECT_TRUE(
+        port.ExecuteCommand(QStringLiteral("AT"), QStringLiteral("ERROR"), QStringLiteral("OK"), &response, false));
     EXPECT_EQ(CIrdaPort::ParseError(QStringLiteral("Failed to receive a response from the modem.")),
               QStringLiteral("Failed to receive a response from the modem."));
 }
@@ -214,10 +198,8 @@ TEST(CIrdaPort, WriteAllGivesUpWhenTheDeviceTakesNothing) {
     CIrdaPort port;
     port.SetTiming(QuickTiming());
     ASSERT_TRUE(port.Open(peer.SlavePath()));
-    QElapsedTimer timer;
-    timer.start();
+    // The write stalls once the buffer is full; after the stall limit it gives up instead of waiting for ever.
     EXPECT_FALSE(port.WriteAll(QByteArray(1 << 20, 'x')));
-    EXPECT_LT(timer.elapsed(), 20000);
 }
 
 TEST(CIrdaPort, AVanishedPortIsAnException) {

@@ -1,9 +1,8 @@
 #include "records/SentItemsStore.h"
-#include "app/DataPaths.h"
 #include "fakes/FileBytes.h"
 
+#include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -209,25 +208,6 @@ TEST_F(SentItemsStoreTest, RewriteFailingMidwayLeavesTheOldLogIntact) {
     EXPECT_EXIT(RewriteOverTheLimit(m_store), ::testing::KilledBySignal(SIGXFSZ), "");
     EXPECT_EQ(Bytes(), before);
     EXPECT_EQ(Load(), (QList<SentItemRecord>{{"keep", "me", "01/01/2024", "s"}}));
-}
-
-TEST(SentCommand, PrintsEveryRecordWithLineFeedsShown) {
-    const QString cli = QStringLiteral(BULKSMS_CLI_PATH);
-    if (!QFile::exists(cli))
-        GTEST_SKIP() << "bulksms-cli not built";
-    QTemporaryDir app;
-    const DataPaths paths(app.path());
-    paths.EnsureDataFiles();
-    const SentItemsStore store(paths.SentItemFile());
-    ASSERT_TRUE(store.Append({"+441", "a\r\nb", "05/03/2024", "Message sent successfully."}));
-    ASSERT_TRUE(store.Append({"2", "\u00E9", "06/03/2024", "Error : x"}));
-    QProcess p;
-    p.start(cli, {"sent", "--data", app.path()});
-    ASSERT_TRUE(p.waitForFinished(10000));
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    EXPECT_EQ(
-        QString::fromUtf8(p.readAllStandardOutput()),
-        QStringLiteral("+441\ta\r\\nb\t05/03/2024\tMessage sent successfully.\n2\t\u00E9\t06/03/2024\tError : x\n"));
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -234,30 +233,6 @@ TEST(TemplatesController, UnreadableStoreShowsTheFileErrorText) {
     EXPECT_EQ(prompter.Messages(), QStringList{"Error in file accessing.\n\nOR\n\nIs a directory"});
     EXPECT_FALSE(controller.AddNew(QStringLiteral("x")));
     EXPECT_TRUE(controller.Rows().isEmpty());
-}
-
-TEST(TemplatesCommand, ListsInWindowOrderAndRefusesAnExistingText) {
-    const QString cli = QStringLiteral(BULKSMS_CLI_PATH);
-    if (!QFile::exists(cli))
-        GTEST_SKIP() << "bulksms-cli not built";
-    QTemporaryDir app;
-    auto run = [&](const QStringList& args, QString* out, QString* err) {
-        QProcess p;
-        p.start(cli, QStringList{"templates", "--data", app.path()} + args);
-        EXPECT_TRUE(p.waitForFinished(10000));
-        *out = QString::fromUtf8(p.readAllStandardOutput());
-        *err = QString::fromUtf8(p.readAllStandardError());
-        return p.exitCode();
-    };
-    QString out, err;
-    EXPECT_EQ(run({"--add", "first"}, &out, &err), 0);
-    EXPECT_EQ(run({"--add", "second\nline"}, &out, &err), 0);
-    EXPECT_EQ(out, "second\\nline\nfirst\n");
-    EXPECT_EQ(run({"--add", "first"}, &out, &err), 1);
-    EXPECT_EQ(err, "Entered template already exists.\n");
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(run({}, &out, &err), 0);
-    EXPECT_EQ(out, "second\\nline\nfirst\n");
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "composer/gui/CFill_Msg_In_List.h"
 
-#include "sending/gui/CPlease_Wail_Modeless.h"
+#include "ui/CPlease_Wail_Modeless.h"
 #include "ui/DialogButtons.h"
 #include "ui/UiTask.h"
 

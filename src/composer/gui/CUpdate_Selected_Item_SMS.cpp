@@ -2,7 +2,7 @@
 
 #include "composer/ListEditController.h"
 #include "composer/gui/SelectedNumbersModel.h"
-#include "sending/gui/CPlease_Wail_Modeless.h"
+#include "ui/CPlease_Wail_Modeless.h"
 #include "ui/ComposerEdit.h"
 #include "ui/UiTask.h"
 

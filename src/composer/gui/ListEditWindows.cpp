@@ -5,7 +5,7 @@
 #include "composer/gui/CUpdate_Num_Message.h"
 #include "composer/gui/CUpdate_Selected_Item_SMS.h"
 #include "composer/gui/CVRIX_Bulk_SMSDlg.h"
-#include "sending/gui/CPlease_Wail_Modeless.h"
+#include "ui/CPlease_Wail_Modeless.h"
 #include "ui/ListWork.h"
 #include "ui/RecipientTableModel.h"
 

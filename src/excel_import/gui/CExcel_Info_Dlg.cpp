@@ -1,6 +1,6 @@
 #include "excel_import/gui/CExcel_Info_Dlg.h"
 
-#include "sending/gui/CPlease_Wail_Modeless.h"
+#include "ui/CPlease_Wail_Modeless.h"
 #include "ui/DialogButtons.h"
 #include "ui/UiTask.h"
 

@@ -1,4 +1,4 @@
-#include "sending/gui/CPlease_Wail_Modeless.h"
+#include "ui/CPlease_Wail_Modeless.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

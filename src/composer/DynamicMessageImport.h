@@ -1,6 +1,6 @@
 #pragma once
 
-#include "excel_import/ExcelMessageImport.h"
+#include "composer/ExcelMessageImport.h"
 #include "excel_import/ReaderLimits.h"
 #include "excel_import/ReaderStatus.h"
 

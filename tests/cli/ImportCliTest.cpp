@@ -1,9 +1,8 @@
-// bulksms-cli import and import-excel, run as separate processes over text files and generated workbooks
-// (skipped when the program has not been built).
-#include "WorkbookTestSupport.h"
+// bulksms-cli import and import-excel, run as separate processes over text files and generated workbooks.
+#include "fakes/WorkbookTestSupport.h"
 
+#include "CliProcess.h"
 #include "composer/ContactTextImport.h"
-#include "fakes/CliProcess.h"
 
 using namespace workbook_test;
 
@@ -154,7 +153,7 @@ TEST_F(ImportCli, NumberAndMessageColumnsRowByRow) {
     EXPECT_EQ(run.err.trimmed(), ContactTextImport::kNothingAdded);
 
     run = RunCli({"import-excel", File(QStringLiteral("book.txt"), "x"), "--sheet", "1", "--number-column", "A",
-               "--message-column", "B"});
+                  "--message-column", "B"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err.trimmed(), QStringLiteral("Please select a valid file."));
 }
@@ -163,10 +162,11 @@ TEST_F(ImportCli, TemplateFilledPerRowNumberColumnFirstThenRow) {
     const QString book =
         Workbook({{"Parent", "Name", "Other"}, {"+15550001", "Ann", "+15550011"}, {"+15550002", "", "+15550012"}});
     CliRun run = RunCli({"import-excel", book, "--sheet", "1", "--number-column", "C", "--number-column", "A",
-                      "--template", "Dear <COL-2>, <COL-12>|<COL-13>|<col-2>"});
+                         "--template", "Dear <COL-2>, <COL-12>|<COL-13>|<col-2>"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.lines, QStringList({"+15550001\tDear Ann, |<COL-13>|<col-2>", "+15550002\tDear , |<COL-13>|<col-2>",
-                                    "+15550011\tDear Ann, |<COL-13>|<col-2>", "+15550012\tDear , |<COL-13>|<col-2>"}));
+    EXPECT_EQ(run.lines,
+              QStringList({"+15550001\tDear Ann, |<COL-13>|<col-2>", "+15550002\tDear , |<COL-13>|<col-2>",
+                           "+15550011\tDear Ann, |<COL-13>|<col-2>", "+15550012\tDear , |<COL-13>|<col-2>"}));
 
     run = RunCli({"import-excel", book, "--sheet", "1", "--number-column", "A", "--template", "  \n "});
     EXPECT_EQ(run.exitCode, 1);
@@ -182,7 +182,7 @@ TEST_F(ImportCli, ExclusionListsOfTheDataFolderAreApplied) {
 
     const QString book = Workbook({{"+15550001", "a"}, {"+15550002", "b"}});
     CliRun run = RunCli({"import-excel", book, "--sheet", "1", "--number-column", "A", "--message-column", "B",
-                      "--exclusion", "--data", data});
+                         "--exclusion", "--data", data});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.lines, QStringList({"+15550001\ta"}));
 

@@ -1,6 +1,6 @@
-// bulksms-cli workbook FILE, run as a separate process (skipped when the program has not been built).
-#include "WorkbookTestSupport.h"
-#include "fakes/CliProcess.h"
+// bulksms-cli workbook FILE, run as a separate process.
+#include "CliProcess.h"
+#include "fakes/WorkbookTestSupport.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,6 +1,6 @@
 // "..." and "Load" of the exclusion list wizard: text files and workbooks into the numbers list.
-#include "excel_import/ExclusionNumberImport.h"
-#include "WorkbookTestSupport.h"
+#include "exclusion/ExclusionNumberImport.h"
+#include "fakes/WorkbookTestSupport.h"
 
 #include "exclusion/ExclusionNumberList.h"
 #include "fakes/ScriptedPrompter.h"

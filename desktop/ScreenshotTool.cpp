@@ -1,4 +1,4 @@
-#include "ui/ScreenshotTool.h"
+#include "ScreenshotTool.h"
 
 #include "app/AppShell.h"
 #include "app/FileOpener.h"
@@ -18,11 +18,11 @@
 #include "excel_import/gui/CExcel_Info_Dlg.h"
 #include "records/SpreadsheetExport.h"
 #include "records/gui/COpen_Export_Log.h"
-#include "sending/gui/CPlease_Wail_Modeless.h"
 #include "sending/gui/CQuota_Dlg.h"
 #include "sending/gui/CSMS_Sending.h"
 #include "sending/gui/CSend_Msg_Info.h"
 #include "sending/gui/CStatus_Export_Opt.h"
+#include "ui/CPlease_Wail_Modeless.h"
 #include "ui/ComposerEdit.h"
 #include "ui/DemoModems.h"
 #include "ui/NumberEdit.h"

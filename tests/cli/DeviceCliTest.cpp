@@ -1,8 +1,8 @@
 // bulksms-cli ports, info, scan and phonebook, run as a separate process against simulated modems served by
-// the test (skipped when the program has not been built).
+// the test.
 
-#include "DeviceTestSupport.h"
-#include "fakes/CliProcess.h"
+#include "CliProcess.h"
+#include "fakes/DeviceTestSupport.h"
 
 #include <QFile>
 
@@ -42,7 +42,7 @@ TEST_F(DeviceCli, ScanPrintsOneBlockPerDevice) {
     auto first = StartSim(QStringLiteral("default"), QStringLiteral("351234567890123"));
     auto second = StartSim(QStringLiteral("pdu-only"), QStringLiteral("351234567890123")); // the same phone
     const CliRun r = RunCli({QStringLiteral("scan"), QStringLiteral("--no-enumerate"), QStringLiteral("--port"),
-                          first->PortName(), QStringLiteral("--port"), second->PortName()});
+                             first->PortName(), QStringLiteral("--port"), second->PortName()});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QString port = first->PortName();
     EXPECT_EQ(r.out, QStringLiteral("Com Port : %1\nCom Port Details : Unknown Device on %1\nCom Port Status : \n"
@@ -60,7 +60,7 @@ TEST_F(DeviceCli, ScanPrintsOneBlockPerDevice) {
 
 TEST_F(DeviceCli, ScanWithoutDeviceSaysSo) {
     const CliRun r = RunCli({QStringLiteral("scan"), QStringLiteral("--no-enumerate"), QStringLiteral("--port"),
-                          QStringLiteral("/nonexistent/ttyUSB9")});
+                             QStringLiteral("/nonexistent/ttyUSB9")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.out.startsWith(QStringLiteral("No compatible device found connected to your computer.\n\n")));
     EXPECT_TRUE(r.err.contains(QStringLiteral("/nonexistent/ttyUSB9: Cannot access this port")));
@@ -68,8 +68,8 @@ TEST_F(DeviceCli, ScanWithoutDeviceSaysSo) {
 
 TEST_F(DeviceCli, PhonebookListsTheContacts) {
     auto sim = StartSim(QStringLiteral("hexcharset"));
-    const CliRun r =
-        RunCli({QStringLiteral("phonebook"), QStringLiteral("--port"), sim->PortName(), QStringLiteral("--ucs2-names")});
+    const CliRun r = RunCli(
+        {QStringLiteral("phonebook"), QStringLiteral("--port"), sim->PortName(), QStringLiteral("--ucs2-names")});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 5);

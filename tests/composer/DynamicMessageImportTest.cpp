@@ -1,9 +1,9 @@
 // Personalised messages from a template with column placeholders.
-#include "WorkbookTestSupport.h"
+#include "fakes/WorkbookTestSupport.h"
 
 #include "composer/ContactTextImport.h"
+#include "composer/DynamicMessageImport.h"
 #include "composer/RecipientList.h"
-#include "excel_import/DynamicMessageImport.h"
 #include "excel_import/WorkbookReader.h"
 
 using namespace workbook_test;
@@ -66,8 +66,8 @@ TEST(DynamicMessageImport, EachNumberColumnGivesItsRecipientsColumnFirst) {
     for (int r = 1; r <= 101; ++r) {
         const QByteArray n = QByteArray::number(r);
         rows += "<row r=\"" + n + "\"><c r=\"A" + n + "\"><v>4477001" + n.rightJustified(5, '0') + "</v></c>" +
-                Cell(QByteArray("B" + n).constData(), "x") + "<c r=\"C" + n + "\"><v>4477002" + n.rightJustified(5, '0') +
-                "</v></c></row>";
+                Cell(QByteArray("B" + n).constData(), "x") + "<c r=\"C" + n + "\"><v>4477002" +
+                n.rightJustified(5, '0') + "</v></c></row>";
     }
     const QString path = Write(dir, rows);
     struct Observer : ExcelMessageImport::Observer {

@@ -1,9 +1,9 @@
 // The Excel import wizard's number and message import over generated and committed workbooks.
-#include "WorkbookTestSupport.h"
+#include "fakes/WorkbookTestSupport.h"
 
 #include "composer/ContactTextImport.h"
+#include "composer/ExcelMessageImport.h"
 #include "composer/RecipientList.h"
-#include "excel_import/ExcelMessageImport.h"
 
 using namespace workbook_test;
 

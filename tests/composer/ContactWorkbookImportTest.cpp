@@ -1,9 +1,9 @@
 // Contacts from chosen workbook columns into the Recipient list.
-#include "WorkbookTestSupport.h"
+#include "fakes/WorkbookTestSupport.h"
 
 #include "composer/ContactTextImport.h"
+#include "composer/ContactWorkbookImport.h"
 #include "composer/RecipientList.h"
-#include "excel_import/ContactWorkbookImport.h"
 
 using namespace workbook_test;
 
@@ -14,13 +14,6 @@ QStringList Numbers(const RecipientList& list) {
     for (qsizetype i = 0; i < list.Count(); ++i)
         out << list.Number(i);
     return out;
-}
-
-ExcelInfoController::Choice Choose(int sheet, std::initializer_list<std::pair<int, bool>> columns) {
-    ExcelInfoController::Choice choice{sheet, {}};
-    for (const auto& [number, checked] : columns)
-        choice.columns.append({number, QStringLiteral("c%1").arg(number), checked});
-    return choice;
 }
 
 TEST(ContactWorkbookImport, CheckedColumnsLeftToRightAheadOfTheRowsThere) {

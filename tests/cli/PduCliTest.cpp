@@ -1,5 +1,5 @@
-// bulksms-cli encode-pdu, run as a separate process (it is skipped when the program has not been built).
-#include "fakes/CliProcess.h"
+// bulksms-cli encode-pdu, run as a separate process.
+#include "CliProcess.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "excel_import/ExclusionNumberImport.h"
+#include "exclusion/ExclusionNumberImport.h"
 
 #include "exclusion/ExclusionNumberList.h"
 
 #include "app/CStdioFileEx.h"
 #include "app/FileException.h"
 #include "app/Prompter.h"
-#include "excel_import/ContactWorkbookImport.h"
+#include "excel_import/ChosenColumnTexts.h"
 #include "excel_import/WorkbookReader.h"
 
 #include <QFileInfo>
@@ -87,7 +87,7 @@ ExclusionNumberImport::Outcome ExclusionNumberImport::RunWorkbook(const QString&
     Outcome outcome;
     // The non-empty texts of the checked columns, column by column, every row: an empty cell is no token.
     QStringList texts;
-    outcome.status = ContactWorkbookImport::ReadColumnTexts(path, choice, &texts, m_limits);
+    outcome.status = ReadChosenColumnTexts(path, choice, &texts, m_limits);
     outcome.status.Report(m_prompter);
     const TextImportResult result = ImportNumberTokens(texts, m_list, &m_taken);
     outcome.taken = result.taken;

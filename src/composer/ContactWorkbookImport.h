@@ -5,7 +5,6 @@
 #include "excel_import/ReaderStatus.h"
 
 #include <QString>
-#include <QStringList>
 
 class RecipientList;
 struct NumberCheckOptions;
@@ -16,11 +15,6 @@ struct NumberCheckOptions;
 // through the number check silently, and the accepted numbers are inserted at positions 0, 1, 2 ... with the
 // composer text as their message, ahead of the rows already there.
 namespace ContactWorkbookImport {
-
-// The non-empty cell texts of the chosen columns, in that order. On a reader failure *texts keeps the texts
-// read before it and the status says what failed (an error value in a cell, say).
-ReaderStatus ReadColumnTexts(const QString& path, const ExcelInfoController::Choice& choice, QStringList* texts,
-                             const ReaderLimits& limits = ReaderLimits());
 
 struct Outcome {
     int added = 0;

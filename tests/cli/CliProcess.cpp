@@ -1,15 +1,21 @@
-#include "fakes/CliProcess.h"
+#include "CliProcess.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
+QString CliPath() {
+    return QStringLiteral(BULKSMS_CLI_PATH);
+}
+
 CliRun RunCli(const QStringList& args, int timeoutMs) {
     QProcess p;
-    p.start(QStringLiteral(BULKSMS_CLI_PATH), args);
-    if (!p.waitForFinished(timeoutMs)) {
-        ADD_FAILURE() << "bulksms-cli " << args.join(QLatin1Char(' ')).toStdString() << " did not end in "
-                      << timeoutMs << " ms";
+    p.start(CliPath(), args);
+    if (!p.waitForStarted(timeoutMs))
+        ADD_FAILURE() << "bulksms-cli did not start: " << p.errorString().toStdString();
+    else if (!p.waitForFinished(timeoutMs)) {
+        ADD_FAILURE() << "bulksms-cli " << args.join(QLatin1Char(' ')).toStdString() << " did not end in " << timeoutMs
+                      << " ms";
         p.kill();
         p.waitForFinished();
     }
@@ -22,13 +28,8 @@ CliRun RunCli(const QStringList& args, int timeoutMs) {
     return r;
 }
 
-bool CliBuilt() {
-    return QFileInfo(QStringLiteral(BULKSMS_CLI_PATH)).isExecutable();
-}
-
 void CliTest::SetUp() {
-    if (!CliBuilt())
-        GTEST_SKIP() << "bulksms-cli is not built";
+    ASSERT_TRUE(QFileInfo(CliPath()).isExecutable()) << "bulksms-cli is missing: " << CliPath().toStdString();
     ASSERT_TRUE(m_dir.isValid());
 }
 

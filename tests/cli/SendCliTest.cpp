@@ -1,6 +1,6 @@
 // bulksms-cli send end to end: a separate process over simulated modems served by this test.
 
-#include "fakes/CliProcess.h"
+#include "CliProcess.h"
 #include "sim/SimModem.h"
 
 #include <gtest/gtest.h>
@@ -27,9 +27,10 @@ class SendCli : public CliTest {};
 TEST_F(SendCli, SendsRowsOverTwoModemsAndLogsThem) {
     auto a = Sim(QStringLiteral("350000000000001"));
     auto b = Sim(QStringLiteral("350000000000002"));
-    const QString rows = File(QStringLiteral("rows.txt"), "+15550001\tfirst\\nline\n+15550002\tsecond\n+15550003\tthird\n");
+    const QString rows =
+        File(QStringLiteral("rows.txt"), "+15550001\tfirst\\nline\n+15550002\tsecond\n+15550003\tthird\n");
     const CliRun r = RunCli({"send", "--port", a->PortName(), "--port", b->PortName(), "--rows", rows, "--timing",
-                                "fast", "--save-sent", "--data", m_dir.path()});
+                             "fast", "--save-sent", "--data", m_dir.path()});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 4) << r.out.toStdString();
@@ -52,8 +53,8 @@ TEST_F(SendCli, LeavesOutAPortThatIsNoDevice) {
     auto a = Sim(QStringLiteral("350000000000003"));
     const QString numbers = File(QStringLiteral("numbers.txt"), "+15550001,+15550002\n");
     const QString missing = m_dir.filePath(QStringLiteral("no-such-port"));
-    CliRun r = RunCli({"send", "--port", missing, "--port", a->PortName(), "--numbers", numbers, "--message",
-                          "hi", "--timing", "fast", "--data", m_dir.path()});
+    CliRun r = RunCli({"send", "--port", missing, "--port", a->PortName(), "--numbers", numbers, "--message", "hi",
+                       "--timing", "fast", "--data", m_dir.path()});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(missing)) << r.err.toStdString();
     EXPECT_EQ(a->SubmissionCount(), 2);

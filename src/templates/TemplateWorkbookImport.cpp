@@ -1,7 +1,7 @@
-#include "excel_import/TemplateWorkbookImport.h"
+#include "templates/TemplateWorkbookImport.h"
 
 #include "app/Prompter.h"
-#include "excel_import/ContactWorkbookImport.h"
+#include "excel_import/ChosenColumnTexts.h"
 #include "excel_import/WorkbookReader.h"
 #include "templates/TemplatesController.h"
 
@@ -38,7 +38,7 @@ TemplateWorkbookImport::Outcome TemplateWorkbookImport::Run(const QString& path,
     Outcome outcome;
     // The non-empty texts of the checked columns, column by column, as the contact import reads its numbers.
     QStringList texts;
-    outcome.status = ContactWorkbookImport::ReadColumnTexts(path, choice, &texts, m_limits);
+    outcome.status = ReadChosenColumnTexts(path, choice, &texts, m_limits);
     outcome.status.Report(m_prompter);
     const std::optional<qsizetype> added = m_templates.AddImported(texts, &m_added);
     if (!added) {

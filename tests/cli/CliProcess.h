@@ -7,22 +7,23 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-// bulksms-cli run as a separate process by the command tests; the program is built beside the test programs.
+// bulksms-cli run as a separate process by the command tests. The test program depends on the bulksms-cli
+// target, so the program is always built beside it; a missing program fails the tests.
 struct CliRun {
     int exitCode = -1;
-    QByteArray bytes; // stdout as written
-    QString out;      // stdout as UTF-8 text
+    QByteArray bytes;  // stdout as written
+    QString out;       // stdout as UTF-8 text
     QStringList lines; // stdout's non-empty lines
     QString err;
 };
 
+// The path of the built bulksms-cli.
+QString CliPath();
+
 // Runs bulksms-cli with the arguments. A run that has not ended after timeoutMs is killed and fails the test.
 CliRun RunCli(const QStringList& args, int timeoutMs = 60000);
 
-// Whether bulksms-cli has been built (only the libraries may have been).
-bool CliBuilt();
-
-// A command test: skipped when bulksms-cli is not built; a temporary folder for the files it reads.
+// A command test: fails at once when bulksms-cli is missing; a temporary folder for the files it reads.
 class CliTest : public ::testing::Test {
 protected:
     void SetUp() override;

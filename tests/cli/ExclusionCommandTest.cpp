@@ -1,38 +1,21 @@
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
+// bulksms-cli exclusion: the lists of a data folder created, shown, applied and refused.
+#include "CliProcess.h"
 
-#include <gtest/gtest.h>
+#include <QFile>
 
 namespace {
 
-class ExclusionCommandTest : public ::testing::Test {
+class ExclusionCommandTest : public CliTest {
 protected:
-    void SetUp() override {
-        if (!QFile::exists(QStringLiteral(BULKSMS_CLI_PATH)))
-            GTEST_SKIP() << "bulksms-cli not built";
-    }
-
-    // Runs "bulksms-cli exclusion --data <temp> ARGS"; gives the exit code, stdout and stderr.
+    // Runs "bulksms-cli exclusion --data <temp> ARGS"; gives the exit code and keeps stdout and stderr.
     int Run(const QStringList& args) {
-        QProcess p;
-        p.start(QStringLiteral(BULKSMS_CLI_PATH),
-                QStringList{QStringLiteral("exclusion"), QStringLiteral("--data"), m_app.path()} + args);
-        EXPECT_TRUE(p.waitForFinished(10000));
-        m_out = QString::fromUtf8(p.readAllStandardOutput());
-        m_err = QString::fromUtf8(p.readAllStandardError());
-        return p.exitCode();
+        const CliRun run =
+            RunCli(QStringList{QStringLiteral("exclusion"), QStringLiteral("--data"), m_dir.path()} + args);
+        m_out = run.out;
+        m_err = run.err;
+        return run.exitCode;
     }
 
-    QString File(const QString& name, const QByteArray& bytes) {
-        const QString path = m_app.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
-    }
-
-    QTemporaryDir m_app;
     QString m_out;
     QString m_err;
 };
@@ -52,7 +35,7 @@ TEST_F(ExclusionCommandTest, CreateShowApplyAndList) {
     EXPECT_EQ(
         Run({QStringLiteral("--apply"), QStringLiteral("Admin"), QStringLiteral("Sales"), QStringLiteral("ADMIN")}), 0);
     EXPECT_EQ(m_out, QStringLiteral("Admin\nSales\n"));
-    QFile applied(m_app.filePath(QStringLiteral("BULK_SMS_DATA/AppExclusion.vrix")));
+    QFile applied(m_dir.filePath(QStringLiteral("BULK_SMS_DATA/AppExclusion.vrix")));
     ASSERT_TRUE(applied.open(QIODevice::ReadOnly));
     EXPECT_EQ(applied.readAll(), QByteArray("\xFF\xFE"
                                             "A\0d\0m\0i\0n\0\n\0S\0a\0l\0e\0s\0\n\0",
@@ -94,7 +77,7 @@ TEST_F(ExclusionCommandTest, RefusalsPrintTheProgramsMessage) {
         {{QStringLiteral("--create"), QStringLiteral("A"), QStringLiteral("--numbers"), invalid},
          QStringLiteral("Either file is corrupted or selected file contains invalid characters.\n\nOR\n\n"
                         "Numbers are skipped because of duplicate number already exits in the exclusion list.")},
-        {{QStringLiteral("--create"), QStringLiteral("A"), QStringLiteral("--numbers"), m_app.filePath("no.txt")},
+        {{QStringLiteral("--create"), QStringLiteral("A"), QStringLiteral("--numbers"), m_dir.filePath("no.txt")},
          QStringLiteral("File does not exist on selected location.")},
         {{QStringLiteral("--create"), QStringLiteral("A"), QStringLiteral("--numbers"), csv},
          QStringLiteral("Please select a valid file.")},

@@ -1,6 +1,6 @@
 // "Import Templates" from workbooks: file checks, the chosen columns into the list and the store, messages.
-#include "excel_import/TemplateWorkbookImport.h"
-#include "WorkbookTestSupport.h"
+#include "templates/TemplateWorkbookImport.h"
+#include "fakes/WorkbookTestSupport.h"
 
 #include "app/DataPaths.h"
 #include "fakes/ScriptedPrompter.h"

@@ -1,4 +1,4 @@
-#include "excel_import/ExcelMessageImport.h"
+#include "composer/ExcelMessageImport.h"
 
 #include "composer/ContactTextImport.h"
 #include "composer/RecipientList.h"

@@ -1,4 +1,4 @@
-#include "excel_import/DynamicMessageImport.h"
+#include "composer/DynamicMessageImport.h"
 
 #include "composer/ContactTextImport.h"
 #include "composer/RecipientList.h"

@@ -1,8 +1,10 @@
 #include "sim/SimDialogue.h"
 
 #include "common/AnsiCodec.h"
+#include "sim/SimCharset.h"
 #include "sim/SimGsm0338.h"
 #include "sim/SimPduDecoder.h"
+#include "sim/SimTpduEncoder.h"
 
 #include <algorithm>
 #include <array>
@@ -30,6 +32,15 @@ constexpr int kCmeNotAllowed = 3;
 constexpr int kCmeInvalidIndex = 21;
 constexpr int kCmeBadParameters = 50;
 
+// TS 27.005 3.5.6: with AT+CMMS=1 the link is kept only while the next send command follows the last answer
+// within 1-5 s; devices take the upper bound.
+constexpr qint64 kCmmsHoldMs = 5000;
+// TS 23.040 9.2.2.2: TP-SRR, bit 5 of an SMS-SUBMIT's first octet (AT+CSMP's <fo> in text mode).
+constexpr int kStatusReportRequest = 0x20;
+
+// Unsolicited lines of network and vendor reports that devices put between (and before) replies.
+const char* const kUrcLines[] = {"+CREG: 1", "^RSSI: 17", "RING", "+CGREG: 1", "^MODE: 5,5", "^BOOT:20952548,0,0,0,72"};
+
 QString CmeText(int code) {
     switch (code) {
     case 3:
@@ -45,27 +56,6 @@ QString CmeText(int code) {
     default:
         return QStringLiteral("unknown");
     }
-}
-
-QString ToUcs2Hex(const QString& text) {
-    QString hex;
-    for (const QChar c : text)
-        hex += QStringLiteral("%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
-    return hex;
-}
-
-bool FromUcs2Hex(const QString& hex, QString* text) {
-    if (hex.size() % 4 != 0)
-        return false;
-    text->clear();
-    for (qsizetype i = 0; i < hex.size(); i += 4) {
-        bool ok = false;
-        const uint unit = hex.mid(i, 4).toUInt(&ok, 16);
-        if (!ok)
-            return false;
-        text->append(QChar(static_cast<char16_t>(unit)));
-    }
-    return true;
 }
 
 // A dialling number as a device takes it: an optional "+", then 1 to 20 of 0-9 * #.
@@ -142,23 +132,15 @@ qsizetype IndexOfAt(const QByteArray& line) {
 } // namespace
 
 SimDialogue::SimDialogue(const SimProfile& profile, const SimIdentity& identity)
-    : m_profile(profile), m_identity(identity) {
+    : m_profile(profile), m_identity(identity), m_messages(profile),
+      m_clockOrigin(QDateTime::currentDateTime()), m_random(profile.seed == 0 ? 1 : profile.seed) {
     m_smsc = m_profile.noSmsc ? QString() : m_identity.smsc;
     m_smscType = m_smsc.startsWith(QLatin1Char('+')) ? 145 : 129;
-    // A SIM with 250 slots holding three contacts (indexes 1, 2 and 40), the phone's own memory with two, and
-    // an empty fixed dialling list that readers are expected to skip.
-    m_phonebook = {
-        {QStringLiteral("SM"),
-         250,
-         {{1, QStringLiteral("+919845012345"), 145, QStringLiteral("Asha Rao")},
-          {2, QStringLiteral("9845067890"), 129, QStringLiteral("Ravi Kumar")},
-          {40, QStringLiteral("+15551234567"), 145, QStringLiteral("Office")}}},
-        {QStringLiteral("ME"),
-         100,
-         {{1, QStringLiteral("+447700900123"), 145, QStringLiteral("Meera Iyer")},
-          {5, QStringLiteral("18005550199"), 129, QStringLiteral("Help Desk")}}},
-        {QStringLiteral("FD"), 10, {}},
-    };
+    m_phonebook = m_identity.phonebook;
+    if (m_phonebook.empty())
+        m_phonebook.push_back({QStringLiteral("SM"), 250, {}});
+    if (m_profile.urcEveryMs > 0)
+        m_nextUrcMs = m_profile.urcEveryMs;
     ResetSettings();
 }
 
@@ -172,6 +154,8 @@ void SimDialogue::ResetSettings() {
     m_csmp[1] = 167;
     m_csmp[2] = 0;
     m_csmp[3] = 0;
+    m_cmms = 0;
+    m_messages.ResetSettings();
 }
 
 SimDialogue::Result SimDialogue::Feed(const QByteArray& bytes) {
@@ -339,7 +323,8 @@ void SimDialogue::ExecuteLine(const QByteArray& raw, Result* r) {
         reply += "\r\n> "; // TS 27.005 3.5.1: the prompt has no line end after it
         break;
     }
-    Emit(r, reply);
+    Emit(r, reply, m_profile.cmdDelayMs);
+    AfterCommand(r);
 }
 
 QByteArray SimDialogue::Frame(const QStringList& info) {
@@ -432,17 +417,15 @@ SimDialogue::Outcome SimDialogue::Basic(const QByteArray& body, qsizetype* pos, 
 }
 
 QString SimDialogue::Encoded(const QString& text) const {
-    if (m_charset == QLatin1String("UCS2") || m_charset == QLatin1String("HEX"))
-        return ToUcs2Hex(text);
-    return text;
+    return SimCharset::ToTe(text, m_charset);
 }
 
 QString SimDialogue::DecodedParameter(const QString& text) const {
     // In a hex character set a number may come as UCS2 hex; a plain number is taken as it is.
-    if (m_charset != QLatin1String("UCS2") && m_charset != QLatin1String("HEX"))
+    if (!SimCharset::IsHex(m_charset))
         return text;
     QString decoded;
-    if (!text.isEmpty() && FromUcs2Hex(text, &decoded) && IsDiallingNumber(decoded))
+    if (!text.isEmpty() && SimCharset::FromUcs2Hex(text, &decoded) && IsDiallingNumber(decoded))
         return decoded;
     return text;
 }
@@ -718,6 +701,28 @@ SimDialogue::Outcome SimDialogue::Extended(const QByteArray& command, QStringLis
                 return error;
         }
         std::copy(std::begin(values), std::end(values), std::begin(m_csmp));
+        if (m_profile.wipeSmscOnCsmp) {
+            m_smsc.clear(); // a quirk of some USB sticks: the stored SMSC is gone until AT+CSCA sets it again
+            m_smscType = 129;
+        }
+        return ok;
+    }
+    if (name == QLatin1String("+CMMS")) {
+        // TS 27.005 3.5.6: 0 off, 1 keep the link until the next send command is more than kCmmsHoldMs late,
+        // 2 keep it until set otherwise.
+        if (m_profile.noCmms)
+            return error;
+        if (read) {
+            info->append(QStringLiteral("+CMMS: %1").arg(m_cmms));
+            return ok;
+        }
+        if (test) {
+            info->append(QStringLiteral("+CMMS: (0-2)"));
+            return ok;
+        }
+        if (!set || args.size() != 1 || !intArg(0, 0, 2, &m_cmms))
+            return error;
+        m_lastSendMs = -1;
         return ok;
     }
     if (name == QLatin1String("+CMGS")) {
@@ -729,6 +734,8 @@ SimDialogue::Outcome SimDialogue::Extended(const QByteArray& command, QStringLis
     }
     if (name == QLatin1String("+CPBS") || name == QLatin1String("+CPBR"))
         return Phonebook(name, suffix, args, info);
+    if (const std::optional<Outcome> answered = m_messages.Command(name, suffix, args, {m_cmgf, m_charset}, info))
+        return *answered;
     return error;
 }
 
@@ -784,7 +791,7 @@ SimDialogue::Outcome SimDialogue::Phonebook(const QString& name, const QString& 
                          .arg(e.index)
                          .arg(e.number)
                          .arg(e.type)
-                         .arg(m_charset == QLatin1String("UCS2") ? ToUcs2Hex(e.name) : e.name));
+                         .arg(Encoded(e.name)));
     }
     // An empty slot read on its own answers ERROR, as the devices this models do; a range answers what it has.
     if (!found && args.size() == 1)
@@ -794,6 +801,8 @@ SimDialogue::Outcome SimDialogue::Phonebook(const QString& name, const QString& 
 
 SimDialogue::Outcome SimDialogue::StartSubmission(const std::vector<Arg>& args) {
     const Outcome error{Final::Error, 0};
+    if (m_cmms == 1 && m_lastSendMs >= 0 && m_nowMs - m_lastSendMs > kCmmsHoldMs)
+        m_cmms = 0; // the link was closed meanwhile, and the mode with it
     m_body.clear();
     m_bodyOverflow = false;
     if (m_cmgf == 0) {
@@ -859,10 +868,11 @@ void SimDialogue::Submit(Result* r) {
         s.udhTotal = decoded->concatTotal;
         s.udhSeq = decoded->concatSeq;
         s.pdu = hex;
+        s.statusReportRequested = (decoded->firstOctet & kStatusReportRequest) != 0;
     } else {
         QString text;
-        if (m_charset == QLatin1String("UCS2") || m_charset == QLatin1String("HEX")) {
-            if (!IsHexText(body) || !FromUcs2Hex(QString::fromLatin1(body), &text)) {
+        if (SimCharset::IsHex(m_charset)) {
+            if (!IsHexText(body) || !SimCharset::FromUcs2Hex(QString::fromLatin1(body), &text)) {
                 fail(kCmsInvalidText, 0);
                 return;
             }
@@ -896,7 +906,9 @@ void SimDialogue::Submit(Result* r) {
         s.smsc = m_smsc;
         s.dcs = m_csmp[3];
         s.flash = flash;
+        s.statusReportRequested = (m_csmp[0] & kStatusReportRequest) != 0;
     }
+    s.cmms = m_cmms;
 
     // The network's part: silence, a failure by profile, or acceptance with a message reference.
     if (m_profile.silentAfterPdu)
@@ -919,10 +931,171 @@ void SimDialogue::Submit(Result* r) {
         fail(kCmsSmscUnknown, delay);
         return;
     }
+    if (const int refusal = NetworkRefusal(s.to); refusal != 0) {
+        fail(refusal, delay);
+        return;
+    }
     s.messageReference = m_nextReference;
     m_nextReference = (m_nextReference + 1) % 256;
+    m_lastSendMs = m_nowMs + delay;
     r->accepted.push_back(s);
     Emit(r, "\r\n+CMGS: " + QByteArray::number(s.messageReference) + "\r\n\r\nOK\r\n", delay);
+    if (s.statusReportRequested)
+        ScheduleStatusReport(s, delay);
+}
+
+int SimDialogue::NetworkRefusal(const QString& to) {
+    const auto firstMatch = [&to](const std::vector<SimNumberRule>& rules) -> const SimNumberRule* {
+        for (const SimNumberRule& rule : rules) {
+            if (rule.Matches(to))
+                return &rule;
+        }
+        return nullptr;
+    };
+    if (const SimNumberRule* rule = firstMatch(m_profile.rejects))
+        return rule->code;
+    if (const SimNumberRule* rule = firstMatch(m_profile.tempFails)) {
+        int& failed = m_tempFailures[to];
+        if (failed < rule->tries) {
+            ++failed;
+            return rule->code;
+        }
+    }
+    return 0;
+}
+
+void SimDialogue::ScheduleStatusReport(const SimSubmission& s, int delayMs) {
+    int status = 0x00; // TS 23.040 9.2.3.15: short message received by the SME
+    for (const SimNumberRule& rule : m_profile.reports) {
+        if (rule.Matches(s.to)) {
+            status = rule.code;
+            break;
+        }
+    }
+    if (status == SimNumberRule::kNoReport)
+        return;
+    const qint64 accepted = m_nowMs + delayMs;
+    const qint64 due = accepted + m_profile.reportDelayMs;
+    SimSmsRecord record;
+    record.statusReport = true;
+    record.smsc = s.smsc.isEmpty() ? m_identity.smsc : s.smsc;
+    record.address = s.to;
+    record.serviceCentreTime = WallClock(accepted);
+    record.dischargeTime = WallClock(due);
+    record.messageReference = s.messageReference;
+    record.status = status;
+    record.tpdu = SimTpduEncoder::StatusReport(s.messageReference, s.to, record.smsc, record.serviceCentreTime,
+                                               record.dischargeTime, status);
+    Schedule(due, record);
+}
+
+void SimDialogue::Schedule(qint64 dueMs, const SimSmsRecord& record) {
+    m_events.emplace(dueMs, record);
+}
+
+QDateTime SimDialogue::WallClock(qint64 ms) const {
+    // Whole seconds, in the origin's offset from UTC: what a time stamp can carry.
+    const QDateTime t = m_clockOrigin.addMSecs(ms);
+    return t.addMSecs(-t.time().msec());
+}
+
+bool SimDialogue::CheckIncoming(const SimIncomingMessage& message, QString* error) {
+    const std::vector<SimEncodedTpdu> parts =
+        SimTpduEncoder::Deliver(message, 0, QString(), QDateTime::currentDateTime(), error);
+    if (parts.empty())
+        return false;
+    for (const int seq : message.partsOrder) {
+        if (seq < 1 || seq > static_cast<int>(parts.size())) {
+            if (error)
+                *error = QStringLiteral("part %1 of a message in %2 parts").arg(seq).arg(parts.size());
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SimDialogue::Inject(const SimIncomingMessage& message, QString* error) {
+    if (!CheckIncoming(message, error))
+        return false;
+    const qint64 due = m_nowMs + message.delayMs;
+    const int reference = message.reference16 ? m_nextConcatReference : (m_nextConcatReference & 0xFF);
+    const QDateTime timestamp = message.timestamp.value_or(WallClock(due));
+    const std::vector<SimEncodedTpdu> parts =
+        SimTpduEncoder::Deliver(message, reference, m_identity.smsc, timestamp, error);
+    if (parts.size() > 1 && message.reference < 0)
+        m_nextConcatReference = m_nextConcatReference % 255 + 1;
+    std::vector<int> order = message.partsOrder;
+    if (order.empty()) {
+        for (int seq = 1; seq <= static_cast<int>(parts.size()); ++seq)
+            order.push_back(seq);
+    }
+    for (const int seq : order) {
+        if (seq == message.dropPart)
+            continue;
+        SimSmsRecord record;
+        record.tpdu = parts[static_cast<std::size_t>(seq - 1)];
+        record.smsc = m_identity.smsc;
+        record.address = message.from;
+        record.serviceCentreTime = timestamp;
+        record.messageClass = message.messageClass;
+        Schedule(due, record);
+    }
+    return true;
+}
+
+void SimDialogue::Deliver(const SimSmsRecord& record, Result* r) {
+    QByteArray unsolicited;
+    if (!m_messages.Route(record, {m_cmgf, m_charset}, &unsolicited)) {
+        m_heldBack.push_back(record); // storage full: the network keeps it until a slot is free
+        return;
+    }
+    if (!unsolicited.isEmpty())
+        EmitUnsolicited(r, unsolicited);
+}
+
+void SimDialogue::AfterCommand(Result* r) {
+    const QByteArray released = m_messages.TakeReleased();
+    if (!released.isEmpty())
+        EmitUnsolicited(r, released);
+    if (m_messages.TakeFreedSlot()) {
+        for (const SimSmsRecord& record : m_heldBack)
+            Schedule(m_nowMs, record);
+        m_heldBack.clear();
+    }
+}
+
+void SimDialogue::Advance(qint64 nowMs, Result* r) {
+    m_nowMs = std::max(m_nowMs, nowMs);
+    if (m_profile.dead || m_state != State::Command)
+        return;
+    if (m_cmms == 1 && m_lastSendMs >= 0 && m_nowMs - m_lastSendMs > kCmmsHoldMs)
+        m_cmms = 0;
+    while (!m_events.empty() && m_events.begin()->first <= m_nowMs) {
+        const SimSmsRecord record = m_events.begin()->second;
+        m_events.erase(m_events.begin());
+        Deliver(record, r);
+    }
+    if (m_nextUrcMs >= 0 && m_nextUrcMs <= m_nowMs) {
+        EmitUnsolicited(r, "\r\n" + NextUrcLine() + "\r\n");
+        // About every urcEveryMs: between half and one and a half of it.
+        const int every = m_profile.urcEveryMs;
+        m_nextUrcMs = m_nowMs + every / 2 + static_cast<int>(m_random() % static_cast<unsigned>(every + 1));
+    }
+}
+
+std::optional<qint64> SimDialogue::NextEventMs() const {
+    if (m_profile.dead || m_state != State::Command)
+        return std::nullopt;
+    std::optional<qint64> next;
+    if (!m_events.empty())
+        next = m_events.begin()->first;
+    if (m_nextUrcMs >= 0 && (!next || m_nextUrcMs < *next))
+        next = m_nextUrcMs;
+    return next;
+}
+
+QByteArray SimDialogue::NextUrcLine() {
+    return kUrcLines[m_random() % std::size(kUrcLines)];
 }
 
 void SimDialogue::Emit(Result* r, const QByteArray& reply, int delayMs) {
@@ -936,23 +1109,52 @@ void SimDialogue::Emit(Result* r, const QByteArray& reply, int delayMs) {
     }
     if (m_profile.quirky && m_replyCount % 3 == 0)
         bytes += (m_replyCount / 3) % 2 ? "\r\n+CREG: 1\r\n" : "\r\n^RSSI: 17\r\n";
+    // Now and then a network line just before a reply, as the device had it queued.
+    if (m_profile.urcEveryMs > 0 && m_random() % 4 == 0)
+        bytes += "\r\n" + NextUrcLine() + "\r\n";
     bytes += reply;
-    if (!m_profile.quirky || bytes.size() < 2) {
-        r->outputs.push_back({bytes, delayMs});
-        return;
-    }
-    // Several writes a few ms apart, cut inside the first bytes, the middle and the final token.
-    constexpr int kGapMs = 2;
+    Split(r, bytes, delayMs);
+}
+
+void SimDialogue::EmitUnsolicited(Result* r, const QByteArray& bytes) {
+    FlushEcho(r);
+    Split(r, bytes, 0);
+}
+
+void SimDialogue::Split(Result* r, const QByteArray& bytes, int delayMs) {
     const qsizetype size = bytes.size();
-    std::vector<qsizetype> cuts = {1 + m_replyCount % 3, size / 2, size - 1 - m_replyCount % 3};
+    std::vector<qsizetype> cuts;
+    int gapLow = 0;
+    int gapHigh = 0;
+    if (m_profile.piecesMaxMs > 0 && size >= 2) {
+        // Two or three pieces cut anywhere; every other reply has its last cut within the final four bytes,
+        // so the final token ("OK\r\n") and its line end get split too.
+        cuts.push_back(1 + static_cast<qsizetype>(m_random() % static_cast<unsigned>(size - 1)));
+        if (size >= 3 && m_random() % 2 == 0) {
+            const qsizetype tail = std::min<qsizetype>(4, size - 1);
+            const qsizetype cut = m_random() % 2 == 0 ? size - 1 - static_cast<qsizetype>(m_random() % tail)
+                                                      : 1 + static_cast<qsizetype>(m_random() % (size - 1));
+            cuts.push_back(cut);
+        }
+        std::sort(cuts.begin(), cuts.end());
+        cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+        gapLow = m_profile.piecesMinMs;
+        gapHigh = m_profile.piecesMaxMs;
+    } else if (m_profile.quirky && size >= 2) {
+        // Several writes a few ms apart, cut inside the first bytes, the middle and the final token.
+        cuts = {1 + m_replyCount % 3, size / 2, size - 1 - m_replyCount % 3};
+        gapLow = gapHigh = 2;
+    }
     qsizetype from = 0;
     bool first = true;
-    for (qsizetype cut : cuts) {
+    for (const qsizetype cut : cuts) {
         if (cut <= from || cut >= size)
             continue;
-        r->outputs.push_back({bytes.mid(from, cut - from), first ? delayMs : kGapMs});
+        const int gap = gapLow + static_cast<int>(m_random() % static_cast<unsigned>(gapHigh - gapLow + 1));
+        r->outputs.push_back({bytes.mid(from, cut - from), first ? delayMs : gap});
         first = false;
         from = cut;
     }
-    r->outputs.push_back({bytes.mid(from), first ? delayMs : kGapMs});
+    const int gap = first ? delayMs : gapLow + static_cast<int>(m_random() % static_cast<unsigned>(gapHigh - gapLow + 1));
+    r->outputs.push_back({bytes.mid(from), gap});
 }

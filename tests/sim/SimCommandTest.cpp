@@ -50,6 +50,28 @@ TEST(SimCommand, BadArgumentsExitWithUsage) {
     }
 }
 
+TEST(SimCommand, HelpListsEveryProfileOption) {
+    if (!CliBuilt())
+        GTEST_SKIP() << "bulksms-cli not built";
+    QProcess p;
+    p.start(QStringLiteral(BULKSMS_CLI_PATH), {QStringLiteral("sim"), QStringLiteral("--help")});
+    ASSERT_TRUE(p.waitForFinished(5000));
+    EXPECT_EQ(p.exitCode(), 0);
+    const QByteArray out = p.readAllStandardOutput();
+    for (const char* option : {"pieces:MIN-MAX", "urc:MS", "cmddelay:MS", "reject:PATTERN=CODE", "tempfail:PATTERN=CODE[:N]",
+                               "report:PATTERN=delivered|failed:STATUS|none", "report-delay:MS", "no-cmms",
+                               "wipe-smsc-on-csmp", "cnmi-cdsi-only", "cnmi-cds-only", "cnmi-none", "storage:N",
+                               "--inject FILE", "\"parts_order\""})
+        EXPECT_TRUE(out.contains(option)) << option;
+
+    QByteArray err;
+    EXPECT_EQ(RunCli({QStringLiteral("--link"), QStringLiteral("/tmp/x"), QStringLiteral("--profile"),
+                      QStringLiteral("report:+44*=lost")},
+                     &err),
+              2);
+    EXPECT_TRUE(err.contains("report:PATTERN=")) << err.toStdString();
+}
+
 TEST(SimCommand, ExitsWithOneWhenThePortCannotBeMade) {
     if (!CliBuilt())
         GTEST_SKIP() << "bulksms-cli not built";
@@ -94,6 +116,42 @@ TEST(SimCommand, ServesUntilTerminatedThenRemovesTheLink) {
     EXPECT_TRUE(line.startsWith("{\"mode\":\"pdu\",\"to\":\"+46708251358\",\"text\":\"hellohello\""))
         << line.toStdString();
     EXPECT_TRUE(line.endsWith("}\n"));
+}
+
+TEST(SimCommand, DeliversMessagesFromTheInjectionFile) {
+    if (!CliBuilt())
+        GTEST_SKIP() << "bulksms-cli not built";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString link = dir.filePath(QStringLiteral("modem"));
+    const QString inbox = dir.filePath(QStringLiteral("inbox.jsonl"));
+    QFile file(inbox);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"from":"+447700900123","text":"STOP"})" "\n");
+    file.close();
+    EXPECT_EQ(RunCli({QStringLiteral("--link"), link, QStringLiteral("--inject"), dir.filePath(QStringLiteral("no"))}),
+              1);
+
+    QProcess p;
+    p.start(QStringLiteral(BULKSMS_CLI_PATH), {QStringLiteral("sim"), QStringLiteral("--link"), link,
+                                               QStringLiteral("--profile"), QStringLiteral("noecho"),
+                                               QStringLiteral("--inject"), inbox});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    ASSERT_TRUE(p.waitForReadyRead(5000));
+    {
+        SimTestPort port(link);
+        ASSERT_TRUE(port.IsOpen());
+        QByteArray listing;
+        for (int i = 0; i < 50 && !listing.contains("+CMGL: 1,"); ++i) {
+            listing = port.Command("AT+CMGF=1;+CMGL=\"ALL\"\r");
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        EXPECT_TRUE(listing.contains("\"+447700900123\",,\"")) << listing.toStdString();
+        EXPECT_TRUE(listing.contains("\r\nSTOP\r\n")) << listing.toStdString();
+    }
+    ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(5000));
+    EXPECT_EQ(p.exitCode(), 0);
 }
 
 } // namespace

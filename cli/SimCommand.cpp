@@ -45,8 +45,8 @@ int RunSim(const QStringList& args) {
     QString error;
     const std::optional<CliArgs> parsed =
         CliArgs::Parse(args,
-                       {QStringLiteral("link"), QStringLiteral("profile"), QStringLiteral("imei"), QStringLiteral("log"),
-                        QStringLiteral("inject")},
+                       {QStringLiteral("link"), QStringLiteral("profile"), QStringLiteral("imei"),
+                        QStringLiteral("log"), QStringLiteral("inject")},
                        {QStringLiteral("help")}, &error);
     if (!parsed)
         return CliUsageError(kName, error);

@@ -48,8 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                  UnsolicitedSms::ReadItems(text, mode, QString::fromLatin1(charset), &other)) {
                 if (item.lines.isEmpty())
                     __builtin_trap();
-                const bool notice =
-                    item.source == UnsolicitedSms::Item::Source::Cmti || item.source == UnsolicitedSms::Item::Source::Cdsi;
+                const bool notice = item.source == UnsolicitedSms::Item::Source::Cmti ||
+                                    item.source == UnsolicitedSms::Item::Source::Cdsi;
                 if (!notice)
                     Check(item.message);
             }

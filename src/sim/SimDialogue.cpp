@@ -4,7 +4,6 @@
 #include "sim/SimCharset.h"
 #include "sim/SimGsm0338.h"
 #include "sim/SimPduDecoder.h"
-#include "sim/SimTpduEncoder.h"
 
 #include <algorithm>
 #include <array>
@@ -37,9 +36,6 @@ constexpr int kCmeBadParameters = 50;
 constexpr qint64 kCmmsHoldMs = 5000;
 // TS 23.040 9.2.2.2: TP-SRR, bit 5 of an SMS-SUBMIT's first octet (AT+CSMP's <fo> in text mode).
 constexpr int kStatusReportRequest = 0x20;
-
-// Unsolicited lines of network and vendor reports that devices put between (and before) replies.
-const char* const kUrcLines[] = {"+CREG: 1", "^RSSI: 17", "RING", "+CGREG: 1", "^MODE: 5,5", "^BOOT:20952548,0,0,0,72"};
 
 QString CmeText(int code) {
     switch (code) {
@@ -132,15 +128,13 @@ qsizetype IndexOfAt(const QByteArray& line) {
 } // namespace
 
 SimDialogue::SimDialogue(const SimProfile& profile, const SimIdentity& identity)
-    : m_profile(profile), m_identity(identity), m_messages(profile),
-      m_clockOrigin(QDateTime::currentDateTime()), m_random(profile.seed == 0 ? 1 : profile.seed) {
+    : m_profile(profile), m_identity(identity), m_messages(profile), m_network(profile, identity.smsc),
+      m_shaper(profile) {
     m_smsc = m_profile.noSmsc ? QString() : m_identity.smsc;
     m_smscType = m_smsc.startsWith(QLatin1Char('+')) ? 145 : 129;
     m_phonebook = m_identity.phonebook;
     if (m_phonebook.empty())
         m_phonebook.push_back({QStringLiteral("SM"), 250, {}});
-    if (m_profile.urcEveryMs > 0)
-        m_nextUrcMs = m_profile.urcEveryMs;
     ResetSettings();
 }
 
@@ -787,11 +781,8 @@ SimDialogue::Outcome SimDialogue::Phonebook(const QString& name, const QString& 
         if (e.index < first || e.index > last)
             continue;
         found = true;
-        info->append(QStringLiteral("+CPBR: %1,\"%2\",%3,\"%4\"")
-                         .arg(e.index)
-                         .arg(e.number)
-                         .arg(e.type)
-                         .arg(Encoded(e.name)));
+        info->append(
+            QStringLiteral("+CPBR: %1,\"%2\",%3,\"%4\"").arg(e.index).arg(e.number).arg(e.type).arg(Encoded(e.name)));
     }
     // An empty slot read on its own answers ERROR, as the devices this models do; a range answers what it has.
     if (!found && args.size() == 1)
@@ -931,7 +922,7 @@ void SimDialogue::Submit(Result* r) {
         fail(kCmsSmscUnknown, delay);
         return;
     }
-    if (const int refusal = NetworkRefusal(s.to); refusal != 0) {
+    if (const int refusal = m_network.Refusal(s.to); refusal != 0) {
         fail(refusal, delay);
         return;
     }
@@ -940,113 +931,17 @@ void SimDialogue::Submit(Result* r) {
     m_lastSendMs = m_nowMs + delay;
     r->accepted.push_back(s);
     Emit(r, "\r\n+CMGS: " + QByteArray::number(s.messageReference) + "\r\n\r\nOK\r\n", delay);
-    if (s.statusReportRequested)
-        ScheduleStatusReport(s, delay);
-}
-
-int SimDialogue::NetworkRefusal(const QString& to) {
-    const auto firstMatch = [&to](const std::vector<SimNumberRule>& rules) -> const SimNumberRule* {
-        for (const SimNumberRule& rule : rules) {
-            if (rule.Matches(to))
-                return &rule;
-        }
-        return nullptr;
-    };
-    if (const SimNumberRule* rule = firstMatch(m_profile.rejects))
-        return rule->code;
-    if (const SimNumberRule* rule = firstMatch(m_profile.tempFails)) {
-        int& failed = m_tempFailures[to];
-        if (failed < rule->tries) {
-            ++failed;
-            return rule->code;
-        }
-    }
-    return 0;
-}
-
-void SimDialogue::ScheduleStatusReport(const SimSubmission& s, int delayMs) {
-    int status = 0x00; // TS 23.040 9.2.3.15: short message received by the SME
-    for (const SimNumberRule& rule : m_profile.reports) {
-        if (rule.Matches(s.to)) {
-            status = rule.code;
-            break;
-        }
-    }
-    if (status == SimNumberRule::kNoReport)
-        return;
-    const qint64 accepted = m_nowMs + delayMs;
-    const qint64 due = accepted + m_profile.reportDelayMs;
-    SimSmsRecord record;
-    record.statusReport = true;
-    record.smsc = s.smsc.isEmpty() ? m_identity.smsc : s.smsc;
-    record.address = s.to;
-    record.serviceCentreTime = WallClock(accepted);
-    record.dischargeTime = WallClock(due);
-    record.messageReference = s.messageReference;
-    record.status = status;
-    record.tpdu = SimTpduEncoder::StatusReport(s.messageReference, s.to, record.smsc, record.serviceCentreTime,
-                                               record.dischargeTime, status);
-    Schedule(due, record);
-}
-
-void SimDialogue::Schedule(qint64 dueMs, const SimSmsRecord& record) {
-    m_events.emplace(dueMs, record);
-}
-
-QDateTime SimDialogue::WallClock(qint64 ms) const {
-    // Whole seconds, in the origin's offset from UTC: what a time stamp can carry.
-    const QDateTime t = m_clockOrigin.addMSecs(ms);
-    return t.addMSecs(-t.time().msec());
-}
-
-bool SimDialogue::CheckIncoming(const SimIncomingMessage& message, QString* error) {
-    const std::vector<SimEncodedTpdu> parts =
-        SimTpduEncoder::Deliver(message, 0, QString(), QDateTime::currentDateTime(), error);
-    if (parts.empty())
-        return false;
-    for (const int seq : message.partsOrder) {
-        if (seq < 1 || seq > static_cast<int>(parts.size())) {
-            if (error)
-                *error = QStringLiteral("part %1 of a message in %2 parts").arg(seq).arg(parts.size());
-            return false;
-        }
-    }
-    return true;
+    m_network.Accepted(s, m_nowMs + delay);
 }
 
 bool SimDialogue::Inject(const SimIncomingMessage& message, QString* error) {
-    if (!CheckIncoming(message, error))
-        return false;
-    const qint64 due = m_nowMs + message.delayMs;
-    const int reference = message.reference16 ? m_nextConcatReference : (m_nextConcatReference & 0xFF);
-    const QDateTime timestamp = message.timestamp.value_or(WallClock(due));
-    const std::vector<SimEncodedTpdu> parts =
-        SimTpduEncoder::Deliver(message, reference, m_identity.smsc, timestamp, error);
-    if (parts.size() > 1 && message.reference < 0)
-        m_nextConcatReference = m_nextConcatReference % 255 + 1;
-    std::vector<int> order = message.partsOrder;
-    if (order.empty()) {
-        for (int seq = 1; seq <= static_cast<int>(parts.size()); ++seq)
-            order.push_back(seq);
-    }
-    for (const int seq : order) {
-        if (seq == message.dropPart)
-            continue;
-        SimSmsRecord record;
-        record.tpdu = parts[static_cast<std::size_t>(seq - 1)];
-        record.smsc = m_identity.smsc;
-        record.address = message.from;
-        record.serviceCentreTime = timestamp;
-        record.messageClass = message.messageClass;
-        Schedule(due, record);
-    }
-    return true;
+    return m_network.Inject(message, m_nowMs, error);
 }
 
 void SimDialogue::Deliver(const SimSmsRecord& record, Result* r) {
     QByteArray unsolicited;
     if (!m_messages.Route(record, {m_cmgf, m_charset}, &unsolicited)) {
-        m_heldBack.push_back(record); // storage full: the network keeps it until a slot is free
+        m_network.HoldBack(record); // storage full: the network keeps it until a slot is free
         return;
     }
     if (!unsolicited.isEmpty())
@@ -1057,11 +952,8 @@ void SimDialogue::AfterCommand(Result* r) {
     const QByteArray released = m_messages.TakeReleased();
     if (!released.isEmpty())
         EmitUnsolicited(r, released);
-    if (m_messages.TakeFreedSlot()) {
-        for (const SimSmsRecord& record : m_heldBack)
-            Schedule(m_nowMs, record);
-        m_heldBack.clear();
-    }
+    if (m_messages.TakeFreedSlot())
+        m_network.ReleaseHeld(m_nowMs);
 }
 
 void SimDialogue::Advance(qint64 nowMs, Result* r) {
@@ -1070,91 +962,28 @@ void SimDialogue::Advance(qint64 nowMs, Result* r) {
         return;
     if (m_cmms == 1 && m_lastSendMs >= 0 && m_nowMs - m_lastSendMs > kCmmsHoldMs)
         m_cmms = 0;
-    while (!m_events.empty() && m_events.begin()->first <= m_nowMs) {
-        const SimSmsRecord record = m_events.begin()->second;
-        m_events.erase(m_events.begin());
+    for (const SimSmsRecord& record : m_network.TakeDue(m_nowMs))
         Deliver(record, r);
-    }
-    if (m_nextUrcMs >= 0 && m_nextUrcMs <= m_nowMs) {
-        EmitUnsolicited(r, "\r\n" + NextUrcLine() + "\r\n");
-        // About every urcEveryMs: between half and one and a half of it.
-        const int every = m_profile.urcEveryMs;
-        m_nextUrcMs = m_nowMs + every / 2 + static_cast<int>(m_random() % static_cast<unsigned>(every + 1));
-    }
+    if (const std::optional<qint64> line = m_shaper.NextLineMs(); line && *line <= m_nowMs)
+        EmitUnsolicited(r, m_shaper.TakeLine(m_nowMs));
 }
 
 std::optional<qint64> SimDialogue::NextEventMs() const {
     if (m_profile.dead || m_state != State::Command)
         return std::nullopt;
-    std::optional<qint64> next;
-    if (!m_events.empty())
-        next = m_events.begin()->first;
-    if (m_nextUrcMs >= 0 && (!next || m_nextUrcMs < *next))
-        next = m_nextUrcMs;
-    return next;
-}
-
-QByteArray SimDialogue::NextUrcLine() {
-    return kUrcLines[m_random() % std::size(kUrcLines)];
+    const std::optional<qint64> due = m_network.NextDueMs();
+    const std::optional<qint64> line = m_shaper.NextLineMs();
+    if (due && line)
+        return std::min(*due, *line);
+    return due ? due : line;
 }
 
 void SimDialogue::Emit(Result* r, const QByteArray& reply, int delayMs) {
     FlushEcho(r);
-    ++m_replyCount;
-    QByteArray bytes;
-    if (m_profile.garbage && m_replyCount % 2 == 0) {
-        static const std::array<QByteArray, 4> kStray = {QByteArray("\x00", 1), QByteArray("\xFF"),
-                                                         QByteArray("\x80\x00\xFE", 3), QByteArray("\x00\xFF\x80", 3)};
-        bytes += kStray[static_cast<std::size_t>(m_replyCount / 2) % kStray.size()];
-    }
-    if (m_profile.quirky && m_replyCount % 3 == 0)
-        bytes += (m_replyCount / 3) % 2 ? "\r\n+CREG: 1\r\n" : "\r\n^RSSI: 17\r\n";
-    // Now and then a network line just before a reply, as the device had it queued.
-    if (m_profile.urcEveryMs > 0 && m_random() % 4 == 0)
-        bytes += "\r\n" + NextUrcLine() + "\r\n";
-    bytes += reply;
-    Split(r, bytes, delayMs);
+    m_shaper.Reply(reply, delayMs, &r->outputs);
 }
 
 void SimDialogue::EmitUnsolicited(Result* r, const QByteArray& bytes) {
     FlushEcho(r);
-    Split(r, bytes, 0);
-}
-
-void SimDialogue::Split(Result* r, const QByteArray& bytes, int delayMs) {
-    const qsizetype size = bytes.size();
-    std::vector<qsizetype> cuts;
-    int gapLow = 0;
-    int gapHigh = 0;
-    if (m_profile.piecesMaxMs > 0 && size >= 2) {
-        // Two or three pieces cut anywhere; every other reply has its last cut within the final four bytes,
-        // so the final token ("OK\r\n") and its line end get split too.
-        cuts.push_back(1 + static_cast<qsizetype>(m_random() % static_cast<unsigned>(size - 1)));
-        if (size >= 3 && m_random() % 2 == 0) {
-            const qsizetype tail = std::min<qsizetype>(4, size - 1);
-            const qsizetype cut = m_random() % 2 == 0 ? size - 1 - static_cast<qsizetype>(m_random() % tail)
-                                                      : 1 + static_cast<qsizetype>(m_random() % (size - 1));
-            cuts.push_back(cut);
-        }
-        std::sort(cuts.begin(), cuts.end());
-        cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-        gapLow = m_profile.piecesMinMs;
-        gapHigh = m_profile.piecesMaxMs;
-    } else if (m_profile.quirky && size >= 2) {
-        // Several writes a few ms apart, cut inside the first bytes, the middle and the final token.
-        cuts = {1 + m_replyCount % 3, size / 2, size - 1 - m_replyCount % 3};
-        gapLow = gapHigh = 2;
-    }
-    qsizetype from = 0;
-    bool first = true;
-    for (const qsizetype cut : cuts) {
-        if (cut <= from || cut >= size)
-            continue;
-        const int gap = gapLow + static_cast<int>(m_random() % static_cast<unsigned>(gapHigh - gapLow + 1));
-        r->outputs.push_back({bytes.mid(from, cut - from), first ? delayMs : gap});
-        first = false;
-        from = cut;
-    }
-    const int gap = first ? delayMs : gapLow + static_cast<int>(m_random() % static_cast<unsigned>(gapHigh - gapLow + 1));
-    r->outputs.push_back({bytes.mid(from), gap});
+    m_shaper.Unsolicited(bytes, &r->outputs);
 }

@@ -3,6 +3,8 @@
 #include "sim/SimAtTypes.h"
 #include "sim/SimMessageService.h"
 #include "sim/SimModem.h"
+#include "sim/SimNetwork.h"
+#include "sim/SimOutputShaper.h"
 #include "sim/SimSmsRecord.h"
 
 #include <QByteArray>
@@ -10,18 +12,8 @@
 #include <QString>
 #include <QStringList>
 
-#include <deque>
-#include <map>
 #include <optional>
-#include <random>
 #include <vector>
-
-// One piece of what the modem writes to its port: written delayMs after the piece before it (or after the
-// moment it was produced, when nothing is waiting).
-struct SimOutput {
-    QByteArray bytes;
-    int delayMs = 0;
-};
 
 // The simulated modem's side of the AT dialogue (ITU-T V.250 command lines, 3GPP TS 27.007 and TS 27.005
 // commands) and of the network behind it, without any I/O: bytes received go in, the bytes to write (with
@@ -49,10 +41,8 @@ public:
     // The network delivers a message (its parts after message.delayMs). False with a reason when it cannot
     // be encoded.
     bool Inject(const SimIncomingMessage& message, QString* error);
-    // Whether Inject would take the message (its text encodes, its part numbers exist).
-    static bool CheckIncoming(const SimIncomingMessage& message, QString* error);
     // The wall-clock time at 0 ms, for the time stamps of messages and reports (default: construction).
-    void SetClockOrigin(const QDateTime& origin) { m_clockOrigin = origin; }
+    void SetClockOrigin(const QDateTime& origin) { m_network.SetClockOrigin(origin); }
 
     bool EchoOn() const { return m_echo; }
     int SmsMode() const { return m_cmgf; } // AT+CMGF: 0 PDU, 1 text
@@ -75,13 +65,8 @@ private:
     Outcome Phonebook(const QString& name, const QString& suffix, const std::vector<Arg>& args, QStringList* info);
     Outcome StartSubmission(const std::vector<Arg>& args);
     void Submit(Result* r);
-    // The network's verdict on an accepted submission to `to`: 0 to take it, else the +CMS ERROR code.
-    int NetworkRefusal(const QString& to);
-    void ScheduleStatusReport(const SimSubmission& s, int delayMs);
-    void Schedule(qint64 dueMs, const SimSmsRecord& record);
     void Deliver(const SimSmsRecord& record, Result* r);
     void AfterCommand(Result* r); // held-back messages and released indications after a command
-    QDateTime WallClock(qint64 ms) const;
 
     Outcome Cme(int code) const;
     QString Encoded(const QString& text) const; // a string parameter in the character set in force
@@ -90,14 +75,10 @@ private:
 
     void Echo(char c);
     void FlushEcho(Result* r);
-    // Frames and writes one reply: information lines and the final result (or the prompt). Profile effects
-    // (stray bytes, unsolicited lines, split writes) are added here.
+    // Writes one reply (information lines and the final result, or the prompt) with the profile's effects.
     void Emit(Result* r, const QByteArray& reply, int delayMs = 0);
-    // Writes unsolicited output (indications, network lines): split by pieces: like a reply, nothing added.
+    // Writes unsolicited output (indications, network lines), in pieces like a reply, nothing added.
     void EmitUnsolicited(Result* r, const QByteArray& bytes);
-    // Splits bytes into pieces per the profile (quirky or pieces:), the first after delayMs.
-    void Split(Result* r, const QByteArray& bytes, int delayMs);
-    QByteArray NextUrcLine();
     static QByteArray Frame(const QStringList& info);
 
     SimProfile m_profile;
@@ -124,19 +105,13 @@ private:
     std::vector<Storage> m_phonebook;
     int m_storage = 0;
 
-    int m_nextReference = 1; // TP-MR answered in +CMGS: 1 to 255, then 0 again
-    int m_attempts = 0;      // submissions that reached the network, for flaky:N
-    int m_replyCount = 0;
-    int m_cmms = 0;          // AT+CMMS
+    int m_nextReference = 1;  // TP-MR answered in +CMGS: 1 to 255, then 0 again
+    int m_attempts = 0;       // submissions that reached the network, for flaky:N
+    int m_cmms = 0;           // AT+CMMS
     qint64 m_lastSendMs = -1; // when the last submission was answered, for AT+CMMS=1's hold time
-    std::map<QString, int> m_tempFailures; // recipient -> tries failed so far by tempfail:
 
     SimMessageService m_messages;
+    SimNetwork m_network;
+    SimOutputShaper m_shaper;
     qint64 m_nowMs = 0;
-    QDateTime m_clockOrigin;
-    std::multimap<qint64, SimSmsRecord> m_events; // by due time; equal times in the order scheduled
-    std::deque<SimSmsRecord> m_heldBack;          // waiting for a free storage slot
-    qint64 m_nextUrcMs = -1;
-    int m_nextConcatReference = 1; // of injected messages that give none
-    std::minstd_rand m_random;
 };

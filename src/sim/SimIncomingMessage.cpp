@@ -27,11 +27,10 @@ std::optional<SimIncomingMessage> SimIncomingMessage::FromJson(const QByteArray&
     if (parseError.error != QJsonParseError::NoError || !doc.isObject())
         return Fail(error, QStringLiteral("not a JSON object: %1").arg(parseError.errorString()));
     const QJsonObject o = doc.object();
-    static const QStringList kKnown = {QStringLiteral("from"),        QStringLiteral("text"),
-                                       QStringLiteral("ucs2"),        QStringLiteral("ref16"),
-                                       QStringLiteral("ref"),         QStringLiteral("parts_order"),
-                                       QStringLiteral("drop_part"),   QStringLiteral("class"),
-                                       QStringLiteral("delay_ms"),    QStringLiteral("scts")};
+    static const QStringList kKnown = {
+        QStringLiteral("from"),     QStringLiteral("text"),        QStringLiteral("ucs2"),      QStringLiteral("ref16"),
+        QStringLiteral("ref"),      QStringLiteral("parts_order"), QStringLiteral("drop_part"), QStringLiteral("class"),
+        QStringLiteral("delay_ms"), QStringLiteral("scts")};
     for (const QString& key : o.keys()) {
         if (!kKnown.contains(key))
             return Fail(error, QStringLiteral("unknown field \"%1\"").arg(key));

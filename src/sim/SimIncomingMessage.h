@@ -19,7 +19,8 @@ struct SimIncomingMessage {
                                         // GSM 7-bit, characters outside it become '?'
     bool reference16 = false;           // concatenation element with a 16-bit reference (IEI 0x08), else 8-bit
     int reference = -1;                 // concatenation reference; -1: the modem's next one
-    std::vector<int> partsOrder;        // part numbers delivered, in this order; empty: every part in order
+    std::vector<int> partsOrder;        // part numbers delivered, in this order (a repeat delivers a part again);
+                                        // empty: every part in order
     int dropPart = 0;                   // a part number never delivered (0: none)
     int messageClass = -1;              // TS 23.038 message class 0-3, -1 none
     int delayMs = 0;                    // delivered this long after the injection

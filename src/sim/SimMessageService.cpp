@@ -352,10 +352,12 @@ QString SimMessageService::DeliverDetails(const SimSmsRecord& record, const Host
     const bool header = (record.tpdu.firstOctet & 0x40) != 0;
     const qsizetype length = record.tpdu.sevenBit && !header ? record.tpdu.text.size() : record.tpdu.userDataLength;
     return QLatin1Char(',') + QStringList{QString::number(AddressType(record.address)),
-                                          QString::number(record.tpdu.firstOctet), QStringLiteral("0"),
+                                          QString::number(record.tpdu.firstOctet),
+                                          QStringLiteral("0"),
                                           QString::number(record.tpdu.dcs),
                                           Quoted(SimCharset::ToTe(record.smsc, host.charset)),
-                                          QString::number(AddressType(record.smsc)), QString::number(length)}
+                                          QString::number(AddressType(record.smsc)),
+                                          QString::number(length)}
                                   .join(QLatin1Char(','));
 }
 
@@ -373,9 +375,8 @@ QString SimMessageService::ReportFields(const SimSmsRecord& record, const Host& 
 
 QString SimMessageService::Indication(const SimSmsRecord& record, const Host& host) const {
     if (host.cmgf == 0) {
-        return record.statusReport
-                   ? QStringLiteral("+CDS: %1\r\n%2").arg(record.tpdu.tpduLength).arg(record.tpdu.pdu)
-                   : QStringLiteral("+CMT: ,%1\r\n%2").arg(record.tpdu.tpduLength).arg(record.tpdu.pdu);
+        return record.statusReport ? QStringLiteral("+CDS: %1\r\n%2").arg(record.tpdu.tpduLength).arg(record.tpdu.pdu)
+                                   : QStringLiteral("+CMT: ,%1\r\n%2").arg(record.tpdu.tpduLength).arg(record.tpdu.pdu);
     }
     if (record.statusReport)
         return QStringLiteral("+CDS: ") + ReportFields(record, host);

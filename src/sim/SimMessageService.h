@@ -67,10 +67,10 @@ private:
     // The header line and the PDU or data line of a stored record (without framing line ends).
     QString Listed(int index, const SimSmsRecord& record, const Host& host) const;
     QString Read(const SimSmsRecord& record, const Host& host) const;
-    QString Indication(const SimSmsRecord& record, const Host& host) const; // +CMT / +CDS
-    QString Data(const SimSmsRecord& record, const Host& host) const;        // text-mode <data>
+    QString Indication(const SimSmsRecord& record, const Host& host) const;     // +CMT / +CDS
+    QString Data(const SimSmsRecord& record, const Host& host) const;           // text-mode <data>
     QString DeliverDetails(const SimSmsRecord& record, const Host& host) const; // CSDH=1 fields after <scts>
-    QString ReportFields(const SimSmsRecord& record, const Host& host) const;  // <fo>,<mr>,..,<st>
+    QString ReportFields(const SimSmsRecord& record, const Host& host) const;   // <fo>,<mr>,..,<st>
     void Indicate(const QString& text, QByteArray* unsolicited);
 
     SimProfile m_profile;

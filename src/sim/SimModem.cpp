@@ -1,6 +1,7 @@
 #include "sim/SimModem.h"
 
 #include "sim/SimDialogue.h"
+#include "sim/SimNetwork.h"
 
 #include <QFile>
 
@@ -446,7 +447,7 @@ bool SimModem::Inject(const SimIncomingMessage& message, QString* error) {
     QString why;
     if (!d.thread.joinable() || d.stopping) {
         why = QStringLiteral("the simulated modem is not running");
-    } else if (SimDialogue::CheckIncoming(message, &why)) {
+    } else if (SimNetwork::CheckIncoming(message, &why)) {
         {
             std::lock_guard lock(d.mutex);
             d.injected.push_back(message);

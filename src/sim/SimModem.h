@@ -25,19 +25,19 @@ struct SimIdentity {
 
 // One accepted submission (one PDU, or one text-mode message), as the simulator decoded it.
 struct SimSubmission {
-    QString mode;      // "pdu" or "text"
-    QString to;        // recipient as decoded ("+" for an international number)
-    QString text;      // decoded text of this submission (this part only for a concatenated part)
-    QString smsc;      // SMSC given in the PDU ("" when "00"), or the stored one in text mode
+    QString mode; // "pdu" or "text"
+    QString to;   // recipient as decoded ("+" for an international number)
+    QString text; // decoded text of this submission (this part only for a concatenated part)
+    QString smsc; // SMSC given in the PDU ("" when "00"), or the stored one in text mode
     int dcs = 0;
     bool flash = false;
     bool hasUdh = false;
-    int udhRef = 0;    // concatenation reference, total and sequence when hasUdh
+    int udhRef = 0; // concatenation reference, total and sequence when hasUdh
     int udhTotal = 0;
     int udhSeq = 0;
-    QString pdu;       // PDU hex as received (PDU mode)
-    int messageReference = 0; // the +CMGS: value it answered
-    int cmms = 0;              // AT+CMMS mode in force when it was submitted
+    QString pdu;                        // PDU hex as received (PDU mode)
+    int messageReference = 0;           // the +CMGS: value it answered
+    int cmms = 0;                       // AT+CMMS mode in force when it was submitted
     bool statusReportRequested = false; // TP-SRR (PDU first octet bit 5, or AT+CSMP's <fo> in text mode)
 
     QString ToJson() const; // one line, no trailing line feed
@@ -53,9 +53,9 @@ public:
     struct Options {
         SimProfile profile;
         SimIdentity identity;
-        QString linkPath;  // when set, a symlink to the pty slave is made here and removed by Stop(); an existing
-                           // symlink there is replaced, any other file makes Start() fail
-        QString logPath;   // when set, every accepted submission is appended as one JSON line
+        QString linkPath;   // when set, a symlink to the pty slave is made here and removed by Stop(); an existing
+                            // symlink there is replaced, any other file makes Start() fail
+        QString logPath;    // when set, every accepted submission is appended as one JSON line
         QString injectPath; // when set, a file of SimIncomingMessage JSON lines: those present at Start() are
                             // delivered then, lines appended later as they come (checked every 100 ms)
     };

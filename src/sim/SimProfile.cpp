@@ -151,9 +151,8 @@ std::optional<SimProfile> SimProfile::Parse(const QString& text, QString* error)
             const QStringList parts = value.split(QLatin1Char(':'));
             if (!split || parts.size() > 2 || !ParseNumber(parts.at(0), 0, 999, &rule.code) ||
                 (parts.size() == 2 && !ParseNumber(parts.at(1), 1, 1000000, &rule.tries)))
-                return fail(
-                    QStringLiteral("tempfail:PATTERN=CODE[:N] needs a pattern, an error number and a count: %1")
-                        .arg(shown));
+                return fail(QStringLiteral("tempfail:PATTERN=CODE[:N] needs a pattern, an error number and a count: %1")
+                                .arg(shown));
             profile.tempFails.push_back(rule);
         } else if (item.startsWith(QLatin1String("report:"))) {
             SimNumberRule rule;

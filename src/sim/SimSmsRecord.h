@@ -12,7 +12,7 @@ struct SimSmsRecord {
     QString smsc;
     QString address; // originator of a message, recipient of a report
     QDateTime serviceCentreTime;
-    int messageClass = -1;   // message: TS 23.038 class, -1 none
+    int messageClass = -1;    // message: TS 23.038 class, -1 none
     int messageReference = 0; // report: TP-MR
     QDateTime dischargeTime;  // report: TP-DT
     int status = 0;           // report: TP-ST

@@ -27,7 +27,8 @@ constexpr int kDcsClassPresent = 0x10;
 bool IsDigits(const QString& text) {
     if (text.isEmpty())
         return false;
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+    return std::all_of(text.begin(), text.end(),
+                       [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
 }
 
 // Digits as swapped semi-octets, 'F' filling an odd count.
@@ -56,7 +57,8 @@ bool FitsGsm(const QString& text) {
 }
 
 // Where each part's slice of septets / UTF-16 units starts; the last entry is the end.
-std::vector<std::size_t> Slices(std::size_t size, std::size_t perPart, const std::function<bool(std::size_t)>& splitsPair) {
+std::vector<std::size_t> Slices(std::size_t size, std::size_t perPart,
+                                const std::function<bool(std::size_t)>& splitsPair) {
     std::vector<std::size_t> starts = {0};
     while (size - starts.back() > perPart) {
         std::size_t next = starts.back() + perPart;
@@ -131,15 +133,15 @@ std::vector<SimEncodedTpdu> Deliver(const SimIncomingMessage& message, int refer
     const std::vector<std::uint8_t> septets = ucs2 ? std::vector<std::uint8_t>{} : SimGsm0338::EncodeText(message.text);
     const std::size_t size = ucs2 ? static_cast<std::size_t>(message.text.size()) : septets.size();
     const bool single = size <= (ucs2 ? 70u : 160u);
-    const std::size_t perPart = single ? size : (ucs2 ? (message.reference16 ? 66u : 67u) : (message.reference16 ? 152u : 153u));
+    const std::size_t perPart =
+        single ? size : (ucs2 ? (message.reference16 ? 66u : 67u) : (message.reference16 ? 152u : 153u));
     const std::vector<std::size_t> starts =
-        single ? std::vector<std::size_t>{0, size}
-               : Slices(size, perPart, [&](std::size_t at) {
-                     if (ucs2)
-                         return message.text.at(static_cast<qsizetype>(at)).isLowSurrogate();
-                     // EncodeText writes an escape only as the first of a pair.
-                     return septets[at - 1] == SimGsm0338::kEscape;
-                 });
+        single ? std::vector<std::size_t>{0, size} : Slices(size, perPart, [&](std::size_t at) {
+            if (ucs2)
+                return message.text.at(static_cast<qsizetype>(at)).isLowSurrogate();
+            // EncodeText writes an escape only as the first of a pair.
+            return septets[at - 1] == SimGsm0338::kEscape;
+        });
     const int total = static_cast<int>(starts.size()) - 1;
     if (total > 255)
         return fail(QStringLiteral("the text needs %1 parts, at most 255 can be concatenated").arg(total));

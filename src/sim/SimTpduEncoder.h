@@ -11,13 +11,13 @@
 // One PDU the simulated network hands to the modem, in hex text with the SMSC field first (as +CMT, +CDS and
 // +CMGR show it in PDU mode), with what text mode shows of it.
 struct SimEncodedTpdu {
-    QString pdu;         // whole PDU, uppercase hex
-    int tpduLength = 0;  // octets after the SMSC field: the <length> of +CMT / +CDS / +CMGR / +CMGL
+    QString pdu;        // whole PDU, uppercase hex
+    int tpduLength = 0; // octets after the SMSC field: the <length> of +CMT / +CDS / +CMGR / +CMGL
     int firstOctet = 0;
     int dcs = 0;
     int userDataLength = 0; // TP-UDL: septets (7-bit, header included) or octets
-    QByteArray userData; // TP-UD octets, header included (text mode shows them in hex when a header is there)
-    QString text;        // this part's text
+    QByteArray userData;    // TP-UD octets, header included (text mode shows them in hex when a header is there)
+    QString text;           // this part's text
     bool sevenBit = true;
     int sequence = 1; // part number and count of a concatenated message (1 of 1 otherwise)
     int total = 1;

@@ -12,7 +12,8 @@ namespace Gsm0338 {
 
 // Unpacks `count` septets stored end to end, least significant bit first, starting `bitOffset` bits into the
 // octets (after a user data header and its fill bits). False, with nothing read, when the octets are short.
-[[nodiscard]] bool UnpackSeptets(const QByteArray& octets, int bitOffset, int count, std::vector<std::uint8_t>* septets);
+[[nodiscard]] bool UnpackSeptets(const QByteArray& octets, int bitOffset, int count,
+                                 std::vector<std::uint8_t>* septets);
 
 // The text of septets: default table; an escape followed by an extension code gives its glyph. The
 // receiving-entity rules of TS 23.038 6.2.1.1 apply to what the table leaves open: an escape followed by an

@@ -30,7 +30,8 @@ IncomingPdu DecodeIncoming(const QString& hex, SmscField smsc, int tpduLength) {
     if (smsc == SmscField::Present && !in.SmscAddress(&smscAddress, &why))
         return fail(why);
     if (tpduLength >= 0 && in.Remaining() != tpduLength)
-        return fail(QStringLiteral("the TPDU is %1 octets, the device announced %2").arg(in.Remaining()).arg(tpduLength));
+        return fail(
+            QStringLiteral("the TPDU is %1 octets, the device announced %2").arg(in.Remaining()).arg(tpduLength));
     if (in.Remaining() == 0)
         return fail(QStringLiteral("no TPDU after the SMSC field"));
     const int mti = static_cast<unsigned char>(octets.at(in.Position())) & 0x03;

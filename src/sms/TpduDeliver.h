@@ -6,7 +6,7 @@ class TpduReader;
 
 // An SMS-DELIVER (3GPP TS 23.040 9.2.2.1) as decoded.
 struct SmsDeliver {
-    TpAddress smsc;                      // the SMSC field in front of the PDU; empty when absent or not given
+    TpAddress smsc; // the SMSC field in front of the PDU; empty when absent or not given
     int firstOctet = 0;
     bool moreMessagesToSend = false;     // TP-MMS clear: the SC has more waiting
     bool replyPath = false;              // TP-RP

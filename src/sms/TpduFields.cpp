@@ -6,7 +6,8 @@ QString TpTimestamp::Text() const {
     if (!time.isValid())
         return QString::fromLatin1(raw.toHex().toUpper());
     const int quarters = std::abs(quarterHours);
-    return time.toString(QStringLiteral("yy/MM/dd,HH:mm:ss")) + (quarterHours < 0 ? QLatin1Char('-') : QLatin1Char('+')) +
+    return time.toString(QStringLiteral("yy/MM/dd,HH:mm:ss")) +
+           (quarterHours < 0 ? QLatin1Char('-') : QLatin1Char('+')) +
            QStringLiteral("%1").arg(quarters, 2, 10, QLatin1Char('0'));
 }
 

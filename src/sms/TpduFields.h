@@ -22,9 +22,9 @@ struct TpAddress {
 // A service centre time stamp or a discharge time (TS 23.040 9.2.3.11 / 9.2.3.13): local time and its
 // offset from UTC in quarter hours.
 struct TpTimestamp {
-    QByteArray raw;        // the seven octets as received
-    QDateTime time;        // with its offset; invalid when a digit, the date or the zone is out of range
-    int quarterHours = 0;  // offset from UTC, negative west of Greenwich
+    QByteArray raw;       // the seven octets as received
+    QDateTime time;       // with its offset; invalid when a digit, the date or the zone is out of range
+    int quarterHours = 0; // offset from UTC, negative west of Greenwich
 
     bool IsValid() const { return time.isValid(); }
     // "yy/MM/dd,hh:mm:ss+zz" as TS 27.005 text mode writes it; the raw octets in hex when invalid.
@@ -70,7 +70,7 @@ struct TpUserData {
     int length = 0; // TP-UDL as given: septets (7-bit) or octets
     TpUserDataHeader header;
     bool hasHeader = false;
-    QString text;       // the text after the header; 8-bit data octet by octet as Latin-1
-    QByteArray octets;  // 8-bit data: the octets after the header
-    QStringList notes;  // where a receiving-entity rule or a fallback shaped the result
+    QString text;      // the text after the header; 8-bit data octet by octet as Latin-1
+    QByteArray octets; // 8-bit data: the octets after the header
+    QStringList notes; // where a receiving-entity rule or a fallback shaped the result
 };

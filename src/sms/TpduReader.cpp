@@ -170,10 +170,9 @@ bool TpduReader::UserData(bool hasHeader, const TpDataCoding& coding, TpUserData
     const qsizetype needed = septets ? (ud->length * 7 + 7) / 8 : ud->length;
     QByteArray octets;
     if (!Octets(needed, &octets))
-        return Fail(why, QStringLiteral("user data is %1 octets, TP-UDL %2 needs %3")
-                             .arg(Remaining())
-                             .arg(ud->length)
-                             .arg(needed));
+        return Fail(
+            why,
+            QStringLiteral("user data is %1 octets, TP-UDL %2 needs %3").arg(Remaining()).arg(ud->length).arg(needed));
     if (Remaining() > 0)
         ud->notes << QStringLiteral("%1 octets after the user data were ignored").arg(Remaining());
 
@@ -205,7 +204,8 @@ bool TpduReader::UserData(bool hasHeader, const TpDataCoding& coding, TpUserData
                 // TS 23.040 9.2.3.24.1: a zero count, or a number of zero or past the count, makes the receiver
                 // ignore the element; a repeated element counts by its last occurrence.
                 if (c.total == 0 || c.sequence == 0 || c.sequence > c.total)
-                    ud->notes << QStringLiteral("concatenation element part %1 of %2 ignored").arg(c.sequence).arg(c.total);
+                    ud->notes
+                        << QStringLiteral("concatenation element part %1 of %2 ignored").arg(c.sequence).arg(c.total);
                 else
                     ud->header.concatenation = c;
             } else if ((e.iei == kIeiSingleShift || e.iei == kIeiLockingShift) && length == 1) {
@@ -219,7 +219,8 @@ bool TpduReader::UserData(bool hasHeader, const TpDataCoding& coding, TpUserData
         }
     }
     if (coding.reservedCoding)
-        ud->notes << QStringLiteral("reserved data coding 0x%1 read as GSM 7-bit").arg(coding.value, 2, 16, QLatin1Char('0'));
+        ud->notes
+            << QStringLiteral("reserved data coding 0x%1 read as GSM 7-bit").arg(coding.value, 2, 16, QLatin1Char('0'));
 
     if (septets) {
         // The header fills whole septets: fill bits follow it up to a septet boundary.

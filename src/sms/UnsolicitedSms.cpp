@@ -353,7 +353,8 @@ std::vector<Item> ReadItems(const QStringList& input, SmsMode mode, const QStrin
         }
         // A status report has its <fo> (a number) where a message has its quoted <oa>.
         int number = 0;
-        const bool report = item.source == Item::Source::Cds || ((listed || read) && !f.empty() && ToInt(f[0], &number));
+        const bool report =
+            item.source == Item::Source::Cds || ((listed || read) && !f.empty() && ToInt(f[0], &number));
         if (report) {
             item.message = ParseTextStatusReport(f);
             items.push_back(item);

@@ -58,10 +58,10 @@ TEST(SimCommand, HelpListsEveryProfileOption) {
     ASSERT_TRUE(p.waitForFinished(5000));
     EXPECT_EQ(p.exitCode(), 0);
     const QByteArray out = p.readAllStandardOutput();
-    for (const char* option : {"pieces:MIN-MAX", "urc:MS", "cmddelay:MS", "reject:PATTERN=CODE", "tempfail:PATTERN=CODE[:N]",
-                               "report:PATTERN=delivered|failed:STATUS|none", "report-delay:MS", "no-cmms",
-                               "wipe-smsc-on-csmp", "cnmi-cdsi-only", "cnmi-cds-only", "cnmi-none", "storage:N",
-                               "--inject FILE", "\"parts_order\""})
+    for (const char* option :
+         {"pieces:MIN-MAX", "urc:MS", "cmddelay:MS", "reject:PATTERN=CODE", "tempfail:PATTERN=CODE[:N]",
+          "report:PATTERN=delivered|failed:STATUS|none", "report-delay:MS", "no-cmms", "wipe-smsc-on-csmp",
+          "cnmi-cdsi-only", "cnmi-cds-only", "cnmi-none", "storage:N", "--inject FILE", "\"parts_order\""})
         EXPECT_TRUE(out.contains(option)) << option;
 
     QByteArray err;
@@ -127,15 +127,16 @@ TEST(SimCommand, DeliversMessagesFromTheInjectionFile) {
     const QString inbox = dir.filePath(QStringLiteral("inbox.jsonl"));
     QFile file(inbox);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(R"({"from":"+447700900123","text":"STOP"})" "\n");
+    file.write(R"({"from":"+447700900123","text":"STOP"})"
+               "\n");
     file.close();
     EXPECT_EQ(RunCli({QStringLiteral("--link"), link, QStringLiteral("--inject"), dir.filePath(QStringLiteral("no"))}),
               1);
 
     QProcess p;
-    p.start(QStringLiteral(BULKSMS_CLI_PATH), {QStringLiteral("sim"), QStringLiteral("--link"), link,
-                                               QStringLiteral("--profile"), QStringLiteral("noecho"),
-                                               QStringLiteral("--inject"), inbox});
+    p.start(QStringLiteral(BULKSMS_CLI_PATH),
+            {QStringLiteral("sim"), QStringLiteral("--link"), link, QStringLiteral("--profile"),
+             QStringLiteral("noecho"), QStringLiteral("--inject"), inbox});
     ASSERT_TRUE(p.waitForStarted(5000));
     ASSERT_TRUE(p.waitForReadyRead(5000));
     {

@@ -107,7 +107,8 @@ TEST(SimModemNetwork, FollowsTheInjectionFile) {
     const QString path = dir.filePath(QStringLiteral("inbox.jsonl"));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(R"({"from":"+447700900123","text":"first"})" "\n");
+    file.write(R"({"from":"+447700900123","text":"first"})"
+               "\n");
     file.flush();
 
     SimModem::Options options = OptionsFor("noecho");
@@ -119,7 +120,9 @@ TEST(SimModemNetwork, FollowsTheInjectionFile) {
     EXPECT_TRUE(WaitForStored(port, 1));
 
     // Lines appended later come as they are written; a line that is no message is skipped and reported.
-    file.write(R"({"from":"12345","text":"second","ucs2":true})" "\n" "{broken\n");
+    file.write(R"({"from":"12345","text":"second","ucs2":true})"
+               "\n"
+               "{broken\n");
     file.write(R"({"from":"12345","text":"third"})"); // no line end yet: not taken
     file.flush();
     EXPECT_TRUE(WaitForStored(port, 2));

@@ -126,8 +126,8 @@ TEST(SimTiming, PiecesCutRepliesAnywhere) {
 }
 
 TEST(SimTiming, UnsolicitedLinesBetweenCommandsAndBeforeReplies) {
-    static const QList<QByteArray> kKnown = {"+CREG: 1",   "^RSSI: 17",  "RING",
-                                             "+CGREG: 1",  "^MODE: 5,5", "^BOOT:20952548,0,0,0,72"};
+    static const QList<QByteArray> kKnown = {"+CREG: 1",  "^RSSI: 17",  "RING",
+                                             "+CGREG: 1", "^MODE: 5,5", "^BOOT:20952548,0,0,0,72"};
     Sim sim("noecho,urc:100");
     EXPECT_EQ(sim.At(99), QByteArray());
     ASSERT_EQ(sim.Dialogue().NextEventMs(), std::optional<qint64>(100));
@@ -170,9 +170,9 @@ TEST(SimNetwork, RejectedAndTemporarilyFailingRecipients) {
         QByteArray number;
         QByteArray reply;
     } steps[] = {
-        {"+447700900123", "\r\n+CMS ERROR: 21\r\n"},   {"+447700900123", "\r\n+CMS ERROR: 21\r\n"},
-        {"+15550001111", "\r\n+CMS ERROR: 1\r\n"},     {"+447800000001", "\r\n+CMS ERROR: 38\r\n"},
-        {"+447800000001", "\r\n+CMS ERROR: 38\r\n"},   {"+447800000001", "\r\n+CMGS: 1\r\n\r\nOK\r\n"},
+        {"+447700900123", "\r\n+CMS ERROR: 21\r\n"},     {"+447700900123", "\r\n+CMS ERROR: 21\r\n"},
+        {"+15550001111", "\r\n+CMS ERROR: 1\r\n"},       {"+447800000001", "\r\n+CMS ERROR: 38\r\n"},
+        {"+447800000001", "\r\n+CMS ERROR: 38\r\n"},     {"+447800000001", "\r\n+CMGS: 1\r\n\r\nOK\r\n"},
         {"+447800000001", "\r\n+CMGS: 2\r\n\r\nOK\r\n"}, {"+447800000002", "\r\n+CMS ERROR: 38\r\n"},
         {"+447700800123", "\r\n+CMGS: 3\r\n\r\nOK\r\n"}, {"+447700900999", "\r\n+CMS ERROR: 21\r\n"},
     };
@@ -248,13 +248,15 @@ TEST(SimCharsets, PhonebookNamesInEachCharacterSet) {
         {"GSM", {"Zo?", "?ukasz", "?????", "??", QByteArray("\x10\x00\x1B\x65 x", 6)}},
         {"UCS2",
          {"005A006F00EB", "01410075006B00610073007A", "039503BB03AD03BD03B7", "5C717530", "0394004020AC00200078"}},
-        {"HEX", {"005A006F00EB", "01410075006B00610073007A", "039503BB03AD03BD03B7", "5C717530", "0394004020AC00200078"}},
+        {"HEX",
+         {"005A006F00EB", "01410075006B00610073007A", "039503BB03AD03BD03B7", "5C717530", "0394004020AC00200078"}},
     };
     for (const auto& c : cases) {
         ASSERT_EQ(sim.Talk("AT+CSCS=\"" + QByteArray(c.charset) + "\"\r"), QByteArray("\r\nOK\r\n"));
         const QByteArray all = sim.Talk("AT+CPBR=1,5\r");
         for (int i = 0; i < 5; ++i)
-            EXPECT_TRUE(all.contains(QByteArray(",\"" + c.names[i] + "\"\r\n"))) << c.charset << " " << i << ": " << all.toStdString();
+            EXPECT_TRUE(all.contains(QByteArray(",\"" + c.names[i] + "\"\r\n")))
+                << c.charset << " " << i << ": " << all.toStdString();
     }
 }
 
@@ -264,8 +266,8 @@ TEST(SimReports, RoutedByCnmiDs) {
     const QByteArray pdu = expected.pdu.toLatin1();
     const struct {
         int ds;
-        QByteArray atDue;  // what comes out when the report is due
-        bool storedInSr;   // readable from "SR" afterwards
+        QByteArray atDue; // what comes out when the report is due
+        bool storedInSr;  // readable from "SR" afterwards
     } cases[] = {
         {1, "\r\n+CDS: 25\r\n" + pdu + "\r\n", false},
         {2, "\r\n+CDSI: \"SR\",1\r\n", true},
@@ -279,9 +281,8 @@ TEST(SimReports, RoutedByCnmiDs) {
         EXPECT_TRUE(r.accepted[0].statusReportRequested);
         EXPECT_EQ(sim.At(1999), QByteArray()) << c.ds;
         EXPECT_EQ(sim.At(2000), c.atDue) << c.ds;
-        EXPECT_EQ(sim.Talk("AT+CPMS=\"SR\"\r"),
-                  c.storedInSr ? QByteArray("\r\n+CPMS: 1,30,0,30,0,30\r\n\r\nOK\r\n")
-                               : QByteArray("\r\n+CPMS: 0,30,0,30,0,30\r\n\r\nOK\r\n"));
+        EXPECT_EQ(sim.Talk("AT+CPMS=\"SR\"\r"), c.storedInSr ? QByteArray("\r\n+CPMS: 1,30,0,30,0,30\r\n\r\nOK\r\n")
+                                                             : QByteArray("\r\n+CPMS: 0,30,0,30,0,30\r\n\r\nOK\r\n"));
         if (c.storedInSr) {
             EXPECT_EQ(sim.Talk("AT+CMGR=1\r"), "\r\n+CMGR: 0,,25\r\n" + pdu + "\r\n\r\nOK\r\n") << c.ds;
             EXPECT_EQ(sim.Talk("AT+CMGL=4\r"), "\r\n+CMGL: 1,1,,25\r\n" + pdu + "\r\n\r\nOK\r\n") << c.ds;
@@ -293,9 +294,9 @@ TEST(SimReports, OutcomeByRecipientPatternAndTextMode) {
     Sim sim("noecho,report-delay:500,report:+4670*=failed:0x45,report:+1555*=none");
     sim.Talk("AT+CNMI=2,1,0,1,0\r");
     sim.Submit(kHelloReport);
-    const QByteArray failed = SimTpduEncoder::StatusReport(1, QStringLiteral("+46708251358"), kSmsc, kOrigin,
-                                                           kOrigin.addMSecs(500), 0x45)
-                                  .pdu.toLatin1();
+    const QByteArray failed =
+        SimTpduEncoder::StatusReport(1, QStringLiteral("+46708251358"), kSmsc, kOrigin, kOrigin.addMSecs(500), 0x45)
+            .pdu.toLatin1();
     EXPECT_EQ(sim.At(500), "\r\n+CDS: 25\r\n" + failed + "\r\n");
     sim.Submit(kHello); // no TP-SRR: no report
     EXPECT_EQ(sim.At(5000), QByteArray());
@@ -354,8 +355,8 @@ TEST(SimIncoming, RoutedByCnmiMtAndReadBack) {
     stored.Inject(from, QStringLiteral("Hello"));
     EXPECT_EQ(stored.At(0), QByteArray("\r\n+CMTI: \"SM\",1\r\n"));
     EXPECT_EQ(stored.Talk("AT+CMGL=1\r"), QByteArray("\r\nOK\r\n")) << "nothing read yet";
-    EXPECT_EQ(stored.Talk("AT+CMGR=1\r"), "\r\n+CMGR: 0,,"+ len + "\r\n" + pdu + "\r\n\r\nOK\r\n");
-    EXPECT_EQ(stored.Talk("AT+CMGR=1\r"), "\r\n+CMGR: 1,,"+ len + "\r\n" + pdu + "\r\n\r\nOK\r\n");
+    EXPECT_EQ(stored.Talk("AT+CMGR=1\r"), "\r\n+CMGR: 0,," + len + "\r\n" + pdu + "\r\n\r\nOK\r\n");
+    EXPECT_EQ(stored.Talk("AT+CMGR=1\r"), "\r\n+CMGR: 1,," + len + "\r\n" + pdu + "\r\n\r\nOK\r\n");
     EXPECT_EQ(stored.Talk("AT+CMGL=4\r"), "\r\n+CMGL: 1,1,," + len + "\r\n" + pdu + "\r\n\r\nOK\r\n");
     EXPECT_EQ(stored.Talk("AT+CMGD=?\r"), QByteArray("\r\n+CMGD: (1),(0-4)\r\n\r\nOK\r\n"));
     EXPECT_EQ(stored.Talk("AT+CMGD=1\r"), QByteArray("\r\nOK\r\n"));

@@ -79,11 +79,21 @@ TEST(SimNumberRule, MatchesShellStylePatterns) {
         const char* number;
         bool matches;
     } cases[] = {
-        {"+4477009*", "+447700900123", true}, {"+4477009*", "+447700800123", false}, {"+4477009*", "+4477009", true},
-        {"*", "", true},                      {"*", "+1", true},                     {"+1555????", "+15551234", true},
-        {"+1555????", "+155512345", false},   {"*123", "+44123", true},             {"*123", "+441234", false},
-        {"+44*00*1", "+4477009001", true},    {"+44*00*1", "+4477009002", false},   {"12345", "12345", true},
-        {"12345", "+12345", false},           {"", "", true},                        {"", "1", false},
+        {"+4477009*", "+447700900123", true},
+        {"+4477009*", "+447700800123", false},
+        {"+4477009*", "+4477009", true},
+        {"*", "", true},
+        {"*", "+1", true},
+        {"+1555????", "+15551234", true},
+        {"+1555????", "+155512345", false},
+        {"*123", "+44123", true},
+        {"*123", "+441234", false},
+        {"+44*00*1", "+4477009001", true},
+        {"+44*00*1", "+4477009002", false},
+        {"12345", "12345", true},
+        {"12345", "+12345", false},
+        {"", "", true},
+        {"", "1", false},
     };
     for (const auto& c : cases) {
         const SimNumberRule rule{QString::fromLatin1(c.pattern), 0, 1};
@@ -92,11 +102,36 @@ TEST(SimNumberRule, MatchesShellStylePatterns) {
 }
 
 TEST(SimProfile, RefusesUnknownNamesAndBadNumbers) {
-    for (const char* bad : {"fast", "slow", "slow:", "slow:-1", "slow:abc", "cms:0", "cms:1000", "flaky:0", "flaky:x",
-                            "pdu-only,text-only", "quirky,bogus", "pieces:", "pieces:80-30", "pieces:0", "pieces:a-b",
-                            "urc:0", "urc:x", "cmddelay:-5", "reject:+44", "reject:=21", "reject:+44*=x",
-                            "tempfail:+44*=38:0", "tempfail:+44*=38:1:2", "report:+44*=lost", "report:+44*=failed:",
-                            "report:+44*=failed:256", "storage:0", "storage:256", "report-delay:x", "seed:-1"}) {
+    for (const char* bad : {"fast",
+                            "slow",
+                            "slow:",
+                            "slow:-1",
+                            "slow:abc",
+                            "cms:0",
+                            "cms:1000",
+                            "flaky:0",
+                            "flaky:x",
+                            "pdu-only,text-only",
+                            "quirky,bogus",
+                            "pieces:",
+                            "pieces:80-30",
+                            "pieces:0",
+                            "pieces:a-b",
+                            "urc:0",
+                            "urc:x",
+                            "cmddelay:-5",
+                            "reject:+44",
+                            "reject:=21",
+                            "reject:+44*=x",
+                            "tempfail:+44*=38:0",
+                            "tempfail:+44*=38:1:2",
+                            "report:+44*=lost",
+                            "report:+44*=failed:",
+                            "report:+44*=failed:256",
+                            "storage:0",
+                            "storage:256",
+                            "report-delay:x",
+                            "seed:-1"}) {
         QString error;
         EXPECT_FALSE(SimProfile::Parse(QString::fromLatin1(bad), &error).has_value()) << bad;
         EXPECT_FALSE(error.isEmpty()) << bad;

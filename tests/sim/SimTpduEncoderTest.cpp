@@ -1,6 +1,6 @@
+#include "sim/SimTpduEncoder.h"
 #include "sim/SimGsm0338.h"
 #include "sim/SimIncomingMessage.h"
-#include "sim/SimTpduEncoder.h"
 
 #include <QTimeZone>
 
@@ -34,8 +34,8 @@ TEST(SimTpduEncoder, HandWorkedVectors) {
                                         "02C834"));
     EXPECT_EQ(hi[0].tpduLength, 21);
 
-    const SimEncodedTpdu report = SimTpduEncoder::StatusReport(5, QStringLiteral("+15551234567"), kSmsc, kTen,
-                                                               kTen.addSecs(5), 0x41);
+    const SimEncodedTpdu report =
+        SimTpduEncoder::StatusReport(5, QStringLiteral("+15551234567"), kSmsc, kTen, kTen.addSecs(5), 0x41);
     // SMSC | 06 MTI status report + no more messages | MR 05 | RA | SCTS | DT (…:05) | ST 41
     EXPECT_EQ(report.pdu, QStringLiteral("0791198954800710"
                                          "06"
@@ -77,8 +77,8 @@ TEST(SimTpduEncoder, SplitsLongTextsIntoConcatenatedParts) {
         m.ucs2 = c.ucs2;
         m.reference16 = c.ref16;
         QString error;
-        const std::vector<SimEncodedTpdu> parts = SimTpduEncoder::Deliver(m, 0x1234 & (c.ref16 ? 0xFFFF : 0xFF),
-                                                                          kSmsc, kTen, &error);
+        const std::vector<SimEncodedTpdu> parts =
+            SimTpduEncoder::Deliver(m, 0x1234 & (c.ref16 ? 0xFFFF : 0xFF), kSmsc, kTen, &error);
         ASSERT_EQ(static_cast<int>(parts.size()), c.parts) << c.why << error.toStdString();
         QString joined;
         for (const SimEncodedTpdu& p : parts) {
@@ -111,8 +111,8 @@ TEST(SimTpduEncoder, NeverSplitsAnEscapePairOrASurrogatePair) {
 
     const QString emoji = QString::fromUtf8("\U0001F600");
     const std::vector<SimEncodedTpdu> ucs2 = SimTpduEncoder::Deliver(
-        Message(QStringLiteral("12345"), QString(66, QLatin1Char('b')) + emoji + QStringLiteral("c") + emoji), 7,
-        kSmsc, kTen, &error);
+        Message(QStringLiteral("12345"), QString(66, QLatin1Char('b')) + emoji + QStringLiteral("c") + emoji), 7, kSmsc,
+        kTen, &error);
     ASSERT_EQ(ucs2.size(), 2u);
     EXPECT_EQ(ucs2[0].text, QString(66, QLatin1Char('b')));
     EXPECT_EQ(ucs2[1].text, emoji + QStringLiteral("c") + emoji);
@@ -125,9 +125,9 @@ TEST(SimTpduEncoder, RefusesWhatCannotBeSent) {
     EXPECT_TRUE(SimTpduEncoder::Deliver(Message(QStringLiteral("+123456789012345678901"), QStringLiteral("x")), 1,
                                         kSmsc, kTen, &error)
                     .empty());
-    EXPECT_TRUE(SimTpduEncoder::Deliver(Message(QStringLiteral("TwelveLetter"), QStringLiteral("x")), 1, kSmsc, kTen,
-                                        &error)
-                    .empty());
+    EXPECT_TRUE(
+        SimTpduEncoder::Deliver(Message(QStringLiteral("TwelveLetter"), QStringLiteral("x")), 1, kSmsc, kTen, &error)
+            .empty());
     EXPECT_TRUE(SimTpduEncoder::Deliver(Message(QStringLiteral("1"), QString(153 * 256, QLatin1Char('a'))), 1, kSmsc,
                                         kTen, &error)
                     .empty());

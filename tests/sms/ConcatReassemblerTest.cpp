@@ -16,7 +16,8 @@ TEST(ConcatReassembler, PartsInAnyOrderCompleteTheirGroup) {
         ConcatReassembler r;
         static const char* const kTexts[] = {"", "Hel", "lo ", "world"};
         for (std::size_t i = 0; i < order.size(); ++i) {
-            const auto result = r.Add(PartOf("dev1", "+4477", 7, 3, order[i], kTexts[order[i]]), 1000 + static_cast<qint64>(i));
+            const auto result =
+                r.Add(PartOf("dev1", "+4477", 7, 3, order[i], kTexts[order[i]]), 1000 + static_cast<qint64>(i));
             if (i + 1 < order.size()) {
                 EXPECT_EQ(result.outcome, Outcome::Waiting);
                 EXPECT_FALSE(result.completed.has_value());
@@ -57,7 +58,8 @@ TEST(ConcatReassembler, SinglesDuplicatesAndInvalidParts) {
     ASSERT_EQ(done.outcome, Outcome::Completed);
     EXPECT_EQ(done.completed->Text(), QStringLiteral("first+second")) << "the first copy stays";
 
-    for (const auto& bad : {PartOf("d", "1", 5, 0, 1, "x"), PartOf("d", "1", 5, 2, 0, "x"), PartOf("d", "1", 5, 2, 3, "x")})
+    for (const auto& bad :
+         {PartOf("d", "1", 5, 0, 1, "x"), PartOf("d", "1", 5, 2, 0, "x"), PartOf("d", "1", 5, 2, 3, "x")})
         EXPECT_EQ(r.Add(bad, 0).outcome, Outcome::Invalid);
     EXPECT_EQ(r.PendingCount(), 0u);
 }

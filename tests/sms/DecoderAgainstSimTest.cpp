@@ -82,9 +82,8 @@ TEST(DecoderAgainstSim, RandomMessagesRoundTrip) {
                 total = c->total;
                 seq = c->sequence;
             }
-            const auto added = reassembler.Add({{QStringLiteral("dev"), d.originator.value, ref, total}, seq,
-                                                d.userData.text, 0},
-                                               0);
+            const auto added =
+                reassembler.Add({{QStringLiteral("dev"), d.originator.value, ref, total}, seq, d.userData.text, 0}, 0);
             if (added.completed)
                 whole = added.completed;
         }

@@ -47,20 +47,47 @@ const DeliverVector kDelivers[] = {
      SmscField::Present, "+31624000000", "+31641600986", 0x91, 0x00, "02/08/26,19:37:41+00", 0,
      QStringLiteral("How are you?"), -1, 0, 0, false},
     // No SMSC field (the caller says so): national originator 12345 (type 0x81), "Hi".
-    {"without SMSC", "0405812143F50000423010010000220" "2C834", SmscField::Absent, "", "12345", 0x81, 0x00,
-     "24/03/01,10:00:00+22", 22, QStringLiteral("Hi"), -1, 0, 0, false},
+    {"without SMSC",
+     "04"
+     "05812143F5"
+     "0000"
+     "42301001000022"
+     "02"
+     "C834",
+     SmscField::Absent, "", "12345", 0x81, 0x00, "24/03/01,10:00:00+22", 22, QStringLiteral("Hi"), -1, 0, 0, false},
     // Empty SMSC field ("00"), alphanumeric originator "VRIX" (7 semi-octets, type 0xD0), 16-bit reference
     // 0x1234 part 2 of 3 in 7-bit: UDHL 6 is 7 octets = 8 septets, so the text starts at septet 8.
-    {"alphanumeric, 16-bit reference", "00" "44" "07D05669120B" "0000" "42301001000022" "0A" "06080412340302C832",
+    {"alphanumeric, 16-bit reference",
+     "00"
+     "44"
+     "07D05669120B"
+     "0000"
+     "42301001000022"
+     "0A"
+     "06080412340302C832",
      SmscField::Present, "", "VRIX", 0xD0, 0x00, "24/03/01,10:00:00+22", 22, QStringLiteral("He"), 0x1234, 3, 2, false},
     // Escape pairs: "{€}" is 1B28 1B65 1B29 (6 septets), packed 1BD4A6BC4901; west of Greenwich (-03:00).
-    {"extension table, negative zone", "00" "04" "0B915155214365F7" "0000" "32211332958529" "06" "1BD4A6BC4901",
+    {"extension table, negative zone",
+     "00"
+     "04"
+     "0B915155214365F7"
+     "0000"
+     "32211332958529"
+     "06"
+     "1BD4A6BC4901",
      SmscField::Present, "", "+15551234567", 0x91, 0x00, "23/12/31,23:59:58-12", -12, QString::fromUtf8("{€}"), -1, 0,
      0, false},
     // Flash (class 0) UCS-2 with a surrogate pair: U+1F600 is D83D DE00.
-    {"class 0 UCS-2 surrogate pair", "00" "04" "0B915155214365F7" "0018" "42301001000022" "04" "D83DDE00",
-     SmscField::Present, "", "+15551234567", 0x91, 0x18, "24/03/01,10:00:00+22", 22,
-     QString::fromUtf8("\U0001F600"), -1, 0, 0, false},
+    {"class 0 UCS-2 surrogate pair",
+     "00"
+     "04"
+     "0B915155214365F7"
+     "0018"
+     "42301001000022"
+     "04"
+     "D83DDE00",
+     SmscField::Present, "", "+15551234567", 0x91, 0x18, "24/03/01,10:00:00+22", 22, QString::fromUtf8("\U0001F600"),
+     -1, 0, 0, false},
 };
 
 TEST(TpduDecode, DeliverVectors) {
@@ -132,7 +159,13 @@ TEST(TpduDecode, StatusReportVectors) {
 
     // Without the SMSC field, a permanent failure, then TP-PI announcing TP-PID and TP-DCS and a user data
     // length that is not there (noted, the report stands).
-    pdu = Tpdu::DecodeIncoming(QStringLiteral("0605" "0B915155214365F7" "42301001000022" "42301001005022" "41" "07" "00"
+    pdu = Tpdu::DecodeIncoming(QStringLiteral("0605"
+                                              "0B915155214365F7"
+                                              "42301001000022"
+                                              "42301001005022"
+                                              "41"
+                                              "07"
+                                              "00"
                                               "00"),
                                SmscField::Absent);
     ASSERT_EQ(pdu.kind, IncomingPdu::Kind::StatusReport) << pdu.error.toStdString();
@@ -199,7 +232,9 @@ TEST(TpduDecode, BadInputGetsAReasonAndKeepsTheRawText) {
         {"SMSC field too long", "0C91", SmscField::Present, -1, "SMSC field"},
         {"SMSC field cut", "0791132604", SmscField::Present, -1, "SMSC field"},
         {"only an SMSC", "07911326040000F0", SmscField::Present, -1, "no TPDU"},
-        {"announced length differs", "00040B911346610089F6000020806291731408" "0CC8F71D14969741F977FD07",
+        {"announced length differs",
+         "00040B911346610089F6000020806291731408"
+         "0CC8F71D14969741F977FD07",
          SmscField::Present, 31, "announced 31"},
         {"address cut", "00040B9113", SmscField::Present, -1, "address"},
         {"address over 20 digits", "000415911346610089F6", SmscField::Present, -1, "over 20"},
@@ -207,7 +242,7 @@ TEST(TpduDecode, BadInputGetsAReasonAndKeepsTheRawText) {
         {"time stamp cut", "00040B911346610089F600002080629173", SmscField::Present, -1, "time stamp"},
         {"no user data length", "00040B911346610089F6000020806291731408", SmscField::Present, -1, "TP-UDL"},
         {"user data cut", "00040B911346610089F60000208062917314080CC8F71D", SmscField::Present, -1, "user data"},
-        {"UDL over 160", "00040B911346610089F600002080629173140" "8A1", SmscField::Present, -1, "TP-UDL 161"},
+        {"UDL over 160", "00040B911346610089F6000020806291731408A1", SmscField::Present, -1, "TP-UDL 161"},
         {"UCS-2 odd octets", "00040B911346610089F60008208062917314080300410042", SmscField::Present, -1, "odd"},
         {"header longer than the data", "00440B911346610089F6000820806291731408020900", SmscField::Present, -1,
          "header"},
@@ -237,11 +272,22 @@ TEST(TpduDecode, ReceivingEntityRulesAreNotedNotFatal) {
         bool concatenation;
     } cases[] = {
         // Concatenation element with sequence 3 of 2: ignored (TS 23.040 9.2.3.24.1), the text stands.
-        {"bad sequence", "00440B911346610089F6000820806291731408" "0A050003010203" "00410042", "ignored", false},
+        {"bad sequence",
+         "00440B911346610089F6000820806291731408"
+         "0A050003010203"
+         "00410042",
+         "ignored", false},
         // National language locking shift table 1: noted, read with the default alphabet.
-        {"locking shift", "00440B911346610089F6000020806291731408" "07" "0325010140A601", "locking shift table 1", false},
+        {"locking shift",
+         "00440B911346610089F6000020806291731408"
+         "07"
+         "0325010140A601",
+         "locking shift table 1", false},
         // Reserved coding (bits 3-2 = 11): read as 7-bit.
-        {"reserved alphabet", "00040B911346610089F6000C208062917314080" "2C834", "reserved data coding", false},
+        {"reserved alphabet",
+         "00040B911346610089F6000C20806291731408"
+         "02C834",
+         "reserved data coding", false},
         // Octets after the user data.
         {"trailing octets", "00040B911346610089F600002080629173140802C834FFFF", "2 octets after", false},
         // Two concatenation elements: the last one counts.
@@ -269,10 +315,10 @@ TEST(Gsm0338Decoding, TablesAndReceiverRules) {
         QString text;
     } cases[] = {
         {{0x00, 0x01, 0x02, 0x10, 0x1C, 0x7F}, QString::fromUtf8("@£$ΔÆà")},
-        {{0x1B, 0x0A, 0x1B, 0x14, 0x1B, 0x28, 0x1B, 0x29, 0x1B, 0x2F, 0x1B, 0x3C, 0x1B, 0x3D, 0x1B, 0x3E, 0x1B, 0x40,
-          0x1B, 0x65},
+        {{0x1B, 0x0A, 0x1B, 0x14, 0x1B, 0x28, 0x1B, 0x29, 0x1B, 0x2F,
+          0x1B, 0x3C, 0x1B, 0x3D, 0x1B, 0x3E, 0x1B, 0x40, 0x1B, 0x65},
          QString::fromUtf8("\f^{}\\[~]|€")},
-        {{0x1B, 0x41}, QStringLiteral("A")},  // unassigned extension code: the default table's character
+        {{0x1B, 0x41}, QStringLiteral("A")},        // unassigned extension code: the default table's character
         {{0x1B, 0x1B, 0x41}, QStringLiteral(" A")}, // escape to an undefined table: a space
         {{0x41, 0x1B}, QStringLiteral("A ")},       // an escape at the end: a space
     };

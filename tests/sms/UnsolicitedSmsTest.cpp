@@ -21,7 +21,7 @@ TEST(UnsolicitedSms, StoredNotices) {
         int index;
         bool report;
     } cases[] = {
-        {"+CMTI: \"SM\",7", true, "SM", 7, false},    {"+CMTI:\"ME\",0", true, "ME", 0, false},
+        {"+CMTI: \"SM\",7", true, "SM", 7, false},      {"+CMTI:\"ME\",0", true, "ME", 0, false},
         {"  +CDSI: \"SR\",12  ", true, "SR", 12, true}, {"+CDSI: \"SM\",0", true, "SM", 0, true},
         {"+CMTI: \"SM\"", false, "", 0, false},         {"+CMTI: \"SM\",x", false, "", 0, false},
         {"+CMTI: \"SM\",-1", false, "", 0, false},      {"+CMT: ,23", false, "", 0, false},
@@ -176,8 +176,9 @@ TEST(UnsolicitedSms, TextModeDataByHeaderDetailsAndCharset) {
         QString text;
         int concatSeq; // 0: none
     } cases[] = {
-        {"UCS-2 message: hex of its octets", "\"+447700900123\",,\"24/03/01,10:00:00+22\",145,4,0,8,\"+919845087001\",145,10",
-         "005A006F00EB002020AC", "IRA", QString::fromUtf8("Zoë €"), 0},
+        {"UCS-2 message: hex of its octets",
+         "\"+447700900123\",,\"24/03/01,10:00:00+22\",145,4,0,8,\"+919845087001\",145,10", "005A006F00EB002020AC",
+         "IRA", QString::fromUtf8("Zoë €"), 0},
         {"7-bit part with a header: hex of the packed user data",
          "\"+447700900123\",,\"24/03/01,10:00:00+22\",145,68,0,0,\"+919845087001\",145,9", "050003070201906536", "IRA",
          QStringLiteral("Hel"), 1},
@@ -190,7 +191,8 @@ TEST(UnsolicitedSms, TextModeDataByHeaderDetailsAndCharset) {
         const std::vector<Item> items = UnsolicitedSms::ReadItems(
             QStringList{QStringLiteral("+CMT: ") + c.header, c.data}, SmsMode::Text, QString::fromLatin1(c.charset));
         ASSERT_EQ(items.size(), 1u) << c.why;
-        ASSERT_EQ(items[0].message.kind, IncomingPdu::Kind::Deliver) << c.why << ": " << items[0].message.error.toStdString();
+        ASSERT_EQ(items[0].message.kind, IncomingPdu::Kind::Deliver)
+            << c.why << ": " << items[0].message.error.toStdString();
         const SmsDeliver& d = *items[0].message.deliver;
         EXPECT_EQ(d.userData.text, c.text) << c.why << ": " << d.userData.text.toStdString();
         EXPECT_EQ(d.userData.header.concatenation.has_value(), c.concatSeq > 0) << c.why;
@@ -198,9 +200,9 @@ TEST(UnsolicitedSms, TextModeDataByHeaderDetailsAndCharset) {
             EXPECT_EQ(d.userData.header.concatenation->sequence, c.concatSeq) << c.why;
         }
     }
-    EXPECT_EQ(UnsolicitedSms::ReadItems(QStringList{QStringLiteral("+CMT: \"002B00340034\",,\"24/03/01,10:00:00+22\""),
-                                                    QStringLiteral("x")},
-                                        SmsMode::Text, QStringLiteral("UCS2"))
+    EXPECT_EQ(UnsolicitedSms::ReadItems(
+                  QStringList{QStringLiteral("+CMT: \"002B00340034\",,\"24/03/01,10:00:00+22\""), QStringLiteral("x")},
+                  SmsMode::Text, QStringLiteral("UCS2"))
                   .at(0)
                   .message.deliver->originator.value,
               QStringLiteral("+44"));
@@ -223,8 +225,9 @@ TEST(UnsolicitedSms, TextTimestamps) {
         bool valid;
         int quarters;
     } cases[] = {
-        {"24/03/01,10:00:00+22", true, 22}, {"23/12/31,23:59:58-12", true, -12}, {"99/01/01,00:00:00+00", true, 0},
-        {"24/02/30,10:00:00+00", false, 0}, {"24/03/01,25:00:00+00", false, 0},  {"24/03/01,10:00:00+57", false, 0},
+        {"24/03/01,10:00:00+22", true, 22}, {"23/12/31,23:59:58-12", true, -12},
+        {"99/01/01,00:00:00+00", true, 0},  {"24/02/30,10:00:00+00", false, 0},
+        {"24/03/01,25:00:00+00", false, 0}, {"24/03/01,10:00:00+57", false, 0},
         {"24/03/01 10:00:00+00", false, 0}, {"", false, 0},
     };
     for (const auto& c : cases) {

@@ -164,9 +164,9 @@ std::optional<SimProfile> SimProfile::Parse(const QString& text, QString* error)
             else
                 ok = ok && value.startsWith(QLatin1String("failed:")) && ParseNumber(value.mid(7), 0, 255, &rule.code);
             if (!ok)
-                return fail(
-                    QStringLiteral("report:PATTERN=delivered|failed:STATUS|none needs a pattern and an outcome: %1")
-                        .arg(shown));
+                return fail(QStringLiteral("report:PATTERN=delivered|failed:CODE|none needs a pattern and an outcome "
+                                           "(CODE: a TP-Status, 0-255): %1")
+                                .arg(shown));
             profile.reports.push_back(rule);
         } else {
             return fail(QStringLiteral("unknown profile \"%1\"").arg(shown));
@@ -197,12 +197,14 @@ QString SimProfile::Syntax() {
         "  cmddelay:MS             every command answered after MS ms (AT+CMGS's prompt too)\n"
         "  reject:PATTERN=CODE     submissions to matching recipients always fail with +CMS ERROR: CODE\n"
         "  tempfail:PATTERN=CODE[:N]  the first N (default 1) tries per matching recipient fail, then pass\n"
-        "  report:PATTERN=delivered|failed:STATUS|none  status report outcome (STATUS: TP-Status, 0x41 or 65)\n"
+        "  report:PATTERN=delivered|failed:CODE|none  status report outcome (CODE: the TP-Status, e.g. 0x41 or 65)\n"
         "  report-delay:MS         status reports come MS ms after the submission (default 1000)\n"
         "  no-cmms                 AT+CMMS answers ERROR\n"
         "  wipe-smsc-on-csmp       AT+CSMP=... forgets the stored SMSC until AT+CSCA sets it\n"
         "  cnmi-cdsi-only | cnmi-cds-only | cnmi-none   status report routings offered by AT+CNMI\n"
         "  storage:N               slots of the SM and SR storages (default 30)\n"
         "  seed:N                  seed of the random cuts, gaps and lines of pieces: and urc:\n"
-        "PATTERN matches the recipient as decoded (\"+\" first when international): * any run, ? one character.");
+        "PATTERN matches the recipient as decoded (\"+\" first when international): * any run, ? one character.\n"
+        "At power-on AT+CNMI is 2,1,0,0,0: stored messages are announced with +CMTI, status reports (TP-SRR) are\n"
+        "stored in \"SR\" without a word until AT+CNMI sets <ds> 1 (+CDS) or 2 (+CDSI).");
 }

@@ -60,7 +60,7 @@ TEST(SimCommand, HelpListsEveryProfileOption) {
     const QByteArray out = p.readAllStandardOutput();
     for (const char* option :
          {"pieces:MIN-MAX", "urc:MS", "cmddelay:MS", "reject:PATTERN=CODE", "tempfail:PATTERN=CODE[:N]",
-          "report:PATTERN=delivered|failed:STATUS|none", "report-delay:MS", "no-cmms", "wipe-smsc-on-csmp",
+          "report:PATTERN=delivered|failed:CODE|none", "report-delay:MS", "no-cmms", "wipe-smsc-on-csmp",
           "cnmi-cdsi-only", "cnmi-cds-only", "cnmi-none", "storage:N", "--inject FILE", "\"parts_order\""})
         EXPECT_TRUE(out.contains(option)) << option;
 

@@ -964,8 +964,10 @@ void SimDialogue::Advance(qint64 nowMs, Result* r) {
         m_cmms = 0;
     for (const SimSmsRecord& record : m_network.TakeDue(m_nowMs))
         Deliver(record, r);
-    if (const std::optional<qint64> line = m_shaper.NextLineMs(); line && *line <= m_nowMs)
-        EmitUnsolicited(r, m_shaper.TakeLine(m_nowMs));
+    if (const std::optional<qint64> line = m_shaper.NextLineMs(); line && *line <= m_nowMs) {
+        FlushEcho(r);
+        m_shaper.Line(m_nowMs, &r->outputs);
+    }
 }
 
 std::optional<qint64> SimDialogue::NextEventMs() const {

@@ -31,11 +31,15 @@ std::optional<qint64> SimOutputShaper::NextLineMs() const {
     return m_nextLineMs;
 }
 
-QByteArray SimOutputShaper::TakeLine(qint64 nowMs) {
+void SimOutputShaper::Line(qint64 nowMs, std::vector<SimOutput>* out) {
+    const std::size_t first = out->size();
+    Split("\r\n" + RandomLine() + "\r\n", 0, out);
+    qint64 writing = 0;
+    for (std::size_t i = first; i < out->size(); ++i)
+        writing += (*out)[i].delayMs;
     // About every urcEveryMs: between half and one and a half of it.
     const int every = m_profile.urcEveryMs;
-    m_nextLineMs = nowMs + every / 2 + Gap(0, every);
-    return "\r\n" + RandomLine() + "\r\n";
+    m_nextLineMs = nowMs + writing + every / 2 + Gap(0, every);
 }
 
 void SimOutputShaper::Reply(const QByteArray& reply, int delayMs, std::vector<SimOutput>* out) {

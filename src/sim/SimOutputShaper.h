@@ -28,10 +28,10 @@ public:
     // Unsolicited output (indications, network lines): pieces only, nothing added.
     void Unsolicited(const QByteArray& bytes, std::vector<SimOutput>* out);
 
-    // The timed network lines of urc:MS: when the next is due (nothing when off), and the line that is due,
-    // framed, scheduling the one after.
+    // The timed network lines of urc:MS: when the next is due (nothing when off); writing the due one schedules
+    // the one after, counted from when its last piece goes out (so lines never pile up behind each other).
     std::optional<qint64> NextLineMs() const;
-    QByteArray TakeLine(qint64 nowMs);
+    void Line(qint64 nowMs, std::vector<SimOutput>* out);
 
 private:
     QByteArray RandomLine();

@@ -164,6 +164,26 @@ TEST(SimTiming, UnsolicitedLinesBetweenCommandsAndBeforeReplies) {
     EXPECT_FALSE(sim.At(20000).isEmpty());
 }
 
+TEST(SimTiming, TimedLinesInPiecesNeverPileUp) {
+    // Each line takes up to 2 x 80 ms to write in pieces, more than the 50 ms between lines: the next one is
+    // counted from when the last piece went out, or the port would fall ever further behind.
+    Sim sim("noecho,urc:50,pieces:30-80");
+    qint64 busyUntil = 0;
+    int lines = 0;
+    for (qint64 t = 0; t <= 20000; t += 5) {
+        SimDialogue::Result r;
+        sim.Dialogue().Advance(t, &r);
+        if (r.outputs.empty())
+            continue;
+        ++lines;
+        EXPECT_GE(t, busyUntil) << "a line came while the one before was still being written";
+        busyUntil = t;
+        for (const SimOutput& o : r.outputs)
+            busyUntil += o.delayMs;
+    }
+    EXPECT_GT(lines, 20000 / 260);
+}
+
 TEST(SimNetwork, RejectedAndTemporarilyFailingRecipients) {
     Sim sim("noecho,text-only,reject:+4477009*=21,reject:+1555*=1,tempfail:+4478*=38:2");
     const struct {

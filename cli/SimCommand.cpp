@@ -14,6 +14,10 @@ namespace {
 
 const QString kName = QStringLiteral("sim");
 
+QString SimUsage() {
+    return QStringLiteral("--link PATH [--profile P[,P...]] [--imei N] [--log FILE] [--inject FILE] [--help]");
+}
+
 // Restores the caller's signal mask when the command ends, however it ends.
 class SignalMaskGuard {
 public:
@@ -35,14 +39,27 @@ bool IsDigits(const QString& text) {
 }
 
 // bulksms-cli sim: serves one simulated modem on a pseudo-terminal linked at --link until SIGINT, SIGTERM or
-// SIGHUP, then removes the link.
+// SIGHUP, then removes the link. --inject names a file of incoming messages, one JSON object a line, followed
+// while the modem runs.
 int RunSim(const QStringList& args) {
     QString error;
-    const std::optional<CliArgs> parsed = CliArgs::Parse(
-        args, {QStringLiteral("link"), QStringLiteral("profile"), QStringLiteral("imei"), QStringLiteral("log")}, {},
-        &error);
+    const std::optional<CliArgs> parsed =
+        CliArgs::Parse(args,
+                       {QStringLiteral("link"), QStringLiteral("profile"), QStringLiteral("imei"),
+                        QStringLiteral("log"), QStringLiteral("inject")},
+                       {QStringLiteral("help")}, &error);
     if (!parsed)
         return CliUsageError(kName, error);
+    if (parsed->Has(QStringLiteral("help"))) {
+        CliOut(QStringLiteral("usage: bulksms-cli sim %1\n%2\n"
+                              "--inject FILE: incoming messages, one JSON object a line, read at start and as "
+                              "lines are appended:\n"
+                              "  {\"from\":\"+447700900123\",\"text\":\"...\",\"ucs2\":false,\"ref16\":false,"
+                              "\"ref\":7,\"parts_order\":[2,1],\"drop_part\":0,\"class\":1,\"delay_ms\":0,"
+                              "\"scts\":\"2024-03-01T10:00:00+05:30\"}")
+                   .arg(SimUsage(), SimProfile::Syntax()));
+        return kExitOk;
+    }
     if (!parsed->Positional().isEmpty())
         return CliUsageError(kName, QStringLiteral("unexpected argument %1").arg(parsed->Positional().first()));
     const QString link = parsed->Value(QStringLiteral("link"));
@@ -53,7 +70,7 @@ int RunSim(const QStringList& args) {
     const QString profileText = parsed->Values(QStringLiteral("profile")).join(QLatin1Char(','));
     const std::optional<SimProfile> profile = SimProfile::Parse(profileText, &error);
     if (!profile)
-        return CliUsageError(kName, error);
+        return CliUsageError(kName, error + QLatin1Char('\n') + SimProfile::Syntax());
     options.profile = *profile;
     if (parsed->Has(QStringLiteral("imei"))) {
         const QString imei = parsed->Value(QStringLiteral("imei"));
@@ -63,6 +80,7 @@ int RunSim(const QStringList& args) {
     }
     options.linkPath = link;
     options.logPath = parsed->Value(QStringLiteral("log"));
+    options.injectPath = parsed->Value(QStringLiteral("inject"));
 
     // The stop signals are blocked before the serving thread starts, so that it inherits the mask and only
     // sigwait() below ever takes them: nothing runs inside a signal handler.
@@ -87,6 +105,8 @@ int RunSim(const QStringList& args) {
     while (sigwait(&stopSignals, &signal) != 0) {
     }
     modem.Stop();
+    for (const QString& problem : modem.InjectionErrors())
+        CliErr(QStringLiteral("bulksms-cli sim: injection skipped: %1").arg(problem));
     CliOut(QStringLiteral("Stopped by %1 after %2 accepted submissions")
                .arg(QString::fromLocal8Bit(strsignal(signal)))
                .arg(modem.SubmissionCount()));
@@ -95,5 +115,4 @@ int RunSim(const QStringList& args) {
 
 } // namespace
 
-BULKSMS_CLI_COMMAND(QStringLiteral("sim"), QStringLiteral("--link PATH [--profile P[,P...]] [--imei N] [--log FILE]"),
-                    RunSim);
+BULKSMS_CLI_COMMAND(QStringLiteral("sim"), SimUsage(), RunSim);

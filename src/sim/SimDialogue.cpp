@@ -1,6 +1,7 @@
 #include "sim/SimDialogue.h"
 
 #include "common/AnsiCodec.h"
+#include "sim/SimCharset.h"
 #include "sim/SimGsm0338.h"
 #include "sim/SimPduDecoder.h"
 
@@ -30,6 +31,12 @@ constexpr int kCmeNotAllowed = 3;
 constexpr int kCmeInvalidIndex = 21;
 constexpr int kCmeBadParameters = 50;
 
+// TS 27.005 3.5.6: with AT+CMMS=1 the link is kept only while the next send command follows the last answer
+// within 1-5 s; devices take the upper bound.
+constexpr qint64 kCmmsHoldMs = 5000;
+// TS 23.040 9.2.2.2: TP-SRR, bit 5 of an SMS-SUBMIT's first octet (AT+CSMP's <fo> in text mode).
+constexpr int kStatusReportRequest = 0x20;
+
 QString CmeText(int code) {
     switch (code) {
     case 3:
@@ -45,27 +52,6 @@ QString CmeText(int code) {
     default:
         return QStringLiteral("unknown");
     }
-}
-
-QString ToUcs2Hex(const QString& text) {
-    QString hex;
-    for (const QChar c : text)
-        hex += QStringLiteral("%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
-    return hex;
-}
-
-bool FromUcs2Hex(const QString& hex, QString* text) {
-    if (hex.size() % 4 != 0)
-        return false;
-    text->clear();
-    for (qsizetype i = 0; i < hex.size(); i += 4) {
-        bool ok = false;
-        const uint unit = hex.mid(i, 4).toUInt(&ok, 16);
-        if (!ok)
-            return false;
-        text->append(QChar(static_cast<char16_t>(unit)));
-    }
-    return true;
 }
 
 // A dialling number as a device takes it: an optional "+", then 1 to 20 of 0-9 * #.
@@ -142,23 +128,13 @@ qsizetype IndexOfAt(const QByteArray& line) {
 } // namespace
 
 SimDialogue::SimDialogue(const SimProfile& profile, const SimIdentity& identity)
-    : m_profile(profile), m_identity(identity) {
+    : m_profile(profile), m_identity(identity), m_messages(profile), m_network(profile, identity.smsc),
+      m_shaper(profile) {
     m_smsc = m_profile.noSmsc ? QString() : m_identity.smsc;
     m_smscType = m_smsc.startsWith(QLatin1Char('+')) ? 145 : 129;
-    // A SIM with 250 slots holding three contacts (indexes 1, 2 and 40), the phone's own memory with two, and
-    // an empty fixed dialling list that readers are expected to skip.
-    m_phonebook = {
-        {QStringLiteral("SM"),
-         250,
-         {{1, QStringLiteral("+919845012345"), 145, QStringLiteral("Asha Rao")},
-          {2, QStringLiteral("9845067890"), 129, QStringLiteral("Ravi Kumar")},
-          {40, QStringLiteral("+15551234567"), 145, QStringLiteral("Office")}}},
-        {QStringLiteral("ME"),
-         100,
-         {{1, QStringLiteral("+447700900123"), 145, QStringLiteral("Meera Iyer")},
-          {5, QStringLiteral("18005550199"), 129, QStringLiteral("Help Desk")}}},
-        {QStringLiteral("FD"), 10, {}},
-    };
+    m_phonebook = m_identity.phonebook;
+    if (m_phonebook.empty())
+        m_phonebook.push_back({QStringLiteral("SM"), 250, {}});
     ResetSettings();
 }
 
@@ -172,6 +148,8 @@ void SimDialogue::ResetSettings() {
     m_csmp[1] = 167;
     m_csmp[2] = 0;
     m_csmp[3] = 0;
+    m_cmms = 0;
+    m_messages.ResetSettings();
 }
 
 SimDialogue::Result SimDialogue::Feed(const QByteArray& bytes) {
@@ -339,7 +317,8 @@ void SimDialogue::ExecuteLine(const QByteArray& raw, Result* r) {
         reply += "\r\n> "; // TS 27.005 3.5.1: the prompt has no line end after it
         break;
     }
-    Emit(r, reply);
+    Emit(r, reply, m_profile.cmdDelayMs);
+    AfterCommand(r);
 }
 
 QByteArray SimDialogue::Frame(const QStringList& info) {
@@ -432,17 +411,15 @@ SimDialogue::Outcome SimDialogue::Basic(const QByteArray& body, qsizetype* pos, 
 }
 
 QString SimDialogue::Encoded(const QString& text) const {
-    if (m_charset == QLatin1String("UCS2") || m_charset == QLatin1String("HEX"))
-        return ToUcs2Hex(text);
-    return text;
+    return SimCharset::ToTe(text, m_charset);
 }
 
 QString SimDialogue::DecodedParameter(const QString& text) const {
     // In a hex character set a number may come as UCS2 hex; a plain number is taken as it is.
-    if (m_charset != QLatin1String("UCS2") && m_charset != QLatin1String("HEX"))
+    if (!SimCharset::IsHex(m_charset))
         return text;
     QString decoded;
-    if (!text.isEmpty() && FromUcs2Hex(text, &decoded) && IsDiallingNumber(decoded))
+    if (!text.isEmpty() && SimCharset::FromUcs2Hex(text, &decoded) && IsDiallingNumber(decoded))
         return decoded;
     return text;
 }
@@ -718,6 +695,28 @@ SimDialogue::Outcome SimDialogue::Extended(const QByteArray& command, QStringLis
                 return error;
         }
         std::copy(std::begin(values), std::end(values), std::begin(m_csmp));
+        if (m_profile.wipeSmscOnCsmp) {
+            m_smsc.clear(); // a quirk of some USB sticks: the stored SMSC is gone until AT+CSCA sets it again
+            m_smscType = 129;
+        }
+        return ok;
+    }
+    if (name == QLatin1String("+CMMS")) {
+        // TS 27.005 3.5.6: 0 off, 1 keep the link until the next send command is more than kCmmsHoldMs late,
+        // 2 keep it until set otherwise.
+        if (m_profile.noCmms)
+            return error;
+        if (read) {
+            info->append(QStringLiteral("+CMMS: %1").arg(m_cmms));
+            return ok;
+        }
+        if (test) {
+            info->append(QStringLiteral("+CMMS: (0-2)"));
+            return ok;
+        }
+        if (!set || args.size() != 1 || !intArg(0, 0, 2, &m_cmms))
+            return error;
+        m_lastSendMs = -1;
         return ok;
     }
     if (name == QLatin1String("+CMGS")) {
@@ -729,6 +728,8 @@ SimDialogue::Outcome SimDialogue::Extended(const QByteArray& command, QStringLis
     }
     if (name == QLatin1String("+CPBS") || name == QLatin1String("+CPBR"))
         return Phonebook(name, suffix, args, info);
+    if (const std::optional<Outcome> answered = m_messages.Command(name, suffix, args, {m_cmgf, m_charset}, info))
+        return *answered;
     return error;
 }
 
@@ -780,11 +781,8 @@ SimDialogue::Outcome SimDialogue::Phonebook(const QString& name, const QString& 
         if (e.index < first || e.index > last)
             continue;
         found = true;
-        info->append(QStringLiteral("+CPBR: %1,\"%2\",%3,\"%4\"")
-                         .arg(e.index)
-                         .arg(e.number)
-                         .arg(e.type)
-                         .arg(m_charset == QLatin1String("UCS2") ? ToUcs2Hex(e.name) : e.name));
+        info->append(
+            QStringLiteral("+CPBR: %1,\"%2\",%3,\"%4\"").arg(e.index).arg(e.number).arg(e.type).arg(Encoded(e.name)));
     }
     // An empty slot read on its own answers ERROR, as the devices this models do; a range answers what it has.
     if (!found && args.size() == 1)
@@ -794,6 +792,8 @@ SimDialogue::Outcome SimDialogue::Phonebook(const QString& name, const QString& 
 
 SimDialogue::Outcome SimDialogue::StartSubmission(const std::vector<Arg>& args) {
     const Outcome error{Final::Error, 0};
+    if (m_cmms == 1 && m_lastSendMs >= 0 && m_nowMs - m_lastSendMs > kCmmsHoldMs)
+        m_cmms = 0; // the link was closed meanwhile, and the mode with it
     m_body.clear();
     m_bodyOverflow = false;
     if (m_cmgf == 0) {
@@ -859,10 +859,11 @@ void SimDialogue::Submit(Result* r) {
         s.udhTotal = decoded->concatTotal;
         s.udhSeq = decoded->concatSeq;
         s.pdu = hex;
+        s.statusReportRequested = (decoded->firstOctet & kStatusReportRequest) != 0;
     } else {
         QString text;
-        if (m_charset == QLatin1String("UCS2") || m_charset == QLatin1String("HEX")) {
-            if (!IsHexText(body) || !FromUcs2Hex(QString::fromLatin1(body), &text)) {
+        if (SimCharset::IsHex(m_charset)) {
+            if (!IsHexText(body) || !SimCharset::FromUcs2Hex(QString::fromLatin1(body), &text)) {
                 fail(kCmsInvalidText, 0);
                 return;
             }
@@ -896,7 +897,9 @@ void SimDialogue::Submit(Result* r) {
         s.smsc = m_smsc;
         s.dcs = m_csmp[3];
         s.flash = flash;
+        s.statusReportRequested = (m_csmp[0] & kStatusReportRequest) != 0;
     }
+    s.cmms = m_cmms;
 
     // The network's part: silence, a failure by profile, or acceptance with a message reference.
     if (m_profile.silentAfterPdu)
@@ -919,40 +922,70 @@ void SimDialogue::Submit(Result* r) {
         fail(kCmsSmscUnknown, delay);
         return;
     }
+    if (const int refusal = m_network.Refusal(s.to); refusal != 0) {
+        fail(refusal, delay);
+        return;
+    }
     s.messageReference = m_nextReference;
     m_nextReference = (m_nextReference + 1) % 256;
+    m_lastSendMs = m_nowMs + delay;
     r->accepted.push_back(s);
     Emit(r, "\r\n+CMGS: " + QByteArray::number(s.messageReference) + "\r\n\r\nOK\r\n", delay);
+    m_network.Accepted(s, m_nowMs + delay);
+}
+
+bool SimDialogue::Inject(const SimIncomingMessage& message, QString* error) {
+    return m_network.Inject(message, m_nowMs, error);
+}
+
+void SimDialogue::Deliver(const SimSmsRecord& record, Result* r) {
+    QByteArray unsolicited;
+    if (!m_messages.Route(record, {m_cmgf, m_charset}, &unsolicited)) {
+        m_network.HoldBack(record); // storage full: the network keeps it until a slot is free
+        return;
+    }
+    if (!unsolicited.isEmpty())
+        EmitUnsolicited(r, unsolicited);
+}
+
+void SimDialogue::AfterCommand(Result* r) {
+    const QByteArray released = m_messages.TakeReleased();
+    if (!released.isEmpty())
+        EmitUnsolicited(r, released);
+    if (m_messages.TakeFreedSlot())
+        m_network.ReleaseHeld(m_nowMs);
+}
+
+void SimDialogue::Advance(qint64 nowMs, Result* r) {
+    m_nowMs = std::max(m_nowMs, nowMs);
+    if (m_profile.dead || m_state != State::Command)
+        return;
+    if (m_cmms == 1 && m_lastSendMs >= 0 && m_nowMs - m_lastSendMs > kCmmsHoldMs)
+        m_cmms = 0;
+    for (const SimSmsRecord& record : m_network.TakeDue(m_nowMs))
+        Deliver(record, r);
+    if (const std::optional<qint64> line = m_shaper.NextLineMs(); line && *line <= m_nowMs) {
+        FlushEcho(r);
+        m_shaper.Line(m_nowMs, &r->outputs);
+    }
+}
+
+std::optional<qint64> SimDialogue::NextEventMs() const {
+    if (m_profile.dead || m_state != State::Command)
+        return std::nullopt;
+    const std::optional<qint64> due = m_network.NextDueMs();
+    const std::optional<qint64> line = m_shaper.NextLineMs();
+    if (due && line)
+        return std::min(*due, *line);
+    return due ? due : line;
 }
 
 void SimDialogue::Emit(Result* r, const QByteArray& reply, int delayMs) {
     FlushEcho(r);
-    ++m_replyCount;
-    QByteArray bytes;
-    if (m_profile.garbage && m_replyCount % 2 == 0) {
-        static const std::array<QByteArray, 4> kStray = {QByteArray("\x00", 1), QByteArray("\xFF"),
-                                                         QByteArray("\x80\x00\xFE", 3), QByteArray("\x00\xFF\x80", 3)};
-        bytes += kStray[static_cast<std::size_t>(m_replyCount / 2) % kStray.size()];
-    }
-    if (m_profile.quirky && m_replyCount % 3 == 0)
-        bytes += (m_replyCount / 3) % 2 ? "\r\n+CREG: 1\r\n" : "\r\n^RSSI: 17\r\n";
-    bytes += reply;
-    if (!m_profile.quirky || bytes.size() < 2) {
-        r->outputs.push_back({bytes, delayMs});
-        return;
-    }
-    // Several writes a few ms apart, cut inside the first bytes, the middle and the final token.
-    constexpr int kGapMs = 2;
-    const qsizetype size = bytes.size();
-    std::vector<qsizetype> cuts = {1 + m_replyCount % 3, size / 2, size - 1 - m_replyCount % 3};
-    qsizetype from = 0;
-    bool first = true;
-    for (qsizetype cut : cuts) {
-        if (cut <= from || cut >= size)
-            continue;
-        r->outputs.push_back({bytes.mid(from, cut - from), first ? delayMs : kGapMs});
-        first = false;
-        from = cut;
-    }
-    r->outputs.push_back({bytes.mid(from), first ? delayMs : kGapMs});
+    m_shaper.Reply(reply, delayMs, &r->outputs);
+}
+
+void SimDialogue::EmitUnsolicited(Result* r, const QByteArray& bytes) {
+    FlushEcho(r);
+    m_shaper.Unsolicited(bytes, &r->outputs);
 }

@@ -154,4 +154,17 @@ bool UnpackSeptets(const QByteArray& octets, int bitOffset, int count, std::vect
     return true;
 }
 
+QByteArray PackSeptets(const std::vector<std::uint8_t>& septets, int bitOffset) {
+    const qsizetype bits = bitOffset + static_cast<qsizetype>(septets.size()) * 7;
+    QByteArray octets((bits + 7) / 8, '\0');
+    for (std::size_t n = 0; n < septets.size(); ++n) {
+        const qsizetype bit = bitOffset + static_cast<qsizetype>(n) * 7;
+        const unsigned value = static_cast<unsigned>(septets[n] & 0x7F) << (bit % 8);
+        octets[bit / 8] = static_cast<char>(static_cast<unsigned char>(octets.at(bit / 8)) | (value & 0xFF));
+        if (value > 0xFF)
+            octets[bit / 8 + 1] = static_cast<char>(static_cast<unsigned char>(octets.at(bit / 8 + 1)) | (value >> 8));
+    }
+    return octets;
+}
+
 } // namespace SimGsm0338

@@ -1,6 +1,7 @@
 #include "sim/SimModem.h"
 
 #include "sim/SimDialogue.h"
+#include "sim/SimNetwork.h"
 
 #include <QFile>
 
@@ -29,6 +30,10 @@ using Clock = std::chrono::steady_clock;
 constexpr qsizetype kMaxQueuedBytes = 1 << 20;
 // Command lines kept for CommandsReceived(); the older half is dropped when a long run passes this count.
 constexpr qsizetype kMaxCommandsKept = 100000;
+// How often a followed injection file is checked for new lines.
+constexpr int kInjectPollMs = 100;
+// Injection problems kept for InjectionErrors().
+constexpr qsizetype kMaxInjectionErrors = 1000;
 
 // Serialises log appends of every simulated modem in the process: two instances may share one log file.
 std::mutex& LogMutex() {
@@ -66,16 +71,20 @@ struct SimModem::Impl {
 
     Options options;
 
-    mutable std::mutex mutex; // guards submissions, commands and callback
+    mutable std::mutex mutex; // guards submissions, commands, callback, injected and injectionErrors
     std::vector<SimSubmission> submissions;
     QStringList commands;
     std::function<void(const SimSubmission&)> callback;
+    std::deque<SimIncomingMessage> injected; // handed over to the serving thread
+    QStringList injectionErrors;
+    std::atomic<bool> stopping{false};
 
     // Owned by Start()/Stop(); the serving thread only uses them between the two.
     int master = -1;
     int slave = -1; // held open so that a client closing the port never leaves the master hung up
     int wake = -1;  // eventfd: Stop() ends the serving thread's poll
     int log = -1;
+    qint64 injectOffset = 0; // bytes of the injection file already taken
     QString slavePath;
     bool linked = false;
     std::thread thread;
@@ -85,6 +94,9 @@ struct SimModem::Impl {
     void CloseAll();
     void Run();
     void Accept(const SimSubmission& s);
+    void NoteInjectionError(const QString& why);
+    // New complete lines of the injection file, each a message for the dialogue.
+    void FollowInjectFile(SimDialogue* dialogue);
 };
 
 bool SimModem::Impl::Open(QString* error) {
@@ -122,6 +134,10 @@ bool SimModem::Impl::Open(QString* error) {
     wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wake < 0) {
         *error = ErrnoText(QStringLiteral("cannot make an eventfd"));
+        return false;
+    }
+    if (!options.injectPath.isEmpty() && !QFile::exists(options.injectPath)) {
+        *error = QStringLiteral("the injection file %1 does not exist").arg(options.injectPath);
         return false;
     }
     if (!options.logPath.isEmpty()) {
@@ -194,16 +210,52 @@ void SimModem::Impl::Accept(const SimSubmission& s) {
         notify(s);
 }
 
+void SimModem::Impl::NoteInjectionError(const QString& why) {
+    std::lock_guard lock(mutex);
+    if (injectionErrors.size() < kMaxInjectionErrors)
+        injectionErrors << why;
+}
+
+void SimModem::Impl::FollowInjectFile(SimDialogue* dialogue) {
+    QFile file(options.injectPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    if (file.size() < injectOffset)
+        injectOffset = 0; // the file was emptied and written anew
+    if (file.size() == injectOffset || !file.seek(injectOffset))
+        return;
+    const QByteArray tail = file.readAll();
+    const qsizetype end = tail.lastIndexOf('\n');
+    if (end < 0)
+        return; // a line still being written
+    injectOffset += end + 1;
+    for (const QByteArray& raw : tail.left(end).split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.isEmpty())
+            continue;
+        QString why;
+        const std::optional<SimIncomingMessage> message = SimIncomingMessage::FromJson(line, &why);
+        if (!message || !dialogue->Inject(*message, &why))
+            NoteInjectionError(QStringLiteral("%1: %2").arg(QString::fromUtf8(line), why));
+    }
+}
+
 void SimModem::Impl::Run() {
     struct Pending {
         QByteArray bytes;
         Clock::time_point due;
     };
     SimDialogue dialogue(options.profile, options.identity);
+    const Clock::time_point started = Clock::now();
+    const auto sinceStart = [started](Clock::time_point t) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(t - started).count();
+    };
     std::deque<Pending> queue;
     qsizetype queuedBytes = 0;
     qsizetype written = 0; // of the queue's front
     Clock::time_point lastDue = Clock::now();
+    Clock::time_point nextFileCheck = Clock::now();
+    const bool following = !options.injectPath.isEmpty();
     char buffer[4096];
 
     for (;;) {
@@ -234,10 +286,23 @@ void SimModem::Impl::Run() {
             break;
         }
 
+        // Wake for the next output, the dialogue's next event or the next look at the injection file.
+        const Clock::time_point now = Clock::now();
+        std::optional<Clock::time_point> wakeAt;
+        const auto wakeBy = [&wakeAt](Clock::time_point t) {
+            if (!wakeAt || t < *wakeAt)
+                wakeAt = t;
+        };
+        if (!queue.empty() && !waitWritable)
+            wakeBy(queue.front().due);
+        if (const std::optional<qint64> event = dialogue.NextEventMs())
+            wakeBy(started + std::chrono::milliseconds(*event));
+        if (following)
+            wakeBy(nextFileCheck);
         int timeoutMs = -1;
-        if (!queue.empty() && !waitWritable) {
-            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(queue.front().due - Clock::now());
-            timeoutMs = static_cast<int>(std::max<std::chrono::milliseconds::rep>(0, wait.count()));
+        if (wakeAt) {
+            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*wakeAt - now);
+            timeoutMs = static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(wait.count(), 0, 60000));
         }
         pollfd fds[2] = {{wake, POLLIN, 0}, {master, static_cast<short>(POLLIN | (waitWritable ? POLLOUT : 0)), 0}};
         const int rc = ::poll(fds, 2, timeoutMs);
@@ -246,22 +311,43 @@ void SimModem::Impl::Run() {
                 continue;
             break;
         }
-        if (fds[0].revents != 0)
-            break; // Stop()
-        if ((fds[1].revents & POLLIN) == 0) {
-            if (fds[1].revents & (POLLHUP | POLLERR))
-                std::this_thread::sleep_for(std::chrono::milliseconds(10)); // never spin on a hung-up master
-            continue;
-        }
-        const ssize_t n = ::read(master, buffer, sizeof buffer);
-        if (n <= 0) {
-            if (n < 0 && errno != EAGAIN && errno != EINTR)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            continue;
-        }
 
         SimDialogue::Result result;
-        dialogue.Feed(QByteArray(buffer, n), &result);
+        // The clock first, so that injected messages are timed from now.
+        dialogue.Advance(sinceStart(Clock::now()), &result);
+        if (fds[0].revents != 0) {
+            std::uint64_t count = 0;
+            while (::read(wake, &count, sizeof count) < 0 && errno == EINTR) {
+            }
+            if (stopping)
+                break; // Stop()
+            std::deque<SimIncomingMessage> messages;
+            {
+                std::lock_guard lock(mutex);
+                messages.swap(injected);
+            }
+            for (const SimIncomingMessage& m : messages) {
+                QString why;
+                if (!dialogue.Inject(m, &why))
+                    NoteInjectionError(why);
+            }
+        }
+        if (following && Clock::now() >= nextFileCheck) {
+            FollowInjectFile(&dialogue);
+            nextFileCheck = Clock::now() + std::chrono::milliseconds(kInjectPollMs);
+        }
+        dialogue.Advance(sinceStart(Clock::now()), &result);
+
+        if (fds[1].revents & POLLIN) {
+            const ssize_t n = ::read(master, buffer, sizeof buffer);
+            if (n > 0)
+                dialogue.Feed(QByteArray(buffer, n), &result);
+            else if (n < 0 && errno != EAGAIN && errno != EINTR)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        } else if (fds[1].revents & (POLLHUP | POLLERR)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10)); // never spin on a hung-up master
+        }
+
         if (!result.commands.isEmpty()) {
             std::lock_guard lock(mutex);
             commands << result.commands;
@@ -299,7 +385,11 @@ bool SimModem::Start(QString* error) {
             std::lock_guard lock(d.mutex);
             d.submissions.clear();
             d.commands.clear();
+            d.injected.clear();
+            d.injectionErrors.clear();
         }
+        d.stopping = false;
+        d.injectOffset = 0;
         d.thread = std::thread([&d] { d.Run(); });
         return true;
     }
@@ -311,6 +401,7 @@ bool SimModem::Start(QString* error) {
 void SimModem::Stop() {
     Impl& d = *m_impl;
     if (d.thread.joinable()) {
+        d.stopping = true;
         const std::uint64_t one = 1;
         while (::write(d.wake, &one, sizeof one) < 0 && errno == EINTR) {
         }
@@ -341,4 +432,37 @@ void SimModem::SetSubmissionCallback(std::function<void(const SimSubmission&)> c
 QStringList SimModem::CommandsReceived() const {
     std::lock_guard lock(m_impl->mutex);
     return m_impl->commands;
+}
+
+int SimModem::CountCommands(const QString& prefix) const {
+    std::lock_guard lock(m_impl->mutex);
+    int n = 0;
+    for (const QString& command : m_impl->commands)
+        n += command.startsWith(prefix) ? 1 : 0;
+    return n;
+}
+
+bool SimModem::Inject(const SimIncomingMessage& message, QString* error) {
+    Impl& d = *m_impl;
+    QString why;
+    if (!d.thread.joinable() || d.stopping) {
+        why = QStringLiteral("the simulated modem is not running");
+    } else if (SimNetwork::CheckIncoming(message, &why)) {
+        {
+            std::lock_guard lock(d.mutex);
+            d.injected.push_back(message);
+        }
+        const std::uint64_t one = 1;
+        while (::write(d.wake, &one, sizeof one) < 0 && errno == EINTR) {
+        }
+        return true;
+    }
+    if (error)
+        *error = why;
+    return false;
+}
+
+QStringList SimModem::InjectionErrors() const {
+    std::lock_guard lock(m_impl->mutex);
+    return m_impl->injectionErrors;
 }

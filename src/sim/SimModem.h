@@ -1,5 +1,9 @@
 #pragma once
 
+#include "sim/SimIncomingMessage.h"
+#include "sim/SimPhonebook.h"
+#include "sim/SimProfile.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,32 +11,6 @@
 #include <memory>
 #include <optional>
 #include <vector>
-
-// Behaviour profiles of the simulated modem; they combine ("pdu-only,slow:500,quirky").
-struct SimProfile {
-    bool pduOnly = false;        // AT+CMGF=1 answers ERROR, AT+CMGF=? gives (0)
-    bool textOnly = false;       // AT+CMGF=0 answers ERROR, AT+CMGF=? gives (1)
-    bool noSmsc = false;         // AT+CSCA? gives an empty number; a submission without an SMSC (PDU field "00",
-                                 // or text mode) then fails with +CMS ERROR: 330 until AT+CSCA sets one
-    bool hexCharset = false;     // AT+CSCA? reports the SMSC in UCS2 hex (a device set to a hex charset): the
-                                 // character set is "UCS2" at power-on and after ATZ / AT&F
-    int cmsError = 0;            // every submission fails with +CMS ERROR: N (0 = off)
-    int flakyEvery = 0;          // every Nth submission fails with +CMS ERROR: 500 (0 = off)
-    bool silentAfterPdu = false; // no answer at all after the PDU / text and Ctrl-Z (nothing is logged); later
-                                 // commands are answered again
-    bool dead = false;           // never answers anything
-    int slowMs = 0;              // each submission takes this long before its final reply; input is still read
-                                 // meanwhile, and later output waits behind that reply as on a real line
-    bool quirky = false;         // replies split over several writes, unsolicited lines between commands, and
-                                 // identity answers as some devices give them: AT+GMI ERROR, AT+GMM
-                                 // "Undefined", '+CGMI: "<maker>"', "+CGMM: MODEL=<model>", "IMEI <n>", "IMSI <n>"
-    bool noEcho = false;         // echo off from the start
-    bool garbage = false;        // stray non-ASCII and NUL bytes between replies
-
-    // Parses "default", "pdu-only", "text-only", "no-smsc", "hexcharset", "cms:N", "flaky:N",
-    // "silent-after-pdu", "dead", "slow:MS", "quirky", "noecho", "garbage", comma separated.
-    static std::optional<SimProfile> Parse(const QString& text, QString* error);
-};
 
 struct SimIdentity {
     QString manufacturer = QStringLiteral("SIMCOM");
@@ -42,22 +20,25 @@ struct SimIdentity {
     QString imsi = QStringLiteral("404451234567890");
     QString smsc = QStringLiteral("+919845087001");
     QString operatorName = QStringLiteral("VRIX SIM");
+    std::vector<SimPhonebookStorage> phonebook = SimPhonebookStorage::Defaults();
 };
 
 // One accepted submission (one PDU, or one text-mode message), as the simulator decoded it.
 struct SimSubmission {
-    QString mode;      // "pdu" or "text"
-    QString to;        // recipient as decoded ("+" for an international number)
-    QString text;      // decoded text of this submission (this part only for a concatenated part)
-    QString smsc;      // SMSC given in the PDU ("" when "00"), or the stored one in text mode
+    QString mode; // "pdu" or "text"
+    QString to;   // recipient as decoded ("+" for an international number)
+    QString text; // decoded text of this submission (this part only for a concatenated part)
+    QString smsc; // SMSC given in the PDU ("" when "00"), or the stored one in text mode
     int dcs = 0;
     bool flash = false;
     bool hasUdh = false;
-    int udhRef = 0;    // concatenation reference, total and sequence when hasUdh
+    int udhRef = 0; // concatenation reference, total and sequence when hasUdh
     int udhTotal = 0;
     int udhSeq = 0;
-    QString pdu;       // PDU hex as received (PDU mode)
-    int messageReference = 0; // the +CMGS: value it answered
+    QString pdu;                        // PDU hex as received (PDU mode)
+    int messageReference = 0;           // the +CMGS: value it answered
+    int cmms = 0;                       // AT+CMMS mode in force when it was submitted
+    bool statusReportRequested = false; // TP-SRR (PDU first octet bit 5, or AT+CSMP's <fo> in text mode)
 
     QString ToJson() const; // one line, no trailing line feed
 };
@@ -72,9 +53,11 @@ public:
     struct Options {
         SimProfile profile;
         SimIdentity identity;
-        QString linkPath;  // when set, a symlink to the pty slave is made here and removed by Stop(); an existing
-                           // symlink there is replaced, any other file makes Start() fail
-        QString logPath;   // when set, every accepted submission is appended as one JSON line
+        QString linkPath;   // when set, a symlink to the pty slave is made here and removed by Stop(); an existing
+                            // symlink there is replaced, any other file makes Start() fail
+        QString logPath;    // when set, every accepted submission is appended as one JSON line
+        QString injectPath; // when set, a file of SimIncomingMessage JSON lines: those present at Start() are
+                            // delivered then, lines appended later as they come (checked every 100 ms)
     };
 
     explicit SimModem(Options options);
@@ -94,6 +77,14 @@ public:
     void SetSubmissionCallback(std::function<void(const SimSubmission&)> callback);
     // Every command line received (without its "\r"), for tests that check the dialogue.
     QStringList CommandsReceived() const;
+    // How many of those start with `prefix` (case-sensitive, e.g. "AT+CMGS=").
+    int CountCommands(const QString& prefix) const;
+
+    // Has the network deliver a message (thread-safe; taken by the serving thread at once). False with a
+    // reason when the message cannot be encoded or the modem is not running.
+    bool Inject(const SimIncomingMessage& message, QString* error = nullptr);
+    // Problems met while following Options::injectPath (lines that are not messages), for tests and the CLI.
+    QStringList InjectionErrors() const;
 
 private:
     struct Impl;

@@ -49,6 +49,8 @@ QString SimSubmission::ToJson() const {
     }
     if (mode == QLatin1String("pdu"))
         json += QStringLiteral(",\"pdu\":") + JsonString(pdu);
-    json += QStringLiteral(",\"mr\":") + QString::number(messageReference) + QLatin1Char('}');
+    json += QStringLiteral(",\"mr\":") + QString::number(messageReference) + QStringLiteral(",\"cmms\":") +
+            QString::number(cmms) + QStringLiteral(",\"srr\":") +
+            (statusReportRequested ? QStringLiteral("true") : QStringLiteral("false")) + QLatin1Char('}');
     return json;
 }

@@ -6,6 +6,7 @@
 #include <QProcess>
 
 #include <csignal>
+#include <thread>
 
 namespace {
 
@@ -29,6 +30,49 @@ TEST_F(SimCommand, BadArgumentsExitWithUsage) {
         EXPECT_EQ(run.exitCode, 2) << args.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(run.err.contains(QLatin1String("usage: bulksms-cli sim"))) << run.err.toStdString();
     }
+}
+
+TEST_F(SimCommand, HelpListsEveryProfileOption) {
+    const CliRun help = Sim({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* option :
+         {"pieces:MIN-MAX", "urc:MS", "cmddelay:MS", "reject:PATTERN=CODE", "tempfail:PATTERN=CODE[:N]",
+          "report:PATTERN=delivered|failed:CODE|none", "report-delay:MS", "no-cmms", "wipe-smsc-on-csmp",
+          "cnmi-cdsi-only", "cnmi-cds-only", "cnmi-none", "storage:N", "--inject FILE", "\"parts_order\""})
+        EXPECT_TRUE(help.out.contains(QLatin1String(option))) << option;
+    const CliRun bad = Sim({QStringLiteral("--link"), QStringLiteral("/tmp/x"), QStringLiteral("--profile"),
+                            QStringLiteral("report:+44*=lost")});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_TRUE(bad.err.contains(QLatin1String("report:PATTERN="))) << bad.err.toStdString();
+}
+
+TEST_F(SimCommand, DeliversMessagesFromTheInjectionFile) {
+    const QString link = m_dir.filePath(QStringLiteral("modem"));
+    const QString inbox = File(QStringLiteral("inbox.jsonl"), R"({"from":"+447700900123","text":"STOP"})"
+                                                              "\n");
+    EXPECT_EQ(Sim({QStringLiteral("--link"), link, QStringLiteral("--inject"), m_dir.filePath(QStringLiteral("no"))})
+                  .exitCode,
+              1);
+
+    QProcess p;
+    p.start(CliPath(), {QStringLiteral("sim"), QStringLiteral("--link"), link, QStringLiteral("--profile"),
+                        QStringLiteral("noecho"), QStringLiteral("--inject"), inbox});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    ASSERT_TRUE(p.waitForReadyRead(5000));
+    {
+        SimTestPort port(link);
+        ASSERT_TRUE(port.IsOpen());
+        QByteArray listing;
+        for (int i = 0; i < 50 && !listing.contains("+CMGL: 1,"); ++i) {
+            listing = port.Command("AT+CMGF=1;+CMGL=\"ALL\"\r");
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        EXPECT_TRUE(listing.contains("\"+447700900123\",,\"")) << listing.toStdString();
+        EXPECT_TRUE(listing.contains("\r\nSTOP\r\n")) << listing.toStdString();
+    }
+    ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(5000));
+    EXPECT_EQ(p.exitCode(), 0);
 }
 
 TEST_F(SimCommand, ExitsWithOneWhenThePortCannotBeMade) {

@@ -157,7 +157,7 @@ private:
 
     mutable std::mutex m_mutex;
     GapBuffer<RecipientRow> m_rows;
-    NumberIndex m_numberIndex; // rows holding each number, for the duplicate test; holds the comparison
+    NumberIndex m_numberIndex;       // rows holding each number, for the duplicate test; holds the comparison
     quint64 m_comparisonChanges = 0; // counts SetNumberComparison calls, so keys made outside the lock are checked
     QString m_appliedMessage;
     std::atomic<qsizetype> m_count{0};

@@ -102,8 +102,7 @@ size_t ExclusionSet::Find(QStringView key, size_t hash) const {
             return i;
         // An empty text may have no data pointer, so it is compared by its length alone.
         if (slot.hash == shortHash && slot.length == length &&
-            (length == 0 ||
-             std::memcmp(m_units.data() + slot.offset, key.utf16(), length * sizeof(char16_t)) == 0))
+            (length == 0 || std::memcmp(m_units.data() + slot.offset, key.utf16(), length * sizeof(char16_t)) == 0))
             return i;
     }
 }

@@ -17,7 +17,8 @@ QStringList SupportedCountries() {
 
 bool IsSupportedCountry(const QString& code) {
     const std::string region = code.trimmed().toUpper().toStdString();
-    return region.size() == 2 && i18n::phonenumbers::PhoneNumberUtil::GetInstance()->GetCountryCodeForRegion(region) != 0;
+    return region.size() == 2 &&
+           i18n::phonenumbers::PhoneNumberUtil::GetInstance()->GetCountryCodeForRegion(region) != 0;
 }
 
 QString CountryOfLocale(const QLocale& locale) {

@@ -34,7 +34,7 @@ public:
     int StateCount() const { return static_cast<int>(m_accepting.size()); }
 
 private:
-    static constexpr int kDead = 0;  // no text continuing from here can match
+    static constexpr int kDead = 0; // no text continuing from here can match
     static constexpr int kStart = 1;
 
     int Step(int state, char digit) const {

@@ -56,7 +56,7 @@ LengthClass ClassOf(size_t length, const PhoneMetadata& metadata) {
     if (actual > *(possible.end() - 1))
         return LengthClass::TooLong;
     return std::find(possible.begin() + 1, possible.end(), actual) != possible.end() ? LengthClass::Possible
-                                                                                   : LengthClass::InvalidLength;
+                                                                                     : LengthClass::InvalidLength;
 }
 
 std::unique_ptr<RegionPlan> PlanOf(const PhoneMetadata& metadata) {

@@ -34,10 +34,10 @@ struct RegionPlan {
     std::string region; // ISO 3166 alpha-2, or "001" for a non-geographic calling code
     int callingCode = 0;
     std::string callingCodeDigits;
-    PrefixRule nationalPrefix;      // the national prefix for parsing (e.g. "0")
+    PrefixRule nationalPrefix;             // the national prefix for parsing (e.g. "0")
     bool nationalPrefixTransforms = false; // a transform rule rewrites what the prefix captures
-    PrefixRule internationalPrefix; // e.g. "00", "011"
-    std::string generalPatternText;  // the pattern every national significant number of the region matches
+    PrefixRule internationalPrefix;        // e.g. "00", "011"
+    std::string generalPatternText;        // the pattern every national significant number of the region matches
     // LengthClass of an NSN of each length; longer than kMaxClassedLength is TooLong or InvalidLength.
     static constexpr size_t kMaxClassedLength = 24;
     std::array<LengthClass, kMaxClassedLength + 1> lengthClass{};
@@ -78,9 +78,9 @@ public:
 private:
     NumberingPlans();
 
-    static constexpr int kCallingCodes = 1000; // calling codes have at most three digits
+    static constexpr int kCallingCodes = 1000;        // calling codes have at most three digits
     std::vector<std::unique_ptr<RegionPlan>> m_plans; // a plan's address never changes
-    std::vector<std::string> m_regionNames;        // sorted
-    std::vector<const RegionPlan*> m_regionPlans; // beside m_regionNames
+    std::vector<std::string> m_regionNames;           // sorted
+    std::vector<const RegionPlan*> m_regionPlans;     // beside m_regionNames
     std::array<const RegionPlan*, kCallingCodes> m_byCallingCode{};
 };

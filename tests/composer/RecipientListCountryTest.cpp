@@ -67,7 +67,7 @@ TEST(RecipientListCountryTest, ExclusionAndDuplicateTestsUseTheForms) {
     const NumberComparison gb = NumberComparison::ForCountry(QStringLiteral("GB"));
     ExclusionSet exclusions(gb);
     exclusions.Add(QStringLiteral("+447700900555")); // an opt-out, international
-    exclusions.Add(QStringLiteral("07700 900444"));   // and one written nationally
+    exclusions.Add(QStringLiteral("07700 900444"));  // and one written nationally
     RecipientList list(gb);
     const NumberCheckOptions both{true, true, &exclusions};
 
@@ -82,10 +82,11 @@ TEST(RecipientListCountryTest, ExclusionAndDuplicateTestsUseTheForms) {
     EXPECT_EQ(list.NumberCount(QStringLiteral("+447700900333")), 1);
 
     // A mixed import: the duplicate and the excluded are counted, the rest inserted as written.
-    const RecipientList::AddNumbersResult result = list.AddNumbers(
-        1, {QStringLiteral("+447700900111"), QStringLiteral("07700900111"), QStringLiteral("0044 7700 900555"),
-            QStringLiteral("07700900222")},
-        QString(), QString(), both);
+    const RecipientList::AddNumbersResult result =
+        list.AddNumbers(1,
+                        {QStringLiteral("+447700900111"), QStringLiteral("07700900111"),
+                         QStringLiteral("0044 7700 900555"), QStringLiteral("07700900222")},
+                        QString(), QString(), both);
     EXPECT_EQ(result.added, 2);
     EXPECT_EQ(result.duplicates, 1);
     EXPECT_EQ(result.excluded, 1);
@@ -132,7 +133,8 @@ TEST(RecipientListCountryTest, EditingARowKeepsItsOwnNumberInAnotherFormat) {
 
     // Its own number, excluded since it was added: the edit keeps it (as the text-only check always has).
     EXPECT_TRUE(controller.CheckEditedNumber(0, QStringLiteral("+44 7700 900555"), both).Ok());
-    EXPECT_EQ(controller.CheckEditedNumber(0, QStringLiteral("+447700900666"), both).error, NumberCheckError::Duplicate);
+    EXPECT_EQ(controller.CheckEditedNumber(0, QStringLiteral("+447700900666"), both).error,
+              NumberCheckError::Duplicate);
     EXPECT_EQ(controller.CheckEditedNumber(1, QStringLiteral("0044 7700 900555"), both).error,
               NumberCheckError::Duplicate);
 }

@@ -1,7 +1,7 @@
+#include "exclusion/NumberComparison.h"
 #include "exclusion/ExclusionSet.h"
 #include "exclusion/ExclusionStore.h"
 #include "exclusion/LoadExclusionSet.h"
-#include "exclusion/NumberComparison.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -107,8 +107,9 @@ TEST(NumberComparisonTest, LoadingComparesByFormAndLeavesTheFilesAsTheyWere) {
     const DataPaths paths(dir.path());
     paths.EnsureDataFiles();
     ExclusionStore store(paths);
-    ASSERT_TRUE(store.AppendList(QStringLiteral("Opt-outs"),
-                                 {QStringLiteral("+447700900555"), QStringLiteral("07700 900666"), QStringLiteral("88211")})
+    ASSERT_TRUE(store
+                    .AppendList(QStringLiteral("Opt-outs"), {QStringLiteral("+447700900555"),
+                                                             QStringLiteral("07700 900666"), QStringLiteral("88211")})
                     .Ok());
     ASSERT_TRUE(store.SaveApplied({QStringLiteral("Opt-outs")}).Ok());
     auto bytes = [](const QString& path) {

@@ -56,8 +56,8 @@ TEST(DigitPatternTest, MatchesWholeTextsLikeARegularExpression) {
 }
 
 TEST(DigitPatternTest, SyntaxOutsideTheSubsetGivesNoPattern) {
-    for (const char* text : {"1|([2-9]\\d{6})$", "^0", "a", "\\w", "(1", "1)", "[1-", "[a]", "1{3", "1{3,2}", "1{99}",
-                             "(?=1)"}) {
+    for (const char* text :
+         {"1|([2-9]\\d{6})$", "^0", "a", "\\w", "(1", "1)", "[1-", "[a]", "1{3", "1{3,2}", "1{99}", "(?=1)"}) {
         EXPECT_FALSE(DigitPattern::Compile(text).has_value()) << text;
     }
 }

@@ -1,5 +1,5 @@
-#include "numbers/CountryCodes.h"
 #include "numbers/ImpossibleNumbers.h"
+#include "numbers/CountryCodes.h"
 
 #include <gtest/gtest.h>
 

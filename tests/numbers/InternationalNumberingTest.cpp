@@ -109,11 +109,11 @@ TEST(InternationalNumberingTest, CommonShapesNeverReachTheLibrary) {
     // The shapes a million-row list is made of must take the fast path, or the comparison costs tens of
     // microseconds a number.
     const FormCase fast[] = {
-        {"GB", "07700 900555", "", {}},      {"GB", "+447700900555", "", {}},   {"GB", "0044 7700-900555", "", {}},
+        {"GB", "07700 900555", "", {}},      {"GB", "+447700900555", "", {}},      {"GB", "0044 7700-900555", "", {}},
         {"GB", "447700900555", "", {}},      {"GB", "+44 (0)7700 900555", "", {}}, {"GB", "88211", "", {}},
-        {"GB", "+33 6 12 34 56 78", "", {}}, {"US", "(202) 555-0142", "", {}}, {"US", "1 202 555 0142", "", {}},
-        {"DE", "0151 23456789", "", {}},     {"FR", "06 12 34 56 78", "", {}}, {"IN", "098765 43210", "", {}},
-        {"IN", "9876543210", "", {}},        {"IT", "06 1234 5678", "", {}},   {"ES", "612 34 56 78", "", {}},
+        {"GB", "+33 6 12 34 56 78", "", {}}, {"US", "(202) 555-0142", "", {}},     {"US", "1 202 555 0142", "", {}},
+        {"DE", "0151 23456789", "", {}},     {"FR", "06 12 34 56 78", "", {}},     {"IN", "098765 43210", "", {}},
+        {"IN", "9876543210", "", {}},        {"IT", "06 1234 5678", "", {}},       {"ES", "612 34 56 78", "", {}},
     };
     for (const FormCase& c : fast)
         EXPECT_TRUE(For(c.country).ClassifyFast(QString::fromUtf8(c.text)).has_value()) << c.country << " " << c.text;
@@ -123,8 +123,8 @@ TEST(InternationalNumberingTest, CommonShapesNeverReachTheLibrary) {
 // '+' or "00", the country's calling code without a prefix, other countries' calling codes, and any digits, with
 // separators sprinkled in.
 QString RandomNumberText(QRandomGenerator& rng, const InternationalNumbering& numbering) {
-    static const char* const kForeignCodes[] = {"1", "7", "33", "39", "44", "49", "55", "61", "81", "86", "91",
-                                                "234", "351", "353", "380", "420", "852", "971", "998", "800"};
+    static const char* const kForeignCodes[] = {"1",  "7",   "33",  "39",  "44",  "49",  "55",  "61",  "81",  "86",
+                                                "91", "234", "351", "353", "380", "420", "852", "971", "998", "800"};
     QString text;
     switch (rng.bounded(7)) {
     case 0:
@@ -164,8 +164,8 @@ void ExpectSameForm(const InternationalNumbering& numbering, const QString& text
         return;
     ++*fastCount;
     const InternationalNumbering::Form reference = numbering.ClassifyByLibrary(text);
-    EXPECT_EQ(fast->possibility, reference.possibility) << numbering.Country().toStdString() << " '"
-                                                        << text.toStdString() << "'";
+    EXPECT_EQ(fast->possibility, reference.possibility)
+        << numbering.Country().toStdString() << " '" << text.toStdString() << "'";
     EXPECT_EQ(fast->e164.ToString(), reference.e164.ToString())
         << numbering.Country().toStdString() << " '" << text.toStdString() << "'";
 }

@@ -2,35 +2,26 @@
 
 #include <algorithm>
 #include <map>
-#include <memory>
 
 namespace {
+
+using Node = DigitPattern::Node;
+using Kind = Node::Kind;
 
 constexpr std::uint16_t kAllDigits = 0x3FF; // bit d stands for the digit d
 constexpr int kUnbounded = -1;
 // A quantifier bound above this would only make the automaton large; the metadata's stay far below.
 constexpr int kMaxRepeat = 64;
 
-struct Node {
-    enum class Kind { Set, Concat, Alt, Repeat };
-    Kind kind = Kind::Concat; // an empty Concat is the empty text
-    std::uint16_t set = 0;
-    int min = 0;
-    int max = 0;
-    std::vector<std::unique_ptr<Node>> children;
-};
-using NodePtr = std::unique_ptr<Node>;
-
-// Recursive descent over the subset; any other character ends the parse with a failure.
+// Recursive descent over the subset into a flat node array; any other character ends the parse with a failure.
 class Parser {
 public:
-    explicit Parser(std::string_view text) : m_text(text) {}
+    Parser(std::string_view text, std::vector<Node>& nodes) : m_text(text), m_nodes(nodes) {}
 
-    NodePtr Parse() {
-        NodePtr node = Alternation();
-        if (!m_ok || m_pos != m_text.size())
-            return nullptr;
-        return node;
+    // The root's index, or -1.
+    int Parse() {
+        const int root = Alternation();
+        return m_ok && m_pos == m_text.size() ? root : -1;
     }
 
 private:
@@ -38,44 +29,48 @@ private:
     char Peek() const { return AtEnd() ? '\0' : m_text[m_pos]; }
     void Fail() { m_ok = false; }
 
-    NodePtr Alternation() {
-        auto alt = std::make_unique<Node>();
-        alt->kind = Node::Kind::Alt;
-        alt->children.push_back(Sequence());
+    int Add(Node node) {
+        m_nodes.push_back(std::move(node));
+        return static_cast<int>(m_nodes.size()) - 1;
+    }
+    int SetNode(std::uint16_t set) {
+        Node node;
+        node.kind = Kind::Set;
+        node.set = set;
+        return Add(std::move(node));
+    }
+
+    int Alternation() {
+        std::vector<int> choices{Sequence()};
         while (m_ok && Peek() == '|') {
             ++m_pos;
-            alt->children.push_back(Sequence());
+            choices.push_back(Sequence());
         }
-        if (alt->children.size() == 1)
-            return std::move(alt->children.front());
-        return alt;
+        if (choices.size() == 1)
+            return choices.front();
+        Node node;
+        node.kind = Kind::Alternation;
+        node.children = std::move(choices);
+        return Add(std::move(node));
     }
 
-    NodePtr Sequence() {
-        auto seq = std::make_unique<Node>();
-        seq->kind = Node::Kind::Concat;
+    int Sequence() {
+        Node node;
+        node.kind = Kind::Sequence;
         while (m_ok && !AtEnd() && Peek() != '|' && Peek() != ')')
-            seq->children.push_back(Quantified());
-        return seq;
+            node.children.push_back(Quantified());
+        return Add(std::move(node));
     }
 
-    NodePtr Quantified() {
-        NodePtr atom = Atom();
+    int Quantified() {
+        int atom = Atom();
         while (m_ok && !AtEnd()) {
             int min = 0;
             int max = 0;
             const char c = Peek();
-            if (c == '?') {
-                min = 0;
-                max = 1;
-                ++m_pos;
-            } else if (c == '*') {
-                min = 0;
-                max = kUnbounded;
-                ++m_pos;
-            } else if (c == '+') {
-                min = 1;
-                max = kUnbounded;
+            if (c == '?' || c == '*' || c == '+') {
+                min = c == '+' ? 1 : 0;
+                max = c == '?' ? 1 : kUnbounded;
                 ++m_pos;
             } else if (c == '{') {
                 ++m_pos;
@@ -91,14 +86,17 @@ private:
             } else {
                 break;
             }
+            // A lazy or possessive quantifier ("*?", "++") chooses matches in another order: not supported.
+            if (Peek() == '?' || Peek() == '+')
+                Fail();
             if (!m_ok)
                 break;
-            auto repeat = std::make_unique<Node>();
-            repeat->kind = Node::Kind::Repeat;
-            repeat->min = min;
-            repeat->max = max;
-            repeat->children.push_back(std::move(atom));
-            atom = std::move(repeat);
+            Node repeat;
+            repeat.kind = Kind::Repeat;
+            repeat.min = min;
+            repeat.max = max;
+            repeat.children.push_back(atom);
+            atom = Add(std::move(repeat));
         }
         return atom;
     }
@@ -119,14 +117,7 @@ private:
         return value;
     }
 
-    NodePtr SetNode(std::uint16_t set) {
-        auto node = std::make_unique<Node>();
-        node->kind = Node::Kind::Set;
-        node->set = set;
-        return node;
-    }
-
-    NodePtr Atom() {
+    int Atom() {
         const char c = Peek();
         if (c >= '0' && c <= '9') {
             ++m_pos;
@@ -139,6 +130,12 @@ private:
             ++m_pos;
             return SetNode(kAllDigits);
         }
+        if (c == '$') {
+            ++m_pos;
+            Node end;
+            end.kind = Kind::End;
+            return Add(std::move(end));
+        }
         if (c == '[')
             return Class();
         if (c == '(') {
@@ -150,7 +147,7 @@ private:
                 }
                 m_pos += 2;
             }
-            NodePtr inner = Alternation();
+            const int inner = Alternation();
             if (Peek() != ')')
                 Fail();
             ++m_pos;
@@ -160,7 +157,7 @@ private:
         return SetNode(0);
     }
 
-    NodePtr Class() {
+    int Class() {
         ++m_pos; // '['
         bool negated = false;
         if (Peek() == '^') {
@@ -200,6 +197,7 @@ private:
     }
 
     std::string_view m_text;
+    std::vector<Node>& m_nodes;
     size_t m_pos = 0;
     bool m_ok = true;
 };
@@ -254,22 +252,24 @@ struct Nfa {
         return a;
     }
 
-    Fragment Build(const Node& node) {
+    Fragment Build(const std::vector<Node>& nodes, int index) {
+        const Node& node = nodes[static_cast<size_t>(index)];
         switch (node.kind) {
-        case Node::Kind::Set: {
+        case Kind::Set: {
             const int s = Add(node.set);
             return Fragment{s, {s * 2}};
         }
-        case Node::Kind::Concat: {
+        case Kind::End: // not reached: patterns with '$' get no automaton
+        case Kind::Sequence: {
             Fragment f = Empty();
-            for (const NodePtr& child : node.children)
-                f = Then(std::move(f), Build(*child));
+            for (const int child : node.children)
+                f = Then(std::move(f), Build(nodes, child));
             return f;
         }
-        case Node::Kind::Alt: {
-            Fragment f = Build(*node.children.back());
+        case Kind::Alternation: {
+            Fragment f = Build(nodes, node.children.back());
             for (size_t i = node.children.size() - 1; i-- > 0;) {
-                Fragment left = Build(*node.children[i]);
+                Fragment left = Build(nodes, node.children[i]);
                 const int split = Add(0);
                 states[static_cast<size_t>(split)].out = left.start;
                 states[static_cast<size_t>(split)].out2 = f.start;
@@ -278,20 +278,20 @@ struct Nfa {
             }
             return f;
         }
-        case Node::Kind::Repeat: {
-            const Node& child = *node.children.front();
+        case Kind::Repeat: {
+            const int child = node.children.front();
             Fragment f = Empty();
             for (int i = 0; i < node.min; ++i)
-                f = Then(std::move(f), Build(child));
+                f = Then(std::move(f), Build(nodes, child));
             if (node.max == kUnbounded) {
-                Fragment body = Build(child);
+                Fragment body = Build(nodes, child);
                 const int split = Add(0);
                 states[static_cast<size_t>(split)].out = body.start;
                 Patch(body.holes, split);
                 f = Then(std::move(f), Fragment{split, {split * 2 + 1}});
             } else {
                 for (int i = node.min; i < node.max; ++i)
-                    f = Then(std::move(f), Optional(Build(child)));
+                    f = Then(std::move(f), Optional(Build(nodes, child)));
             }
             return f;
         }
@@ -320,20 +320,109 @@ struct Nfa {
     }
 };
 
+// A non-owning reference to "what to match after this node": called with the position reached, it gives the
+// end of the whole match, kFail, or kTooComplex.
+constexpr long kFail = -1;
+constexpr long kTooComplex = -2;
+
+class Continuation {
+public:
+    template <typename F>
+    explicit Continuation(F& f)
+        : m_object(&f), m_call([](void* object, size_t pos) { return (*static_cast<F*>(object))(pos); }) {}
+    long operator()(size_t pos) const { return m_call(m_object, pos); }
+
+private:
+    void* m_object;
+    long (*m_call)(void*, size_t);
+};
+
+// Backtracking in a Perl-style engine's order: alternatives left to right, quantifiers greedy (as many
+// repetitions as possible first), the first complete match wins.
+class Backtracker {
+public:
+    Backtracker(const std::vector<Node>& nodes, std::string_view digits) : m_nodes(nodes), m_digits(digits) {}
+
+    long Match(int index, size_t pos, Continuation next) {
+        if (++m_steps > DigitPattern::kMaxSteps)
+            return kTooComplex;
+        const Node& node = m_nodes[static_cast<size_t>(index)];
+        switch (node.kind) {
+        case Kind::Set:
+            if (pos < m_digits.size() && m_digits[pos] >= '0' && m_digits[pos] <= '9' &&
+                (node.set & (1u << (m_digits[pos] - '0'))))
+                return next(pos + 1);
+            return kFail;
+        case Kind::End:
+            return pos == m_digits.size() ? next(pos) : kFail;
+        case Kind::Sequence:
+            return Sequence(node, 0, pos, next);
+        case Kind::Alternation:
+            for (const int child : node.children) {
+                const long end = Match(child, pos, next);
+                if (end != kFail)
+                    return end;
+            }
+            return kFail;
+        case Kind::Repeat:
+            return Repeat(node, 0, pos, next);
+        }
+        return kFail;
+    }
+
+private:
+    long Sequence(const Node& node, size_t i, size_t pos, Continuation next) {
+        if (i == node.children.size())
+            return next(pos);
+        auto rest = [&](size_t p) { return Sequence(node, i + 1, p, next); };
+        return Match(node.children[i], pos, Continuation(rest));
+    }
+
+    long Repeat(const Node& node, int count, size_t pos, Continuation next) {
+        if (count < node.min) {
+            auto more = [&](size_t p) { return Repeat(node, count + 1, p, next); };
+            return Match(node.children.front(), pos, Continuation(more));
+        }
+        if (node.max == kUnbounded || count < node.max) {
+            // An iteration that matched nothing would repeat for ever; it ends the loop instead.
+            auto more = [&](size_t p) { return p == pos ? kFail : Repeat(node, count + 1, p, next); };
+            const long end = Match(node.children.front(), pos, Continuation(more));
+            if (end != kFail)
+                return end;
+        }
+        return next(pos);
+    }
+
+    const std::vector<Node>& m_nodes;
+    std::string_view m_digits;
+    int m_steps = 0;
+};
+
+bool HasEnd(const std::vector<Node>& nodes) {
+    return std::any_of(nodes.begin(), nodes.end(), [](const Node& n) { return n.kind == Kind::End; });
+}
+
 } // namespace
 
 std::optional<DigitPattern> DigitPattern::Compile(std::string_view pattern) {
-    const NodePtr root = Parser(pattern).Parse();
-    if (!root)
+    DigitPattern compiled;
+    compiled.m_root = Parser(pattern, compiled.m_nodes).Parse();
+    if (compiled.m_root < 0)
         return std::nullopt;
+    if (!HasEnd(compiled.m_nodes) && !compiled.BuildAutomaton()) {
+        compiled.m_next.clear();
+        compiled.m_accepting.clear();
+    }
+    return compiled;
+}
 
+bool DigitPattern::BuildAutomaton() {
     Nfa nfa;
-    Nfa::Fragment whole = nfa.Build(*root);
+    Nfa::Fragment whole = nfa.Build(m_nodes, m_root);
     nfa.match = nfa.Add(0);
     nfa.Patch(whole.holes, nfa.match);
 
-    // Subset construction. DFA state 0 is the empty set (dead), 1 the start.
-    DigitPattern dfa;
+    // Subset construction. State 0 is the empty set (dead), 1 the start.
     std::map<std::vector<int>, int> ids;
     std::vector<std::vector<int>> sets;
     auto intern = [&](std::vector<int> set) -> int {
@@ -343,7 +432,7 @@ std::optional<DigitPattern> DigitPattern::Compile(std::string_view pattern) {
             return it->second;
         const int id = static_cast<int>(sets.size());
         ids.emplace(set, id);
-        dfa.m_accepting.push_back(std::binary_search(set.begin(), set.end(), nfa.match));
+        m_accepting.push_back(std::binary_search(set.begin(), set.end(), nfa.match));
         sets.push_back(std::move(set));
         return id;
     };
@@ -359,7 +448,7 @@ std::optional<DigitPattern> DigitPattern::Compile(std::string_view pattern) {
     }
     for (size_t id = 0; id < sets.size(); ++id) {
         if (sets.size() > static_cast<size_t>(kMaxStates))
-            return std::nullopt;
+            return false;
         for (int d = 0; d < 10; ++d) {
             std::vector<int> next;
             ++stamp;
@@ -369,63 +458,38 @@ std::optional<DigitPattern> DigitPattern::Compile(std::string_view pattern) {
                     nfa.Close(st.out, next, marks, stamp, stack);
             }
             const int target = intern(std::move(next));
-            dfa.m_next.resize(sets.size() * 10, kDead);
-            dfa.m_next[id * 10 + static_cast<size_t>(d)] = target;
+            m_next.resize(sets.size() * 10, kDead);
+            m_next[id * 10 + static_cast<size_t>(d)] = target;
         }
     }
-    dfa.m_next.resize(sets.size() * 10, kDead);
-
-    // A state is live when an accepting state can be reached from it.
-    dfa.m_live = dfa.m_accepting;
-    for (bool changed = true; changed;) {
-        changed = false;
-        for (size_t s = 0; s < sets.size(); ++s) {
-            if (dfa.m_live[s])
-                continue;
-            for (int d = 0; d < 10; ++d) {
-                if (dfa.m_live[static_cast<size_t>(dfa.m_next[s * 10 + static_cast<size_t>(d)])]) {
-                    dfa.m_live[s] = true;
-                    changed = true;
-                    break;
-                }
-            }
-        }
-    }
-    return dfa;
+    m_next.resize(sets.size() * 10, kDead);
+    return true;
 }
 
 bool DigitPattern::FullMatch(std::string_view digits) const {
-    int state = kStart;
-    for (const char c : digits) {
-        if (c < '0' || c > '9')
-            return false;
-        state = Step(state, c);
-        if (state == kDead)
-            return false;
+    if (HasAutomaton()) {
+        int state = kStart;
+        for (const char c : digits) {
+            if (c < '0' || c > '9')
+                return false;
+            state = m_next[static_cast<size_t>(state) * 10 + static_cast<size_t>(c - '0')];
+            if (state == kDead)
+                return false;
+        }
+        return m_accepting[static_cast<size_t>(state)];
     }
-    return m_accepting[static_cast<size_t>(state)];
+    Backtracker backtracker(m_nodes, digits);
+    auto atEnd = [&](size_t pos) { return pos == digits.size() ? static_cast<long>(pos) : kFail; };
+    return backtracker.Match(m_root, 0, Continuation(atEnd)) >= 0;
 }
 
-bool DigitPattern::MatchesSomethingStartingWith(std::string_view prefix) const {
-    int state = kStart;
-    for (const char c : prefix) {
-        if (c < '0' || c > '9')
-            return false;
-        state = Step(state, c);
-    }
-    return m_live[static_cast<size_t>(state)];
-}
-
-bool DigitPattern::MatchesNonEmptyPrefixOf(std::string_view digits) const {
-    int state = kStart;
-    for (const char c : digits) {
-        if (c < '0' || c > '9')
-            return false;
-        state = Step(state, c);
-        if (m_accepting[static_cast<size_t>(state)])
-            return true;
-        if (!m_live[static_cast<size_t>(state)])
-            return false;
-    }
-    return false;
+DigitPattern::PrefixResult DigitPattern::PrefixMatchLength(std::string_view digits) const {
+    Backtracker backtracker(m_nodes, digits);
+    auto anywhere = [](size_t pos) { return static_cast<long>(pos); };
+    const long end = backtracker.Match(m_root, 0, Continuation(anywhere));
+    if (end == kTooComplex)
+        return {Prefix::TooComplex, 0};
+    if (end < 0)
+        return {Prefix::NoMatch, 0};
+    return {Prefix::Match, static_cast<size_t>(end)};
 }

@@ -5,43 +5,60 @@
 #include <string_view>
 #include <vector>
 
-// A regular expression over the ten ASCII digits, compiled into a deterministic automaton, so that testing a
-// phone number against it costs one table step per digit and no regular-expression engine.
+// A regular expression over the ten ASCII digits, as the numbering-plan metadata writes them: digits, \d,
+// classes such as [2-57-9] or [^0], groups (capturing or "(?:"), alternation, the quantifiers ?, *, + and {n},
+// {n,}, {n,m}, and '$' for the end of the text. Anything else (a letter, a look-ahead, a back reference) makes
+// Compile give nothing.
 //
-// The syntax is the subset the numbering-plan metadata uses: digits, \d, classes such as [2-57-9], groups
-// (capturing or "(?:"), alternation, and the quantifiers ?, *, + and {n}, {n,}, {n,m}. Anything else (an
-// anchor, a letter, a back reference) makes Compile give nothing, and the caller then has no fast answer.
+// Two questions are answered, each the way a backtracking engine (ICU's, as libphonenumber uses it) answers
+// them:
+// - FullMatch: does the whole text match? Answered by a deterministic automaton built at compile time, one
+//   table step per digit, when the pattern has no '$' and the automaton stays small.
+// - PrefixMatchLength: what does the pattern take off the front of the text? The first match in the engine's
+//   order (alternatives left to right, quantifiers greedy), found by backtracking over the pattern.
 //
 // Immutable after Compile; any number of threads may use one pattern at once.
 class DigitPattern {
 public:
-    // Nothing when the pattern uses syntax outside the subset, or when its automaton would exceed
-    // kMaxStates states.
     [[nodiscard]] static std::optional<DigitPattern> Compile(std::string_view pattern);
 
     static constexpr int kMaxStates = 20000;
 
-    // The whole text matches (the text holds only the digits '0'-'9'; anything else never matches).
+    // The whole text matches (a text with anything but '0'-'9' never matches).
     [[nodiscard]] bool FullMatch(std::string_view digits) const;
-    // Some text that matches as a whole begins with `prefix` (the prefix itself included).
-    [[nodiscard]] bool MatchesSomethingStartingWith(std::string_view prefix) const;
-    // Some non-empty beginning of `digits` matches as a whole: what a prefix pattern could take off the front of
-    // the number.
-    [[nodiscard]] bool MatchesNonEmptyPrefixOf(std::string_view digits) const;
-    // The empty text matches.
-    [[nodiscard]] bool MatchesEmpty() const { return m_accepting[kStart]; }
 
-    int StateCount() const { return static_cast<int>(m_accepting.size()); }
+    enum class Prefix { NoMatch, Match, TooComplex };
+    struct PrefixResult {
+        Prefix outcome = Prefix::NoMatch;
+        size_t length = 0; // digits taken with Match; may be 0
+    };
+    // The match at the start of the text that a backtracking engine finds first. TooComplex when finding it
+    // would take more than kMaxSteps steps (never for the metadata's patterns and numbers).
+    [[nodiscard]] PrefixResult PrefixMatchLength(std::string_view digits) const;
+
+    static constexpr int kMaxSteps = 100000;
+
+    // True when FullMatch runs on the automaton (one step per digit) rather than by backtracking.
+    bool HasAutomaton() const { return !m_accepting.empty(); }
+
+    // The pattern's syntax tree, flattened into one array; children are indices into it.
+    struct Node {
+        enum class Kind : std::uint8_t { Set, Sequence, Alternation, Repeat, End };
+        Kind kind = Kind::Sequence;
+        std::uint16_t set = 0; // Set: bit d stands for the digit d
+        int min = 0;           // Repeat
+        int max = 0;           // Repeat; -1 for no bound
+        std::vector<int> children;
+    };
 
 private:
     static constexpr int kDead = 0; // no text continuing from here can match
     static constexpr int kStart = 1;
 
-    int Step(int state, char digit) const {
-        return m_next[static_cast<size_t>(state) * 10 + static_cast<size_t>(digit - '0')];
-    }
+    bool BuildAutomaton();
 
+    std::vector<Node> m_nodes;
+    int m_root = 0;
     std::vector<std::int32_t> m_next; // state * 10 + digit -> state
     std::vector<bool> m_accepting;
-    std::vector<bool> m_live; // some accepting state is reachable
 };

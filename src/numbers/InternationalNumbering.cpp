@@ -25,6 +25,7 @@ constexpr qsizetype kMaxInputLength = 250;
 // Longer digit strings than this are left to the library (none of them can be a possible number).
 constexpr size_t kMaxDigits = 24;
 
+// Not '~' (the library reads it as the start of an extension), nor ',' or ';' (pauses and extensions).
 bool IsSeparator(char16_t c) {
     switch (c) {
     case u' ':
@@ -85,28 +86,58 @@ Step Decided(std::string_view digits) {
 }
 constexpr Step kUndecided{};
 
+// What a prefix rule takes off the front of the digits, as the library's anchored match ("Consume") would.
+struct PrefixTaken {
+    bool known = true;    // false: the rule cannot be applied here; the library decides
+    bool matched = false; // the rule matched (perhaps taking nothing)
+    size_t length = 0;
+};
+
+PrefixTaken TakePrefix(const PrefixRule& rule, std::string_view digits) {
+    switch (rule.kind) {
+    case PrefixRule::Kind::None:
+        return {};
+    case PrefixRule::Kind::Literal:
+        return StartsWith(digits, rule.literal) ? PrefixTaken{true, true, rule.literal.size()} : PrefixTaken{};
+    case PrefixRule::Kind::Pattern:
+        break;
+    }
+    if (!rule.pattern)
+        return {false, false, 0};
+    const DigitPattern::PrefixResult result = rule.pattern->PrefixMatchLength(digits);
+    switch (result.outcome) {
+    case DigitPattern::Prefix::NoMatch:
+        return {};
+    case DigitPattern::Prefix::Match:
+        return {true, true, result.length};
+    case DigitPattern::Prefix::TooComplex:
+        break;
+    }
+    return {false, false, 0};
+}
+
 // The national prefix step (MaybeStripNationalPrefixAndCarrierCode): the prefix is taken off unless the number
 // matched the region's national pattern before and does not after.
 Step StripNationalPrefix(const RegionPlan& plan, std::string_view number) {
-    const PrefixRule& rule = plan.nationalPrefix;
-    if (number.empty() || rule.kind == PrefixRule::Kind::None)
+    if (number.empty() || plan.nationalPrefix.kind == PrefixRule::Kind::None)
         return Decided(number);
-    if (rule.kind == PrefixRule::Kind::Literal) {
-        if (!StartsWith(number, rule.literal))
-            return Decided(number);
-        const DigitPattern* general = plan.GeneralPattern();
-        if (plan.nationalPrefixTransforms || !general)
-            return kUndecided;
-        const std::string_view rest = number.substr(rule.literal.size());
-        if (general->FullMatch(number) && !general->FullMatch(rest))
-            return Decided(number);
-        return Decided(rest);
-    }
-    // A prefix pattern that can take nothing off this number leaves it as it is (an empty match changes
-    // nothing either); one that can take something off is the library's to apply.
-    if (!rule.pattern || rule.pattern->MatchesNonEmptyPrefixOf(number))
+    const PrefixTaken taken = TakePrefix(plan.nationalPrefix, number);
+    if (!taken.known)
         return kUndecided;
-    return Decided(number);
+    if (!taken.matched)
+        return Decided(number);
+    // A transform rule rewrites the number from what the prefix captured; that is the library's to apply.
+    if (plan.nationalPrefixTransforms)
+        return kUndecided;
+    if (taken.length == 0)
+        return Decided(number);
+    const DigitPattern* general = plan.GeneralPattern();
+    if (!general)
+        return kUndecided;
+    const std::string_view rest = number.substr(taken.length);
+    if (general->FullMatch(number) && !general->FullMatch(rest))
+        return Decided(number);
+    return Decided(rest);
 }
 
 // The national prefix step of the parse proper: the shorter number is kept only when its length can still be a
@@ -220,16 +251,16 @@ std::optional<InternationalNumbering::Form> InternationalNumbering::ClassifyFast
         return FromInternational(*m_plans, digits);
 
     // The default country's international prefix, unless a '0' follows it (no calling code starts with 0).
+    // Every country has one; a plan without it leaves the numbers to the library.
     const PrefixRule& idd = m_region->internationalPrefix;
-    if (idd.kind == PrefixRule::Kind::Literal) {
-        if (StartsWith(digits, idd.literal)) {
-            if (digits.size() == idd.literal.size())
-                return std::nullopt;
-            if (digits[idd.literal.size()] != '0')
-                return FromInternational(*m_plans, digits.substr(idd.literal.size()));
-        }
-    } else if (!idd.pattern || idd.pattern->MatchesEmpty() || idd.pattern->MatchesNonEmptyPrefixOf(digits)) {
-        return std::nullopt; // a pattern that matches (even nothing at all) is the library's to apply
+    const PrefixTaken taken = TakePrefix(idd, digits);
+    if (idd.kind == PrefixRule::Kind::None || !taken.known)
+        return std::nullopt;
+    if (taken.matched) {
+        if (digits.size() == taken.length)
+            return std::nullopt;
+        if (digits[taken.length] != '0')
+            return FromInternational(*m_plans, digits.substr(taken.length));
     }
 
     // The default country's calling code written without a prefix: taken as one when the number does not fit

@@ -46,7 +46,7 @@ private:
 // are patterns and match, very short or very long texts) go to libphonenumber itself.
 //
 // Number texts are digits with at most one '+', first, and the separators space, '-', '.', '/', '(', ')', '[' and
-// ']' anywhere; any other character (a letter, a comma, a second '+') makes the text no number (Impossible)
+// ']' anywhere; any other character (a letter, a comma, '~', a second '+') makes the text no number (Impossible)
 // without asking the library.
 //
 // A value type, cheap to copy; every member is const and any number of threads may use one object at once.

@@ -26,6 +26,7 @@ bool AllDigits(const std::string& text) {
 
 PrefixRule RuleOf(const std::string& pattern) {
     PrefixRule rule;
+    rule.text = pattern;
     if (pattern.empty())
         return rule;
     if (AllDigits(pattern)) {

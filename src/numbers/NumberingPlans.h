@@ -24,6 +24,7 @@ struct PrefixRule {
         Pattern, // a pattern; `pattern` is set when it compiled
     };
     Kind kind = Kind::None;
+    std::string text; // as the metadata writes it
     std::string literal;
     std::optional<DigitPattern> pattern;
 };

@@ -57,28 +57,52 @@ TEST(DigitPatternTest, MatchesWholeTextsLikeARegularExpression) {
 
 TEST(DigitPatternTest, SyntaxOutsideTheSubsetGivesNoPattern) {
     for (const char* text :
-         {"1|([2-9]\\d{6})$", "^0", "a", "\\w", "(1", "1)", "[1-", "[a]", "1{3", "1{3,2}", "1{99}", "(?=1)"}) {
+         {"^0", "a", "\\w", "(1", "1)", "[1-", "[a]", "1{3", "1{3,2}", "1{99}", "(?=1)", "1*?", "1++"}) {
         EXPECT_FALSE(DigitPattern::Compile(text).has_value()) << text;
     }
 }
 
-TEST(DigitPatternTest, PrefixQuestions) {
-    const std::optional<DigitPattern> idd = DigitPattern::Compile("001[14-689]|14(?:1[14]|34)0011");
-    ASSERT_TRUE(idd.has_value());
-    EXPECT_TRUE(idd->MatchesNonEmptyPrefixOf("0011447700"));
-    EXPECT_TRUE(idd->MatchesNonEmptyPrefixOf("14110011"));
-    EXPECT_FALSE(idd->MatchesNonEmptyPrefixOf("0412345678"));
-    EXPECT_FALSE(idd->MatchesNonEmptyPrefixOf("001")); // too short to hold a whole match
-    EXPECT_FALSE(idd->MatchesEmpty());
-    EXPECT_TRUE(idd->MatchesSomethingStartingWith("001"));
-    EXPECT_TRUE(idd->MatchesSomethingStartingWith(""));
-    EXPECT_FALSE(idd->MatchesSomethingStartingWith("002"));
+struct PrefixCase {
+    const char* pattern;
+    const char* digits;
+    DigitPattern::Prefix outcome;
+    size_t length;
+};
 
-    const std::optional<DigitPattern> optionalZero = DigitPattern::Compile("0?(?:11)?");
-    ASSERT_TRUE(optionalZero.has_value());
-    EXPECT_TRUE(optionalZero->MatchesEmpty());
-    EXPECT_FALSE(optionalZero->MatchesNonEmptyPrefixOf("2345")); // only the empty match: nothing taken off
-    EXPECT_TRUE(optionalZero->MatchesNonEmptyPrefixOf("112345"));
+// What a prefix pattern takes off the front: the first match in a backtracking engine's order.
+const PrefixCase kPrefixes[] = {
+    {"001[14-689]|14(?:1[14]|34)0011", "0011447700", DigitPattern::Prefix::Match, 4},
+    {"001[14-689]|14(?:1[14]|34)0011", "14110011", DigitPattern::Prefix::Match, 8},
+    {"001[14-689]|14(?:1[14]|34)0011", "0412345678", DigitPattern::Prefix::NoMatch, 0},
+    {"001[14-689]|14(?:1[14]|34)0011", "001", DigitPattern::Prefix::NoMatch, 0},
+    {"0|(183[12])", "0412345678", DigitPattern::Prefix::Match, 1},
+    {"0|(183[12])", "18311234", DigitPattern::Prefix::Match, 4},
+    {"0?(?:11)?", "2345", DigitPattern::Prefix::Match, 0}, // matches, taking nothing
+    {"0?(?:11)?", "0112345", DigitPattern::Prefix::Match, 3},
+    {"0(?:[12]|4[45])|1", "0445551234", DigitPattern::Prefix::Match, 3},
+    {"0(?:[12]|4[45])|1", "0465551234", DigitPattern::Prefix::NoMatch, 0},
+    {"1|([2-9]\\d{6})$", "12025550142", DigitPattern::Prefix::Match, 1},
+    {"1|([2-9]\\d{6})$", "4601234", DigitPattern::Prefix::Match, 7},      // seven digits to the end
+    {"1|([2-9]\\d{6})$", "2464601234", DigitPattern::Prefix::NoMatch, 0}, // more follow: '$' fails
+    {"0|80?", "80291234567", DigitPattern::Prefix::Match, 2},             // greedy: "80" before "8"
+    {"(?:0|90)(?:(1[245])(\\d{10,11}))?", "0151234567890", DigitPattern::Prefix::Match, 13},
+    {"(?:0|90)(?:(1[245])(\\d{10,11}))?", "0612345678", DigitPattern::Prefix::Match, 1},
+};
+
+TEST(DigitPatternTest, PrefixTakenIsTheFirstMatchInBacktrackingOrder) {
+    for (const PrefixCase& c : kPrefixes) {
+        const std::optional<DigitPattern> pattern = DigitPattern::Compile(c.pattern);
+        ASSERT_TRUE(pattern.has_value()) << c.pattern;
+        const DigitPattern::PrefixResult result = pattern->PrefixMatchLength(c.digits);
+        EXPECT_EQ(result.outcome, c.outcome) << c.pattern << " on " << c.digits;
+        EXPECT_EQ(result.length, c.length) << c.pattern << " on " << c.digits;
+    }
+    // A pattern with '$' has no automaton; its whole-text matches come from backtracking.
+    const std::optional<DigitPattern> anchored = DigitPattern::Compile("1|([2-9]\\d{6})$");
+    ASSERT_TRUE(anchored.has_value());
+    EXPECT_FALSE(anchored->HasAutomaton());
+    EXPECT_TRUE(anchored->FullMatch("4601234"));
+    EXPECT_FALSE(anchored->FullMatch("46012345"));
 }
 
 TEST(DigitPatternTest, EveryRegionsNationalPatternCompilesAndAgreesWithStdRegex) {
@@ -97,6 +121,7 @@ TEST(DigitPatternTest, EveryRegionsNationalPatternCompilesAndAgreesWithStdRegex)
         ASSERT_NE(plan, nullptr) << region;
         const DigitPattern* pattern = plan->GeneralPattern();
         ASSERT_NE(pattern, nullptr) << region << " " << plan->generalPatternText;
+        EXPECT_TRUE(pattern->HasAutomaton()) << region; // one table step per digit
         const std::regex reference(plan->generalPatternText);
 
         std::vector<std::string> samples;
@@ -147,3 +172,43 @@ TEST(DigitPatternTest, EveryRegionsNationalPatternCompilesAndAgreesWithStdRegex)
 }
 
 } // namespace
+
+TEST(DigitPatternTest, EveryRegionsPrefixPatternsTakeWhatStdRegexTakes) {
+    // The national and international prefixes that are patterns, against std::regex (an ECMAScript engine,
+    // which chooses among matches in the same order) anchored at the start.
+    const NumberingPlans& plans = NumberingPlans::Instance();
+    QRandomGenerator rng(11);
+    int patterns = 0;
+    int matched = 0;
+    for (const std::string& region : plans.Regions()) {
+        const RegionPlan* plan = plans.ForRegion(region);
+        for (const PrefixRule* rule : {&plan->nationalPrefix, &plan->internationalPrefix}) {
+            if (rule->kind != PrefixRule::Kind::Pattern)
+                continue;
+            ASSERT_TRUE(rule->pattern.has_value()) << region << " " << rule->text;
+            ++patterns;
+            const std::regex reference(rule->text);
+            for (int i = 0; i < 300; ++i) {
+                // Half the samples are drawn from the digits prefixes are made of most, so that matches are
+                // not rare.
+                static const char kPrefixDigits[] = "01589";
+                std::string digits;
+                const int length = rng.bounded(16);
+                for (int k = 0; k < length; ++k)
+                    digits += i % 2 == 0 ? static_cast<char>('0' + rng.bounded(10)) : kPrefixDigits[rng.bounded(5)];
+                std::smatch m;
+                const bool found = std::regex_search(digits, m, reference, std::regex_constants::match_continuous);
+                const DigitPattern::PrefixResult result = rule->pattern->PrefixMatchLength(digits);
+                ASSERT_EQ(result.outcome == DigitPattern::Prefix::Match, found)
+                    << region << " " << rule->text << " " << digits;
+                if (found) {
+                    ++matched;
+                    ASSERT_EQ(result.length, static_cast<size_t>(m.length(0)))
+                        << region << " " << rule->text << " " << digits;
+                }
+            }
+        }
+    }
+    EXPECT_GT(patterns, 40);
+    EXPECT_GT(matched, patterns * 20);
+}

@@ -30,7 +30,8 @@ bool IsNumberText(const QString& text) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const char* const kCountries[] = {"GB", "US", "DE", "FR", "IN", "IT", "ES", "NO", "AU", "BR", "CA", "GG"};
+    static const char* const kCountries[] = {"GB", "US", "DE", "FR", "IN", "IT", "ES", "NO", "AU",
+                                             "BR", "CA", "GG", "AR", "MX", "CN", "KR", "BB", "RU"};
     if (size == 0)
         return 0;
     static const auto numberings = [] {

@@ -18,6 +18,8 @@ class Parser {
 public:
     Parser(std::string_view text, std::vector<Node>& nodes) : m_text(text), m_nodes(nodes) {}
 
+    int GroupCount() const { return m_groups; }
+
     // The root's index, or -1.
     int Parse() {
         const int root = Alternation();
@@ -140,18 +142,27 @@ private:
             return Class();
         if (c == '(') {
             ++m_pos;
+            bool capturing = true;
             if (Peek() == '?') {
                 if (m_pos + 1 >= m_text.size() || m_text[m_pos + 1] != ':') {
                     Fail();
                     return SetNode(0);
                 }
                 m_pos += 2;
+                capturing = false;
             }
+            const int number = capturing ? ++m_groups : 0;
             const int inner = Alternation();
             if (Peek() != ')')
                 Fail();
             ++m_pos;
-            return inner;
+            if (!capturing)
+                return inner;
+            Node group;
+            group.kind = Kind::Group;
+            group.group = number;
+            group.children.push_back(inner);
+            return Add(std::move(group));
         }
         Fail();
         return SetNode(0);
@@ -199,6 +210,7 @@ private:
     std::string_view m_text;
     std::vector<Node>& m_nodes;
     size_t m_pos = 0;
+    int m_groups = 0;
     bool m_ok = true;
 };
 
@@ -260,6 +272,7 @@ struct Nfa {
             return Fragment{s, {s * 2}};
         }
         case Kind::End: // not reached: patterns with '$' get no automaton
+        case Kind::Group:
         case Kind::Sequence: {
             Fragment f = Empty();
             for (const int child : node.children)
@@ -341,7 +354,14 @@ private:
 // repetitions as possible first), the first complete match wins.
 class Backtracker {
 public:
-    Backtracker(const std::vector<Node>& nodes, std::string_view digits) : m_nodes(nodes), m_digits(digits) {}
+    using Groups = std::array<std::pair<int, int>, DigitPattern::kMaxGroups + 1>;
+
+    Backtracker(const std::vector<Node>& nodes, std::string_view digits) : m_nodes(nodes), m_digits(digits) {
+        m_groups.fill({-1, -1});
+    }
+
+    // What each group took on the path of the match found (valid after Match succeeded).
+    const Groups& GroupBounds() const { return m_groups; }
 
     long Match(int index, size_t pos, Continuation next) {
         if (++m_steps > DigitPattern::kMaxSteps)
@@ -366,6 +386,8 @@ public:
             return kFail;
         case Kind::Repeat:
             return Repeat(node, 0, pos, next);
+        case Kind::Group:
+            return Group(node, pos, next);
         }
         return kFail;
     }
@@ -393,9 +415,30 @@ private:
         return next(pos);
     }
 
+    // Records what the group took on the way to the rest of the match, and forgets it when that way fails.
+    long Group(const Node& node, size_t pos, Continuation next) {
+        if (node.group > DigitPattern::kMaxGroups)
+            return Match(node.children.front(), pos, next);
+        std::pair<int, int>& bounds = m_groups[static_cast<size_t>(node.group)];
+        const std::pair<int, int> before = bounds;
+        auto close = [&](size_t p) {
+            const std::pair<int, int> inner = bounds;
+            bounds = {static_cast<int>(pos), static_cast<int>(p)};
+            const long end = next(p);
+            if (end == kFail)
+                bounds = inner;
+            return end;
+        };
+        const long end = Match(node.children.front(), pos, Continuation(close));
+        if (end == kFail)
+            bounds = before;
+        return end;
+    }
+
     const std::vector<Node>& m_nodes;
     std::string_view m_digits;
     int m_steps = 0;
+    Groups m_groups;
 };
 
 bool HasEnd(const std::vector<Node>& nodes) {
@@ -406,9 +449,11 @@ bool HasEnd(const std::vector<Node>& nodes) {
 
 std::optional<DigitPattern> DigitPattern::Compile(std::string_view pattern) {
     DigitPattern compiled;
-    compiled.m_root = Parser(pattern, compiled.m_nodes).Parse();
+    Parser parser(pattern, compiled.m_nodes);
+    compiled.m_root = parser.Parse();
     if (compiled.m_root < 0)
         return std::nullopt;
+    compiled.m_groupCount = parser.GroupCount();
     if (!HasEnd(compiled.m_nodes) && !compiled.BuildAutomaton()) {
         compiled.m_next.clear();
         compiled.m_accepting.clear();
@@ -487,9 +532,23 @@ DigitPattern::PrefixResult DigitPattern::PrefixMatchLength(std::string_view digi
     Backtracker backtracker(m_nodes, digits);
     auto anywhere = [](size_t pos) { return static_cast<long>(pos); };
     const long end = backtracker.Match(m_root, 0, Continuation(anywhere));
-    if (end == kTooComplex)
-        return {Prefix::TooComplex, 0};
-    if (end < 0)
-        return {Prefix::NoMatch, 0};
-    return {Prefix::Match, static_cast<size_t>(end)};
+    PrefixResult result;
+    result.groups.fill({-1, -1});
+    if (end == kTooComplex) {
+        result.outcome = Prefix::TooComplex;
+    } else if (end >= 0) {
+        result.outcome = Prefix::Match;
+        result.length = static_cast<size_t>(end);
+        result.groups = backtracker.GroupBounds();
+    }
+    return result;
+}
+
+std::string_view DigitPattern::PrefixResult::Group(std::string_view digits, int index) const {
+    if (index < 1 || index > kMaxGroups)
+        return {};
+    const auto [start, end] = groups[static_cast<size_t>(index)];
+    if (start < 0 || end < start || static_cast<size_t>(end) > digits.size())
+        return {};
+    return digits.substr(static_cast<size_t>(start), static_cast<size_t>(end - start));
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // A regular expression over the ten ASCII digits, as the numbering-plan metadata writes them: digits, \d,
@@ -28,13 +30,21 @@ public:
     [[nodiscard]] bool FullMatch(std::string_view digits) const;
 
     enum class Prefix { NoMatch, Match, TooComplex };
+    static constexpr int kMaxGroups = 9;
     struct PrefixResult {
         Prefix outcome = Prefix::NoMatch;
         size_t length = 0; // digits taken with Match; may be 0
+        // Start and end of what capturing group 1..kMaxGroups took in that match; -1 when it took no part.
+        std::array<std::pair<int, int>, kMaxGroups + 1> groups{};
+        // The text group `index` captured (empty when it took no part).
+        std::string_view Group(std::string_view digits, int index) const;
     };
-    // The match at the start of the text that a backtracking engine finds first. TooComplex when finding it
-    // would take more than kMaxSteps steps (never for the metadata's patterns and numbers).
+    // The match at the start of the text that a backtracking engine finds first, with its capturing groups.
+    // TooComplex when finding it would take more than kMaxSteps steps (never for the metadata's patterns and
+    // numbers).
     [[nodiscard]] PrefixResult PrefixMatchLength(std::string_view digits) const;
+    // Capturing groups ("(" without "?:"), numbered from 1 by their opening bracket.
+    int GroupCount() const { return m_groupCount; }
 
     static constexpr int kMaxSteps = 100000;
 
@@ -43,11 +53,12 @@ public:
 
     // The pattern's syntax tree, flattened into one array; children are indices into it.
     struct Node {
-        enum class Kind : std::uint8_t { Set, Sequence, Alternation, Repeat, End };
+        enum class Kind : std::uint8_t { Set, Sequence, Alternation, Repeat, Group, End };
         Kind kind = Kind::Sequence;
         std::uint16_t set = 0; // Set: bit d stands for the digit d
         int min = 0;           // Repeat
         int max = 0;           // Repeat; -1 for no bound
+        int group = 0;         // Group: its number
         std::vector<int> children;
     };
 
@@ -59,6 +70,7 @@ private:
 
     std::vector<Node> m_nodes;
     int m_root = 0;
+    int m_groupCount = 0;
     std::vector<std::int32_t> m_next; // state * 10 + digit -> state
     std::vector<bool> m_accepting;
 };

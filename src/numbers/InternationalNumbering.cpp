@@ -76,15 +76,23 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && text.substr(0, prefix.size()) == prefix;
 }
 
-// The outcome of one step: decided (with the digits that remain), or left to the library.
+// The outcome of one step: decided (with the digits that remain, and whether the step changed them), or left to
+// the library.
 struct Step {
     bool decided = false;
     std::string_view digits;
+    bool changed = false;
 };
-Step Decided(std::string_view digits) {
-    return Step{true, digits};
+Step Unchanged(std::string_view digits) {
+    return Step{true, digits, false};
+}
+Step Changed(std::string_view digits) {
+    return Step{true, digits, true};
 }
 constexpr Step kUndecided{};
+
+// Room for a number a transform rule rewrote: the rule's digits (a few) and the number's (at most kMaxDigits).
+using Scratch = std::array<char, 48>;
 
 // What a prefix rule takes off the front of the digits, as the library's anchored match ("Consume") would.
 struct PrefixTaken {
@@ -116,41 +124,89 @@ PrefixTaken TakePrefix(const PrefixRule& rule, std::string_view digits) {
     return {false, false, 0};
 }
 
-// The national prefix step (MaybeStripNationalPrefixAndCarrierCode): the prefix is taken off unless the number
-// matched the region's national pattern before and does not after.
-Step StripNationalPrefix(const RegionPlan& plan, std::string_view number) {
-    if (number.empty() || plan.nationalPrefix.kind == PrefixRule::Kind::None)
-        return Decided(number);
-    const PrefixTaken taken = TakePrefix(plan.nationalPrefix, number);
-    if (!taken.known)
-        return kUndecided;
-    if (!taken.matched)
-        return Decided(number);
-    // A transform rule rewrites the number from what the prefix captured; that is the library's to apply.
-    if (plan.nationalPrefixTransforms)
-        return kUndecided;
-    if (taken.length == 0)
-        return Decided(number);
+// The number a transform rule makes: the rule with "$n" replaced by what group n captured, then what follows the
+// prefix's match. Nothing when it does not fit the scratch.
+std::optional<std::string_view> Transform(const std::string& rule, std::string_view number,
+                                          const DigitPattern::PrefixResult& match, Scratch& scratch) {
+    size_t size = 0;
+    auto append = [&](std::string_view text) {
+        if (size + text.size() > scratch.size())
+            return false;
+        std::copy(text.begin(), text.end(), scratch.begin() + static_cast<std::ptrdiff_t>(size));
+        size += text.size();
+        return true;
+    };
+    for (size_t i = 0; i < rule.size(); ++i) {
+        if (rule[i] == '$' && i + 1 < rule.size() && rule[i + 1] >= '0' && rule[i + 1] <= '9') {
+            if (!append(match.Group(number, rule[i + 1] - '0')))
+                return std::nullopt;
+            ++i;
+        } else if (!append(std::string_view(&rule[i], 1))) {
+            return std::nullopt;
+        }
+    }
+    if (!append(number.substr(match.length)))
+        return std::nullopt;
+    return std::string_view(scratch.data(), size);
+}
+
+// The national prefix step (MaybeStripNationalPrefixAndCarrierCode). With a transform rule, a match whose last
+// capturing group (the second, when there are more) took something rewrites the number by the rule; otherwise
+// the match is taken off the front. Either change is undone when the number matched the region's national
+// pattern before and does not after.
+Step StripNationalPrefix(const RegionPlan& plan, std::string_view number, Scratch& scratch) {
+    const PrefixRule& rule = plan.nationalPrefix;
+    if (number.empty() || rule.kind == PrefixRule::Kind::None)
+        return Unchanged(number);
+    std::string_view result;
+    if (!plan.nationalPrefixTransform.empty()) {
+        // The library tries the rule only with a pattern of one or two groups; leave any other to it.
+        if (rule.kind != PrefixRule::Kind::Pattern || !rule.pattern || rule.pattern->GroupCount() < 1 ||
+            rule.pattern->GroupCount() > 2)
+            return kUndecided;
+        const DigitPattern::PrefixResult match = rule.pattern->PrefixMatchLength(number);
+        if (match.outcome == DigitPattern::Prefix::TooComplex)
+            return kUndecided;
+        if (match.outcome == DigitPattern::Prefix::NoMatch)
+            return Unchanged(number);
+        if (!match.Group(number, rule.pattern->GroupCount()).empty()) {
+            const std::optional<std::string_view> transformed =
+                Transform(plan.nationalPrefixTransform, number, match, scratch);
+            if (!transformed)
+                return kUndecided;
+            result = *transformed;
+        } else {
+            result = number.substr(match.length);
+        }
+    } else {
+        const PrefixTaken taken = TakePrefix(rule, number);
+        if (!taken.known)
+            return kUndecided;
+        if (!taken.matched)
+            return Unchanged(number);
+        result = number.substr(taken.length);
+    }
+    if (result == number)
+        return Unchanged(number);
     const DigitPattern* general = plan.GeneralPattern();
     if (!general)
         return kUndecided;
-    const std::string_view rest = number.substr(taken.length);
-    if (general->FullMatch(number) && !general->FullMatch(rest))
-        return Decided(number);
-    return Decided(rest);
+    if (general->FullMatch(number) && !general->FullMatch(result))
+        return Unchanged(number);
+    return Changed(result);
 }
 
-// The national prefix step of the parse proper: the shorter number is kept only when its length can still be a
+// The national prefix step of the parse proper: the changed number is kept only when its length can still be a
 // whole national number of the region.
-Step StripNationalPrefixForParsing(const RegionPlan& plan, std::string_view number) {
-    const Step step = StripNationalPrefix(plan, number);
-    if (!step.decided || step.digits.size() == number.size())
+Step StripNationalPrefixForParsing(const RegionPlan& plan, std::string_view number, Scratch& scratch) {
+    const Step step = StripNationalPrefix(plan, number, scratch);
+    if (!step.decided || !step.changed)
         return step;
     switch (plan.ClassOfLength(step.digits.size())) {
     case LengthClass::TooShort:
     case LengthClass::LocalOnly:
     case LengthClass::InvalidLength:
-        return Decided(number);
+        return Unchanged(number);
     case LengthClass::Possible:
     case LengthClass::TooLong:
         break;
@@ -196,7 +252,8 @@ std::optional<InternationalNumbering::Form> FromInternational(const NumberingPla
     }
     if (!plan)
         return std::nullopt;
-    const Step nsn = StripNationalPrefixForParsing(*plan, digits.substr(codeLength));
+    Scratch scratch;
+    const Step nsn = StripNationalPrefixForParsing(*plan, digits.substr(codeLength), scratch);
     if (!nsn.decided)
         return std::nullopt;
     return Finish(*plan, nsn.digits);
@@ -270,12 +327,15 @@ std::optional<InternationalNumbering::Form> InternationalNumbering::ClassifyFast
         const DigitPattern* general = region.GeneralPattern();
         if (!general)
             return std::nullopt;
-        const Step potential = StripNationalPrefix(region, digits.substr(region.callingCodeDigits.size()));
+        Scratch potentialScratch;
+        const Step potential =
+            StripNationalPrefix(region, digits.substr(region.callingCodeDigits.size()), potentialScratch);
         if (!potential.decided)
             return std::nullopt;
         if ((!general->FullMatch(digits) && general->FullMatch(potential.digits)) ||
             region.ClassOfLength(digits.size()) == LengthClass::TooLong) {
-            const Step nsn = StripNationalPrefixForParsing(*m_home, potential.digits);
+            Scratch scratch;
+            const Step nsn = StripNationalPrefixForParsing(*m_home, potential.digits, scratch);
             if (!nsn.decided)
                 return std::nullopt;
             return Finish(*m_home, nsn.digits);
@@ -283,7 +343,8 @@ std::optional<InternationalNumbering::Form> InternationalNumbering::ClassifyFast
     }
 
     // A national number: the national prefix step with the default country's rules.
-    const Step nsn = StripNationalPrefixForParsing(region, digits);
+    Scratch scratch;
+    const Step nsn = StripNationalPrefixForParsing(region, digits, scratch);
     if (!nsn.decided)
         return std::nullopt;
     return Finish(*m_home, nsn.digits);

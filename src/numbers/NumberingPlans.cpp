@@ -69,7 +69,7 @@ std::unique_ptr<RegionPlan> PlanOf(const PhoneMetadata& metadata) {
     // Without a pattern of its own, parsing takes the national prefix itself.
     plan.nationalPrefix = RuleOf(metadata.has_national_prefix_for_parsing() ? metadata.national_prefix_for_parsing()
                                                                             : metadata.national_prefix());
-    plan.nationalPrefixTransforms = !metadata.national_prefix_transform_rule().empty();
+    plan.nationalPrefixTransform = metadata.national_prefix_transform_rule();
     plan.internationalPrefix = RuleOf(metadata.international_prefix());
     plan.generalPatternText = metadata.general_desc().national_number_pattern();
     for (size_t length = 0; length <= RegionPlan::kMaxClassedLength; ++length)

@@ -35,10 +35,10 @@ struct RegionPlan {
     std::string region; // ISO 3166 alpha-2, or "001" for a non-geographic calling code
     int callingCode = 0;
     std::string callingCodeDigits;
-    PrefixRule nationalPrefix;             // the national prefix for parsing (e.g. "0")
-    bool nationalPrefixTransforms = false; // a transform rule rewrites what the prefix captures
-    PrefixRule internationalPrefix;        // e.g. "00", "011"
-    std::string generalPatternText;        // the pattern every national significant number of the region matches
+    PrefixRule nationalPrefix;           // the national prefix for parsing (e.g. "0")
+    std::string nationalPrefixTransform; // rewrites a number whose prefix captured something ("1481$1"); may be empty
+    PrefixRule internationalPrefix;      // e.g. "00", "011"
+    std::string generalPatternText;      // the pattern every national significant number of the region matches
     // LengthClass of an NSN of each length; longer than kMaxClassedLength is TooLong or InvalidLength.
     static constexpr size_t kMaxClassedLength = 24;
     std::array<LengthClass, kMaxClassedLength + 1> lengthClass{};

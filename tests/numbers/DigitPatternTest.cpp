@@ -97,6 +97,22 @@ TEST(DigitPatternTest, PrefixTakenIsTheFirstMatchInBacktrackingOrder) {
         EXPECT_EQ(result.outcome, c.outcome) << c.pattern << " on " << c.digits;
         EXPECT_EQ(result.length, c.length) << c.pattern << " on " << c.digits;
     }
+    // Capturing groups report what they took on the path of the match found, and nothing when they took no
+    // part in it.
+    const std::optional<DigitPattern> carrier = DigitPattern::Compile("(?:0|90)(?:(1[245])(\\d{10,11}))?");
+    ASSERT_TRUE(carrier.has_value());
+    EXPECT_EQ(carrier->GroupCount(), 2);
+    const std::string_view withCarrier = "0151198765432";
+    const DigitPattern::PrefixResult taken = carrier->PrefixMatchLength(withCarrier);
+    EXPECT_EQ(taken.Group(withCarrier, 1), "15");
+    EXPECT_EQ(taken.Group(withCarrier, 2), "1198765432");
+    const std::string_view plain = "0612345678";
+    const DigitPattern::PrefixResult bare = carrier->PrefixMatchLength(plain);
+    EXPECT_EQ(bare.length, 1u);
+    EXPECT_TRUE(bare.Group(plain, 1).empty());
+    EXPECT_TRUE(bare.Group(plain, 2).empty());
+    EXPECT_TRUE(bare.Group(plain, 3).empty()); // no such group
+
     // A pattern with '$' has no automaton; its whole-text matches come from backtracking.
     const std::optional<DigitPattern> anchored = DigitPattern::Compile("1|([2-9]\\d{6})$");
     ASSERT_TRUE(anchored.has_value());

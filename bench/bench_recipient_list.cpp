@@ -1,15 +1,22 @@
-// The Recipient list under an import: 1,050,000 candidate numbers go through the number check with
-// "Skip Duplicate Numbers" and "Use Exclusion Rules" on, against an exclusion set of 100,000 numbers of which
-// 50,000 are among the candidates, so 1,000,000 rows are inserted (at 0, 1, 2 ... as a file import does).
-// Two ways are measured, each in a fresh child process so neither inherits the other's memory: AddNumber row by
-// row (as "Add" and a simple source call it) and AddNumbers by chunks of 10,000 (as a file import hands rows
-// over). Prints seconds and the child's peak resident set size. Then, over a list of that many rows, the list
-// editing steps that read or write every row: the blank-message scan with two edited-number checks, and
-// reading every row's number then replacing every row's message (as "Update Selected Messages" with all
-// rows selected does).
-// Usage: bench_recipient_list [rows] (default 1000000)
+// The Recipient list under an import: candidate numbers go through the number check with "Skip Duplicate
+// Numbers" and "Use Exclusion Rules" on, against an exclusion set of which rows/20 numbers are among the
+// candidates, so `rows` rows are inserted (at 0, 1, 2 ... as a file import does). Two ways are measured, each in a
+// fresh child process so neither inherits the other's memory: AddNumber row by row (as "Add" and a simple source
+// call it) and AddNumbers by chunks of 10,000 (as a file import hands rows over). Prints seconds and the child's
+// peak resident set size. Then, over a list of that many rows, the list editing steps that read or write every
+// row: the blank-message scan with two edited-number checks, and reading every row's number then replacing
+// every row's message (as "Update Selected Messages" with all rows selected does).
+//
+// Usage: bench_recipient_list [rows] [--country CC] [--exclusions N] [--mixed]
+//   rows            rows inserted (default 1000000)
+//   --exclusions N  numbers in the exclusion set (default rows/10)
+//   --mixed         candidates and exclusions as British mobiles in four shapes (national with spaces, "+44",
+//                   "0044" with a dash, brackets), an excluded number written in another shape than its
+//                   candidate; without it every number is "+4479..." with a space and a dash
+//   --country CC    compare by international form for the country (default: as texts, as without a country)
 
 #include "BenchMeasure.h"
+#include "MixedNumbers.h"
 #include "app/Prompter.h"
 #include "composer/ListEditController.h"
 #include "composer/RecipientList.h"
@@ -18,12 +25,19 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <vector>
+
+// The exclusion entries of the plain case as the number check leaves the candidates: "+4479..." with no
+// separators, so that those entries exclude their candidates when numbers compare as texts.
+QString NormalizeForSet(QString text) {
+    return text.remove(QLatin1Char(' ')).remove(QLatin1Char('-'));
+}
 
 // Runs one measurement in a child process; true when it kept within the limits.
 template <typename Body> bool InChild(Body body) {
@@ -40,24 +54,56 @@ template <typename Body> bool InChild(Body body) {
 }
 
 int main(int argc, char** argv) {
-    const long rows = argc > 1 ? std::atol(argv[1]) : 1000000;
-    const long excludedCandidates = rows / 20;
-
-    // Candidate i is "+4479" followed by i * 7 in eight digits. The set holds the first excludedCandidates of
-    // them and as many numbers that no candidate has (i * 7 + 1).
-    ExclusionSet exclusions;
-    for (long i = 0; i < excludedCandidates; ++i) {
-        exclusions.Add(QStringLiteral("+4479%1").arg(i * 7, 8, 10, QLatin1Char('0')));
-        exclusions.Add(QStringLiteral("+4479%1").arg(i * 7 + 1, 8, 10, QLatin1Char('0')));
+    long rows = 1000000;
+    long exclusionCount = -1;
+    bool mixed = false;
+    QString country;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--country") == 0 && i + 1 < argc)
+            country = QString::fromLatin1(argv[++i]);
+        else if (std::strcmp(argv[i], "--exclusions") == 0 && i + 1 < argc)
+            exclusionCount = std::atol(argv[++i]);
+        else if (std::strcmp(argv[i], "--mixed") == 0)
+            mixed = true;
+        else
+            rows = std::atol(argv[i]);
     }
+    if (exclusionCount < 0)
+        exclusionCount = rows / 10;
+    const long excludedCandidates = std::min(rows / 20, exclusionCount);
+    const NumberComparison comparison = NumberComparison::ForCountry(country);
+    if (!country.isEmpty() && !comparison.ByInternationalForm()) {
+        std::fprintf(stderr, "unknown country %s\n", qPrintable(country));
+        return 2;
+    }
+    std::printf("%ld rows, %ld exclusions (%ld of them candidates), %s numbers, compared %s\n", rows, exclusionCount,
+                excludedCandidates, mixed ? "mixed-format" : "\"+44 79...\"",
+                comparison.ByInternationalForm() ? qPrintable(QStringLiteral("by international form for ") + country)
+                                                 : "as texts");
 
-    // Candidates as a text file would hold them: with spaces and a hyphen that the number check removes.
+    // Candidate i is the number i * 7. The set holds the first excludedCandidates of them (in mixed mode in
+    // another shape than the candidate's) and numbers that no candidate has (i * 7 + 1).
+    auto text = [mixed](long long value, int shape) {
+        return mixed ? MixedNumber(value, shape)
+                     : QStringLiteral("+44 79%1-%2")
+                           .arg(value / 10000, 4, 10, QLatin1Char('0'))
+                           .arg(value % 10000, 4, 10, QLatin1Char('0'));
+    };
+    const auto setStart = std::chrono::steady_clock::now();
+    ExclusionSet exclusions(comparison);
+    exclusions.Reserve(exclusionCount);
+    for (long i = 0; i < excludedCandidates; ++i)
+        exclusions.Add(mixed ? text(i * 7LL, static_cast<int>(i) + 1) : NormalizeForSet(text(i * 7LL, 0)));
+    for (long i = 0; i < exclusionCount - excludedCandidates; ++i)
+        exclusions.Add(mixed ? text(i * 7LL + 1, static_cast<int>(i)) : NormalizeForSet(text(i * 7LL + 1, 0)));
+    std::printf("exclusion set of %lld entries built in %.3f s\n", static_cast<long long>(exclusions.EntryCount()),
+                SecondsSince(setStart));
+
+    // Candidates as a text file would hold them: with the separators that the number check removes.
     QStringList candidates;
     candidates.reserve(rows + excludedCandidates);
     for (long i = 0; i < rows + excludedCandidates; ++i)
-        candidates << QStringLiteral("+44 79%1-%2")
-                          .arg(i * 7 / 10000, 4, 10, QLatin1Char('0'))
-                          .arg(i * 7 % 10000, 4, 10, QLatin1Char('0'));
+        candidates << text(i * 7LL, static_cast<int>(i));
     const QString composer = QStringLiteral("Our shop opens at 9 on Saturday. Reply STOP to opt out.");
     const long rssBefore = PeakRssKiB();
     std::printf("peak RSS before any list (candidate texts and exclusion set): %ld KiB\n", rssBefore);
@@ -68,7 +114,7 @@ int main(int argc, char** argv) {
     // 1. Row by row, as "Add" and a simple source call it.
     withinLimits =
         InChild([&] {
-            RecipientList list;
+            RecipientList list(comparison);
             long excluded = 0;
             long duplicates = 0;
             const double cpuStart = CpuSeconds();
@@ -105,7 +151,7 @@ int main(int argc, char** argv) {
     // 2. In chunks of 10,000 numbers, as a file import hands them over.
     withinLimits =
         InChild([&] {
-            RecipientList list;
+            RecipientList list(comparison);
             RecipientList::AddNumbersResult total;
             const double cpuStart = CpuSeconds();
             const auto start = std::chrono::steady_clock::now();

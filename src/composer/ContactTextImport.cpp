@@ -2,6 +2,7 @@
 
 #include "common/AnsiCodec.h"
 #include "composer/RecipientList.h"
+#include "numbers/ImpossibleNumbers.h"
 
 #include <QFile>
 
@@ -51,11 +52,18 @@ Outcome ImportFile(const QString& path, RecipientList& list, const QString& comp
     }
     const qsizetype before = list.Count();
     qsizetype position = 0;
+    QStringList taken;
     for (const QString& number : SplitNumbers(bytes)) {
-        if (list.AddNumber(position, number, composerText, composerText, options).Ok())
+        const NumberCheckResult result = list.AddNumber(position, number, composerText, composerText, options);
+        if (result.Ok()) {
             ++position;
+            taken << result.number;
+        }
     }
     outcome.added = static_cast<int>(position);
+    const NumberComparison comparison = list.Comparison();
+    if (const InternationalNumbering* numbering = comparison.Numbering())
+        outcome.impossible = ImpossibleNumbers(*numbering, taken);
     if (list.Count() == 0 || list.Count() == before)
         outcome.refusal = kNothingAdded;
     return outcome;

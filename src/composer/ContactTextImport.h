@@ -25,6 +25,9 @@ QStringList SplitNumbers(const QByteArray& bytes);
 struct Outcome {
     int added = 0;
     QString refusal; // the message that ends the import, empty when none
+    // Numbers added that are impossible for the list's default country (none without a country), for the
+    // caller to show; the user keeps or drops them.
+    QStringList impossible;
 };
 
 // Reads the file and inserts its numbers; the refusal is set when the file is refused or added nothing.

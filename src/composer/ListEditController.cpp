@@ -241,7 +241,7 @@ NumberCheckResult ListEditController::CheckEditedNumber(qsizetype row, const QSt
     NumberCheckResult result = m_list.CheckNumber(raw, NumberCheckOptions{});
     if (result.Ok()) {
         const QString& number = result.number;
-        const bool ownNumber = QString::compare(m_list.Number(row), number, Qt::CaseInsensitive) == 0;
+        const bool ownNumber = m_list.SameNumber(m_list.Number(row), number);
         if (options.skipDuplicates && (ownNumber ? HeldByAnotherRow(number) : m_list.ContainsNumber(number))) {
             result.error = NumberCheckError::Duplicate;
         } else if (!ownNumber && options.useExclusionRules && options.exclusionSet != nullptr &&

@@ -25,8 +25,8 @@ size_t NumberIndex::Find(QStringView key, std::uint32_t hashHigh) const {
     }
 }
 
-NumberIndex::Key NumberIndex::KeyOf(const QString& number) {
-    Key key{CaseFoldedKey(number), 0};
+NumberIndex::Key NumberIndex::KeyOf(const QString& number, const NumberComparison& comparison) {
+    Key key{comparison.Key(number), 0};
     key.hashHigh = HashHigh(key.text);
     return key;
 }
@@ -64,7 +64,7 @@ void NumberIndex::Prefetch(const Key& key) const {
 void NumberIndex::Remove(const QString& number) {
     if (m_size == 0)
         return;
-    const QString key = CaseFoldedKey(number);
+    const QString key = m_comparison.Key(number);
     size_t hole = Find(key, HashHigh(key));
     if (m_slots[hole].count == 0 || --m_slots[hole].count > 0)
         return;

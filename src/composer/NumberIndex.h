@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exclusion/HugePageAllocator.h"
+#include "exclusion/NumberComparison.h"
 
 #include <QString>
 #include <QStringView>
@@ -8,22 +9,31 @@
 #include <cstdint>
 #include <vector>
 
-// How many rows hold each number, keyed by the number's case-folded text: the duplicate test of the
+// How many rows hold each number, keyed by the number's comparison form (NumberComparison: its case-folded
+// text, or with a default country its international form where it has one): the duplicate test of the
 // Recipient list without scanning the rows. An open-addressing table with linear probing and backward-shift
-// deletion (no tombstones, so removals never slow later look-ups). A key that needs no folding (every valid
-// phone number) shares the row's string data, so indexing a row allocates nothing.
+// deletion (no tombstones, so removals never slow later look-ups). A key that is the text itself (every valid
+// phone number without a country, every one already in E.164 form with one) shares the row's string data, so
+// indexing such a row allocates nothing.
 //
 // Not thread-safe on its own; the list guards it with its mutex.
 class NumberIndex {
 public:
-    // A number's folded text with its hash, computed once for several calls.
+    NumberIndex() = default;
+    explicit NumberIndex(NumberComparison comparison) : m_comparison(std::move(comparison)) {}
+
+    const NumberComparison& Comparison() const { return m_comparison; }
+
+    // A number's comparison form with its hash, computed once for several calls.
     struct Key {
         QString text;
         std::uint32_t hashHigh = 0;
     };
-    static Key KeyOf(const QString& number);
+    static Key KeyOf(const QString& number, const NumberComparison& comparison);
+    Key KeyOf(const QString& number) const { return KeyOf(number, m_comparison); }
 
     bool Contains(const QString& number) const { return Contains(KeyOf(number)); }
+    // The key must come from this index's comparison.
     bool Contains(const Key& key) const;
     // How many rows hold the number.
     std::uint32_t Count(const QString& number) const;
@@ -33,6 +43,7 @@ public:
     void Prefetch(const Key& key) const;
     // Forgets one row holding the number; a number not indexed is ignored.
     void Remove(const QString& number);
+    // Forgets every number; the comparison stays.
     void Clear();
     qsizetype DistinctCount() const { return m_size; }
 
@@ -50,4 +61,5 @@ private:
 
     std::vector<Slot, HugePageAllocator<Slot>> m_slots; // a power of two, at most half full
     qsizetype m_size = 0;
+    NumberComparison m_comparison;
 };

@@ -48,9 +48,8 @@ NumberCheckResult RecipientList::CheckNumber(const QString& raw, const NumberChe
         result.error = NumberCheckError::Invalid;
         return result;
     }
-    const NumberIndex::Key key = NumberIndex::KeyOf(number);
     std::lock_guard lock(m_mutex);
-    result.error = TestLocked(number, key, options);
+    result.error = TestLocked(number, m_numberIndex.KeyOf(number), options);
     if (result.Ok())
         result.number = number;
     return result;
@@ -67,9 +66,8 @@ NumberCheckError RecipientList::TestLocked(const QString& number, const NumberIn
 
 void RecipientList::InsertRow(qsizetype position, const QString& number, const QString& message,
                               const QString& composerText) {
-    NumberIndex::Key key = NumberIndex::KeyOf(number);
     std::lock_guard lock(m_mutex);
-    InsertLocked(position, number, std::move(key), message, composerText);
+    InsertLocked(position, number, m_numberIndex.KeyOf(number), message, composerText);
     UpdateCountLocked();
 }
 
@@ -81,8 +79,8 @@ NumberCheckResult RecipientList::AddNumber(qsizetype position, const QString& ra
         result.error = NumberCheckError::Invalid;
         return result;
     }
-    NumberIndex::Key key = NumberIndex::KeyOf(number);
     std::lock_guard lock(m_mutex);
+    NumberIndex::Key key = m_numberIndex.KeyOf(number);
     result.error = TestLocked(number, key, options);
     if (result.Ok()) {
         InsertLocked(position, number, std::move(key), message, composerText);
@@ -105,6 +103,13 @@ RecipientList::AddNumbersResult RecipientList::AddNumbers(qsizetype position, co
     };
     std::vector<Candidate> chunk;
     chunk.reserve(kChunk);
+    NumberComparison comparison;
+    quint64 comparisonChanges = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        comparison = m_numberIndex.Comparison();
+        comparisonChanges = m_comparisonChanges;
+    }
     for (qsizetype first = 0; first < raws.size(); first += kChunk) {
         // Cleaning and keying need no lock; the exclusion set is not rebuilt while rows are added.
         chunk.clear();
@@ -112,13 +117,22 @@ RecipientList::AddNumbersResult RecipientList::AddNumbers(qsizetype position, co
             Candidate c;
             c.number = CleanNumber(raws.at(i));
             if (!c.number.isEmpty()) {
-                c.key = NumberIndex::KeyOf(c.number);
+                c.key = NumberIndex::KeyOf(c.number, comparison);
                 if (exclusions)
                     exclusions->Prefetch(c.number);
             }
             chunk.push_back(std::move(c));
         }
         std::lock_guard lock(m_mutex);
+        if (comparisonChanges != m_comparisonChanges) {
+            // The comparison changed while this chunk was keyed: key it again under the lock.
+            comparison = m_numberIndex.Comparison();
+            comparisonChanges = m_comparisonChanges;
+            for (Candidate& c : chunk) {
+                if (!c.number.isEmpty())
+                    c.key = m_numberIndex.KeyOf(c.number);
+            }
+        }
         for (const Candidate& c : chunk)
             m_numberIndex.Prefetch(c.key);
         for (Candidate& c : chunk) {
@@ -176,6 +190,26 @@ std::vector<RecipientRow> RecipientList::Rows(qsizetype first, qsizetype count) 
     for (qsizetype i = first; i < last; ++i)
         rows.push_back(m_rows.At(i));
     return rows;
+}
+
+void RecipientList::SetNumberComparison(NumberComparison comparison) {
+    std::lock_guard lock(m_mutex);
+    if (comparison == m_numberIndex.Comparison())
+        return;
+    NumberIndex index(std::move(comparison));
+    for (qsizetype i = 0; i < m_rows.Size(); ++i)
+        index.Add(m_rows.At(i).number);
+    m_numberIndex = std::move(index);
+    ++m_comparisonChanges;
+}
+
+NumberComparison RecipientList::Comparison() const {
+    std::lock_guard lock(m_mutex);
+    return m_numberIndex.Comparison();
+}
+
+bool RecipientList::SameNumber(const QString& a, const QString& b) const {
+    return Comparison().SameNumber(a, b);
 }
 
 bool RecipientList::ContainsNumber(const QString& number) const {

@@ -55,15 +55,26 @@ enum class ListRefusal {
 // Rows live in a gap buffer, so the insertion patterns of every source (always at the top, or at 0, 1, 2 ...
 // ahead of existing rows) cost O(1) each, and a million rows cost about a hundred bytes each (messages that
 // are the same composer text share one copy). The duplicate test reads a count per number (keyed by its
-// case-folded text), never scanning the rows.
+// comparison form: the case-folded text, or with a default country the international form), never scanning
+// the rows.
 //
 // Thread safety: every member may be called from any thread; a mutex guards the rows, and Count() is a plain
 // atomic read, so the user interface can poll it while an import worker inserts rows.
 class RecipientList {
 public:
     RecipientList() = default;
+    // A list whose duplicate test compares numbers by `comparison`.
+    explicit RecipientList(NumberComparison comparison) : m_numberIndex(std::move(comparison)) {}
     RecipientList(const RecipientList&) = delete;
     RecipientList& operator=(const RecipientList&) = delete;
+
+    // How the duplicate test compares numbers (by default as texts ignoring case). Changing it re-indexes the
+    // rows that are there; the rows themselves stay as they are. The exclusion set a number check consults
+    // compares by its own comparison, which the caller keeps the same as the list's.
+    void SetNumberComparison(NumberComparison comparison);
+    NumberComparison Comparison() const;
+    // True when the two texts are one number for the duplicate test.
+    bool SameNumber(const QString& a, const QString& b) const;
 
     // The number check: NormalizeNumber, trim, validity, then the duplicate test (with skipDuplicates), then
     // the exclusion test (with useExclusionRules). Never changes the list.
@@ -146,7 +157,8 @@ private:
 
     mutable std::mutex m_mutex;
     GapBuffer<RecipientRow> m_rows;
-    NumberIndex m_numberIndex; // rows holding each number, for the duplicate test
+    NumberIndex m_numberIndex;       // rows holding each number, for the duplicate test; holds the comparison
+    quint64 m_comparisonChanges = 0; // counts SetNumberComparison calls, so keys made outside the lock are checked
     QString m_appliedMessage;
     std::atomic<qsizetype> m_count{0};
     std::atomic<quint64> m_revision{0};

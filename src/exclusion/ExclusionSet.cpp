@@ -8,21 +8,13 @@
 
 namespace {
 
-size_t HashOf(QStringView folded) {
-    return HashNumberText(folded);
+size_t HashOf(QStringView key) {
+    return HashNumberText(key);
 }
 
 // The slot index takes the hash's high bits; its low 32 bits are kept in the slot to skip most comparisons.
 size_t SlotOf(size_t hash, size_t capacity) {
     return static_cast<size_t>(std::uint64_t(hash) >> 32) & (capacity - 1);
-}
-
-// The folded form of a text: the text itself when nothing in it can fold, else the scratch buffer.
-QStringView Folded(QStringView text, std::u16string& scratch) {
-    if (!MayNeedCaseFolding(text))
-        return text;
-    AppendCaseFolded(text, scratch);
-    return QStringView(scratch.data(), static_cast<qsizetype>(scratch.size()));
 }
 
 } // namespace
@@ -45,11 +37,11 @@ void ExclusionSet::Reserve(qsizetype distinctEntries, qsizetype codeUnits) {
 }
 
 void ExclusionSet::Add(QStringView number) {
-    std::u16string scratch;
-    const QStringView folded = Folded(number, scratch);
+    NumberComparison::KeyBuffer buffer;
+    const QStringView key = m_comparison.KeyView(number, buffer);
     if (static_cast<size_t>(m_distinctCount + 1) * 2 > m_slots.size())
         Rehash(std::max<size_t>(16, m_slots.size() * 2));
-    Insert(folded, HashOf(folded));
+    Insert(key, HashOf(key));
 }
 
 void ExclusionSet::AddBatch(const QStringList& numbers) {
@@ -60,48 +52,49 @@ void ExclusionSet::AddBatch(const QStringList& numbers) {
     if (capacity > m_slots.size())
         Rehash(capacity);
 
+    // The keys point into their buffers, so the buffers are sized once and never move.
     std::vector<size_t> hashes(static_cast<size_t>(numbers.size()));
-    std::vector<std::u16string> scratch(static_cast<size_t>(numbers.size()));
-    std::vector<QStringView> folded(static_cast<size_t>(numbers.size()));
-    for (size_t i = 0; i < folded.size(); ++i) {
-        folded[i] = Folded(numbers.at(static_cast<qsizetype>(i)), scratch[i]);
-        hashes[i] = HashOf(folded[i]);
+    std::vector<NumberComparison::KeyBuffer> buffers(static_cast<size_t>(numbers.size()));
+    std::vector<QStringView> keys(static_cast<size_t>(numbers.size()));
+    for (size_t i = 0; i < keys.size(); ++i) {
+        keys[i] = m_comparison.KeyView(numbers.at(static_cast<qsizetype>(i)), buffers[i]);
+        hashes[i] = HashOf(keys[i]);
         __builtin_prefetch(&m_slots[SlotOf(hashes[i], m_slots.size())]);
     }
-    for (size_t i = 0; i < folded.size(); ++i)
-        Insert(folded[i], hashes[i]);
+    for (size_t i = 0; i < keys.size(); ++i)
+        Insert(keys[i], hashes[i]);
 }
 
-void ExclusionSet::Insert(QStringView folded, size_t hash) {
+void ExclusionSet::Insert(QStringView key, size_t hash) {
     ++m_entryCount;
-    Slot& slot = m_slots[Find(folded, hash)];
+    Slot& slot = m_slots[Find(key, hash)];
     if (slot.offset != kEmpty)
         return;
     slot.offset = m_units.size();
-    slot.length = static_cast<std::uint32_t>(folded.size());
+    slot.length = static_cast<std::uint32_t>(key.size());
     slot.hash = static_cast<std::uint32_t>(hash);
-    m_units.insert(m_units.end(), folded.utf16(), folded.utf16() + folded.size());
+    m_units.insert(m_units.end(), key.utf16(), key.utf16() + key.size());
     ++m_distinctCount;
 }
 
 bool ExclusionSet::IsExcluded(QStringView number) const {
     if (m_distinctCount == 0)
         return false;
-    std::u16string scratch;
-    const QStringView folded = Folded(number, scratch);
-    return m_slots[Find(folded, HashOf(folded))].offset != kEmpty;
+    NumberComparison::KeyBuffer buffer;
+    const QStringView key = m_comparison.KeyView(number, buffer);
+    return m_slots[Find(key, HashOf(key))].offset != kEmpty;
 }
 
 void ExclusionSet::Prefetch(QStringView number) const {
     if (m_distinctCount == 0)
         return;
-    std::u16string scratch;
-    __builtin_prefetch(&m_slots[SlotOf(HashOf(Folded(number, scratch)), m_slots.size())]);
+    NumberComparison::KeyBuffer buffer;
+    __builtin_prefetch(&m_slots[SlotOf(HashOf(m_comparison.KeyView(number, buffer)), m_slots.size())]);
 }
 
-size_t ExclusionSet::Find(QStringView folded, size_t hash) const {
+size_t ExclusionSet::Find(QStringView key, size_t hash) const {
     const size_t mask = m_slots.size() - 1;
-    const auto length = static_cast<std::uint32_t>(folded.size());
+    const auto length = static_cast<std::uint32_t>(key.size());
     const auto shortHash = static_cast<std::uint32_t>(hash);
     for (size_t i = SlotOf(hash, m_slots.size());; i = (i + 1) & mask) {
         const Slot& slot = m_slots[i];
@@ -109,8 +102,7 @@ size_t ExclusionSet::Find(QStringView folded, size_t hash) const {
             return i;
         // An empty text may have no data pointer, so it is compared by its length alone.
         if (slot.hash == shortHash && slot.length == length &&
-            (length == 0 ||
-             std::memcmp(m_units.data() + slot.offset, folded.utf16(), length * sizeof(char16_t)) == 0))
+            (length == 0 || std::memcmp(m_units.data() + slot.offset, key.utf16(), length * sizeof(char16_t)) == 0))
             return i;
     }
 }

@@ -5,19 +5,27 @@
 #include <QStringView>
 
 #include "HugePageAllocator.h"
+#include "NumberComparison.h"
 
 #include <cstdint>
 #include <vector>
 
-// The numbers of the applied exclusion lists, searched by IsExcluded. Entries are kept by their case-folded
-// text (CaseFoldedKey) in an open-addressing hash table over one flat array of UTF-16 code units, so a look-up
-// gives the same answer as comparing the number, ignoring case, with every entry in turn, at constant cost,
-// and an entry costs its code units plus about 32 bytes. No normalisation is applied on either side: "+4412"
-// does not exclude "4412".
+// The numbers of the applied exclusion lists, searched by IsExcluded. Entries are kept by their comparison form
+// (NumberComparison: the case-folded text, or with a default country the international form where there is
+// one) in an open-addressing hash table over one flat array of UTF-16 code units, so a look-up gives the same
+// answer as comparing the number's form with every entry's in turn, at constant cost, and an entry costs its
+// code units plus about 32 bytes. Without a country no normalisation is applied on either side: "+4412" does
+// not exclude "4412". The files the entries come from are never changed: forms are computed, not stored.
 //
 // Built on one thread, then only read; concurrent IsExcluded calls on an unchanging set are safe.
 class ExclusionSet {
 public:
+    ExclusionSet() = default;
+    // A set whose entries and look-ups compare by `comparison`; it stays with the set through Clear.
+    explicit ExclusionSet(NumberComparison comparison) : m_comparison(std::move(comparison)) {}
+
+    const NumberComparison& Comparison() const { return m_comparison; }
+
     void Clear();
     // Room for this many distinct entries holding this many code units in all, so that building the set
     // does not grow it step by step.
@@ -44,10 +52,12 @@ private:
     };
     static constexpr std::uint64_t kEmpty = ~std::uint64_t(0);
 
-    // Index of the slot holding the folded text, or of the empty slot where it belongs.
-    size_t Find(QStringView folded, size_t hash) const;
-    void Insert(QStringView folded, size_t hash);
+    // Index of the slot holding the key, or of the empty slot where it belongs.
+    size_t Find(QStringView key, size_t hash) const;
+    void Insert(QStringView key, size_t hash);
     void Rehash(size_t capacity);
+
+    NumberComparison m_comparison;
 
     // A power of two, at most half full; huge pages, since every look-up lands on a random slot.
     std::vector<Slot, HugePageAllocator<Slot>> m_slots;

@@ -5,8 +5,9 @@
 
 #include <QFileInfo>
 
-ExclusionSetLoad LoadExclusionSet(const ExclusionStore& store) {
+ExclusionSetLoad LoadExclusionSet(const ExclusionStore& store, const NumberComparison& comparison) {
     ExclusionSetLoad load;
+    load.set = ExclusionSet(comparison);
     store.Paths().EnsureDataFiles();
     const ExclusionStoreLines applied = store.AppliedNames();
     if (!applied.status.Ok()) {

@@ -18,5 +18,7 @@ struct ExclusionSetLoad {
 // Builds the Exclusion set: makes sure the data files exist, then adds every line of every list named in the
 // applied-lists file, in applied order and file order (a number in two lists is added twice). The files are
 // only read, never opened for writing, so a read-only data folder still gives its exclusions. The caller
-// calls this only while "Use Exclusion Rules" is checked.
-[[nodiscard]] ExclusionSetLoad LoadExclusionSet(const ExclusionStore& store);
+// calls this only while "Use Exclusion Rules" is checked. The set compares numbers by `comparison` (by default
+// as texts ignoring case).
+[[nodiscard]] ExclusionSetLoad LoadExclusionSet(const ExclusionStore& store,
+                                                const NumberComparison& comparison = NumberComparison());

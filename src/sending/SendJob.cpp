@@ -31,9 +31,25 @@ void SendJob::AppendRow(const QString& number, const QString& message) {
     row[kCurrentStatus] = kWaiting;
     row[kRetry] = QStringLiteral("0");
     // The first row carrying a number is the one sent; later rows with it are duplicates.
-    if (!m_firstRowOfNumber.contains(number))
-        m_firstRowOfNumber.insert(number, static_cast<int>(m_rows.size()));
+    const QString key = DuplicateKey(number);
+    if (!m_firstRowOfNumber.contains(key))
+        m_firstRowOfNumber.insert(key, static_cast<int>(m_rows.size()));
     m_rows.push_back(std::move(row));
+}
+
+QString SendJob::DuplicateKey(const QString& number) const {
+    return m_comparison.ByInternationalForm() ? m_comparison.Key(number) : number;
+}
+
+void SendJob::SetNumberComparison(NumberComparison comparison) {
+    std::lock_guard lock(m_mutex);
+    m_comparison = std::move(comparison);
+    m_firstRowOfNumber.clear();
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        const QString key = DuplicateKey(m_rows[i][kNumber]);
+        if (!m_firstRowOfNumber.contains(key))
+            m_firstRowOfNumber.insert(key, static_cast<int>(i));
+    }
 }
 
 int SendJob::RowCount() const {
@@ -106,7 +122,7 @@ bool SendJob::IsPending() const {
 
 bool SendJob::IsLaterDuplicate(int row) const {
     std::lock_guard lock(m_mutex);
-    const auto it = m_firstRowOfNumber.constFind(m_rows.at(static_cast<size_t>(row))[kNumber]);
+    const auto it = m_firstRowOfNumber.constFind(DuplicateKey(m_rows.at(static_cast<size_t>(row))[kNumber]));
     return it != m_firstRowOfNumber.constEnd() && *it != row;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exclusion/NumberComparison.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -62,8 +64,12 @@ public:
     bool Take(int row, const Worker& worker);
     // Pending test: does any row still wait or is being sent?
     bool IsPending() const;
-    // Is the row a later duplicate of an earlier row's number (exact text)?
+    // Is the row a later duplicate of an earlier row's number (exact text; with a comparison by international
+    // form, the same form)?
     bool IsLaterDuplicate(int row) const;
+    // How the duplicate test compares numbers: by default the exact text. With a default country the first row
+    // of each international form is the one sent. Re-indexes rows already appended.
+    void SetNumberComparison(NumberComparison comparison);
     // Writes a skip decision ("Excluded." / "Skipped.") when the row is still this worker's to decide.
     // Returns whether it was written (the processed count then grows by one).
     bool RecordSkip(int row, const Worker& worker, Skip skip);
@@ -91,8 +97,10 @@ public:
 
 private:
     bool ClaimTestLocked(const Row& row) const;
+    QString DuplicateKey(const QString& number) const;
 
     mutable std::mutex m_mutex;
     std::vector<Row> m_rows;
-    QHash<QString, int> m_firstRowOfNumber; // the first row carrying each number
+    QHash<QString, int> m_firstRowOfNumber; // the first row carrying each number (by DuplicateKey)
+    NumberComparison m_comparison;
 };

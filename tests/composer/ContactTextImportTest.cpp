@@ -53,3 +53,22 @@ TEST(ContactTextImport, ImportsAtTheTopInFileOrderAndRefusesMarkedFiles) {
     EXPECT_EQ(ContactTextImport::ImportFile(dir.filePath(QStringLiteral("none.txt")), list, QString(), options).refusal,
               ContactTextImport::kMissing);
 }
+
+TEST(ContactTextImport, ListsTheImpossibleNumbersItTookForTheListsCountry) {
+    QTemporaryDir dir;
+    const QByteArray file = "07700 900555\n999\n+447700900555\n+4412\n0770090055512345\n";
+    NumberCheckOptions options;
+    options.skipDuplicates = true;
+
+    RecipientList british(NumberComparison::ForCountry(QStringLiteral("GB")));
+    auto outcome = ContactTextImport::ImportFile(Write(dir, file), british, QString(), options);
+    EXPECT_EQ(outcome.added, 4); // the second way of writing the mobile is a duplicate
+    EXPECT_EQ(outcome.impossible,
+              (QStringList{QStringLiteral("999"), QStringLiteral("+4412"), QStringLiteral("0770090055512345")}));
+    EXPECT_EQ(british.Count(), 4); // kept until the user drops them
+
+    RecipientList plain;
+    outcome = ContactTextImport::ImportFile(Write(dir, file), plain, QString(), options);
+    EXPECT_EQ(outcome.added, 5);
+    EXPECT_TRUE(outcome.impossible.isEmpty()); // no country, nothing judged
+}

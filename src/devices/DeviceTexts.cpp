@@ -85,6 +85,8 @@ std::vector<QString> ScanRowValues(const DeviceRecord& r) {
             r.defaultSmsc, r.supportedSmsModes, YesNo(r.useCustomSmsc)};
 }
 
+QString PortOutcome(bool listed, const QString& status) { return listed ? kPortListed : status; }
+
 bool IsValidCustomSmsc(const QString& number) {
     const QString trimmed = number.trimmed();
     return !trimmed.isEmpty() && trimmed.lastIndexOf(QLatin1Char('+')) <= 0;

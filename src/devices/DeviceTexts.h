@@ -32,6 +32,10 @@ QString DeviceEntry(const DeviceRecord& record);
 // The port of a device entry (the text before " - "); empty for "All Device".
 QString PortOfEntry(const QString& entry);
 
+// What became of a port the scan tried: kPortListed for a port that gave a device row, else why it was
+// left out (its status: busy and held by whom, no answer to "AT", no SMS support, ...).
+inline const QString kPortListed = QStringLiteral("Device found");
+QString PortOutcome(bool listed, const QString& status);
 // A port status that marks a port that failed during the scan (possibly with the holder named after it).
 bool IsFailedPortStatus(const QString& status);
 

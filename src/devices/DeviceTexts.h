@@ -27,7 +27,11 @@ QString YesNo(bool yes);
 
 // "<port> (<name>)", or "Unknown Device on <port>" without a name.
 QString DisplayName(const QString& portName, const QString& name);
-// The device's entry in the device lists: "<port> - <display name>".
+// The display name without the port it already names: "SIMCOM SIM800" for "/dev/ttyUSB0 (SIMCOM SIM800)",
+// "Unknown Device" for "Unknown Device on /dev/ttyUSB0"; any other name as it is.
+QString Description(const QString& portName, const QString& displayName);
+// The device's entry in the device lists and its rows' "Current Status": "<port> - <description>", the port
+// named once.
 QString DeviceEntry(const DeviceRecord& record);
 // The port of a device entry (the text before " - "); empty for "All Device".
 QString PortOfEntry(const QString& entry);

@@ -2,6 +2,7 @@
 
 #include "app/FileOpener.h"
 #include "app/Prompter.h"
+#include "app/UserGuide.h"
 #include "composer/RecipientListExport.h"
 #include "devices/DeviceMessages.h"
 #include "devices/DeviceRecord.h"
@@ -12,6 +13,7 @@
 #include "sending/RunDevice.h"
 #include "templates/TemplateStore.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 const QString Session::kListFillQuestion = QStringLiteral(
@@ -182,6 +184,19 @@ ExportResult Session::ExportList(const QString& path, SpreadsheetExport::Format 
     return RecipientListExport::Write(m_list, path, format, m_prompter);
 }
 
+// ---- Sent items ----
+
+qsizetype Session::AddSentItems(const QList<SentItemRecord>& items) {
+    const QString composerText = m_composer.Text();
+    const NumberCheckOptions options = CheckOptions();
+    qsizetype added = 0;
+    for (const SentItemRecord& item : items) {
+        if (m_list.AddNumber(added, item.number, item.message, composerText, options).Ok())
+            ++added;
+    }
+    return added;
+}
+
 // ---- Load Phone Book ----
 
 std::optional<QString> Session::PhonebookPort(int slot) {
@@ -260,4 +275,6 @@ SendCommand::ResetResult Session::Reset(bool listWorkerRunning) { return m_sendC
 
 bool Session::ConfirmExit() { return m_prompter.Confirm(kExitQuestion); }
 
-bool Session::Help(FileOpener& opener) const { return opener.Open(m_options.paths.HelpFile()); }
+bool Session::Help(FileOpener& opener) const {
+    return UserGuide::Open(UserGuide::Candidates(QCoreApplication::applicationDirPath()), opener, m_prompter);
+}

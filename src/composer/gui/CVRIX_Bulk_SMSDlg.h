@@ -96,8 +96,6 @@ public Q_SLOTS:
     void OnApplyMessage();
     void OnUpdateSelected();
     void OnUpdateRow();
-    void OnAbout();
-    void OnHelp();
 
 Q_SIGNALS:
     void ListExported(bool ok);

@@ -19,6 +19,7 @@
 #include "templates/gui/CUpdateTemp.h"
 #include "templates/gui/CViewTemplates.h"
 #include "ui/ComposerEdit.h"
+#include "ui/RecipientTableModel.h"
 
 #include <gtest/gtest.h>
 
@@ -129,7 +130,6 @@ TEST_F(RecordsWindowsTest, SentItemsSelectDetailsDeleteCopyToComposerAndExport) 
         return SentItemRecord{QString::fromUtf8(number), QString::fromUtf8(message), QString::fromUtf8(date),
                               QString::fromUtf8(status)};
     };
-    const QString ok = QStringLiteral("Message sent successfully.");
     ASSERT_TRUE(S().SentItems().Rewrite({
         record("+4401", "hello", "04/03/2024", "Message sent successfully."),
         record("+4402", "two\nlines", "05/03/2024", "Error : +CMS ERROR: 38"),

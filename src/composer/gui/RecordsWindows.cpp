@@ -4,6 +4,7 @@
 #include "composer/gui/CVRIX_Bulk_SMSDlg.h"
 #include "records/gui/CSent_Items.h"
 #include "templates/gui/CViewTemplates.h"
+#include "ui/ComposerEdit.h"
 
 #include <QDesktopServices>
 #include <QUrl>

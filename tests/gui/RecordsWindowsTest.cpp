@@ -154,7 +154,8 @@ TEST_F(RecordsWindowsTest, SentItemsSelectDetailsDeleteCopyToComposerAndExport) 
     // Select: the details of the focused entry and the count.
     list->setCurrentIndex(list->model()->index(1, 0));
     list->selectRow(1);
-    EXPECT_EQ(sent->Details()->toPlainText(), sent->Controller().DetailsText(1));
+    EXPECT_EQ(sent->Details()->toPlainText(),
+              QString(sent->Controller().DetailsText(1)).replace(QLatin1String("\r\n"), QStringLiteral("\n")));
     EXPECT_TRUE(sent->Details()->toPlainText().startsWith(QLatin1String("Number\t:  +4402")));
     EXPECT_EQ(sent->SelectedLabel()->text(), QStringLiteral("Selected Items : 1"));
     Key(list, Qt::Key_A, Qt::ControlModifier);
@@ -251,6 +252,7 @@ TEST_F(RecordsWindowsTest, TemplatesAddUpdateDeleteUseImportExportAndClose) {
     add->OkButton()->click(); // already a template: the dialog stays
     EXPECT_EQ(prompter.Messages().back(), QStringLiteral("Entered template already exists."));
     add->TextBox()->setPlainText(QStringLiteral("new\nline"));
+    add->TextBox()->moveCursor(QTextCursor::End);
     Key(add->TextBox(), Qt::Key_Tab);
     EXPECT_EQ(add->TextBox()->toPlainText(), QStringLiteral("new\nline\t"));
     EXPECT_EQ(add->Counter()->text(), QStringLiteral("10 Characters"));

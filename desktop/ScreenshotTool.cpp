@@ -103,7 +103,7 @@ void ShootRecordsWindows(Shooter& shooter, CVRIX_Bulk_SMSDlg& main, FileOpener& 
     Session& session = main.UserSession();
     const QStringList messages{
         QStringLiteral("Your order #%1 has shipped and will arrive tomorrow."),
-        QStringLiteral("Reminder: your appointment is on Monday at 10:00.\nReply STOP to opt out."),
+        QStringLiteral("Reminder %1: your appointment is on Monday at 10:00.\nReply STOP to opt out."),
         QStringLiteral("Olá! Your table for %1 is booked. See you soon."),
     };
     const QStringList statuses{QStringLiteral("Message sent successfully."), QStringLiteral("Message sent to device."),

@@ -19,6 +19,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 const QString kSendToComposer = QStringLiteral("Send selected items to SMS Composer");
 } // namespace
@@ -35,8 +37,12 @@ CSent_Items::CSent_Items(Session& session, FileOpener& opener, QWidget* parent)
     m_list->setObjectName(QStringLiteral("SentItemsList"));
     m_list->setModel(m_model);
     SetUpListView(m_list);
+    // The widths are at least the list's own; wider where the font needs it for a whole number or date.
+    const QFontMetrics metrics = m_list->fontMetrics();
+    const int needed[] = {metrics.horizontalAdvance(QStringLiteral("+000000000000000")) + 16, 260,
+                          metrics.horizontalAdvance(QStringLiteral("00/00/0000")) + 16, 0};
     for (int column = 0; column < 4; ++column)
-        m_list->setColumnWidth(column, SentItemsTableModel::kColumnWidths[column]);
+        m_list->setColumnWidth(column, std::max(SentItemsTableModel::kColumnWidths[column], needed[column]));
     m_details->setObjectName(QStringLiteral("Details"));
     m_details->setReadOnly(true);
     m_details->setTabChangesFocus(true);
@@ -66,7 +72,7 @@ CSent_Items::CSent_Items(Session& session, FileOpener& opener, QWidget* parent)
     buttons->addStretch(1);
     buttons->addWidget(close);
     layout->addLayout(buttons);
-    resize(760, 600);
+    resize(820, 600);
 
     connect(toComposer, &QPushButton::clicked, this, &CSent_Items::OnSendToComposer);
     connect(exportButton, &QPushButton::clicked, this, &CSent_Items::OnExport);

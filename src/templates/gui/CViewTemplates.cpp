@@ -57,6 +57,7 @@ CViewTemplates::CViewTemplates(const DataPaths& paths, Prompter& prompter, FileO
     auto* buttons = new QVBoxLayout;
     const auto add = [this, buttons](const QString& caption, void (CViewTemplates::*slot)()) {
         QPushButton* button = CommandButton(caption);
+        button->setMinimumWidth(button->sizeHint().width() + 16);
         buttons->addWidget(button);
         connect(button, &QPushButton::clicked, this, slot);
     };

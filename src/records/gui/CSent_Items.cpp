@@ -17,9 +17,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QThreadPool>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 const QString kSendToComposer = QStringLiteral("Send selected items to SMS Composer");
@@ -116,11 +118,15 @@ void CSent_Items::Load() {
 }
 
 void CSent_Items::RunStep(std::function<SentItemsController::Change()> step) {
-    m_work->Run<SentItemsController::Change>(CPlease_Wail_Modeless::kDefaultText, std::move(step),
-                                             [this](SentItemsController::Change change) {
-                                                 if (m_controller.Apply(change))
-                                                     ShowRecords();
-                                             });
+    m_work->Run<SentItemsController::Change>(
+        CPlease_Wail_Modeless::kDefaultText, std::move(step), [this](SentItemsController::Change change) {
+            // The list being replaced is let go on a pool thread: freeing a million entries takes longer than the
+            // window may stall.
+            auto replaced = std::make_shared<QList<SentItemRecord>>(m_controller.Records());
+            if (m_controller.Apply(change))
+                ShowRecords();
+            QThreadPool::globalInstance()->start([replaced = std::move(replaced)]() mutable { replaced.reset(); });
+        });
 }
 
 void CSent_Items::ShowRecords() {
@@ -168,9 +174,10 @@ void CSent_Items::OnSendToComposer() {
     if (!go)
         return;
     Session* session = &m_session;
+    const SentItemsController* controller = &m_controller;
     m_work->Run<qsizetype>(
         CPlease_Wail_Modeless::kDefaultText,
-        [session, items = m_controller.RecordsAt(rows)] { return session->AddSentItems(items); },
+        [session, controller, rows] { return session->AddSentItems(controller->RecordsAt(rows)); },
         [this](qsizetype added) {
             if (m_listChanged)
                 m_listChanged();

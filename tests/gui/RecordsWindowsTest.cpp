@@ -149,7 +149,7 @@ TEST_F(RecordsWindowsTest, SentItemsSelectDetailsDeleteCopyToComposerAndExport) 
     QTableView* list = sent->List();
     ASSERT_EQ(list->model()->rowCount(), 5);
     EXPECT_EQ(list->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Status"));
-    EXPECT_EQ(list->columnWidth(0), 100);
+    EXPECT_GE(list->columnWidth(0), 100); // wider where the font needs it for a whole number
 
     // Select: the details of the focused entry and the count.
     list->setCurrentIndex(list->model()->index(1, 0));

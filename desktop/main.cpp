@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppShell::kProductName);
-    QApplication::setApplicationVersion(QStringLiteral("0.1"));
+    QApplication::setApplicationVersion(AppShell::Version());
 
     if (!screenshotDir.isEmpty())
         return ScreenshotTool::Run(screenshotDir) ? 0 : 1;

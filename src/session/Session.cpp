@@ -2,6 +2,7 @@
 
 #include "app/FileOpener.h"
 #include "app/Prompter.h"
+#include "app/UserGuide.h"
 #include "composer/RecipientListExport.h"
 #include "devices/DeviceMessages.h"
 #include "devices/DeviceRecord.h"
@@ -14,6 +15,7 @@
 #include "sending/RunDevice.h"
 #include "templates/TemplateStore.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLocale>
 
@@ -326,6 +328,19 @@ ExportResult Session::ExportList(const QString& path, SpreadsheetExport::Format 
     return RecipientListExport::Write(m_list, path, format, m_prompter);
 }
 
+// ---- Sent items ----
+
+qsizetype Session::AddSentItems(const QList<SentItemRecord>& items) {
+    const QString composerText = m_composer.Text();
+    const NumberCheckOptions options = CheckOptions();
+    qsizetype added = 0;
+    for (const SentItemRecord& item : items) {
+        if (m_list.AddNumber(added, item.number, item.message, composerText, options).Ok())
+            ++added;
+    }
+    return added;
+}
+
 // ---- Load Phone Book ----
 
 std::optional<QString> Session::PhonebookPort(int slot) {
@@ -425,5 +440,5 @@ bool Session::ConfirmExit() {
 }
 
 bool Session::Help(FileOpener& opener) const {
-    return opener.Open(m_options.paths.HelpFile());
+    return UserGuide::Open(UserGuide::Candidates(QCoreApplication::applicationDirPath()), opener, m_prompter);
 }

@@ -151,6 +151,12 @@ public:
     // Worker work: the rows to a workbook, with the split question for large .xls files.
     ExportResult ExportList(const QString& path, SpreadsheetExport::Format format);
 
+    // ---- Sent items ----
+    // "Send selected items to SMS Composer", after the clear-or-append question (PrepareListFill with no typed
+    // number): worker work putting each entry through the number check, in order, into rows 0, 1, 2 ... with
+    // its own message. The number of rows added.
+    qsizetype AddSentItems(const QList<SentItemRecord>& items);
+
     // ---- "Load Phone Book" ----
     // The port of the device in a slot; a notice and nothing when there is none.
     std::optional<QString> PhonebookPort(int slot);
@@ -192,7 +198,8 @@ public:
     SendCommand::ResetResult Reset(bool listWorkerRunning);
     // "Exit": true when the user agreed.
     bool ConfirmExit();
-    // "Help": opens the help file.
+    // "Help": opens the user guide found beside the program (UserGuide) with the desktop's browser; a missing
+    // guide or browser is told.
     bool Help(FileOpener& opener) const;
 
     static inline const QString kListEmpty = QStringLiteral("Phone numbers-Messages list is empty.");

@@ -5,6 +5,7 @@
 #include "app/Prompter.h"
 #include "composer/gui/ContactLoader.h"
 #include "composer/gui/ListEditWindows.h"
+#include "composer/gui/RecordsWindows.h"
 #include "devices/gui/CDemo_Modem_Msgs.h"
 #include "devices/gui/DeviceWindows.h"
 #include "records/gui/COpen_Export_Log.h"
@@ -28,7 +29,6 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTableView>
@@ -112,15 +112,17 @@ void CVRIX_Bulk_SMSDlg::ConnectUi() {
     onClick(QStringLiteral("Send"), &CVRIX_Bulk_SMSDlg::OnSend);
     onClick(QStringLiteral("Mobile Phone Connection Wizard"), &CVRIX_Bulk_SMSDlg::OnConnectionWizard);
     onClick(QStringLiteral("Load Contacts From File"), &CVRIX_Bulk_SMSDlg::OnLoadContacts);
-    onClick(QStringLiteral("About Us"), &CVRIX_Bulk_SMSDlg::OnAbout);
-    onClick(QStringLiteral("Help"), &CVRIX_Bulk_SMSDlg::OnHelp);
     onClick(QStringLiteral("Export"), &CVRIX_Bulk_SMSDlg::OnExportList);
     onClick(QStringLiteral("Add or Paste numbers Manually"), &CVRIX_Bulk_SMSDlg::OnManualAdd);
     onClick(QStringLiteral("Update Selected Messages"), &CVRIX_Bulk_SMSDlg::OnUpdateSelected);
     onClick(QStringLiteral("Apply this message to list items"), &CVRIX_Bulk_SMSDlg::OnApplyMessage);
-    for (const char* later : {"Send unique or personalized SMS to every Contact using Excel", "Exclusion List Wizard",
-                              "View Templates", "Sent Items"})
+    for (const char* later : {"Send unique or personalized SMS to every Contact using Excel", "Exclusion List Wizard"})
         onClick(QString::fromLatin1(later), &CVRIX_Bulk_SMSDlg::NotAvailable);
+    auto* records = new RecordsWindows(*this);
+    connect(Button(QStringLiteral("Sent Items")), &QPushButton::clicked, records, &RecordsWindows::OnSentItems);
+    connect(Button(QStringLiteral("View Templates")), &QPushButton::clicked, records, &RecordsWindows::OnViewTemplates);
+    connect(Button(QStringLiteral("Help")), &QPushButton::clicked, records, &RecordsWindows::OnHelp);
+    connect(Button(QStringLiteral("About Us")), &QPushButton::clicked, records, &RecordsWindows::OnAbout);
 
     m_form.ConnectOptions(SendOptions());
     connect(m_form.number, &QLineEdit::returnPressed, this, &CVRIX_Bulk_SMSDlg::OnAdd);
@@ -297,7 +299,7 @@ void CVRIX_Bulk_SMSDlg::OnApplyMessage() { m_listEditWindows->OnApplyMessage(); 
 void CVRIX_Bulk_SMSDlg::OnUpdateSelected() { m_listEditWindows->OnUpdateSelected(); }
 void CVRIX_Bulk_SMSDlg::OnUpdateRow() { m_listEditWindows->OnUpdateRow(); }
 
-// ---- Export, quota, help ----
+// ---- Export, quota ----
 
 void CVRIX_Bulk_SMSDlg::OnExportList() {
     if (IsListBusy())
@@ -343,16 +345,6 @@ void CVRIX_Bulk_SMSDlg::OnQuota() {
     CQuota_Dlg quota(Devices().SelectedDevicesText(), Quota(), SendOptions(), List().Count(), m_prompter, this);
     if (quota.exec() == QDialog::Accepted)
         RefreshOptions();
-}
-
-void CVRIX_Bulk_SMSDlg::OnAbout() {
-    QMessageBox::about(this, QStringLiteral("About ") + AppShell::kProductName,
-                       AppShell::kProductName + QStringLiteral("\nVersion ") + QCoreApplication::applicationVersion());
-}
-
-void CVRIX_Bulk_SMSDlg::OnHelp() {
-    if (!IsListBusy())
-        static_cast<void>(m_session->Help(*m_opener));
 }
 
 void CVRIX_Bulk_SMSDlg::NotAvailable() {

@@ -101,8 +101,6 @@ public Q_SLOTS:
     void OnApplyMessage();
     void OnUpdateSelected();
     void OnUpdateRow();
-    void OnAbout();
-    void OnHelp();
 
 Q_SIGNALS:
     void ListExported(bool ok);

@@ -3,6 +3,7 @@
 #include "CliCommand.h"
 #include "CliData.h"
 #include "CliExcel.h"
+#include "CliSendRun.h"
 
 #include "common/ResultText.h"
 #include "devices/DeviceSelectionController.h"
@@ -17,35 +18,6 @@
 namespace {
 
 const QString kName = QStringLiteral("send");
-
-// Progress on stderr: the progress label when it changes (at most every 5%), pauses and diagnostics.
-class CliSendObserver final : public SendObserver {
-public:
-    void Progress(int position, int total, const QString& label) override {
-        std::lock_guard lock(m_mutex);
-        const int step = total > 0 ? position * 20 / total : 0;
-        if (label.contains(QLatin1String("Message or")) && (step != m_lastStep || position == total) &&
-            label != m_lastLabel) {
-            m_lastStep = step;
-            m_lastLabel = label;
-            CliErr(label);
-        }
-    }
-    void PauseLabel(const QString& text) override {
-        std::lock_guard lock(m_mutex);
-        if (!text.isEmpty() && !m_paused)
-            CliErr(text);
-        m_paused = !text.isEmpty();
-    }
-    void StatusLabel(const QString& text) override { CliErr(text); }
-    void Diagnostic(const QString& text) override { CliErr(text); }
-
-private:
-    std::mutex m_mutex;
-    int m_lastStep = -1;
-    QString m_lastLabel;
-    bool m_paused = false;
-};
 
 // "PATH=value" options keyed by port.
 bool PortValues(const QStringList& items, std::map<QString, QString>* out, QString* error) {
@@ -78,47 +50,6 @@ bool ReadRows(const QString& path, RecipientList& list, const QString& composer,
         const NumberCheckResult result = list.AddNumber(list.Count(), number, message, composer, options);
         if (!result.Ok())
             CliErr(QStringLiteral("%1: %2").arg(number, result.Message()));
-    }
-    return true;
-}
-
-// The given ports through the device selection, each device with its SMS mode and custom SMSC as given.
-// False when no port holds a usable device.
-bool SelectDevices(Session& session, const QStringList& ports, const std::map<QString, QString>& modes,
-                   const std::map<QString, QString>& smscs) {
-    std::vector<PortInfo> portInfos;
-    for (const QString& port : ports)
-        portInfos.push_back(PortInfo{port, QString(), PortInfo::Kind::Device});
-    DeviceSelectionController::Options selectionOptions;
-    selectionOptions.timing = session.Timing();
-    DeviceSelectionController selection(
-        session.Devices(), session.UserPrompter(), [portInfos] { return portInfos; }, selectionOptions);
-    selection.ScanNow(nullptr);
-    for (const ScanPortReport& report : selection.PortReports()) {
-        if (!report.status.isEmpty())
-            CliErr(QStringLiteral("%1: %2").arg(report.port.name, report.status));
-    }
-    const std::vector<DeviceRecord> rows = selection.Rows();
-    std::vector<int> chosen;
-    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-        const QString& port = rows[static_cast<size_t>(r)].portName;
-        if (const auto mode = modes.find(port); mode != modes.end())
-            selection.SetRowSmsMode(r, mode->second == QLatin1String("pdu") ? DeviceRecord::kModePdu
-                                                                            : DeviceRecord::kModeText);
-        if (const auto smsc = smscs.find(port); smsc != smscs.end())
-            selection.OnSaveCustomSmsc(r, smsc->second);
-        chosen.push_back(r);
-    }
-    if (chosen.empty() || !selection.OnUseSelectedDevice(chosen, {}))
-        return false;
-    MainDeviceState& devices = session.Devices();
-    for (const DeviceRecord& record : devices.Records()) {
-        if (const auto smsc = smscs.find(record.portName); smsc != smscs.end())
-            devices.UpdateRecord(record.slot, [&](DeviceRecord& r) {
-                r.useCustomSmsc = true;
-                r.customSmsc = smsc->second;
-                r.smscNumber = r.customSmsc;
-            });
     }
     return true;
 }
@@ -204,7 +135,7 @@ int Run(const QStringList& args) {
     Session session(prompter, Session::Options{paths, *timing, &composerQuestion});
 
     // The devices: each port goes through the device selection; ports that are no usable device are left out.
-    if (!SelectDevices(session, ports, modes, smscs)) {
+    if (!CliSelectDevices(session, ports, modes, smscs)) {
         CliErr(SendCommand::kNoDevice);
         return kExitRefused;
     }
@@ -271,34 +202,19 @@ int Run(const QStringList& args) {
     // Numbers impossible for the default country are listed on stderr and kept, or dropped when asked.
     static_cast<void>(session.ReviewImpossibleNumbers(session.ImpossibleNumbersInList(), a.Has("drop-impossible")));
 
-    CliSendObserver observer;
     bool ran = false;
     bool allSent = false;
     bool exported = true;
     const auto open = [&](SendContext context) {
-        context.observer = &observer;
-        SendRun run(context);
-        run.Open();
-        while (!run.WaitForEnd(1000)) {
-        }
-        run.RequestStop(true); // closes the finished window: the end-of-run logging follows at once
-        const SendJob& job = run.Job();
-        allSent = job.RowCount() > 0;
-        for (int r = 0; r < job.RowCount(); ++r) {
-            const SendJob::Row row = job.RowAt(r);
-            allSent = allSent && ResultText::IsSent(row[SendJob::kStatus]);
-            CliOut(QStringLiteral("%1\t%2\t%3\t%4")
-                       .arg(row[SendJob::kNumber], row[SendJob::kCurrentStatus], row[SendJob::kStatus],
-                            row[SendJob::kRetry]));
-        }
-        CliOut(SendJob::ProgressLabel(session.RunState().processedCount.load(), job.RowCount()));
         ran = true;
+        allSent = CliRunToEnd(session, std::move(context), [&](const SendJob& job) {
         if (!exportPath.isEmpty()) {
             const SpreadsheetExport::Result written = SendStatusExport::Write(
                 job, retries > 0, *SpreadsheetExport::FilterFromCode(exportFilter), exportPath, exportFormat, prompter);
             CliErr(written.Ok() ? SendStatusExport::kExported : written.message);
             exported = written.Ok();
         }
+        });
     };
     const Session::DeviceView view = session.DeviceDisplay();
     SendCommand::CheckResult checked =

@@ -76,6 +76,7 @@ QString DataPaths::HelpFile() const {
 }
 
 QString DataPaths::SettingsFile() const { return DataFolder() + QStringLiteral("/Settings.ini"); }
+QString DataPaths::JournalFile() const { return DataFolder() + QStringLiteral("/RunJournal.db"); }
 
 QStringList DataPaths::ScratchFiles() const {
     QStringList out;

@@ -30,6 +30,8 @@ public:
     // The user's choices kept across starts (options, window sizes, folders, devices): an INI file in the data
     // folder, so a portable data folder carries them along.
     QString SettingsFile() const;
+    // The run journal (an SQLite database): every run's rows, claims and results, for resuming interrupted runs.
+    QString JournalFile() const;
     // Files other tools may leave in the application folder; Shutdown removes them.
     QStringList ScratchFiles() const;
 

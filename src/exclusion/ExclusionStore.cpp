@@ -1,6 +1,7 @@
 #include "ExclusionStore.h"
 
 #include "app/CStdioFileEx.h"
+#include "app/DataFileLock.h"
 #include "app/FileException.h"
 
 #include <QFile>
@@ -172,6 +173,9 @@ ExclusionStoreLines ExclusionStore::ReadLines(const QString& path) const {
 }
 
 ExclusionStoreStatus ExclusionStore::WriteLines(const QString& path, const QStringList& lines) const {
+    const DataFileLock fileLock(path); // another process's rewrite of the same file goes first
+    if (!fileLock.IsLocked())
+        return ExclusionStoreStatus::FromFileError(FileError::FromText(path, fileLock.Error()));
     CStdioFileEx file;
     FileError error;
     if (!file.Open(path, CStdioFileEx::kRewriteDataFile, &error))

@@ -1,6 +1,7 @@
 #include "records/SentItemsStore.h"
 
 #include "app/AppendRecord.h"
+#include "app/DataFileLock.h"
 #include "app/CStdioFileEx.h"
 #include "app/FileException.h"
 
@@ -117,6 +118,12 @@ bool SentItemsStore::IsLoggedAtEndOfRun(const QString& status) {
 bool SentItemsStore::Append(const SentItemRecord& record, FileError* error) const {
     const QString line = FormatLine(record).chopped(2);
     std::lock_guard lock(StoreLock());
+    const DataFileLock fileLock(m_path); // another process's append or rewrite goes first
+    if (!fileLock.IsLocked()) {
+        if (error)
+            *error = FileError::FromText(m_path, fileLock.Error());
+        return false;
+    }
     return AppendRecord(m_path, line, QStringLiteral("\r\n"), error);
 }
 
@@ -146,6 +153,12 @@ bool SentItemsStore::Load(QList<SentItemRecord>* records, FileError* error) cons
 
 bool SentItemsStore::Rewrite(const QList<SentItemRecord>& records, FileError* error) const {
     std::lock_guard lock(StoreLock());
+    const DataFileLock fileLock(m_path); // another process's append or rewrite goes first
+    if (!fileLock.IsLocked()) {
+        if (error)
+            *error = FileError::FromText(m_path, fileLock.Error());
+        return false;
+    }
     CStdioFileEx file;
     FileError openError;
     if (!file.Open(m_path, CStdioFileEx::kRewriteDataFile, &openError)) {

@@ -100,10 +100,16 @@ void CSend_SMS_Thread::HandleRow(int row) {
 
     if (!job.Take(row, m_worker))
         return;
+    // The row's claim is durable before the first byte of its submission; without it the row waits again.
+    if (!m_run.ClaimRow(row, m_fields.imei)) {
+        job.GiveBack(row, m_worker);
+        return;
+    }
     if (ctx.observer)
         ctx.observer->RowChanged(row);
 
     const QString result = Submit(number, message);
+    m_run.RecordJournalResult(row, result);
     if (!m_run.IsCurrent(m_fields.generation))
         return;
     const SendJob::Recorded recorded =

@@ -23,6 +23,7 @@ public:
         bool useCustomSmsc = false;
         QString smsc;
         QString details;        // the device's details text ("SMS Capabilities :")
+        QString imei;           // the device's IMEI, under which the journal records its claims
         int rowCount = 0;
         int generation = 0;
         DeviceQuota quota; // Manual: stop after quota.count successful messages

@@ -5,8 +5,10 @@
 #include "composer/RecipientList.h"
 #include "devices/MainDeviceState.h"
 #include "exclusion/LoadExclusionSet.h"
+#include "journal/JournalTypes.h"
 #include "sending/ComposerTextQuestion.h"
 #include "sending/ModemSlots.h"
+#include "sending/RunJournal.h"
 #include "sending/SendOptionsModel.h"
 #include "sending/SendRun.h"
 #include "sending/SendState.h"
@@ -118,14 +120,24 @@ SendCommand::RunOutcome SendCommand::Run(Plan plan, const OpenRun& open) {
 
     SendContext context;
     RecipientList* list = m_models.list;
-    // The run reads the rows from the list itself, not from a copy.
-    context.rowCount = [list] {
-        return static_cast<int>(std::min<qsizetype>(list->Count(), std::numeric_limits<int>::max()));
-    };
-    context.rowAt = [list](int row) {
-        RecipientRow r = list->Row(row);
-        return std::make_pair(std::move(r.number), std::move(r.message));
-    };
+    if (plan.m_rows) {
+        std::shared_ptr<const std::vector<JournalRowText>> rows = plan.m_rows;
+        context.rowCount = [rows] { return static_cast<int>(rows->size()); };
+        context.rowAt = [rows](int row) {
+            const JournalRowText& r = rows->at(static_cast<size_t>(row));
+            return std::make_pair(r.number, r.message);
+        };
+        context.resume = plan.m_resume;
+    } else {
+        // The run reads the rows from the list itself, not from a copy.
+        context.rowCount = [list] {
+            return static_cast<int>(std::min<qsizetype>(list->Count(), std::numeric_limits<int>::max()));
+        };
+        context.rowAt = [list](int row) {
+            RecipientRow r = list->Row(row);
+            return std::make_pair(std::move(r.number), std::move(r.message));
+        };
+    }
     context.options = plan.Options();
     context.comparison = list->Comparison();
     context.state = m_models.state;
@@ -135,12 +147,35 @@ SendCommand::RunOutcome SendCommand::Run(Plan plan, const OpenRun& open) {
     context.templates = m_models.templates;
     context.prompter = m_models.prompter;
     m_preparation.FillContext(prepared, context);
+    if (m_models.journal) {
+        context.journal = m_models.journal();
+        if (context.journal == nullptr)
+            return RunOutcome::NotStarted;
+        if (m_models.runSettings)
+            context.journalSpec.options = m_models.runSettings(plan.Options());
+        for (const RunDevice& d : context.devicesInUse)
+            context.journalSpec.devices.push_back({d.record.imei, d.record.portName, d.entry});
+    }
     if (open)
         open(std::move(context));
     // The run is over and its threads are gone: its ports are released, so the device windows (test message,
     // troubleshooting, phonebook, a rescan) can open them. The next Send opens them again.
     m_models.slots->CloseAll();
     return RunOutcome::Finished;
+}
+
+SendCommand::Plan SendCommand::PlanResume(const QString& selectedEntry, const SendOptions& options,
+                                          std::shared_ptr<const std::vector<JournalRowText>> rows,
+                                          std::shared_ptr<const ResumePlan> resume) {
+    Plan plan;
+    if (m_sendRunning.load() || m_models.state->windowOpen.load() == 1)
+        return plan;
+    plan.m_selectedEntry = selectedEntry;
+    plan.m_options = options;
+    plan.m_rows = std::move(rows);
+    plan.m_resume = std::move(resume);
+    plan.m_running = std::make_unique<Plan::Running>(m_sendRunning);
+    return plan;
 }
 
 SendCommand::CheckResult SendCommand::Send(const WindowState& window, const OpenRun& open, RunOutcome* runOutcome) {

@@ -10,6 +10,9 @@
 #include <memory>
 
 class ComposerTextQuestion;
+class JobStore;
+struct JournalRowText;
+struct ResumePlan;
 class ExclusionSet;
 class ExclusionStore;
 class MainDeviceState;
@@ -65,6 +68,11 @@ public:
         QuotaState* quota = nullptr;
         Prompter* prompter = nullptr;
         ComposerTextQuestion* composerQuestion = nullptr;
+        // The run journal, opened on first use; null from it: it could not be opened (the user was told) and
+        // no run starts. Unset: runs are not recorded.
+        std::function<JobStore*()> journal;
+        // The settings a run's journal keeps besides its options (see RunSettings).
+        std::function<QByteArray(const SendOptions&)> runSettings;
     };
 
     // What the window reads from its own controls when Send is pressed.
@@ -106,6 +114,9 @@ public:
         QString m_selectedEntry;
         SendOptions m_options;
         std::unique_ptr<Running> m_running;
+        // A resumed run: its rows and where it stands (the Recipient list is not used).
+        std::shared_ptr<const std::vector<JournalRowText>> m_rows;
+        std::shared_ptr<const ResumePlan> m_resume;
     };
 
     struct CheckResult {
@@ -143,6 +154,10 @@ public:
     // unless a progress window is open, calls open with the run's context. Runs on the caller's thread. open
     // returns once the run is over and its threads have ended; the run's ports are then closed.
     RunOutcome Run(Plan plan, const OpenRun& open);
+    // A resumed run's plan (no checks: the run passed them when it started). Not valid while a send runs.
+    [[nodiscard]] Plan PlanResume(const QString& selectedEntry, const SendOptions& options,
+                                  std::shared_ptr<const std::vector<JournalRowText>> rows,
+                                  std::shared_ptr<const ResumePlan> resume);
     // Check then Run on one thread (the command line). Outcome of Check; runOutcome is set when Ready.
     CheckResult Send(const WindowState& window, const OpenRun& open, RunOutcome* runOutcome = nullptr);
 

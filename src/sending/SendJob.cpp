@@ -107,6 +107,17 @@ bool SendJob::Take(int row, const Worker& worker) {
     return true;
 }
 
+void SendJob::GiveBack(int row, const Worker& worker) {
+    std::lock_guard lock(m_mutex);
+    Row& r = m_rows.at(static_cast<size_t>(row));
+    if (r[kUsePort] != worker.port || r[kUseStatus] != kSending)
+        return;
+    r[kUsePort].clear();
+    // A retry-pass row keeps its earlier result until it is sent again.
+    r[kUseStatus] = r[kStatus].isEmpty() ? kWaiting : kWaitingRetry;
+    r[kCurrentStatus] = r[kUseStatus];
+}
+
 bool SendJob::IsPending() const {
     std::lock_guard lock(m_mutex);
     for (const Row& r : m_rows) {

@@ -62,6 +62,9 @@ public:
     // "Sending..." or "Wait to dispatch...(Retry"), takes it: Use Status "Sending...", Current Status
     // "Sending (<device text>)", Use Port the worker's port. True when this worker now owns the row.
     bool Take(int row, const Worker& worker);
+    // Undoes this worker's Take before anything was submitted (its claim could not be made durable): the row waits
+    // again as it did before.
+    void GiveBack(int row, const Worker& worker);
     // Pending test: does any row still wait or is being sent?
     bool IsPending() const;
     // Is the row a later duplicate of an earlier row's number (exact text; with a comparison by international

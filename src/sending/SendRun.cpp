@@ -4,9 +4,14 @@
 #include "modem/CSMSException.h"
 #include "records/SentItemsStore.h"
 #include "sending/CSend_SMS_Thread.h"
+#include "common/ResultText.h"
 #include "sending/PauseSetting.h"
+#include "sending/RunJournal.h"
 #include "sending/SendState.h"
 #include "templates/TemplateCache.h"
+
+#include <QDateTime>
+#include <QHash>
 
 #include <algorithm>
 #include <chrono>
@@ -205,14 +210,137 @@ void SendRun::Dispatch() {
             if (m_ctx.observer && (i % 1000 == 0 || i + 1 == n))
                 m_ctx.observer->Progress(i + 1, n, QStringLiteral("%1 / %2 (%3)").arg(i).arg(n).arg(number));
         }
+        const bool journaled = BeginJournal();
         if (m_ctx.observer)
             m_ctx.observer->RowsReset(m_job.RowCount());
+        if (!journaled) {
+            m_ctx.state->stopAll.store(1);
+            EndOfPass();
+            return;
+        }
     }
     if (m_ctx.observer)
         m_ctx.observer->Caption(kCaptionRunning);
     StartWorkers();
     if (m_ctx.observer)
         m_ctx.observer->StopEnabled(true);
+}
+
+bool SendRun::BeginJournal() {
+    if (m_ctx.journal == nullptr)
+        return true;
+    m_journal = std::make_unique<RunJournal>(*m_ctx.journal);
+    QString error;
+    const bool ok = m_ctx.resume ? m_journal->Resume(*m_ctx.resume, &error)
+                                 : m_journal->Begin(m_job, m_ctx.journalSpec, &error);
+    if (!ok) {
+        JournalFailed(error);
+        return false;
+    }
+    if (m_ctx.resume)
+        ApplyResume(*m_ctx.resume);
+    return true;
+}
+
+namespace {
+// A sent-items entry as the comparison of a resume sees it: number, message, date and status.
+QString SentItemKey(const QString& number, const QString& message, const QString& date, const QString& status) {
+    return number + QChar(0x1F) + message + QChar(0x1F) + date + QChar(0x1F) + status;
+}
+} // namespace
+
+void SendRun::ApplyResume(const ResumePlan& plan) {
+    // Rows whose sent-items entry may have been written just before the interruption: the log is compared, so
+    // every confirmed row ends up in it exactly once. Each entry found accounts for one row.
+    QHash<QString, int> logged;
+    if (m_ctx.options.saveSentItems && m_ctx.sentItems) {
+        QList<SentItemRecord> records;
+        if (m_ctx.sentItems->Load(&records)) {
+            for (const SentItemRecord& r : records)
+                ++logged[SentItemKey(r.number, r.message, r.date, r.status)];
+        }
+    }
+    const auto keysOf = [&](int row, const JournalRowRecord& s) {
+        const QDate day = QDateTime::fromMSecsSinceEpoch(s.claimedAtMs).date();
+        const QString number = NumberToSend(m_job.Text(row, SendJob::kNumber));
+        const QString message = m_job.Text(row, SendJob::kMessage);
+        return QStringList{SentItemKey(number, message, SentItemsStore::FormatDate(day), s.status),
+                           SentItemKey(number, message, SentItemsStore::FormatDate(day.addDays(1)), s.status)};
+    };
+    const auto take = [&](const QStringList& keys) {
+        for (const QString& key : keys) {
+            auto it = logged.find(key);
+            if (it != logged.end() && *it > 0) {
+                --*it;
+                return true;
+            }
+        }
+        return false;
+    };
+    const int n = std::min(m_job.RowCount(), static_cast<int>(plan.states.size()));
+    for (int r = 0; r < n; ++r) {
+        const JournalRowRecord& s = plan.states[static_cast<size_t>(r)];
+        if (s.state == JournalRowState::Sent && s.logged)
+            take(keysOf(r, s));
+    }
+    int done = 0;
+    for (int r = 0; r < n; ++r) {
+        const JournalRowRecord& s = plan.states[static_cast<size_t>(r)];
+        const bool unconfirmed =
+            s.state == JournalRowState::Unconfirmed || s.state == JournalRowState::Claimed;
+        if (s.state != JournalRowState::Sent && !(unconfirmed && !plan.resendUnconfirmed))
+            continue;
+        const QString status = s.state == JournalRowState::Sent ? s.status : RunJournal::kUnconfirmed;
+        m_job.SetText(r, SendJob::kUsePort, QStringLiteral("-"));
+        m_job.SetText(r, SendJob::kUseStatus, SendJob::kDone);
+        m_job.SetText(r, SendJob::kCurrentStatus, SendJob::kDone);
+        m_job.SetText(r, SendJob::kStatus, status);
+        m_job.SetText(r, SendJob::kRetry, QString::number(s.retry));
+        if (s.state == JournalRowState::Sent && (s.logged || take(keysOf(r, s)))) {
+            static_cast<void>(m_job.MarkSentItem(r));
+            if (!s.logged)
+                m_journal->Logged(r);
+        }
+        ++done;
+    }
+    m_ctx.state->processedCount.store(done);
+}
+
+void SendRun::JournalFailed(const QString& error) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_journalReported)
+            return;
+        m_journalReported = true;
+        m_stopRequested = true;
+    }
+    m_ctx.state->stopAll.store(1);
+    if (m_ctx.observer)
+        m_ctx.observer->Diagnostic(error + QLatin1Char(' ') + kJournalStops);
+}
+
+bool SendRun::ClaimRow(int row, const QString& imei) {
+    if (!m_journal)
+        return true;
+    QString error;
+    switch (m_journal->ClaimRow(row, imei, &error)) {
+    case RunJournal::Claim::Claimed: return true;
+    case RunJournal::Claim::AlreadySent:
+        // The journal and the job disagree about the row: nothing more is sent until that is looked into.
+        error = QStringLiteral("The run journal holds row %1 as sent already.").arg(row + 1);
+        break;
+    case RunJournal::Claim::Failed: break;
+    }
+    JournalFailed(error);
+    return false;
+}
+
+void SendRun::RecordJournalResult(int row, const QString& result) {
+    if (!m_journal)
+        return;
+    QString error;
+    if (!m_journal->Result(row, result, m_job.Text(row, SendJob::kRetry).toInt(), &error))
+        JournalFailed(error);
 }
 
 void SendRun::StartWorkers() {
@@ -266,6 +394,7 @@ void SendRun::StartWorkers() {
         fields.useCustomSmsc = device.record.useCustomSmsc;
         fields.smsc = device.record.useCustomSmsc ? device.record.customSmsc : QString();
         fields.details = device.record.details;
+        fields.imei = device.record.imei;
         fields.rowCount = rows;
         fields.generation = m_generation;
         if (m_ctx.options.quotaManagement && m_ctx.quotaFor) {
@@ -325,6 +454,8 @@ void SendRun::LogSentItem(int row) {
         m_job.ReleaseSentItem(row);
         if (m_ctx.observer)
             m_ctx.observer->Diagnostic(QStringLiteral("Sent items file could not be written."));
+    } else if (m_journal) {
+        m_journal->Logged(row);
     }
 }
 
@@ -457,6 +588,10 @@ void SendRun::EndOfRun() {
     }
     if (stoppedByUser)
         m_job.MarkRetryWaitingStopped();
+    // Ended (finished or stopped by the user): no longer offered for a resume. A run stopped by its journal
+    // stays open there.
+    if (m_journal)
+        m_journal->Finish();
 }
 
 void SendRun::CloseWindow() {

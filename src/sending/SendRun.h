@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exclusion/NumberComparison.h"
+#include "journal/JournalTypes.h"
 #include "sending/ModemSlots.h"
 #include "sending/QuotaState.h"
 #include "sending/RunDevice.h"
@@ -22,6 +23,9 @@
 
 class CSend_SMS_Thread;
 class ExclusionSet;
+class JobStore;
+class RunJournal;
+struct ResumePlan;
 class Prompter;
 class SentItemsStore;
 class TemplateCache;
@@ -54,6 +58,13 @@ struct SendContext {
     std::function<void(const QString& port, int sent)> recordUsage;
     // A device used up its manual quota, or its port failed: it leaves the devices in use.
     std::function<void(const QString& entry)> deviceLeft;
+
+    // The job store the run is recorded in (null: not recorded). Every row's claim is durable there before its
+    // submission begins; a store that cannot be written stops the run.
+    JobStore* journal = nullptr;
+    JournalRunSpec journalSpec; // a new run's options and devices
+    // Set: the run continues this journal run (rowCount/rowAt give its rows) instead of starting one.
+    std::shared_ptr<const ResumePlan> resume;
 };
 
 // The sending progress window's logic (CSMS_Sending without widgets): opening, the job dispatcher, the
@@ -117,8 +128,22 @@ public:
     // "Save sent message to Templates": the row's message, unless it is blank or the row was stopped.
     void SaveTemplate(int row);
 
+    // The journal's side of a worker's row (true when the run has no journal). ClaimRow is called after the
+    // worker took the row and before its submission; false: the row must not be submitted (the run stops when
+    // the journal could not be written).
+    [[nodiscard]] bool ClaimRow(int row, const QString& imei);
+    // The device answered the row's submission.
+    void RecordJournalResult(int row, const QString& result);
+    static inline const QString kJournalStops =
+        QStringLiteral("The run stops: no message is sent unless the run journal holds its record.");
+
 private:
     void Dispatch();
+    // The first pass's journal step, once the job holds its rows: a new journal run, or a resumed one's row
+    // states applied to the job. False: the run must not send.
+    bool BeginJournal();
+    void ApplyResume(const ResumePlan& plan);
+    void JournalFailed(const QString& error);
     void StartDispatcher();
     void StartWorkers();
     void EndOfPass();
@@ -134,6 +159,7 @@ private:
     SendContext m_ctx;
     SendJob m_job;
     int m_generation = 0;
+    std::unique_ptr<RunJournal> m_journal;
 
     mutable std::mutex m_mutex; // guards the members below
     std::condition_variable m_changed;
@@ -147,6 +173,7 @@ private:
     bool m_dispatcherRunning = false;
     bool m_tickerStop = false;
     bool m_activityOn = false;
+    bool m_journalReported = false; // the journal's failure was told (once)
     std::vector<std::unique_ptr<CSend_SMS_Thread>> m_workers;
     std::vector<std::thread> m_threads;
 };

@@ -8,16 +8,20 @@
 #include "devices/DeviceRecord.h"
 #include "devices/PhonebookReader.h"
 #include "excel_import/WorkbookReader.h"
+#include "journal/SqliteJobStore.h"
 #include "numbers/CountryCodes.h"
 #include "numbers/ImpossibleNumbers.h"
 #include "sending/PrompterComposerTextQuestion.h"
 #include "sending/QuotaController.h"
 #include "sending/RunDevice.h"
+#include "sending/RunJournal.h"
+#include "session/RunSettings.h"
 #include "templates/TemplateStore.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLocale>
+#include <QSet>
 
 const QString Session::kListFillQuestion = QStringLiteral(
     "The phone numbers-messages list already contains some data.\n\nPress \u2018Yes\u2019 to continue with clearing "
@@ -54,11 +58,136 @@ Session::Session(Prompter& prompter, Options options) : m_prompter(prompter), m_
     models.quota = &m_quota;
     models.prompter = &m_prompter;
     models.composerQuestion = question;
+    models.journal = [this] { return Journal(); };
+    models.runSettings = [this](const ::SendOptions& options) {
+        RunSettings settings;
+        settings.options = options;
+        settings.unicode = m_composer.IsUnicodeChecked();
+        settings.messageType = m_composer.MessageTypeIndex();
+        settings.fixedPauses = FixedPauses();
+        settings.country = Country();
+        settings.quotaSettings = m_quota.SettingsText();
+        return settings.ToBlob();
+    };
     m_sendCommand = std::make_unique<SendCommand>(models);
 }
 
 Session::~Session() {
     m_slots.CloseAll();
+}
+
+JobStore* Session::Journal() {
+    std::lock_guard lock(m_journalMutex);
+    if (m_journalOpen)
+        return m_journal.get();
+    auto store = std::make_unique<SqliteJobStore>(m_options.paths.JournalFile());
+    const JournalResult opened = store->Open();
+    if (!opened.message.isEmpty())
+        m_prompter.Notice(opened.message);
+    if (!opened.ok)
+        return nullptr; // tried again at the next use
+    m_journal = std::move(store);
+    m_journalOpen = true;
+    return m_journal.get();
+}
+
+bool Session::InterruptedRuns(std::vector<JournalRunSummary>* runs) {
+    runs->clear();
+    JobStore* journal = Journal();
+    if (journal == nullptr)
+        return false;
+    const JournalResult read = journal->InterruptedRuns(runs);
+    if (!read.ok)
+        m_prompter.Notice(read.message);
+    return read.ok;
+}
+
+QString Session::ResumeQuestion(const JournalRunSummary& run) {
+    return QStringLiteral("A run of %1 messages started %2 was interrupted: %3 sent, %4 unconfirmed (may have been "
+                          "sent), %5 not yet sent.\n\nDo you want to resume it now?")
+        .arg(run.rows)
+        .arg(run.created.toLocalTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")))
+        .arg(run.sent)
+        .arg(run.unconfirmed)
+        .arg(run.notSent);
+}
+
+QString Session::ResendQuestion(int unconfirmed) {
+    return QStringLiteral("%1 messages were being sent when the run was interrupted and may have been delivered.\n\n"
+                          "Do you want to send them again? (No: they are reported as \"%2\")")
+        .arg(unconfirmed)
+        .arg(RunJournal::kUnconfirmed);
+}
+
+Session::ResumeOutcome Session::ResumeRun(const ResumeChoices& choices, const SendCommand::OpenRun& open) {
+    JobStore* journal = Journal();
+    if (journal == nullptr)
+        return ResumeOutcome::Refused;
+    qint64 runId = choices.runId;
+    if (runId == 0) {
+        std::vector<JournalRunSummary> runs;
+        if (!InterruptedRuns(&runs))
+            return ResumeOutcome::Refused;
+        if (runs.empty()) {
+            m_prompter.Notice(kNoInterruptedRun);
+            return ResumeOutcome::NoRun;
+        }
+        runId = runs.front().id;
+    }
+    auto run = std::make_shared<JournalRun>();
+    const JournalResult loaded = journal->LoadRun(runId, run.get());
+    if (!loaded.ok) {
+        m_prompter.Notice(loaded.message);
+        return ResumeOutcome::Refused;
+    }
+    const std::optional<RunSettings> settings = RunSettings::FromBlob(run->options);
+    if (!settings) {
+        m_prompter.Notice(QStringLiteral("The settings of run %1 could not be read from the run journal.").arg(runId));
+        return ResumeOutcome::Refused;
+    }
+    if (choices.ask && !m_prompter.Confirm(ResumeQuestion(run->summary)))
+        return ResumeOutcome::Declined;
+    bool resend = false;
+    if (run->summary.unconfirmed > 0)
+        resend = choices.resendUnconfirmed.has_value() ? *choices.resendUnconfirmed
+                                                       : m_prompter.Confirm(ResendQuestion(run->summary.unconfirmed));
+
+    // The run's devices, by IMEI: the selected devices that took part keep their new port names.
+    QSet<QString> imeis;
+    for (const JournalDevice& d : run->devices)
+        imeis.insert(d.imei);
+    std::vector<DeviceRecord> kept;
+    for (const DeviceRecord& record : m_devices.Records()) {
+        if (imeis.contains(record.imei))
+            kept.push_back(record);
+    }
+    if (kept.empty()) {
+        m_prompter.Notice(kNoRunDevice);
+        return ResumeOutcome::Refused;
+    }
+    m_devices.ReplaceSelection(kept);
+
+    // The settings the run was started with.
+    SetFixedPauses(settings->fixedPauses);
+    SetCountry(settings->country);
+    m_composer.SetUnicodeChecked(settings->unicode);
+    m_composer.SetMessageTypeIndex(settings->messageType);
+    m_quota.SetSettingsText(settings->quotaSettings);
+    if (settings->options.useExclusion)
+        UseExclusionSet(ReadExclusionSet());
+
+    auto resume = std::make_shared<ResumePlan>();
+    resume->runId = runId;
+    resume->states = std::move(run->states);
+    resume->resendUnconfirmed = resend;
+    auto rows = std::make_shared<const std::vector<JournalRowText>>(std::move(run->rows));
+    const DeviceView view = DeviceDisplay();
+    SendCommand::Plan plan = m_sendCommand->PlanResume(view.entries.value(view.selected), settings->options,
+                                                       std::move(rows), std::move(resume));
+    if (!plan.IsValid())
+        return ResumeOutcome::Refused;
+    m_sendCommand->Run(std::move(plan), open);
+    return ResumeOutcome::Started;
 }
 
 void Session::SetTiming(const ModemTiming& timing) {

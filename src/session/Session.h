@@ -10,6 +10,7 @@
 #include "devices/MainDeviceState.h"
 #include "devices/PhonebookReader.h"
 #include "excel_import/ExcelInfoController.h"
+#include "journal/JournalTypes.h"
 #include "exclusion/ExclusionSet.h"
 #include "exclusion/ExclusionStore.h"
 #include "exclusion/LoadExclusionSet.h"
@@ -28,12 +29,15 @@
 #include <QStringList>
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
 class ComposerTextQuestion;
 class FileOpener;
+class JobStore;
 class Prompter;
+class SqliteJobStore;
 
 // One user's working state and every command of the main window, without a window: the Recipient list, the
 // composer, the data files' stores, the selected devices with the 32 modem slots, the sending options and
@@ -196,6 +200,35 @@ public:
     SendCommand::RunOutcome RunSend(SendCommand::Plan plan, const SendCommand::OpenRun& open);
     bool IsSendRunning() const { return m_sendCommand->IsSendRunning() || m_runState.windowOpen.load() == 1; }
     SendCommand::ResetResult Reset(bool listWorkerRunning);
+    // ---- Interrupted runs ----
+    // The run journal in the data folder, opened on first use. Null when it could not be opened: the reason was
+    // told (a file that was no journal is set aside with a notice, and a new one started).
+    JobStore* Journal();
+    // Runs that were interrupted (the program, the machine or its power died), newest first. False when the
+    // journal could not be read (told).
+    [[nodiscard]] bool InterruptedRuns(std::vector<JournalRunSummary>* runs);
+    struct ResumeChoices {
+        qint64 runId = 0;  // 0: the newest interrupted run
+        bool ask = true;   // ask whether to resume (with the run's counts)
+        // Whether rows that may have been sent are sent again; unset: asked (default No).
+        std::optional<bool> resendUnconfirmed;
+    };
+    enum class ResumeOutcome {
+        NoRun,    // no interrupted run (told)
+        Declined, // the user answered No
+        Refused,  // the journal, the run or its devices did not allow it (told)
+        Started,  // the run was resumed (open was called)
+    };
+    // Resumes an interrupted run with its rows, texts and settings over the selected devices that belong to it
+    // (found by IMEI, whatever their ports are called now). Rows confirmed sent are not sent again; rows that
+    // may have been sent are "Unconfirmed: may have been sent." unless the user agrees to send them again.
+    ResumeOutcome ResumeRun(const ResumeChoices& choices, const SendCommand::OpenRun& open);
+    static QString ResumeQuestion(const JournalRunSummary& run);
+    static QString ResendQuestion(int unconfirmed);
+    static inline const QString kNoInterruptedRun = QStringLiteral("There is no interrupted run to resume.");
+    static inline const QString kNoRunDevice =
+        QStringLiteral("None of the selected devices took part in the interrupted run (devices are known by IMEI).");
+
     // "Exit": true when the user agreed.
     bool ConfirmExit();
     // "Help": opens the user guide found beside the program (UserGuide) with the desktop's browser; a missing
@@ -233,4 +266,7 @@ private:
     std::unique_ptr<ListEditController> m_listEdit;
     std::unique_ptr<ComposerTextQuestion> m_ownComposerQuestion;
     std::unique_ptr<SendCommand> m_sendCommand;
+    std::mutex m_journalMutex; // guards the journal's first opening
+    std::unique_ptr<SqliteJobStore> m_journal;
+    bool m_journalOpen = false;
 };

@@ -1,6 +1,7 @@
 #include "templates/TemplateStore.h"
 
 #include "app/AppendRecord.h"
+#include "app/DataFileLock.h"
 #include "app/CStdioFileEx.h"
 #include "app/FileException.h"
 
@@ -80,6 +81,12 @@ bool TemplateStore::Read(QStringList* rows, Duplicates duplicates, FileError* er
 
 bool TemplateStore::Append(const QString& text, FileError* error) const {
     std::lock_guard lock(StoreLock());
+    const DataFileLock fileLock(m_path); // another process's append or rewrite goes first
+    if (!fileLock.IsLocked()) {
+        if (error)
+            *error = FileError::FromText(m_path, fileLock.Error());
+        return false;
+    }
     return AppendRecord(m_path, EncodeRecord(text), QStringLiteral("\n"), error);
 }
 
@@ -93,11 +100,23 @@ bool TemplateStore::Append(const QStringList& texts, FileError* error) const {
         records += EncodeRecord(texts.at(i));
     }
     std::lock_guard lock(StoreLock());
+    const DataFileLock fileLock(m_path); // another process's append or rewrite goes first
+    if (!fileLock.IsLocked()) {
+        if (error)
+            *error = FileError::FromText(m_path, fileLock.Error());
+        return false;
+    }
     return AppendRecord(m_path, records, QStringLiteral("\n"), error);
 }
 
 bool TemplateStore::Rewrite(const QStringList& rows, FileError* error) const {
     std::lock_guard lock(StoreLock());
+    const DataFileLock fileLock(m_path); // another process's append or rewrite goes first
+    if (!fileLock.IsLocked()) {
+        if (error)
+            *error = FileError::FromText(m_path, fileLock.Error());
+        return false;
+    }
     CStdioFileEx file;
     FileError openError;
     if (!file.Open(m_path, CStdioFileEx::kRewriteDataFile, &openError)) {

@@ -1,0 +1,39 @@
+// bulksms-cli runs: the interrupted runs of the run journal, newest first, with their counts.
+
+#include "CliCommand.h"
+#include "CliData.h"
+
+#include "session/Session.h"
+
+namespace {
+
+const QString kName = QStringLiteral("runs");
+
+int Run(const QStringList& args) {
+    QString error;
+    const auto parsed = CliArgs::Parse(args, {CliData::kOption}, {}, &error);
+    if (!parsed)
+        return CliUsageError(kName, error);
+    const DataPaths paths = CliData::Start(*parsed);
+    CliPrompter prompter;
+    Session session(prompter, Session::Options{paths});
+    std::vector<JournalRunSummary> runs;
+    if (!session.InterruptedRuns(&runs))
+        return kExitRefused;
+    // RUN, started (local time), rows, sent, unconfirmed, not yet sent: one tab-separated line per run.
+    for (const JournalRunSummary& run : runs)
+        CliOut(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6")
+                   .arg(run.id)
+                   .arg(run.created.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+                   .arg(run.rows)
+                   .arg(run.sent)
+                   .arg(run.unconfirmed)
+                   .arg(run.notSent));
+    if (runs.empty())
+        CliErr(Session::kNoInterruptedRun);
+    return kExitOk;
+}
+
+} // namespace
+
+BULKSMS_CLI_COMMAND(kName, CliData::kUsage, Run);

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "journal/JobStore.h"
+
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class SendJob;
+
+// What a resumed run continues: its journal run and each row's state there, in row order.
+struct ResumePlan {
+    qint64 runId = 0;
+    std::vector<JournalRowRecord> states;
+    bool resendUnconfirmed = false; // rows claimed without a result are sent again (the user agreed)
+};
+
+// A run's side of the job store: creates (or takes over) the journal run, makes each row's claim durable
+// before its submission and records each result when the device answers. After a write failed every further
+// claim is refused, so no row is submitted without a durable claim. Used by the run and its workers at once.
+class RunJournal {
+public:
+    static inline const QString kUnconfirmed = QStringLiteral("Unconfirmed: may have been sent.");
+
+    explicit RunJournal(JobStore& store);
+
+    // A new run of the job's rows. False with the error when it could not be recorded.
+    [[nodiscard]] bool Begin(const SendJob& job, const JournalRunSpec& spec, QString* error);
+    // Continues a journal run; marks the rows it reports unconfirmed. The job already holds the run's rows.
+    [[nodiscard]] bool Resume(const ResumePlan& plan, QString* error);
+
+    enum class Claim { Claimed, AlreadySent, Failed };
+    // Durable on return when Claimed; Failed also for every claim after a failed write.
+    [[nodiscard]] Claim ClaimRow(int row, const QString& imei, QString* error);
+    // The device's answer: a sent or failed result (other results, such as a stop between parts, leave the
+    // row claimed, since its submission had begun).
+    [[nodiscard]] bool Result(int row, const QString& status, int retry, QString* error);
+    void Logged(int row);
+    // The run ended (finished or stopped by the user): it is no longer offered for a resume.
+    void Finish();
+
+    bool HasFailed() const { return m_failed.load(); }
+    qint64 RunId() const { return m_runId; }
+
+private:
+    bool Fail(const QString& message, QString* error);
+
+    JobStore& m_store;
+    qint64 m_runId = 0;
+    std::atomic<bool> m_failed{false};
+    std::once_flag m_finished;
+};

@@ -178,8 +178,9 @@ TEST_F(ResumeCli, KilledRunsResumeWithoutDoubleSends) {
                 ++logged[r.number];
         }
         for (const QString& number : m_numbers) {
-            if (statusOf.value(number) != kUnconfirmed)
+            if (statusOf.value(number) != kUnconfirmed) {
                 EXPECT_EQ(logged.value(number), 1) << number.toStdString();
+            }
         }
     }
 }

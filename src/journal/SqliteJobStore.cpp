@@ -44,6 +44,9 @@ std::optional<QVariant> Value(QSqlDatabase& db, const QString& sql, QString* err
     return query.value(0);
 }
 
+// QtSql binds a null QString as NULL: an empty text (a device without IMEI, a blank message) is stored as ''.
+QString Text(const QString& text) { return text.isNull() ? QStringLiteral("") : text; }
+
 qint64 NowMs() { return QDateTime::currentMSecsSinceEpoch(); }
 
 // Settings and schema on a new connection. A file that is no journal of ours, or fails SQLite's check, is
@@ -199,9 +202,9 @@ JournalResult SqliteJobStore::CreateRun(const JournalRunSpec& spec, const std::v
             device.prepare(QStringLiteral("INSERT INTO run_devices (run_id, imei, port, entry) VALUES (?, ?, ?, ?)"));
             for (const JournalDevice& d : spec.devices) {
                 device.addBindValue(id);
-                device.addBindValue(d.imei);
-                device.addBindValue(d.port);
-                device.addBindValue(d.entry);
+                device.addBindValue(Text(d.imei));
+                device.addBindValue(Text(d.port));
+                device.addBindValue(Text(d.entry));
                 if (!Exec(device, e))
                     return false;
             }
@@ -216,13 +219,13 @@ JournalResult SqliteJobStore::CreateRun(const JournalRunSpec& spec, const std::v
                     it = messageIds.insert(rows[r].message, static_cast<int>(messageIds.size()));
                     message.addBindValue(id);
                     message.addBindValue(*it);
-                    message.addBindValue(rows[r].message);
+                    message.addBindValue(Text(rows[r].message));
                     if (!Exec(message, e))
                         return false;
                 }
                 row.addBindValue(id);
                 row.addBindValue(static_cast<int>(r));
-                row.addBindValue(rows[r].number);
+                row.addBindValue(Text(rows[r].number));
                 row.addBindValue(*it);
                 if (!Exec(row, e))
                     return false;

@@ -59,9 +59,9 @@ Session::Session(Prompter& prompter, Options options) : m_prompter(prompter), m_
     models.prompter = &m_prompter;
     models.composerQuestion = question;
     models.journal = [this] { return Journal(); };
-    models.runSettings = [this](const ::SendOptions& options) {
+    models.runSettings = [this](const ::SendOptions& sendOptions) {
         RunSettings settings;
-        settings.options = options;
+        settings.options = sendOptions;
         settings.unicode = m_composer.IsUnicodeChecked();
         settings.messageType = m_composer.MessageTypeIndex();
         settings.fixedPauses = FixedPauses();

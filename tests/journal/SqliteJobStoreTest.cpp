@@ -21,7 +21,9 @@ std::vector<JournalRowText> Rows(int n) {
     std::vector<JournalRowText> rows;
     for (int i = 0; i < n; ++i)
         rows.push_back({QStringLiteral("+1555%1").arg(i, 4, 10, QLatin1Char('0')),
-                        i % 3 == 0 ? QStringLiteral("first text") : QStringLiteral("second\r\ntext %1").arg(i % 2)});
+                        i % 4 == 3   ? QString() // a blank message
+                        : i % 3 == 0 ? QStringLiteral("first text")
+                                     : QStringLiteral("second\r\ntext %1").arg(i % 2)});
     return rows;
 }
 
@@ -39,7 +41,8 @@ protected:
         JournalRunSpec spec;
         spec.options = QByteArray("{\"retries\":2}");
         spec.devices = {{QStringLiteral("350000000000001"), QStringLiteral("/dev/pts/7"), QStringLiteral("/dev/pts/7 - A")},
-                        {QStringLiteral("350000000000002"), QStringLiteral("/dev/pts/8"), QStringLiteral("/dev/pts/8 - B")}};
+                        {QStringLiteral("350000000000002"), QStringLiteral("/dev/pts/8"), QStringLiteral("/dev/pts/8 - B")},
+                        {QString(), QStringLiteral("/dev/pts/9"), QStringLiteral("/dev/pts/9 - no IMEI")}};
         qint64 id = 0;
         const JournalResult created = store.CreateRun(spec, Rows(rows), &id);
         EXPECT_TRUE(created.ok) << created.message.toStdString();
@@ -85,7 +88,7 @@ TEST_F(SqliteJobStoreTest, AnInterruptedRunComesBackWithEveryRowsStateTextsOptio
     JournalRun run;
     ASSERT_TRUE(store->LoadRun(id, &run).ok);
     EXPECT_EQ(run.options, QByteArray("{\"retries\":2}"));
-    ASSERT_EQ(run.devices.size(), 2u);
+    ASSERT_EQ(run.devices.size(), 3u);
     EXPECT_EQ(run.devices[1].imei, QStringLiteral("350000000000002"));
     EXPECT_EQ(run.devices[1].entry, QStringLiteral("/dev/pts/8 - B"));
     const std::vector<JournalRowText> expected = Rows(7);

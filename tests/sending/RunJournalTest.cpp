@@ -143,8 +143,9 @@ TEST(RunJournal, AResumedRunSendsOnlyWhatWasNotSentAndLogsEachSentRowOnce) {
                 ++logged[r.number];
         }
         for (size_t r = 0; r < rig.rows.size(); ++r) {
-            if (r != 2 || resend)
+            if (r != 2 || resend) {
                 EXPECT_EQ(logged[rig.rows[r].first], 1) << r;
+            }
         }
         // Finished: no longer offered.
         std::vector<JournalRunSummary> runs;

@@ -4,11 +4,14 @@
 
 #include <optional>
 
-// Every fixed sleep and silence limit of the modem dialogue, in milliseconds. "standard" waits the
-// fixed pauses some older devices need between commands; "fast" replaces the fixed sleeps of a submission by waits on the device's own replies
-// (the final result of AT+CMGS within finalResultLimitMs). Tests build their own, shortened values.
+// Every fixed sleep and silence limit of the modem dialogue, in milliseconds. "standard" waits the fixed
+// pauses some older devices need between commands and gives the whole command sequence before every message;
+// "fast" replaces the fixed sleeps of a submission by waits on the device's own replies (the final result of
+// AT+CMGS within finalResultLimitMs) and prepares a port once. Tests build their own, shortened values.
 struct ModemTiming {
     bool waitForReplies = false;   // true: no fixed sleeps, wait for the prompt / final result instead
+    bool prepareOnce = false;      // true: the mode, parameters and character set are set once per opened port
+                                   // (again after a failure), then each message is its AT+CMGS exchanges alone
 
     int settleBeforeResultMs = 2000; // after the PDU (or text) and Ctrl-Z, before the final "OK" wait
     int betweenPartsMs = 2000;       // after one part of a concatenated message, before the next

@@ -129,7 +129,8 @@ int Run(const QStringList& args) {
         {"port", "numbers", "rows", "excel", "sheet", "number-column", "message-column", "template", "status-export",
          "filter", "message", "message-file", "mode", "smsc", "quota", "retries", "pause-every",
          "pause-for", "timing", CliData::kOption},
-        {"unicode", "flash", "skip-duplicates", "exclusion", "save-sent", "save-templates", "non-overlapped", "yes"},
+        {"unicode", "flash", "skip-duplicates", "exclusion", "save-sent", "save-templates", "non-overlapped", "yes",
+         "retry-all-errors"},
         &error);
     if (!parsed)
         return CliUsageError(kName, error);
@@ -222,6 +223,7 @@ int Run(const QStringList& args) {
         options.SetRetries(true);
         static_cast<void>(options.SetRetryCount(QString::number(retries)));
     }
+    options.SetRetryAllErrors(a.Has("retry-all-errors"));
     if (!pauseFor.isEmpty()) {
         options.SetDelayedDelivery(true);
         static_cast<void>(options.SetPauseEvery(a.Value("pause-every")));
@@ -307,6 +309,7 @@ BULKSMS_CLI_COMMAND(kName,
                                    "--sheet N --number-column C (--message-column C | --template TEXT)) "
                                    "[--message TEXT | --message-file FILE] [--mode PATH=pdu|text]... "
                                    "[--smsc PATH=NUMBER]... [--quota PATH=N]... [--unicode] [--flash] [--retries N] "
+                                   "[--retry-all-errors] "
                                    "[--pause-every N --pause-for TEXT] [--skip-duplicates] [--exclusion] [--save-sent] "
                                    "[--save-templates] [--non-overlapped] [--timing standard|fast] [--status-export "
                                    "FILE.xls|FILE.xlsx [--filter ALL|SUC|FAL]] [--data DIR] [--yes]"),

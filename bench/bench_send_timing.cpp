@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
         const double networkMs = static_cast<double>(latency) * parts;
         std::printf("%-15s %-4s %-8s %-11s: %d messages, %8.1f ms/message, %7.1f ms beyond the network, %6.1f messages/min, "
                     "%4.1f commands/message, %d failed\n",
-                    c.transport, c.textMode ? "text" : "pdu", c.timing, c.perMessage ? "per message" : "once",
+                    c.transport, c.textMode ? "text" : "pdu", c.timing, c.perMessage || QLatin1String(c.timing) == QLatin1String("standard") ? "per message" : "once",
                     c.messages, f.msPerMessage,
                     f.msPerMessage - networkMs, 60000.0 / f.msPerMessage, f.commandsPerMessage, f.failures);
     }

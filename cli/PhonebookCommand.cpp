@@ -23,7 +23,7 @@ int Run(const QStringList& args) {
     if (port.isEmpty())
         return CliUsageError(kName, QStringLiteral("--port is required"));
 
-    const PhonebookRead read = PhonebookReader::ReadFromPort(port, ModemTiming::Standard());
+    const PhonebookRead read = PhonebookReader::ReadFromPort(port, ModemTiming::Fast());
     if (read.failed) {
         CliErr(DeviceMessages::DeviceErrorMessage(read.error));
         return kExitRefused;

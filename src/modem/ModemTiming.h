@@ -4,10 +4,10 @@
 
 #include <optional>
 
-// Every fixed sleep and silence limit of the modem dialogue, in milliseconds. "standard" waits the fixed
-// pauses some older devices need between commands and gives the whole command sequence before every message;
-// "fast" replaces the fixed sleeps of a submission by waits on the device's own replies (the final result of
-// AT+CMGS within finalResultLimitMs) and prepares a port once. Tests build their own, shortened values.
+// Every fixed sleep and silence limit of the modem dialogue, in milliseconds. "fast", the program's default,
+// waits on the device's own replies instead of fixed sleeps (the final result of AT+CMGS within
+// finalResultLimitMs) and prepares a port once; "standard" waits the fixed pauses some older devices need between
+// commands and gives the whole command sequence before every message. Tests build their own, shortened values.
 struct ModemTiming {
     bool waitForReplies = false;   // true: no fixed sleeps, wait for the prompt / final result instead
     bool prepareOnce = false;      // true: the mode, parameters and character set are set once per opened port
@@ -27,6 +27,10 @@ struct ModemTiming {
     static ModemTiming Fast();
     // "standard" or "fast"; nullopt for anything else.
     static std::optional<ModemTiming> ByName(const QString& name);
+    // What the sending window says of a run's timing.
+    QString Description() const;
+    static inline const QString kReplyDriven = QStringLiteral("Timing: waits on the device's replies");
+    static inline const QString kFixedPauses = QStringLiteral("Timing: fixed pauses between commands (older devices)");
 
     // Sleeps for ms milliseconds (nothing for 0 or less).
     static void Sleep(int ms);

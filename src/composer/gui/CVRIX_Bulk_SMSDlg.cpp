@@ -4,6 +4,7 @@
 #include "app/FileOpener.h"
 #include "app/Prompter.h"
 #include "composer/gui/ContactLoader.h"
+#include "composer/gui/ImportWindows.h"
 #include "composer/gui/ListEditWindows.h"
 #include "devices/gui/CDemo_Modem_Msgs.h"
 #include "devices/gui/CMobile_Conn_Dlg.h"
@@ -78,6 +79,7 @@ CVRIX_Bulk_SMSDlg::CVRIX_Bulk_SMSDlg(Prompter& prompter, DemoModems& demos, Opti
     m_listWork = new ListWork(this, [this] { RefreshList(); });
     m_listEditWindows = new ListEditWindows(*this, *m_listWork);
     m_contactLoader = new ContactLoader(*m_session, *m_listWork, m_prompter, this);
+    m_importWindows = new ImportWindows(*this, *m_listWork, m_prompter);
     m_sendLauncher = new SendLauncher(*m_session, m_prompter, this, m_options.clockScale);
     ShowOptions();
     ConnectUi();
@@ -113,8 +115,9 @@ void CVRIX_Bulk_SMSDlg::ConnectUi() {
     onClick(QStringLiteral("Add or Paste numbers Manually"), &CVRIX_Bulk_SMSDlg::OnManualAdd);
     onClick(QStringLiteral("Update Selected Messages"), &CVRIX_Bulk_SMSDlg::OnUpdateSelected);
     onClick(QStringLiteral("Apply this message to list items"), &CVRIX_Bulk_SMSDlg::OnApplyMessage);
-    for (const char* later : {"Send unique or personalized SMS to every Contact using Excel", "Exclusion List Wizard",
-                              "View Templates", "Sent Items"})
+    connect(Button(ImportWindows::kExcel), &QPushButton::clicked, m_importWindows, &ImportWindows::OnExcelWizard);
+    connect(Button(ImportWindows::kExclusion), &QPushButton::clicked, m_importWindows, &ImportWindows::OnExclusion);
+    for (const char* later : {"View Templates", "Sent Items"})
         onClick(QString::fromLatin1(later), &CVRIX_Bulk_SMSDlg::NotAvailable);
 
     m_form.ConnectOptions(SendOptions());

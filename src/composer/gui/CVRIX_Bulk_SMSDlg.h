@@ -13,6 +13,7 @@
 class CDemo_Modem_Msgs;
 class CSMS_Sending;
 class ContactLoader;
+class ImportWindows;
 class ListEditWindows;
 class SendLauncher;
 class DemoModems;
@@ -130,6 +131,7 @@ private:
     ListWork* m_listWork = nullptr;
     ListEditWindows* m_listEditWindows = nullptr;
     ContactLoader* m_contactLoader = nullptr;
+    ImportWindows* m_importWindows = nullptr;
     SendLauncher* m_sendLauncher = nullptr;
     CDemo_Modem_Msgs* m_demoMessages = nullptr;
 };

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 const QString ExclusionWizardController::kListsText = QStringLiteral(
     "Exclusion List Wizard allows you to maintain the Lists of contacts or Groups, which you may need to exclude "
@@ -410,9 +411,12 @@ void ExclusionWizardController::WriteNumbers(std::function<void()> then) {
     m_busy = true;
     m_hooks.run(
         kWaitText,
-        [status, store = &m_store, newList = m_newList, name = m_currentName, numbers = m_numbers.Numbers()] {
+        [status, store = &m_store, newList = m_newList, name = m_currentName, list = &m_numbers] {
             store->Paths().EnsureDataFiles();
-            *status = newList ? store->AppendList(name, numbers) : store->SaveList(name, numbers);
+            *status = newList ? store->AppendList(name, list->Numbers()) : store->SaveList(name, list->Numbers());
+            // Saved, the numbers are let go here rather than on the controller's thread.
+            if (status->Ok())
+                list->Clear();
         },
         [this, status, then = std::move(then)] {
             m_busy = false;
@@ -435,6 +439,23 @@ void ExclusionWizardController::LeaveNumbers() {
     m_newList = false;
     m_currentName.clear();
     m_page = Page::Lists;
+}
+
+void ExclusionWizardController::DisposeNumbers(std::function<void()> then) {
+    if (m_numbers.Count() < kDisposeAway) {
+        then();
+        return;
+    }
+    // Freeing a long list takes longer than a frame: it goes with the work, away from this thread.
+    auto old = std::make_shared<ExclusionNumberList>(std::exchange(m_numbers, ExclusionNumberList()));
+    Refreshed();
+    m_busy = true;
+    m_hooks.run(
+        kWaitText, [old]() mutable { old.reset(); },
+        [this, then = std::move(then)] {
+            m_busy = false;
+            then();
+        });
 }
 
 void ExclusionWizardController::NumbersChangedBy(qsizetype count) {
@@ -494,7 +515,7 @@ void ExclusionWizardController::NumbersBack() {
         m_page = Page::Name;
         return;
     }
-    LeaveNumbers();
+    DisposeNumbers([this] { LeaveNumbers(); });
 }
 
 // ---- Closing ----
@@ -504,7 +525,7 @@ void ExclusionWizardController::Close() {
         return;
     if (m_page == Page::Numbers && m_numbersChanged) {
         if (!m_prompter.Confirm(kUnsavedNumbers)) {
-            m_closed = true;
+            DisposeNumbers([this] { m_closed = true; });
             return;
         }
         if (m_numbers.IsEmpty()) {
@@ -520,5 +541,5 @@ void ExclusionWizardController::Close() {
 void ExclusionWizardController::CloseApplied() {
     if (m_appliedChanged && m_prompter.Confirm(kUnsavedApplied) && !WriteApplied())
         return;
-    m_closed = true;
+    DisposeNumbers([this] { m_closed = true; });
 }

@@ -134,6 +134,9 @@ public:
     void Close();
 
     // ---- Texts ----
+    // Numbers freed away from the controller's thread when a list this long is left.
+    static constexpr qsizetype kDisposeAway = 100000;
+
     static inline const QString kTitle = QStringLiteral("Exclusion List Wizard");
     static const QString kListsText;
     static inline const QString kNameText =
@@ -182,6 +185,8 @@ private:
     // numbers page is left for the lists page and `then` runs.
     void WriteNumbers(std::function<void()> then);
     void LeaveNumbers();
+    // Lets go of the numbers (a long list as long work, so it is freed away from this thread), then `then`.
+    void DisposeNumbers(std::function<void()> then);
     // The numbers changed (count > 0 marks them unsaved): the view's revision and count follow. Called on the
     // controller's thread only, so CountText never reads the list while work changes it.
     void NumbersChangedBy(qsizetype count);

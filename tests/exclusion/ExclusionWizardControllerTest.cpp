@@ -9,6 +9,7 @@
 #include "fakes/ScriptedPrompter.h"
 #include "records/SpreadsheetExport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -371,6 +372,112 @@ TEST_F(ExclusionWizardControllerTest, BackAndCloseAskAboutUnsavedChanges) {
     wizard->Close();
     EXPECT_EQ(prompter.Messages(), (QStringList{W::kUnsavedNumbers, ExclusionExport::kEmptyList}));
     EXPECT_FALSE(wizard->IsClosed());
+}
+
+// Work held back until the test lets it run, as a window's runner holds it while the pool thread works.
+class HeldWork {
+public:
+    WorkRunner Runner() {
+        return [this](const QString&, std::function<void()> work, std::function<void()> done) {
+            m_pending.push_back({std::move(work), std::move(done)});
+        };
+    }
+    // Runs the waiting work (and any its ends start); false when there was none.
+    bool RunAll() {
+        if (m_pending.empty())
+            return false;
+        while (!m_pending.empty()) {
+            auto [work, done] = std::move(m_pending.front());
+            m_pending.erase(m_pending.begin());
+            work();
+            done();
+        }
+        return true;
+    }
+
+private:
+    std::vector<std::pair<std::function<void()>, std::function<void()>>> m_pending;
+};
+
+TEST_F(ExclusionWizardControllerTest, ALongListIsLetGoAsLongWorkAndNothingElseRunsMeanwhile) {
+    QStringList big;
+    for (qsizetype i = 0; i < W::kDisposeAway; ++i)
+        big << QString::number(100000000 + i);
+    ASSERT_TRUE(store.AppendList(QStringLiteral("Big"), big).Ok());
+    ASSERT_TRUE(store.AppendList(QStringLiteral("Small"), {QStringLiteral("1")}).Ok());
+    HeldWork held;
+    m_hooks.run = held.Runner();
+
+    struct Case {
+        const char* name;
+        int row; // the list opened
+        std::function<void(W&)> leave;
+        std::initializer_list<Answer> answers;
+        bool longWork; // leaving needs work on the pool thread
+        Page page;     // afterwards
+        bool closed;
+    };
+    const std::vector<Case> cases = {
+        {"back from the long list", 0, [](W& w) { w.NumbersBack(); }, {}, true, Page::Lists, false},
+        {"close the long list", 0, [](W& w) { w.Close(); }, {}, true, Page::Numbers, true},
+        {"close, dropping an edit", 0,
+         [](W& w) {
+             ASSERT_TRUE(w.AddNumber(QStringLiteral("42")));
+             w.Close();
+         },
+         {Answer::No}, true, Page::Numbers, true},
+        {"back from a short list", 1, [](W& w) { w.NumbersBack(); }, {}, false, Page::Lists, false},
+    };
+    for (const Case& c : cases) {
+        prompter.Clear();
+        prompter.Script(c.answers);
+        auto wizard = Open();
+        EXPECT_EQ(wizard->Update({c.row}), Field::None);
+        EXPECT_TRUE(wizard->IsBusy()) << c.name;
+        ASSERT_TRUE(held.RunAll());
+        ASSERT_EQ(wizard->CurrentPage(), Page::Numbers) << c.name;
+        c.leave(*wizard);
+        EXPECT_EQ(wizard->IsBusy(), c.longWork) << c.name;
+        if (c.longWork) {
+            // The numbers are gone from the view at once, and commands wait for the work.
+            EXPECT_TRUE(wizard->NumbersSnapshot().isEmpty()) << c.name;
+            EXPECT_EQ(wizard->CountText(), QStringLiteral("Total Numbers : 0")) << c.name;
+            EXPECT_FALSE(wizard->IsClosed()) << c.name;
+            const qsizetype asked = prompter.Asked().size();
+            wizard->Close();
+            wizard->AddNew();
+            EXPECT_EQ(wizard->AddAll(), Field::None);
+            EXPECT_EQ(prompter.Asked().size(), asked) << c.name;
+            EXPECT_TRUE(wizard->Applied().isEmpty()) << c.name;
+            EXPECT_TRUE(held.RunAll()) << c.name;
+        }
+        EXPECT_FALSE(held.RunAll()) << c.name;
+        EXPECT_FALSE(wizard->IsBusy()) << c.name;
+        EXPECT_EQ(wizard->CurrentPage(), c.page) << c.name;
+        EXPECT_EQ(wizard->IsClosed(), c.closed) << c.name;
+        EXPECT_EQ(store.LoadList(QStringLiteral("Big")).lines.size(), W::kDisposeAway) << c.name;
+    }
+}
+
+TEST_F(ExclusionWizardControllerTest, ASaveThatFailsKeepsTheNumbersAndThePage) {
+    TwoLists();
+    auto wizard = Open();
+    wizard->Update({1});
+    ASSERT_TRUE(wizard->AddNumber(QStringLiteral("888")));
+    // The list's file turned into a folder: it cannot be written.
+    const QString path = store.ListPath(QStringLiteral("Admin"));
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QDir().mkdir(path));
+    prompter.Clear();
+    prompter.Script({Answer::Yes});
+    wizard->Save();
+    ASSERT_EQ(prompter.Messages().size(), 2);
+    EXPECT_FALSE(prompter.Messages().last().isEmpty());
+    EXPECT_EQ(wizard->CurrentPage(), Page::Numbers);
+    EXPECT_TRUE(wizard->NumbersChanged());
+    EXPECT_EQ(wizard->NumbersSnapshot(), (QStringList{QStringLiteral("888"), QStringLiteral("777")}));
+    EXPECT_EQ(wizard->CountText(), QStringLiteral("Total Numbers : 2"));
+    EXPECT_FALSE(wizard->StoredChanged());
 }
 
 } // namespace

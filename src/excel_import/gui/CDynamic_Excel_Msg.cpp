@@ -20,6 +20,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -47,6 +48,13 @@ QStringList NamesOf(const QList<WorkbookReader::ColumnName>& columns) {
     for (const WorkbookReader::ColumnName& column : columns)
         names << column.name;
     return names;
+}
+
+// One line of text per row, so more rows fit.
+void CompactRows(QTableWidget* table) {
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    table->horizontalHeader()->setHighlightSections(false);
 }
 
 void ReadOnlyItem(QTableWidget* table, int row, int column, const QString& text) {
@@ -88,7 +96,7 @@ CDynamic_Excel_Msg::CDynamic_Excel_Msg(Prompter& prompter, QWidget* parent, cons
     connect(m_action, &QPushButton::clicked, this, &CDynamic_Excel_Msg::OnAction);
     connect(m_back, &QPushButton::clicked, this, &CDynamic_Excel_Msg::OnBack);
 
-    setMinimumSize(600, 540);
+    setMinimumSize(680, 580);
     Refresh();
     m_numberMessageRadio->setFocus();
 }
@@ -216,9 +224,14 @@ QWidget* CDynamic_Excel_Msg::BuildTemplatePage() {
     m_columnTable = new QTableWidget(0, 3);
     m_columnTable->setObjectName(QStringLiteral("ColumnTable"));
     m_columnTable->setHorizontalHeaderLabels(ExcelWizardController::kColumnTableHeaders);
-    for (int c = 0; c < 3; ++c)
+    int tableWidth = 2 * m_columnTable->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (int c = 0; c < 3; ++c) {
         m_columnTable->setColumnWidth(c, ExcelWizardController::kColumnTableWidths[c]);
+        tableWidth += ExcelWizardController::kColumnTableWidths[c];
+    }
+    m_columnTable->setMinimumWidth(tableWidth);
     m_columnTable->verticalHeader()->hide();
+    CompactRows(m_columnTable);
     m_columnTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_columnTable->setSelectionMode(QAbstractItemView::SingleSelection);
     m_columnTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -230,7 +243,7 @@ QWidget* CDynamic_Excel_Msg::BuildTemplatePage() {
     side->addStretch(1);
     side->addWidget(ExampleButton());
     tableRow->addLayout(side);
-    layout->addLayout(tableRow, 2);
+    layout->addLayout(tableRow, 3);
     connect(m_useColumn, &QPushButton::clicked, this, &CDynamic_Excel_Msg::OnUseColumn);
     connect(m_columnTable, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
         m_columnTable->selectRow(row);
@@ -255,11 +268,15 @@ QWidget* CDynamic_Excel_Msg::BuildTemplatePage() {
     m_preview->setColumnWidth(0, 130);
     m_preview->horizontalHeader()->setStretchLastSection(true);
     m_preview->verticalHeader()->hide();
+    CompactRows(m_preview);
+    // Room for every preview row without a scroll bar.
+    m_preview->setMinimumHeight(m_preview->horizontalHeader()->sizeHint().height() +
+                                ExcelWizardController::kPreviewRows * (m_preview->fontMetrics().height() + 6) + 4);
     m_preview->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_preview->setSelectionMode(QAbstractItemView::NoSelection);
     m_preview->setFocusPolicy(Qt::NoFocus);
     m_preview->setWordWrap(false);
-    layout->addWidget(m_preview, 2);
+    layout->addWidget(m_preview, 0);
     return page;
 }
 

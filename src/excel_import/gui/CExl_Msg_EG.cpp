@@ -33,13 +33,13 @@ CExl_Msg_EG::CExl_Msg_EG(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("CExl_Msg_EG"));
     setWindowTitle(ExcelWizardController::kExampleTitle);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(ReadOnlyText(ExcelWizardController::kExampleSheet, QStringLiteral("Sheet"), 11));
+    layout->addWidget(ReadOnlyText(ExcelWizardController::kExampleSheet, QStringLiteral("Sheet"), 13));
     auto* group = new QGroupBox(ExcelWizardController::kExampleGroup);
     auto* inner = new QVBoxLayout(group);
     inner->addWidget(Caption(ExcelWizardController::kExampleTemplateCaption));
-    inner->addWidget(ReadOnlyText(ExcelWizardController::kExampleTemplate, QStringLiteral("Template"), 6));
+    inner->addWidget(ReadOnlyText(ExcelWizardController::kExampleTemplate, QStringLiteral("Template"), 7));
     inner->addWidget(Caption(ExcelWizardController::kExampleResultCaption));
-    inner->addWidget(ReadOnlyText(ExcelWizardController::ExampleResult(), QStringLiteral("Result"), 6));
+    inner->addWidget(ReadOnlyText(ExcelWizardController::ExampleResult(), QStringLiteral("Result"), 7));
     layout->addWidget(group);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OK"));

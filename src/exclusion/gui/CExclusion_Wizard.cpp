@@ -27,15 +27,25 @@ namespace {
 using Field = ExclusionWizardController::Field;
 using Page = ExclusionWizardController::Page;
 
-// The selected rows of a view, ascending; a whole selection of a million rows is one range, read as such.
+// The selected rows of a view, ascending, each once. A whole selection of a million rows is one range: the
+// rows are written out at once, and sorted only when the ranges come out of order.
 std::vector<qsizetype> SelectedRows(const QTableView* view) {
-    std::vector<qsizetype> rows;
-    for (const QItemSelectionRange& range : view->selectionModel()->selection()) {
+    const QItemSelection selection = view->selectionModel()->selection();
+    qsizetype count = 0;
+    for (const QItemSelectionRange& range : selection)
+        count += range.height();
+    std::vector<qsizetype> rows(static_cast<std::size_t>(count));
+    qsizetype* out = rows.data();
+    bool ascending = true;
+    for (const QItemSelectionRange& range : selection) {
+        ascending = ascending && (out == rows.data() || out[-1] < range.top());
         for (int row = range.top(); row <= range.bottom(); ++row)
-            rows.push_back(row);
+            *out++ = row;
     }
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (!ascending) {
+        std::sort(rows.begin(), rows.end());
+        rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    }
     return rows;
 }
 
@@ -122,6 +132,8 @@ QTableView* CExclusion_Wizard::ListView(StringColumnModel* model) {
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
     view->horizontalHeader()->setStretchLastSection(true);
+    view->horizontalHeader()->setHighlightSections(false);
+    view->setShowGrid(false);
     view->setWordWrap(false);
     view->installEventFilter(this);
     return view;
@@ -242,7 +254,9 @@ QWidget* CExclusion_Wizard::BuildNumbersPage() {
     m_path = new QLineEdit;
     m_path->setObjectName(QStringLiteral("FilePath"));
     fileRow->addWidget(m_path, 1);
-    fileRow->addWidget(AddButton(page, QStringLiteral("..."), &CExclusion_Wizard::OnBrowse));
+    QPushButton* browse = AddButton(page, QStringLiteral("..."), &CExclusion_Wizard::OnBrowse);
+    browse->setMaximumWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
+    fileRow->addWidget(browse);
     fileRow->addWidget(AddButton(page, QStringLiteral("Load"), &CExclusion_Wizard::OnLoad));
     layout->addLayout(fileRow);
 

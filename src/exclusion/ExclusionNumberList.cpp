@@ -17,6 +17,7 @@ QString ExclusionNumberErrorText(ExclusionNumberError error) {
 }
 
 ExclusionNumberList::ExclusionNumberList(const QStringList& numbers) : m_numbers(numbers) {
+    m_index.Reserve(numbers.size());
     for (const QString& n : numbers)
         m_index.Add(n);
 }

@@ -90,8 +90,20 @@ void NumberIndex::Clear() {
     m_size = 0;
 }
 
+void NumberIndex::Reserve(qsizetype count) {
+    size_t slots = std::max<size_t>(16, m_slots.size());
+    while (slots < static_cast<size_t>(count) * 2)
+        slots *= 2;
+    if (slots > m_slots.size())
+        Rehash(slots);
+}
+
 void NumberIndex::Grow() {
-    decltype(m_slots) old(std::max<size_t>(16, m_slots.size() * 2));
+    Rehash(std::max<size_t>(16, m_slots.size() * 2));
+}
+
+void NumberIndex::Rehash(size_t slots) {
+    decltype(m_slots) old(slots);
     old.swap(m_slots);
     const size_t mask = m_slots.size() - 1;
     for (Slot& slot : old) {

@@ -56,6 +56,8 @@ public:
     void Prefetch(const Key& key) const;
     // Forgets one row holding the number; a number not indexed is ignored.
     void Remove(const QString& number);
+    // Makes room for `count` distinct numbers, so indexing that many grows the table no more.
+    void Reserve(qsizetype count);
     // Forgets every number; the comparison stays.
     void Clear();
     qsizetype DistinctCount() const { return m_size; }
@@ -71,6 +73,8 @@ private:
     size_t Find(QStringView key, std::uint32_t hashHigh) const;
     size_t Home(std::uint32_t hashHigh) const { return hashHigh & (m_slots.size() - 1); }
     void Grow();
+    // Moves every key into a table of `slots` slots (a power of two).
+    void Rehash(size_t slots);
 
     std::vector<Slot, HugePageAllocator<Slot>> m_slots; // a power of two, at most half full
     qsizetype m_size = 0;

@@ -230,12 +230,15 @@ QWidget* CDynamic_Excel_Msg::BuildTemplatePage() {
         tableWidth += ExcelWizardController::kColumnTableWidths[c];
     }
     m_columnTable->setMinimumWidth(tableWidth);
+    m_columnTable->horizontalHeader()->setStretchLastSection(true);
     m_columnTable->verticalHeader()->hide();
     CompactRows(m_columnTable);
     m_columnTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_columnTable->setSelectionMode(QAbstractItemView::SingleSelection);
     m_columnTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_columnTable->setMinimumHeight(150);
+    // Six columns in view at least; more with a taller window.
+    m_columnTable->setMinimumHeight(m_columnTable->horizontalHeader()->sizeHint().height() +
+                                    6 * (m_columnTable->fontMetrics().height() + 6) + 4);
     tableRow->addWidget(m_columnTable, 1);
     auto* side = new QVBoxLayout;
     m_useColumn = CommandButton(QStringLiteral("Use Column"));
@@ -269,8 +272,8 @@ QWidget* CDynamic_Excel_Msg::BuildTemplatePage() {
     m_preview->horizontalHeader()->setStretchLastSection(true);
     m_preview->verticalHeader()->hide();
     CompactRows(m_preview);
-    // Room for every preview row without a scroll bar.
-    m_preview->setMinimumHeight(m_preview->horizontalHeader()->sizeHint().height() +
+    // Room for every preview row without a scroll bar, and no more.
+    m_preview->setFixedHeight(m_preview->horizontalHeader()->sizeHint().height() +
                                 ExcelWizardController::kPreviewRows * (m_preview->fontMetrics().height() + 6) + 4);
     m_preview->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_preview->setSelectionMode(QAbstractItemView::NoSelection);

@@ -35,6 +35,9 @@ CLoad_Xl_SMS_Modeless::CLoad_Xl_SMS_Modeless(const ExcelImportProgress& progress
     m_message->setObjectName(QStringLiteral("Message"));
     m_message->setWordWrap(true);
     m_message->setMinimumWidth(380);
+    // Room for a shown message (at most 160 characters and "...") of a few short lines, so the window does not
+    // change size from record to record.
+    m_message->setMinimumHeight(7 * m_message->fontMetrics().lineSpacing());
     m_message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     record->addRow(QStringLiteral("Number :"), m_number);
     record->addRow(QStringLiteral("Message :"), m_message);

@@ -420,12 +420,16 @@ TEST_F(ExclusionWizardControllerTest, ALongListIsLetGoAsLongWorkAndNothingElseRu
     const std::vector<Case> cases = {
         {"back from the long list", 0, [](W& w) { w.NumbersBack(); }, {}, true, Page::Lists, false},
         {"close the long list", 0, [](W& w) { w.Close(); }, {}, true, Page::Numbers, true},
-        {"close, dropping an edit", 0,
+        {"close, dropping an edit",
+         0,
          [](W& w) {
              ASSERT_TRUE(w.AddNumber(QStringLiteral("42")));
              w.Close();
          },
-         {Answer::No}, true, Page::Numbers, true},
+         {Answer::No},
+         true,
+         Page::Numbers,
+         true},
         {"back from a short list", 1, [](W& w) { w.NumbersBack(); }, {}, false, Page::Lists, false},
     };
     for (const Case& c : cases) {

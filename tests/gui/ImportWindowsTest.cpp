@@ -8,11 +8,14 @@
 #include "composer/gui/ImportWindows.h"
 #include "devices/DeviceRecord.h"
 #include "excel_import/gui/CDynamic_Excel_Msg.h"
+#include "excel_import/gui/CExcel_Info_Dlg.h"
 #include "excel_import/gui/CExl_Msg_EG.h"
 #include "excel_import/gui/CLoad_Xl_SMS_Modeless.h"
+#include "exclusion/ExclusionStore.h"
 #include "exclusion/gui/CExclusion_Wizard.h"
 #include "exclusion/gui/CUpdate_Ex_Num.h"
 #include "records/SpreadsheetExport.h"
+#include "records/gui/COpen_Export_Log.h"
 #include "sending/SendJob.h"
 #include "sending/gui/CSMS_Sending.h"
 #include "sim/SimModem.h"
@@ -24,6 +27,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -153,6 +157,66 @@ TEST_F(ImportWindowsTest, TheWizardTurnsAWorkbookIntoPersonalisedRows) {
     EXPECT_EQ(window->ListModel().rowCount(), 30);
 }
 
+TEST_F(ImportWindowsTest, AStoredListTakesATextFileAndAWorkbookColumnAndIsExported) {
+    ExclusionStore& store = window->UserSession().ExclusionFiles();
+    ASSERT_TRUE(store.AppendList(QStringLiteral("Staff"), {QStringLiteral("+15550001")}).Ok());
+    const QString text = m_dir.filePath(QStringLiteral("more.txt"));
+    {
+        QFile f(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("+1555-0002, (555) 0003\n+15550001");
+    }
+    const QString book = Book(4);
+
+    window->Button(ImportWindows::kExclusion)->click();
+    auto* wizard = Open<CExclusion_Wizard>();
+    ASSERT_NE(wizard, nullptr);
+    wizard->AvailableView()->selectRow(0);
+    wizard->Button(QStringLiteral("Update"))->click();
+    ASSERT_TRUE(WaitFor([&] { return !wizard->IsBusy(); }));
+    EXPECT_EQ(wizard->CountLabel()->text(), QStringLiteral("Total Numbers : 1"));
+
+    // A text file: the numbers it adds go to the top; the one already listed is skipped.
+    wizard->ChooseFile(text);
+    EXPECT_EQ(wizard->PathField()->text(), text);
+    wizard->Button(QStringLiteral("Load"))->click();
+    ASSERT_TRUE(WaitFor([&] { return !wizard->IsBusy(); }));
+    EXPECT_EQ(wizard->NumbersView()->model()->index(0, 0).data().toString(), QStringLiteral("+15550002"));
+    EXPECT_EQ(wizard->CountLabel()->text(), QStringLiteral("Total Numbers : 3"));
+
+    // A workbook: its sheet and number column are chosen in the picker, then read.
+    wizard->ChooseFile(book);
+    wizard->Button(QStringLiteral("Load"))->click();
+    CExcel_Info_Dlg* picker = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (picker = Open<CExcel_Info_Dlg>()) != nullptr; }));
+    picker->SheetCombo()->setCurrentIndex(0);
+    ASSERT_TRUE(WaitFor([&] { return !picker->IsReading() && picker->ColumnList()->count() == 3; }));
+    picker->ColumnList()->item(0)->setCheckState(Qt::Checked);
+    picker->OkButton()->click();
+    ASSERT_TRUE(WaitFor([&] { return Open<CExcel_Info_Dlg>() == nullptr && !wizard->IsBusy(); }));
+    EXPECT_EQ(wizard->CountLabel()->text(), QStringLiteral("Total Numbers : 7"));
+    EXPECT_EQ(wizard->NumbersView()->model()->index(0, 0).data().toString(), QStringLiteral("+447700900001"));
+
+    // Exported as text, with the export-finished window.
+    wizard->ExportTo(m_dir.filePath(QStringLiteral("staff")), 2);
+    COpen_Export_Log* done = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (done = Open<COpen_Export_Log>()) != nullptr; }));
+    done->reject();
+    QFile exported(m_dir.filePath(QStringLiteral("staff.txt")));
+    ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+    const QByteArray written = exported.readAll();
+    EXPECT_TRUE(written.endsWith("+447700900003\r\n+447700900004\r\n+15550002\r\n5550003\r\n"
+                                 "+15550001\r\n\r\n"))
+        << written.toStdString();
+
+    prompter.Script({Answer::Yes});
+    wizard->Button(QStringLiteral("Save"))->click();
+    ASSERT_TRUE(WaitFor([&] { return !wizard->IsBusy(); }));
+    EXPECT_EQ(store.LoadList(QStringLiteral("Staff")).lines.size(), 7);
+    wizard->Button(QStringLiteral("Close"))->click();
+    ASSERT_TRUE(WaitFor([&] { return Open<CExclusion_Wizard>() == nullptr; }));
+}
+
 TEST_F(ImportWindowsTest, AnExclusionListMadeInTheWizardKeepsItsNumbersOutOfASend) {
     window->Form().useExclusion->click();
     ASSERT_TRUE(WaitFor([&] { return !window->IsListBusy(); }));
@@ -169,7 +233,7 @@ TEST_F(ImportWindowsTest, AnExclusionListMadeInTheWizardKeepsItsNumbersOutOfASen
     EXPECT_EQ(wizard->CurrentListLabel()->text(), QStringLiteral("Currently using exclusion list : Opted out"));
     for (const char* typed : {"+15550101", "+15559999", "+15550102"}) {
         wizard->NumberField()->setText(QString::fromLatin1(typed));
-        Q_EMIT wizard->NumberField()->returnPressed(); // Enter adds
+        Key(wizard->NumberField(), Qt::Key_Return); // Enter adds
     }
     EXPECT_TRUE(wizard->NumberField()->text().isEmpty());
     EXPECT_EQ(wizard->CountLabel()->text(), QStringLiteral("Total Numbers : 3"));

@@ -274,7 +274,7 @@ QWidget* CDynamic_Excel_Msg::BuildTemplatePage() {
     CompactRows(m_preview);
     // Room for every preview row without a scroll bar, and no more.
     m_preview->setFixedHeight(m_preview->horizontalHeader()->sizeHint().height() +
-                                ExcelWizardController::kPreviewRows * (m_preview->fontMetrics().height() + 6) + 4);
+                              ExcelWizardController::kPreviewRows * (m_preview->fontMetrics().height() + 6) + 4);
     m_preview->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_preview->setSelectionMode(QAbstractItemView::NoSelection);
     m_preview->setFocusPolicy(Qt::NoFocus);

@@ -136,6 +136,9 @@ SendCommand::RunOutcome SendCommand::Run(Plan plan, const OpenRun& open) {
     m_preparation.FillContext(prepared, context);
     if (open)
         open(std::move(context));
+    // The run is over and its threads are gone: its ports are released, so the device windows (test message,
+    // troubleshooting, phonebook, a rescan) can open them. The next Send opens them again.
+    m_models.slots->CloseAll();
     return RunOutcome::Finished;
 }
 
@@ -155,6 +158,7 @@ SendCommand::ResetResult SendCommand::Reset(bool listWorkerRunning) {
     m_models.list->Reset();
     m_models.composer->Reset();
     m_models.options->Reset();
+    m_models.slots->CloseAll(); // no port stays held by a run
     ResetResult result;
     result.done = true;
     result.focus = SendFocus::NumberField;

@@ -73,6 +73,15 @@ TEST_F(ListWindowsTest, QuotaWindowShowsItsNumbersAndOkTurnsQuotaManagementOn) {
     EXPECT_EQ(quota.result(), QDialog::Accepted);
     EXPECT_TRUE(window->SendOptions().QuotaManagement());
     EXPECT_TRUE(window->Quota().SettingsText().contains(QLatin1String(";/dev/ttyA;")));
+
+    // The switch beside the link shows it, and turns quota management off again.
+    window->RefreshOptions();
+    QCheckBox* inUse = window->Form().quota;
+    ASSERT_TRUE(inUse->isVisibleTo(window.get()));
+    EXPECT_TRUE(inUse->isChecked());
+    inUse->click();
+    EXPECT_FALSE(window->SendOptions().QuotaManagement());
+    EXPECT_FALSE(inUse->isChecked());
 }
 
 TEST_F(ListWindowsTest, LoadContactsAsksToClearOrAppendAndImportsBehindThePleaseWaitBox) {

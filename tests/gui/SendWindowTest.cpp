@@ -8,6 +8,7 @@
 #include "composer/gui/CVRIX_Bulk_SMSDlg.h"
 #include "devices/gui/CDemo_Modem_Msgs.h"
 #include "devices/gui/CPhone_List_Dlg.h"
+#include "devices/gui/CSelected_Device_Details_GSM.h"
 #include "fakes/ScriptedPrompter.h"
 #include "records/SpreadsheetExport.h"
 #include "records/gui/COpen_Export_Log.h"
@@ -23,6 +24,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
@@ -128,6 +130,28 @@ TEST_F(SendWindowTest, WizardTakesBothDemoModemsAndARunFinishesOverBoth) {
     ASSERT_TRUE(WaitFor([&] { return window->SendingWindow() == nullptr; }));
     EXPECT_TRUE(prompter.Messages().filter(QStringLiteral("Are you sure you want to continue?")).isEmpty());
     EXPECT_EQ(window->List().Count(), 30); // the send does not remove rows
+
+    // The run's ports are released with its window: the device windows reach the modems again.
+    ASSERT_TRUE(WaitFor([&] { return !window->IsSending(); }));
+    prompter.Clear();
+    CSelected_Device_Details_GSM::Options detailsOptions;
+    detailsOptions.timing = ModemTiming::Fast();
+    detailsOptions.testMessage.timing = ModemTiming::Fast();
+    CSelected_Device_Details_GSM details(window->Devices(), prompter, detailsOptions, window.get());
+    details.show();
+    details.PhoneField()->setText(QStringLiteral("+15550001111"));
+    details.Button(QStringLiteral("SendTest"))->click();
+    ASSERT_TRUE(WaitFor([&] { return !prompter.Messages().isEmpty(); }));
+    EXPECT_EQ(prompter.Messages().back(), QStringLiteral("Message sent successfully."));
+    details.reject();
+    DeviceSelectionController::Options scan;
+    scan.timing = ModemTiming::Fast();
+    scan.scanTimeoutMs = 500;
+    MainDeviceState rescanned;
+    DemoModems* d = &demos;
+    DeviceSelectionController rescan(rescanned, prompter, [d] { return d->ExtraPorts(); }, scan);
+    rescan.ScanNow(nullptr);
+    EXPECT_EQ(rescan.Rows().size(), 2u);
 }
 
 TEST_F(SendWindowTest, StopDuringARunAsksAndLeavesTheRestStopped) {

@@ -81,7 +81,7 @@ CVRIX_Bulk_SMSDlg::CVRIX_Bulk_SMSDlg(Prompter& prompter, DemoModems& demos, Opti
     m_contactLoader = new ContactLoader(*m_session, *m_listWork, m_prompter, this);
     m_importWindows = new ImportWindows(*this, *m_listWork, m_prompter);
     m_sendLauncher = new SendLauncher(*m_session, m_prompter, this, m_options.clockScale);
-    ShowOptions();
+    RefreshOptions();
     ConnectUi();
     RefreshDevices();
     RefreshCount();
@@ -133,14 +133,18 @@ void CVRIX_Bulk_SMSDlg::ConnectUi() {
     });
     connect(m_form.delayed, &QCheckBox::toggled, this, [this](bool on) {
         SendOptions().SetDelayedDelivery(on);
-        ShowOptions();
+        RefreshOptions();
     });
     connect(m_form.retry, &QCheckBox::toggled, this, [this](bool on) {
         SendOptions().SetRetries(on);
-        ShowOptions();
+        RefreshOptions();
     });
     connect(m_form.useExclusion, &QCheckBox::toggled, this, &CVRIX_Bulk_SMSDlg::OnUseExclusionToggled);
     connect(m_form.quotaLink, &QLabel::linkActivated, this, &CVRIX_Bulk_SMSDlg::OnQuota);
+    connect(m_form.quota, &QCheckBox::clicked, this, [this](bool on) {
+        on ? OnQuota() : SendOptions().SetQuotaManagement(false);
+        RefreshOptions();
+    });
     connect(m_form.deviceCombo, &QComboBox::currentIndexChanged, this, &CVRIX_Bulk_SMSDlg::RefreshSizeInfo);
     connect(m_form.wizardLink, &QLabel::linkActivated, this, &CVRIX_Bulk_SMSDlg::OnConnectionWizard);
     connect(m_form.deviceCaption, &QLabel::linkActivated, this, &CVRIX_Bulk_SMSDlg::OnDeviceDetails);
@@ -181,7 +185,7 @@ void CVRIX_Bulk_SMSDlg::RefreshSizeInfo() {
     m_form.gsmWarning->setVisible(info.hasNonGsm && !composer.IsUnicodeChecked());
 }
 
-void CVRIX_Bulk_SMSDlg::ShowOptions() { m_form.ShowOptions(SendOptions()); }
+void CVRIX_Bulk_SMSDlg::RefreshOptions() { m_form.ShowOptions(SendOptions()); }
 
 void CVRIX_Bulk_SMSDlg::OnUseExclusionToggled(bool on) {
     SendOptions().SetUseExclusion(on);
@@ -313,7 +317,7 @@ void CVRIX_Bulk_SMSDlg::OnQuota() {
         return;
     CQuota_Dlg quota(Devices().SelectedDevicesText(), Quota(), SendOptions(), List().Count(), m_prompter, this);
     if (quota.exec() == QDialog::Accepted)
-        ShowOptions();
+        RefreshOptions();
 }
 
 void CVRIX_Bulk_SMSDlg::OnAbout() {
@@ -436,7 +440,7 @@ void CVRIX_Bulk_SMSDlg::OnReset() {
         m_form.messageType->setCurrentIndex(Composer().MessageTypeIndex());
         m_form.unicode->setChecked(Composer().IsUnicodeChecked());
     }
-    ShowOptions();
+    RefreshOptions();
     m_form.number->setEnabled(true);
     m_form.composer->setEnabled(true);
     m_listModel->Refresh();

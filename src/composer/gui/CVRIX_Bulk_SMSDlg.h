@@ -65,6 +65,8 @@ public:
     // Brings the list view and "Total Numbers : %d" to the Recipient list as it is now.
     void RefreshList();
     void RefreshCount();
+    // Brings the option controls to the session's options (after the quota window, a toggle or Reset).
+    void RefreshOptions();
 
     static inline const QString& kNoDevice = MainWindowForm::kNoDevice;
     static inline const QString& kWizardLink = MainWindowForm::kWizardLink;
@@ -118,7 +120,6 @@ private:
     void OnUseExclusionToggled(bool on);
     void NotAvailable();
     void ClearFieldsAfterSend();
-    void ShowOptions();
 
     Prompter& m_prompter;
     DemoModems& m_demos;

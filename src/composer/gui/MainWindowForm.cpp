@@ -159,9 +159,11 @@ void MainWindowForm::Build(QDialog* owner) {
     // Not shown: their start state is all the user ever gets (the quota window sets the last one).
     clearAfterSend = MakeCheck(QStringLiteral("Clear all fields after sending SMS"));
     nonOverlapped = MakeCheck(QStringLiteral("Sent Non Overlapped"));
-    quota = MakeCheck(QString());
+    // The quota switch beside its link: the quota window turns it on, the user may turn it off here.
+    quota = MakeCheck(QStringLiteral("Quotas in use"));
     quota->setObjectName(QStringLiteral("QuotaCheck"));
-    for (QCheckBox* hidden : {clearAfterSend, nonOverlapped, quota})
+    quota->setToolTip(QStringLiteral("Clear to send without the quotas set in Quota Management."));
+    for (QCheckBox* hidden : {clearAfterSend, nonOverlapped})
         hidden->setVisible(false);
     optionsLayout->addWidget(delayed, 0, 0, 1, 2);
     optionsLayout->addLayout(pauseRow, 1, 0, 1, 2);
@@ -176,7 +178,8 @@ void MainWindowForm::Build(QDialog* owner) {
     optionsLayout->addWidget(saveTemplates, 4, 1);
     quotaLink = new QLabel(QStringLiteral("<a href=\"quota\">Click here Quota Management</a>"));
     quotaLink->setObjectName(QStringLiteral("QuotaLink"));
-    optionsLayout->addWidget(quotaLink, 6, 0, 1, 2);
+    optionsLayout->addWidget(quotaLink, 6, 0);
+    optionsLayout->addWidget(quota, 6, 1);
     auto* toolRow = new QHBoxLayout;
     toolRow->addWidget(CommandButton(QStringLiteral("Exclusion List Wizard")));
     toolRow->addWidget(CommandButton(QStringLiteral("View Templates")));
@@ -206,7 +209,6 @@ void MainWindowForm::Build(QDialog* owner) {
     layout->addLayout(commands);
     layout->addWidget(clearAfterSend);
     layout->addWidget(nonOverlapped);
-    layout->addWidget(quota);
     window->resize(1100, 720);
 }
 
@@ -253,7 +255,6 @@ void MainWindowForm::ConnectOptions(SendOptionsModel& options) {
     onToggle(saveTemplates, &SendOptionsModel::SetSaveTemplates, model);
     onToggle(clearAfterSend, &SendOptionsModel::SetClearAfterSend, model);
     onToggle(nonOverlapped, &SendOptionsModel::SetNonOverlapped, model);
-    onToggle(quota, &SendOptionsModel::SetQuotaManagement, model);
 }
 
 void MainWindowForm::ShowDevices(const Session::DeviceView& view) {

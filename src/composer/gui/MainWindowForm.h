@@ -70,8 +70,9 @@ struct MainWindowForm {
     QCheckBox* saveSentItems = nullptr;
     QCheckBox* saveTemplates = nullptr;
     QLabel* quotaLink = nullptr;
-    // Not shown: their start state is all the user ever gets (the quota window sets the last one).
+    // Shown while quotas are in use (the quota window turns it on); clearing it turns quota management off.
+    QCheckBox* quota = nullptr;
+    // Not shown: their start state is all the user ever gets.
     QCheckBox* clearAfterSend = nullptr;
     QCheckBox* nonOverlapped = nullptr;
-    QCheckBox* quota = nullptr;
 };

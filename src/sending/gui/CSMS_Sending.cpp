@@ -8,6 +8,7 @@
 #include "sending/SendStatusExport.h"
 #include "sending/gui/CStatus_Export_Opt.h"
 #include "ui/SendJobTableModel.h"
+#include "ui/TableFit.h"
 #include "ui/UiPost.h"
 #include "ui/UiTask.h"
 
@@ -125,6 +126,10 @@ CSMS_Sending::CSMS_Sending(SendContext context, Prompter& prompter, QWidget* par
     m_opener = std::make_unique<FileOpener>(
         prompter, [](const QString& file) { return QDesktopServices::openUrl(QUrl::fromLocalFile(file)); });
     const int rows = context.rowCount ? context.rowCount() : 0;
+    // Current Status names the device that took each row: wide enough for the longest of those texts.
+    QStringList currentStatuses{SendJob::kWaitingRetry};
+    for (const RunDevice& device : context.devicesInUse)
+        currentStatuses << QStringLiteral("Sending (%1)").arg(device.entry);
     context.observer = m_bridge.get();
     m_run = std::make_unique<SendRun>(std::move(context));
     m_model = new SendJobTableModel(m_run->Job(), this);
@@ -181,6 +186,7 @@ CSMS_Sending::CSMS_Sending(SendContext context, Prompter& prompter, QWidget* par
     buttons->addWidget(m_stopButton);
     layout->addLayout(buttons);
     resize(820, 560);
+    TableFit::ColumnToTexts(m_jobView, SendJob::kCurrentStatus, currentStatuses, this);
 
     connect(m_stopButton, &QPushButton::clicked, this, &CSMS_Sending::OnStop);
     connect(m_exportButton, &QPushButton::clicked, this, &CSMS_Sending::OnExport);

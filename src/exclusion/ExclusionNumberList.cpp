@@ -17,9 +17,7 @@ QString ExclusionNumberErrorText(ExclusionNumberError error) {
 }
 
 ExclusionNumberList::ExclusionNumberList(const QStringList& numbers) : m_numbers(numbers) {
-    m_index.Reserve(numbers.size());
-    for (const QString& n : numbers)
-        m_index.Add(n);
+    m_index.AddAll(numbers);
 }
 
 QString ExclusionNumberList::CountText() const {
@@ -67,8 +65,7 @@ void ExclusionNumberList::InsertAtTop(const QStringList& numbers) {
     merged.reserve(numbers.size() + m_numbers.size());
     merged << numbers << m_numbers;
     m_numbers = std::move(merged);
-    for (const QString& n : numbers)
-        m_index.Add(n);
+    m_index.AddAll(numbers);
 }
 
 void ExclusionNumberList::RemoveRows(std::vector<qsizetype> rows) {

@@ -2,6 +2,7 @@
 
 #include "exclusion/NumberText.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -88,6 +89,21 @@ void NumberIndex::Remove(const QString& number) {
 void NumberIndex::Clear() {
     decltype(m_slots)().swap(m_slots);
     m_size = 0;
+}
+
+void NumberIndex::AddAll(const QStringList& numbers) {
+    Reserve(m_size + numbers.size());
+    constexpr qsizetype kBatch = 32;
+    Key keys[kBatch];
+    for (qsizetype first = 0; first < numbers.size(); first += kBatch) {
+        const qsizetype n = std::min(kBatch, numbers.size() - first);
+        for (qsizetype i = 0; i < n; ++i) {
+            keys[i] = KeyOf(numbers.at(first + i));
+            Prefetch(keys[i]);
+        }
+        for (qsizetype i = 0; i < n; ++i)
+            Add(std::move(keys[i]));
+    }
 }
 
 void NumberIndex::Reserve(qsizetype count) {

@@ -6,7 +6,6 @@
 
 #include "session/Session.h"
 
-
 #include <algorithm>
 
 namespace {
@@ -15,8 +14,8 @@ const QString kName = QStringLiteral("import");
 
 int RunImport(const QStringList& argv) {
     QString error;
-    const auto parsed = CliArgs::Parse(argv, {"sheet", "columns", "message", CliData::kOption},
-                                       {"skip-duplicates", "exclusion"}, &error);
+    const auto parsed = CliArgs::Parse(argv, {"sheet", "columns", "message", "country", CliData::kOption},
+                                       {"skip-duplicates", "exclusion", "drop-impossible"}, &error);
     if (!parsed)
         return CliUsageError(kName, error);
     const CliArgs& a = *parsed;
@@ -56,12 +55,15 @@ int RunImport(const QStringList& argv) {
 
     // The session of the data folder (its exclusion lists), with the number check's options as given.
     CliPrompter prompter;
-    Session session(prompter, Session::Options{CliData::Start(a), ModemTiming::Standard()});
+    Session session(prompter, Session::Options{CliData::Start(a), ModemTiming::Fast()});
     session.SendOptions().SetSkipDuplicates(a.Has("skip-duplicates"));
     session.SendOptions().SetUseExclusion(a.Has("exclusion"));
     if (a.Has("exclusion"))
         session.UseExclusionSet(session.ReadExclusionSet());
     session.Composer().SetText(a.Value("message"));
+    if (!session.ChooseCountry(a.Has("country") ? std::optional<QString>(a.Value("country")) : std::nullopt))
+        return CliUsageError(kName, QStringLiteral("--country takes a country code such as GB or IN"));
+    const bool dropImpossible = a.Has("drop-impossible");
 
     // The file's checks and notices are the window's: they go to stderr through the prompter.
     bool refused = false;
@@ -72,13 +74,13 @@ int RunImport(const QStringList& argv) {
         break;
     case Session::ContactFile::Text: {
         const ContactTextImport::Outcome outcome = session.ImportContactText(path);
-        session.ReportContactText(outcome);
+        session.ReportContactText(outcome, dropImpossible);
         refused = !outcome.refusal.isEmpty();
         break;
     }
     case Session::ContactFile::Workbook: {
         const ContactWorkbookImport::Outcome outcome = session.ImportContactWorkbook(path, choice);
-        session.ReportContactWorkbook(outcome);
+        session.ReportContactWorkbook(outcome, dropImpossible);
         refused = !outcome.status.Ok() || !outcome.refusal.isEmpty();
         break;
     }
@@ -92,5 +94,5 @@ int RunImport(const QStringList& argv) {
 
 BULKSMS_CLI_COMMAND(kName,
                     QStringLiteral("FILE [--sheet N] [--columns C[,C...]] [--message TEXT] [--skip-duplicates] "
-                                   "[--exclusion] [--data DIR]"),
+                                   "[--exclusion] [--country CC] [--drop-impossible] [--data DIR]"),
                     RunImport);

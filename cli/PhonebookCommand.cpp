@@ -23,7 +23,7 @@ int Run(const QStringList& args) {
         return CliUsageError(kName, QStringLiteral("--port is required"));
 
     const PhonebookRead read =
-        PhonebookReader::ReadFromPort(port, ModemTiming::Standard(), parsed->Has(QStringLiteral("ucs2-names")));
+        PhonebookReader::ReadFromPort(port, ModemTiming::Fast(), parsed->Has(QStringLiteral("ucs2-names")));
     if (read.failed) {
         CliErr(DeviceMessages::DeviceErrorMessage(read.error));
         return kExitRefused;

@@ -52,7 +52,7 @@ int Run(const QStringList& args) {
     const QString mode = a.Value("mode", QStringLiteral("pdu"));
     if (mode != QLatin1String("pdu") && mode != QLatin1String("text"))
         return CliUsageError(kName, QStringLiteral("--mode is pdu or text"));
-    const auto timing = ModemTiming::ByName(a.Value("timing", QStringLiteral("standard")));
+    const auto timing = ModemTiming::ByName(a.Value("timing", QStringLiteral("fast")));
     if (!timing)
         return CliUsageError(kName, QStringLiteral("--timing is standard or fast"));
 

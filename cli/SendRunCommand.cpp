@@ -73,7 +73,8 @@ bool ReadRows(const QString& path, RecipientList& list, const QString& composer,
             continue;
         const qsizetype tab = line.indexOf(QLatin1Char('\t'));
         const QString number = tab < 0 ? line : line.left(tab);
-        const QString message = tab < 0 ? QString() : line.mid(tab + 1).replace(QLatin1String("\\n"), QLatin1String("\r\n"));
+        const QString message =
+            tab < 0 ? QString() : line.mid(tab + 1).replace(QLatin1String("\\n"), QLatin1String("\r\n"));
         const NumberCheckResult result = list.AddNumber(list.Count(), number, message, composer, options);
         if (!result.Ok())
             CliErr(QStringLiteral("%1: %2").arg(number, result.Message()));
@@ -90,8 +91,8 @@ bool SelectDevices(Session& session, const QStringList& ports, const std::map<QS
         portInfos.push_back(PortInfo{port, QString(), PortInfo::Kind::Device});
     DeviceSelectionController::Options selectionOptions;
     selectionOptions.timing = session.Timing();
-    DeviceSelectionController selection(session.Devices(), session.UserPrompter(), [portInfos] { return portInfos; },
-                                        selectionOptions);
+    DeviceSelectionController selection(
+        session.Devices(), session.UserPrompter(), [portInfos] { return portInfos; }, selectionOptions);
     selection.ScanNow(nullptr);
     for (const ScanPortReport& report : selection.PortReports()) {
         if (!report.status.isEmpty())
@@ -103,7 +104,7 @@ bool SelectDevices(Session& session, const QStringList& ports, const std::map<QS
         const QString& port = rows[static_cast<size_t>(r)].portName;
         if (const auto mode = modes.find(port); mode != modes.end())
             selection.SetRowSmsMode(r, mode->second == QLatin1String("pdu") ? DeviceRecord::kModePdu
-                                                                             : DeviceRecord::kModeText);
+                                                                            : DeviceRecord::kModeText);
         if (const auto smsc = smscs.find(port); smsc != smscs.end())
             selection.OnSaveCustomSmsc(r, smsc->second);
         chosen.push_back(r);
@@ -124,13 +125,14 @@ bool SelectDevices(Session& session, const QStringList& ports, const std::map<QS
 
 int Run(const QStringList& args) {
     QString error;
-    const auto parsed = CliArgs::Parse(
-        args,
-        {"port", "numbers", "rows", "excel", "sheet", "number-column", "message-column", "template", "status-export",
-         "filter", "message", "message-file", "mode", "smsc", "quota", "retries", "pause-every",
-         "pause-for", "timing", CliData::kOption},
-        {"unicode", "flash", "skip-duplicates", "exclusion", "save-sent", "save-templates", "non-overlapped", "yes"},
-        &error);
+    const auto parsed =
+        CliArgs::Parse(args, {"port",           "numbers",  "rows",          "excel",   "sheet",       "number-column",
+                              "message-column", "template", "status-export", "filter",  "message",     "message-file",
+                              "mode",           "smsc",     "quota",         "retries", "pause-every", "pause-for",
+                              "timing",         "country",  CliData::kOption},
+                       {"unicode", "flash", "skip-duplicates", "exclusion", "save-sent", "save-templates",
+                        "non-overlapped", "yes", "drop-impossible"},
+                       &error);
     if (!parsed)
         return CliUsageError(kName, error);
     const CliArgs& a = *parsed;
@@ -163,7 +165,7 @@ int Run(const QStringList& args) {
     }
     if (a.Has("message") && a.Has("message-file"))
         return CliUsageError(kName, QStringLiteral("give at most one of --message and --message-file"));
-    const auto timing = ModemTiming::ByName(a.Value("timing", QStringLiteral("standard")));
+    const auto timing = ModemTiming::ByName(a.Value("timing", QStringLiteral("fast")));
     if (!timing)
         return CliUsageError(kName, QStringLiteral("--timing is standard or fast"));
     std::map<QString, QString> modes, smscs, quotas;
@@ -207,6 +209,9 @@ int Run(const QStringList& args) {
         return kExitRefused;
     }
 
+    // Which timing the run uses, as the sending window says it (stderr: the row lines stay a table).
+    CliErr(session.Timing().Description());
+
     // The composer and the options as the window would hold them.
     MessageComposer& composer = session.Composer();
     composer.SetText(message);
@@ -239,6 +244,8 @@ int Run(const QStringList& args) {
         session.Quota().SetSettingsText(settings + QLatin1Char('\n'));
         options.SetQuotaManagement(true);
     }
+    if (!session.ChooseCountry(a.Has("country") ? std::optional<QString>(a.Value("country")) : std::nullopt))
+        return CliUsageError(kName, QStringLiteral("--country takes a country code such as GB or IN"));
     if (a.Has("exclusion"))
         session.UseExclusionSet(session.ReadExclusionSet());
 
@@ -260,6 +267,9 @@ int Run(const QStringList& args) {
     } else if (!ReadRows(a.Value("rows"), session.List(), composer.Text(), session.CheckOptions(), &error)) {
         return CliUsageError(kName, error);
     }
+
+    // Numbers impossible for the default country are listed on stderr and kept, or dropped when asked.
+    static_cast<void>(session.ReviewImpossibleNumbers(session.ImpossibleNumbersInList(), a.Has("drop-impossible")));
 
     CliSendObserver observer;
     bool ran = false;
@@ -284,9 +294,8 @@ int Run(const QStringList& args) {
         CliOut(SendJob::ProgressLabel(session.RunState().processedCount.load(), job.RowCount()));
         ran = true;
         if (!exportPath.isEmpty()) {
-            const SpreadsheetExport::Result written =
-                SendStatusExport::Write(job, retries > 0, *SpreadsheetExport::FilterFromCode(exportFilter),
-                                        exportPath, exportFormat, prompter);
+            const SpreadsheetExport::Result written = SendStatusExport::Write(
+                job, retries > 0, *SpreadsheetExport::FilterFromCode(exportFilter), exportPath, exportFormat, prompter);
             CliErr(written.Ok() ? SendStatusExport::kExported : written.message);
             exported = written.Ok();
         }
@@ -302,12 +311,14 @@ int Run(const QStringList& args) {
 
 } // namespace
 
-BULKSMS_CLI_COMMAND(kName,
-                    QStringLiteral("--port PATH [--port PATH]... (--numbers FILE | --rows FILE | --excel FILE "
-                                   "--sheet N --number-column C (--message-column C | --template TEXT)) "
-                                   "[--message TEXT | --message-file FILE] [--mode PATH=pdu|text]... "
-                                   "[--smsc PATH=NUMBER]... [--quota PATH=N]... [--unicode] [--flash] [--retries N] "
-                                   "[--pause-every N --pause-for TEXT] [--skip-duplicates] [--exclusion] [--save-sent] "
-                                   "[--save-templates] [--non-overlapped] [--timing standard|fast] [--status-export "
-                                   "FILE.xls|FILE.xlsx [--filter ALL|SUC|FAL]] [--data DIR] [--yes]"),
-                    Run);
+BULKSMS_CLI_COMMAND(
+    kName,
+    QStringLiteral("--port PATH [--port PATH]... (--numbers FILE | --rows FILE | --excel FILE "
+                   "--sheet N --number-column C (--message-column C | --template TEXT)) "
+                   "[--message TEXT | --message-file FILE] [--mode PATH=pdu|text]... "
+                   "[--smsc PATH=NUMBER]... [--quota PATH=N]... [--unicode] [--flash] [--retries N] "
+                   "[--pause-every N --pause-for TEXT] [--skip-duplicates] [--exclusion] [--save-sent] "
+                   "[--save-templates] [--non-overlapped] [--timing standard|fast] [--country CC] [--drop-impossible] "
+                   "[--status-export "
+                   "FILE.xls|FILE.xlsx [--filter ALL|SUC|FAL]] [--data DIR] [--yes]"),
+    Run);

@@ -84,7 +84,7 @@ SendCommand::CheckResult SendCommand::Check(const WindowState& window) {
 
     // 10. The exclusion set and the template cache as the files hold them now.
     if (options.useExclusion && m_models.exclusionStore && m_models.exclusion) {
-        ExclusionSetLoad load = LoadExclusionSet(*m_models.exclusionStore);
+        ExclusionSetLoad load = LoadExclusionSet(*m_models.exclusionStore, m_models.list->Comparison());
         *m_models.exclusion = std::move(load.set);
         if (!load.status.Ok())
             prompter.Notice(load.status.Text());
@@ -127,6 +127,7 @@ SendCommand::RunOutcome SendCommand::Run(Plan plan, const OpenRun& open) {
         return std::make_pair(std::move(r.number), std::move(r.message));
     };
     context.options = plan.Options();
+    context.comparison = list->Comparison();
     context.state = m_models.state;
     context.slots = m_models.slots;
     context.exclusion = m_models.exclusion;

@@ -149,9 +149,45 @@ TEST_F(SendWindowTest, WizardTakesBothDemoModemsAndARunFinishesOverBoth) {
     scan.scanTimeoutMs = 500;
     MainDeviceState rescanned;
     DemoModems* d = &demos;
-    DeviceSelectionController rescan(rescanned, prompter, [d] { return d->ExtraPorts(); }, scan);
+    DeviceSelectionController rescan(
+        rescanned, prompter, [d] { return d->ExtraPorts(); }, scan);
     rescan.ScanNow(nullptr);
     EXPECT_EQ(rescan.Rows().size(), 2u);
+}
+
+// Started without a timing, the program waits on the devices' replies: each message follows the previous
+// one's answer at once, where the fixed pauses wait at least two seconds. The fixed-pauses choice made in the
+// window is the next start's timing.
+TEST_F(SendWindowTest, RunsWaitOnRepliesByDefaultAndTheFixedPausesChoiceIsRemembered) {
+    window.reset();
+    CVRIX_Bulk_SMSDlg::Options options = TestOptions();
+    options.timing.reset();
+    options.clockScale = 0.01;
+    OpenWindow(options);
+    EXPECT_FALSE(window->Form().fixedPauses->isChecked());
+    SelectDemoModems(2);
+    AddRows(10);
+    window->Button(QStringLiteral("Send"))->click();
+    ASSERT_TRUE(WaitFor([&] { return window->SendingWindow() != nullptr; }));
+    CSMS_Sending* sending = window->SendingWindow();
+    EXPECT_EQ(sending->TimingText(), ModemTiming::kReplyDriven);
+    ASSERT_TRUE(WaitFor([&] { return Ended(sending); }, 60000));
+    EXPECT_EQ(Received(), 10);
+    const int smallestPause = ModemTiming::Standard().settleBeforeResultMs;
+    for (int d = 0; d < demos.DemoCount(); ++d) {
+        const std::vector<SimSubmission> sent = demos.Demo(d)->Submissions();
+        for (size_t i = 1; i < sent.size(); ++i)
+            EXPECT_LT(sent[i].acceptedMs - sent[i - 1].acceptedMs, smallestPause) << "device " << d << " message " << i;
+    }
+    sending->StopButton()->click();
+    ASSERT_TRUE(WaitFor([&] { return window->SendingWindow() == nullptr && !window->IsSending(); }));
+
+    window->Form().fixedPauses->setChecked(true);
+    window.reset();
+    OpenWindow(options);
+    EXPECT_TRUE(window->Form().fixedPauses->isChecked());
+    EXPECT_FALSE(window->UserSession().Timing().waitForReplies);
+    EXPECT_EQ(window->UserSession().Timing().settleBeforeResultMs, smallestPause);
 }
 
 TEST_F(SendWindowTest, StopDuringARunAsksAndLeavesTheRestStopped) {

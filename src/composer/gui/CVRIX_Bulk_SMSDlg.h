@@ -9,10 +9,12 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class CDemo_Modem_Msgs;
 class CSMS_Sending;
 class ContactLoader;
+class DeviceWindows;
 class ImportWindows;
 class ListEditWindows;
 class SendLauncher;
@@ -32,7 +34,8 @@ class CVRIX_Bulk_SMSDlg final : public QDialog {
 public:
     struct Options {
         DataPaths paths; // the data folder; the program's own (DataPaths::Shared()) when not set
-        ModemTiming timing = ModemTiming::Standard();
+        // The modem timing; unset: the one the user chose ("Wait fixed pauses between commands"), remembered.
+        std::optional<ModemTiming> timing;
         // Real milliseconds per engine millisecond of a run's pauses and finishing waits (tests shorten it).
         double clockScale = 1.0;
         // Exit after the user agreed; the program's shutdown (ends the process) unless a test replaces it.
@@ -70,7 +73,6 @@ public:
 
     static inline const QString& kNoDevice = MainWindowForm::kNoDevice;
     static inline const QString& kWizardLink = MainWindowForm::kWizardLink;
-    static inline const QString kNotAvailable = QStringLiteral("This window is not available yet.");
 
 public Q_SLOTS:
     void OnAdd();
@@ -99,8 +101,6 @@ public Q_SLOTS:
     void OnApplyMessage();
     void OnUpdateSelected();
     void OnUpdateRow();
-    void OnAbout();
-    void OnHelp();
 
 Q_SIGNALS:
     void ListExported(bool ok);
@@ -118,7 +118,7 @@ private:
     void OnComposerChanged();
     void RefreshSizeInfo();
     void OnUseExclusionToggled(bool on);
-    void NotAvailable();
+    void OnCountryChanged();
     void ClearFieldsAfterSend();
 
     Prompter& m_prompter;
@@ -131,6 +131,7 @@ private:
     RecipientTableModel* m_listModel = nullptr;
     ListWork* m_listWork = nullptr;
     ListEditWindows* m_listEditWindows = nullptr;
+    DeviceWindows* m_deviceWindows = nullptr;
     ContactLoader* m_contactLoader = nullptr;
     ImportWindows* m_importWindows = nullptr;
     SendLauncher* m_sendLauncher = nullptr;

@@ -1,6 +1,7 @@
 #include "composer/gui/MainWindowForm.h"
 
 #include "composer/MessageComposer.h"
+#include "numbers/CountryCodes.h"
 #include "sending/SendOptionsModel.h"
 #include "ui/ComposerEdit.h"
 #include "ui/DialogButtons.h"
@@ -85,7 +86,6 @@ void MainWindowForm::Build(QDialog* owner) {
     listView->verticalHeader()->setDefaultSectionSize(listView->fontMetrics().height() + 6);
     listView->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     listView->horizontalHeader()->setStretchLastSection(true);
-    listView->setColumnWidth(0, 140);
     listLayout->addWidget(listView, 1);
     countLabel = new QLabel;
     countLabel->setObjectName(QStringLiteral("CountLabel"));
@@ -180,6 +180,21 @@ void MainWindowForm::Build(QDialog* owner) {
     quotaLink->setObjectName(QStringLiteral("QuotaLink"));
     optionsLayout->addWidget(quotaLink, 6, 0);
     optionsLayout->addWidget(quota, 6, 1);
+    fixedPauses = MakeCheck(QStringLiteral("Wait fixed pauses between commands (older devices)"));
+    optionsLayout->addWidget(fixedPauses, 7, 0, 1, 2);
+    // Numbers are compared (duplicates, exclusion lists) in their international form for this country.
+    country = new QComboBox;
+    country->setObjectName(QStringLiteral("Country"));
+    country->addItem(kNoCountry, QString());
+    for (const QString& code : SupportedCountries())
+        country->addItem(code, code);
+    auto* countryRow = new QHBoxLayout;
+    countryRow->addWidget(new QLabel(QStringLiteral("Default country :")));
+    countryRow->addWidget(country);
+    countryRow->addStretch(1);
+    optionsLayout->addLayout(countryRow, 8, 0);
+    sendInternational = MakeCheck(QStringLiteral("Send numbers in international format"));
+    optionsLayout->addWidget(sendInternational, 8, 1);
     auto* toolRow = new QHBoxLayout;
     toolRow->addWidget(CommandButton(QStringLiteral("Exclusion List Wizard")));
     toolRow->addWidget(CommandButton(QStringLiteral("View Templates")));
@@ -237,6 +252,30 @@ void MainWindowForm::ShowOptions(const SendOptionsModel& options) {
     setCombo(pauseEvery, options.PauseControlsEnabled(), options.PauseEvery());
     setCombo(pauseFor, options.PauseControlsEnabled(), options.PauseFor());
     setCombo(retryCount, options.RetryControlEnabled(), options.RetryCount());
+    setCheck(sendInternational, options.SendInternational());
+}
+
+void MainWindowForm::ShowChoices(bool fixedPausesOn, const QString& countryCode) {
+    const QSignalBlocker blockPauses(fixedPauses);
+    fixedPauses->setChecked(fixedPausesOn);
+    const QSignalBlocker blockCountry(country);
+    country->setCurrentIndex(std::max(0, country->findData(countryCode)));
+}
+
+void MainWindowForm::SetListModel(QAbstractItemModel* model) const {
+    listView->setModel(model);
+    // A whole international number (E.164: up to 15 digits and the "+") is never cut off; widths apply once the
+    // view has its model's columns.
+    listView->setColumnWidth(
+        0, std::max(140, listView->fontMetrics().horizontalAdvance(QStringLiteral("+000000000000000")) + 16));
+}
+
+void MainWindowForm::OnOptionChanged(const std::function<void()>& changed) const {
+    for (QCheckBox* check : {delayed, retry, unicode, skipDuplicates, useExclusion, saveSentItems, saveTemplates,
+                             fixedPauses, sendInternational})
+        QObject::connect(check, &QCheckBox::toggled, window, changed);
+    for (QComboBox* combo : {pauseEvery, pauseFor, retryCount, messageType})
+        QObject::connect(combo, &QComboBox::currentIndexChanged, window, changed);
 }
 
 void MainWindowForm::ConnectOptions(SendOptionsModel& options) {
@@ -255,6 +294,7 @@ void MainWindowForm::ConnectOptions(SendOptionsModel& options) {
     onToggle(saveTemplates, &SendOptionsModel::SetSaveTemplates, model);
     onToggle(clearAfterSend, &SendOptionsModel::SetClearAfterSend, model);
     onToggle(nonOverlapped, &SendOptionsModel::SetNonOverlapped, model);
+    onToggle(sendInternational, &SendOptionsModel::SetSendInternational, model);
 }
 
 void MainWindowForm::ShowDevices(const Session::DeviceView& view) {

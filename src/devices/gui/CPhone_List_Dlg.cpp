@@ -241,10 +241,7 @@ void CPhone_List_Dlg::RefreshRows() {
         for (int c = 0; c < static_cast<int>(values.size()); ++c)
             m_deviceList->setItem(r, c, new QTableWidgetItem(values[static_cast<size_t>(c)]));
     }
-    // A new row is selected as it comes; otherwise the selection stays.
-    if (selected.empty() && !rows.empty())
-        m_deviceList->selectRow(static_cast<int>(rows.size()) - 1);
-    for (int r : selected) {
+    for (int r : m_controller->RowsToSelect(selected)) {
         if (r < m_deviceList->rowCount())
             m_deviceList->selectionModel()->select(m_deviceList->model()->index(r, 0),
                                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);

@@ -117,7 +117,7 @@ private:
 CSMS_Sending::CSMS_Sending(SendContext context, Prompter& prompter, QWidget* parent)
     : QDialog(parent), m_prompter(prompter), m_bridge(std::make_unique<Bridge>(this)), m_jobView(new QTableView),
       m_overall(new QProgressBar), m_activity(new QProgressBar), m_statusLabel(new QLabel), m_progressLabel(new QLabel),
-      m_pauseLabel(new QLabel), m_helpText(new QLabel), m_stopButton(new QPushButton(QStringLiteral("Stop"))),
+      m_pauseLabel(new QLabel), m_helpText(new QLabel), m_timingLabel(new QLabel), m_stopButton(new QPushButton(QStringLiteral("Stop"))),
       m_exportButton(new QPushButton(QStringLiteral("Export"))), m_timer(new QTimer(this)) {
     setObjectName(QStringLiteral("CSMS_Sending"));
     setWindowTitle(SendRun::kCaptionRunning);
@@ -164,6 +164,9 @@ CSMS_Sending::CSMS_Sending(SendContext context, Prompter& prompter, QWidget* par
     m_progressLabel->setText(SendJob::ProgressLabel(0, rows));
     m_pauseLabel->setVisible(false);
     m_helpText->setText(SendRun::kHelpRunning);
+    // Which timing the run sends with (the main window's "Wait fixed pauses between commands").
+    m_timingLabel->setObjectName(QStringLiteral("TimingLabel"));
+    m_timingLabel->setText(m_run->Context().slots->Timing().Description());
     m_helpText->setWordWrap(true);
     m_stopButton->setEnabled(false);
     m_stopButton->setAutoDefault(false);
@@ -180,6 +183,7 @@ CSMS_Sending::CSMS_Sending(SendContext context, Prompter& prompter, QWidget* par
     layout->addWidget(m_activity);
     layout->addWidget(m_pauseLabel);
     layout->addWidget(m_helpText);
+    layout->addWidget(m_timingLabel);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(m_exportButton);
@@ -206,6 +210,9 @@ CSMS_Sending::~CSMS_Sending() {
 
 QString CSMS_Sending::StatusText() const {
     return m_statusLabel->text();
+}
+QString CSMS_Sending::TimingText() const {
+    return m_timingLabel->text();
 }
 QString CSMS_Sending::ProgressText() const {
     return m_progressLabel->text();

@@ -1,5 +1,5 @@
 // bulksms-cli phonebook: the contacts stored in a device (phone memory and SIM), one per line: the number,
-// a tab, the number type, a tab, the name.
+// a tab, the number type, a tab, the name (read in UCS2 where the device offers it, so in any alphabet).
 
 #include "CliCommand.h"
 
@@ -13,6 +13,7 @@ const QString kName = QStringLiteral("phonebook");
 
 int Run(const QStringList& args) {
     QString error;
+    // --ucs2-names is still taken from older scripts and changes nothing: the reader asks the device itself.
     const auto parsed = CliArgs::Parse(args, {QStringLiteral("port")}, {QStringLiteral("ucs2-names")}, &error);
     if (!parsed)
         return CliUsageError(kName, error);
@@ -22,8 +23,7 @@ int Run(const QStringList& args) {
     if (port.isEmpty())
         return CliUsageError(kName, QStringLiteral("--port is required"));
 
-    const PhonebookRead read =
-        PhonebookReader::ReadFromPort(port, ModemTiming::Fast(), parsed->Has(QStringLiteral("ucs2-names")));
+    const PhonebookRead read = PhonebookReader::ReadFromPort(port, ModemTiming::Fast());
     if (read.failed) {
         CliErr(DeviceMessages::DeviceErrorMessage(read.error));
         return kExitRefused;
@@ -40,4 +40,4 @@ int Run(const QStringList& args) {
 
 } // namespace
 
-BULKSMS_CLI_COMMAND(kName, QStringLiteral("--port PATH [--ucs2-names]"), Run);
+BULKSMS_CLI_COMMAND(kName, QStringLiteral("--port PATH"), Run);

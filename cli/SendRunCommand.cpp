@@ -62,7 +62,7 @@ int Run(const QStringList& args) {
                               "mode",           "smsc",     "quota",         "retries", "pause-every", "pause-for",
                               "timing",         "country",  CliData::kOption},
                        {"unicode", "flash", "skip-duplicates", "exclusion", "save-sent", "save-templates",
-                        "non-overlapped", "yes", "drop-impossible"},
+                        "non-overlapped", "yes", "drop-impossible", "retry-all-errors"},
                        &error);
     if (!parsed)
         return CliUsageError(kName, error);
@@ -158,6 +158,7 @@ int Run(const QStringList& args) {
         options.SetRetries(true);
         static_cast<void>(options.SetRetryCount(QString::number(retries)));
     }
+    options.SetRetryAllErrors(a.Has("retry-all-errors"));
     if (!pauseFor.isEmpty()) {
         options.SetDelayedDelivery(true);
         static_cast<void>(options.SetPauseEvery(a.Value("pause-every")));
@@ -233,6 +234,7 @@ BULKSMS_CLI_COMMAND(
                    "--sheet N --number-column C (--message-column C | --template TEXT)) "
                    "[--message TEXT | --message-file FILE] [--mode PATH=pdu|text]... "
                    "[--smsc PATH=NUMBER]... [--quota PATH=N]... [--unicode] [--flash] [--retries N] "
+                   "[--retry-all-errors] "
                    "[--pause-every N --pause-for TEXT] [--skip-duplicates] [--exclusion] [--save-sent] "
                    "[--save-templates] [--non-overlapped] [--timing standard|fast] [--country CC] [--drop-impossible] "
                    "[--status-export "

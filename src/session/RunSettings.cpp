@@ -10,6 +10,7 @@ QByteArray RunSettings::ToBlob() const {
     o[QStringLiteral("pauseFor")] = options.pauseFor;
     o[QStringLiteral("retriesOn")] = options.retriesOn;
     o[QStringLiteral("totalRetries")] = options.totalRetries;
+    o[QStringLiteral("retryAllErrors")] = options.retryAllErrors;
     o[QStringLiteral("skipDuplicates")] = options.skipDuplicates;
     o[QStringLiteral("useExclusion")] = options.useExclusion;
     o[QStringLiteral("saveSentItems")] = options.saveSentItems;
@@ -38,6 +39,7 @@ std::optional<RunSettings> RunSettings::FromBlob(const QByteArray& blob) {
     s.options.pauseFor = o[QStringLiteral("pauseFor")].toString();
     s.options.retriesOn = o[QStringLiteral("retriesOn")].toBool();
     s.options.totalRetries = o[QStringLiteral("totalRetries")].toInt();
+    s.options.retryAllErrors = o[QStringLiteral("retryAllErrors")].toBool();
     s.options.skipDuplicates = o[QStringLiteral("skipDuplicates")].toBool();
     s.options.useExclusion = o[QStringLiteral("useExclusion")].toBool();
     s.options.saveSentItems = o[QStringLiteral("saveSentItems")].toBool();

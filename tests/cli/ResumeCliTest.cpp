@@ -60,6 +60,7 @@ protected:
     struct Killed {
         bool killed = false;
         QStringList lines;
+        QString err;
     };
     Killed RunAndKill(const QStringList& args, int after, int extraMs) {
         const int target = Submitted() + after;
@@ -75,6 +76,8 @@ protected:
         p.kill(); // SIGKILL
         p.waitForFinished(10000);
         k.lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        k.err = QString::fromUtf8(p.readAllStandardError()) +
+                QStringLiteral("\n[exit status %1, code %2]").arg(int(p.exitStatus())).arg(p.exitCode());
         return k;
     }
     // Everything every simulator (also those stopped and replaced) received, by recipient.
@@ -150,7 +153,7 @@ TEST_F(ResumeCli, KilledRunsResumeWithoutDoubleSends) {
             lines = last.lines;
         }
         EXPECT_TRUE(RunCli({"runs", "--data", data.path()}).lines.isEmpty());
-        ASSERT_EQ(lines.size(), kRows + 1) << lines.join(QLatin1Char('\n')).toStdString();
+        ASSERT_EQ(lines.size(), kRows + 1) << lines.join(QLatin1Char('\n')).toStdString() << second.err.toStdString();
         QMap<QString, QString> statusOf;
         for (int i = 0; i < kRows; ++i) {
             const QStringList cols = lines[i].split(QLatin1Char('\t'));

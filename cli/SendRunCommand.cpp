@@ -3,6 +3,8 @@
 #include "CliCommand.h"
 #include "CliData.h"
 #include "CliExcel.h"
+#include "CliPort.h"
+#include "CliSendObserver.h"
 
 #include "common/ResultText.h"
 #include "devices/DeviceSelectionController.h"
@@ -17,35 +19,6 @@
 namespace {
 
 const QString kName = QStringLiteral("send");
-
-// Progress on stderr: the progress label when it changes (at most every 5%), pauses and diagnostics.
-class CliSendObserver final : public SendObserver {
-public:
-    void Progress(int position, int total, const QString& label) override {
-        std::lock_guard lock(m_mutex);
-        const int step = total > 0 ? position * 20 / total : 0;
-        if (label.contains(QLatin1String("Message or")) && (step != m_lastStep || position == total) &&
-            label != m_lastLabel) {
-            m_lastStep = step;
-            m_lastLabel = label;
-            CliErr(label);
-        }
-    }
-    void PauseLabel(const QString& text) override {
-        std::lock_guard lock(m_mutex);
-        if (!text.isEmpty() && !m_paused)
-            CliErr(text);
-        m_paused = !text.isEmpty();
-    }
-    void StatusLabel(const QString& text) override { CliErr(text); }
-    void Diagnostic(const QString& text) override { CliErr(text); }
-
-private:
-    std::mutex m_mutex;
-    int m_lastStep = -1;
-    QString m_lastLabel;
-    bool m_paused = false;
-};
 
 // "PATH=value" options keyed by port.
 bool PortValues(const QStringList& items, std::map<QString, QString>* out, QString* error) {
@@ -73,7 +46,8 @@ bool ReadRows(const QString& path, RecipientList& list, const QString& composer,
             continue;
         const qsizetype tab = line.indexOf(QLatin1Char('\t'));
         const QString number = tab < 0 ? line : line.left(tab);
-        const QString message = tab < 0 ? QString() : line.mid(tab + 1).replace(QLatin1String("\\n"), QLatin1String("\r\n"));
+        const QString message =
+            tab < 0 ? QString() : line.mid(tab + 1).replace(QLatin1String("\\n"), QLatin1String("\r\n"));
         const NumberCheckResult result = list.AddNumber(list.Count(), number, message, composer, options);
         if (!result.Ok())
             CliErr(QStringLiteral("%1: %2").arg(number, result.Message()));
@@ -90,12 +64,13 @@ bool SelectDevices(Session& session, const QStringList& ports, const std::map<QS
         portInfos.push_back(PortInfo{port, QString(), PortInfo::Kind::Device});
     DeviceSelectionController::Options selectionOptions;
     selectionOptions.timing = session.Timing();
-    DeviceSelectionController selection(session.Devices(), session.UserPrompter(), [portInfos] { return portInfos; },
-                                        selectionOptions);
+    DeviceSelectionController selection(
+        session.Devices(), session.UserPrompter(), [portInfos] { return portInfos; }, selectionOptions);
     selection.ScanNow(nullptr);
     for (const ScanPortReport& report : selection.PortReports()) {
         if (!report.status.isEmpty())
             CliErr(QStringLiteral("%1: %2").arg(report.port.name, report.status));
+        CliPort::PrintAdvice(report.advice);
     }
     const std::vector<DeviceRecord> rows = selection.Rows();
     std::vector<int> chosen;
@@ -103,7 +78,7 @@ bool SelectDevices(Session& session, const QStringList& ports, const std::map<QS
         const QString& port = rows[static_cast<size_t>(r)].portName;
         if (const auto mode = modes.find(port); mode != modes.end())
             selection.SetRowSmsMode(r, mode->second == QLatin1String("pdu") ? DeviceRecord::kModePdu
-                                                                             : DeviceRecord::kModeText);
+                                                                            : DeviceRecord::kModeText);
         if (const auto smsc = smscs.find(port); smsc != smscs.end())
             selection.OnSaveCustomSmsc(r, smsc->second);
         chosen.push_back(r);
@@ -122,18 +97,8 @@ bool SelectDevices(Session& session, const QStringList& ports, const std::map<QS
     return true;
 }
 
-int Run(const QStringList& args) {
+int Run(const CliArgs& a) {
     QString error;
-    const auto parsed = CliArgs::Parse(
-        args,
-        {"port", "numbers", "rows", "excel", "sheet", "number-column", "message-column", "template", "status-export",
-         "filter", "message", "message-file", "mode", "smsc", "quota", "retries", "pause-every",
-         "pause-for", "timing", CliData::kOption},
-        {"unicode", "flash", "skip-duplicates", "exclusion", "save-sent", "save-templates", "non-overlapped", "yes"},
-        &error);
-    if (!parsed)
-        return CliUsageError(kName, error);
-    const CliArgs& a = *parsed;
     const QStringList ports = a.Values("port");
     if (ports.isEmpty())
         return CliUsageError(kName, QStringLiteral("give at least one --port"));
@@ -261,32 +226,37 @@ int Run(const QStringList& args) {
         return CliUsageError(kName, error);
     }
 
-    CliSendObserver observer;
+    CliProgressLine progressLine;
+    CliSendObserver observer(a.Json(), progressLine);
     bool ran = false;
     bool allSent = false;
     bool exported = true;
     const auto open = [&](SendContext context) {
         context.observer = &observer;
         SendRun run(context);
+        observer.Watch(run.Job());
         run.Open();
         while (!run.WaitForEnd(1000)) {
         }
         run.RequestStop(true); // closes the finished window: the end-of-run logging follows at once
         const SendJob& job = run.Job();
+        observer.PrintRemainingRows();
+        observer.Finish();
         allSent = job.RowCount() > 0;
         for (int r = 0; r < job.RowCount(); ++r) {
             const SendJob::Row row = job.RowAt(r);
             allSent = allSent && ResultText::IsSent(row[SendJob::kStatus]);
-            CliOut(QStringLiteral("%1\t%2\t%3\t%4")
-                       .arg(row[SendJob::kNumber], row[SendJob::kCurrentStatus], row[SendJob::kStatus],
-                            row[SendJob::kRetry]));
+            if (!a.Json())
+                CliOut(QStringLiteral("%1\t%2\t%3\t%4")
+                           .arg(row[SendJob::kNumber], row[SendJob::kCurrentStatus], row[SendJob::kStatus],
+                                row[SendJob::kRetry]));
         }
-        CliOut(SendJob::ProgressLabel(session.RunState().processedCount.load(), job.RowCount()));
+        if (!a.Json())
+            CliOut(SendJob::ProgressLabel(session.RunState().processedCount.load(), job.RowCount()));
         ran = true;
         if (!exportPath.isEmpty()) {
-            const SpreadsheetExport::Result written =
-                SendStatusExport::Write(job, retries > 0, *SpreadsheetExport::FilterFromCode(exportFilter),
-                                        exportPath, exportFormat, prompter);
+            const SpreadsheetExport::Result written = SendStatusExport::Write(
+                job, retries > 0, *SpreadsheetExport::FilterFromCode(exportFilter), exportPath, exportFormat, prompter);
             CliErr(written.Ok() ? SendStatusExport::kExported : written.message);
             exported = written.Ok();
         }
@@ -300,14 +270,78 @@ int Run(const QStringList& args) {
     return ran && allSent && exported ? kExitOk : kExitRefused;
 }
 
+std::vector<CliOption> CommandOptions() {
+    std::vector<CliOption> options{
+        {QStringLiteral("port"), QStringLiteral("PATH"),
+         QStringLiteral("A device to send through (repeatable); ports that hold no usable device are left out.")},
+        {QStringLiteral("numbers"), QStringLiteral("FILE"),
+         QStringLiteral("A text file of numbers, as \"Load Contacts From File\" takes it; every row gets the "
+                        "message.")},
+        {QStringLiteral("rows"), QStringLiteral("FILE"),
+         QStringLiteral("A UTF-8 file of \"number TAB message\" lines, line feeds in a message written as \\n "
+                        "(what import prints).")},
+        {QStringLiteral("excel"), QStringLiteral("FILE"), QStringLiteral("A workbook, read as import-excel reads it.")},
+    };
+    for (const CliOption& option : CliExcel::SourceOptions())
+        options.push_back(option);
+    const std::vector<CliOption> rest{
+        {QStringLiteral("message"), QStringLiteral("TEXT"), QStringLiteral("The composer's text.")},
+        {QStringLiteral("message-file"), QStringLiteral("FILE"),
+         QStringLiteral("Read the composer's text from a "
+                        "UTF-8 file.")},
+        {QStringLiteral("mode"), QStringLiteral("PATH=pdu|text"), QStringLiteral("A device's SMS mode (repeatable).")},
+        {QStringLiteral("smsc"), QStringLiteral("PATH=NUMBER"),
+         QStringLiteral("A device's custom service centre number (repeatable).")},
+        {QStringLiteral("quota"), QStringLiteral("PATH=N"),
+         QStringLiteral("A device's manual quota of messages; the others share the rest (repeatable).")},
+        {QStringLiteral("unicode"), {}, QStringLiteral("Send the texts as UCS-2.")},
+        {QStringLiteral("flash"), {}, QStringLiteral("Send flash messages, shown at once and not stored.")},
+        {QStringLiteral("retries"), QStringLiteral("N"), QStringLiteral("Retry passes over the failed rows, 1 to 10.")},
+        {QStringLiteral("pause-every"), QStringLiteral("N"),
+         QStringLiteral("Pause the run after every N messages (one of the window's choices).")},
+        {QStringLiteral("pause-for"), QStringLiteral("TEXT"), QStringLiteral("How long each pause lasts: 5s, 2m, 1h.")},
+        {QStringLiteral("skip-duplicates"), {}, QStringLiteral("Send once to a number listed more than once.")},
+        {QStringLiteral("exclusion"), {}, QStringLiteral("Leave out numbers of the applied exclusion lists.")},
+        {QStringLiteral("save-sent"), {}, QStringLiteral("Log every attempt in the sent items.")},
+        {QStringLiteral("save-templates"), {}, QStringLiteral("Add the messages sent to the templates.")},
+        {QStringLiteral("non-overlapped"),
+         {},
+         QStringLiteral("Use the non-overlapped transport, as the window's \"Sent Non Overlapped\" does.")},
+        {QStringLiteral("timing"), QStringLiteral("standard|fast"),
+         QStringLiteral("The modem dialogue's pauses: the fixed ones, or waits on the devices' replies (default "
+                        "standard).")},
+        {QStringLiteral("status-export"), QStringLiteral("FILE.xls|FILE.xlsx"),
+         QStringLiteral("Write the run's status table to a spreadsheet at the end.")},
+        {QStringLiteral("filter"), QStringLiteral("ALL|SUC|FAL"),
+         QStringLiteral("The rows of the status export: all, successful or failed (default ALL).")},
+        CliData::kOption,
+        {QStringLiteral("yes"), {}, QStringLiteral("Answer the run's questions with yes instead of no.")},
+        CliOptions::kJson,
+    };
+    options.insert(options.end(), rest.begin(), rest.end());
+    return options;
+}
+
 } // namespace
 
-BULKSMS_CLI_COMMAND(kName,
-                    QStringLiteral("--port PATH [--port PATH]... (--numbers FILE | --rows FILE | --excel FILE "
-                                   "--sheet N --number-column C (--message-column C | --template TEXT)) "
-                                   "[--message TEXT | --message-file FILE] [--mode PATH=pdu|text]... "
-                                   "[--smsc PATH=NUMBER]... [--quota PATH=N]... [--unicode] [--flash] [--retries N] "
-                                   "[--pause-every N --pause-for TEXT] [--skip-duplicates] [--exclusion] [--save-sent] "
-                                   "[--save-templates] [--non-overlapped] [--timing standard|fast] [--status-export "
-                                   "FILE.xls|FILE.xlsx [--filter ALL|SUC|FAL]] [--data DIR] [--yes]"),
-                    Run);
+BULKSMS_CLI_COMMAND(CliCommand{
+    .name = kName,
+    .summary = QStringLiteral("Send a whole run as the main window's Send does: the list from a file, the devices on "
+                              "the given ports, the window's options."),
+    .synopsis = QStringLiteral("--port PATH [--port PATH]... (--numbers FILE | --rows FILE | --excel FILE --sheet N "
+                               "--number-column C (--message-column C | --template TEXT)) [--message TEXT | "
+                               "--message-file FILE] [--mode PATH=pdu|text]... [--smsc PATH=NUMBER]... "
+                               "[--quota PATH=N]... [--unicode] [--flash] [--retries N] [--pause-every N --pause-for "
+                               "TEXT] [--skip-duplicates] [--exclusion] [--save-sent] [--save-templates] "
+                               "[--non-overlapped] [--timing standard|fast] [--status-export FILE.xls|FILE.xlsx "
+                               "[--filter ALL|SUC|FAL]] [--data DIR] [--yes] [--json]"),
+    .options = CommandOptions(),
+    .details = QStringLiteral(
+        "Text: at the end, one line per row (number, state, result, retries; tab-separated) and the progress label. "
+        "On a terminal, stderr shows a progress line while the run goes: rows done, sent, failed, rate, time left.\n"
+        "JSON: one object per row, printed the moment the row's result is final (rows stopped or left waiting "
+        "follow at the end): {\"row\": N, \"number\": TEXT, \"result\": TEXT, \"sent\": BOOL, \"state\": TEXT, "
+        "\"port\": PATH, \"retries\": N}"),
+    .failure = QStringLiteral("a row was not sent, the run could not start, or the status export failed"),
+    .run = Run,
+});

@@ -85,7 +85,10 @@ void MainWindowForm::Build(QDialog* owner) {
     listView->verticalHeader()->setDefaultSectionSize(listView->fontMetrics().height() + 6);
     listView->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     listView->horizontalHeader()->setStretchLastSection(true);
-    listView->setColumnWidth(0, 140);
+    // The Number column is as wide as the longest international number (E.164: up to 15 digits after the plus);
+    // the columns are made when the model is set, with this default size, and the Message column stretches.
+    listView->horizontalHeader()->setDefaultSectionSize(
+        listView->fontMetrics().horizontalAdvance(QStringLiteral("+000000000000000")) + 16);
     listLayout->addWidget(listView, 1);
     countLabel = new QLabel;
     countLabel->setObjectName(QStringLiteral("CountLabel"));

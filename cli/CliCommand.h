@@ -80,6 +80,15 @@ namespace CliOptions {
 inline const CliOption kJson{QStringLiteral("json"), {}, QStringLiteral("Print JSON for scripts instead of text.")};
 inline const CliOption kPort{QStringLiteral("port"), QStringLiteral("PATH"),
                              QStringLiteral("The device's port, e.g. /dev/ttyUSB0 or /dev/serial/by-id/...")};
+inline const CliOption kTiming{QStringLiteral("timing"), QStringLiteral("fast|standard"),
+                               QStringLiteral("Wait on the device's replies (fast, the default), or the fixed pauses "
+                                              "between commands that older devices need (standard).")};
+inline const CliOption kCountry{QStringLiteral("country"), QStringLiteral("CC"),
+                                QStringLiteral("The default country (GB, IN, ...) that numbers are compared in; "
+                                               "remembered for later commands and the window.")};
+inline const CliOption kDropImpossible{QStringLiteral("drop-impossible"), {},
+                                       QStringLiteral("Drop numbers impossible for the default country (listed on "
+                                                      "stderr either way) instead of keeping them.")};
 } // namespace CliOptions
 
 // UTF-8 output helpers (stdout / stderr), each text followed by a line feed. CliErr keeps a progress line

@@ -47,12 +47,15 @@ int RunImport(const CliArgs& a) {
 
     // The session of the data folder (its exclusion lists), with the number check's options as given.
     CliPrompter prompter;
-    Session session(prompter, Session::Options{CliData::Start(a), ModemTiming::Standard()});
+    Session session(prompter, Session::Options{CliData::Start(a), ModemTiming::Fast()});
     session.SendOptions().SetSkipDuplicates(a.Has("skip-duplicates"));
     session.SendOptions().SetUseExclusion(a.Has("exclusion"));
     if (a.Has("exclusion"))
         session.UseExclusionSet(session.ReadExclusionSet());
     session.Composer().SetText(a.Value("message"));
+    if (!session.ChooseCountry(a.Has("country") ? std::optional<QString>(a.Value("country")) : std::nullopt))
+        return CliUsageError(kName, QStringLiteral("--country takes a country code such as GB or IN"));
+    const bool dropImpossible = a.Has("drop-impossible");
 
     // The file's checks and notices are the window's: they go to stderr through the prompter.
     bool refused = false;
@@ -63,13 +66,13 @@ int RunImport(const CliArgs& a) {
         break;
     case Session::ContactFile::Text: {
         const ContactTextImport::Outcome outcome = session.ImportContactText(path);
-        session.ReportContactText(outcome);
+        session.ReportContactText(outcome, dropImpossible);
         refused = !outcome.refusal.isEmpty();
         break;
     }
     case Session::ContactFile::Workbook: {
         const ContactWorkbookImport::Outcome outcome = session.ImportContactWorkbook(path, choice);
-        session.ReportContactWorkbook(outcome);
+        session.ReportContactWorkbook(outcome, dropImpossible);
         refused = !outcome.status.Ok() || !outcome.refusal.isEmpty();
         break;
     }
@@ -86,7 +89,7 @@ BULKSMS_CLI_COMMAND(CliCommand{
     .summary = QStringLiteral("Load contacts from a text file or from chosen columns of a workbook sheet into an "
                               "empty Recipient list, as \"Load Contacts From File\" does, and print the rows."),
     .synopsis = QStringLiteral("FILE [--sheet N] [--columns C[,C...]] [--message TEXT] [--skip-duplicates] "
-                               "[--exclusion] [--data DIR] [--json]"),
+                               "[--exclusion] [--country CC] [--drop-impossible] [--data DIR] [--json]"),
     .options =
         [] {
             std::vector<CliOption> options{
@@ -101,6 +104,8 @@ BULKSMS_CLI_COMMAND(CliCommand{
             };
             for (const CliOption& option : CliExcel::CheckOptions())
                 options.push_back(option);
+            options.push_back(CliOptions::kCountry);
+            options.push_back(CliOptions::kDropImpossible);
             options.push_back(CliData::kOption);
             options.push_back(CliOptions::kJson);
             return options;

@@ -19,7 +19,7 @@ int Run(const CliArgs& args) {
         return CliUsageError(kName, QStringLiteral("--port is required"));
 
     const PhonebookRead read =
-        PhonebookReader::ReadFromPort(port, ModemTiming::Standard(), args.Has(QStringLiteral("ucs2-names")));
+        PhonebookReader::ReadFromPort(port, ModemTiming::Fast(), args.Has(QStringLiteral("ucs2-names")));
     if (read.failed) {
         CliErr(DeviceMessages::DeviceErrorMessage(read.error));
         CliPort::PrintAdvice(read.advice);

@@ -47,7 +47,7 @@ int Run(const CliArgs& a) {
     const QString mode = a.Value("mode", QStringLiteral("pdu"));
     if (mode != QLatin1String("pdu") && mode != QLatin1String("text"))
         return CliUsageError(kName, QStringLiteral("--mode is pdu or text"));
-    const auto timing = ModemTiming::ByName(a.Value("timing", QStringLiteral("standard")));
+    const auto timing = ModemTiming::ByName(a.Value("timing", QStringLiteral("fast")));
     if (!timing)
         return CliUsageError(kName, QStringLiteral("--timing is standard or fast"));
 
@@ -93,7 +93,7 @@ BULKSMS_CLI_COMMAND(CliCommand{
     .summary = QStringLiteral("Send one message through the device on a port, opened as a run opens it, and print "
                               "the result."),
     .synopsis = QStringLiteral("--port PATH --to NUMBER (--text TEXT | --text-file FILE) [--mode pdu|text] "
-                               "[--smsc NUMBER] [--unicode] [--flash] [--non-overlapped] [--timing standard|fast] "
+                               "[--smsc NUMBER] [--unicode] [--flash] [--non-overlapped] [--timing fast|standard] "
                                "[--json]"),
     .options = {CliOptions::kPort,
                 {QStringLiteral("to"), QStringLiteral("NUMBER"), QStringLiteral("The recipient.")},
@@ -111,9 +111,7 @@ BULKSMS_CLI_COMMAND(CliCommand{
                 {QStringLiteral("non-overlapped"),
                  {},
                  QStringLiteral("Use the non-overlapped transport, as the window's \"Sent Non Overlapped\" does.")},
-                {QStringLiteral("timing"), QStringLiteral("standard|fast"),
-                 QStringLiteral("The modem dialogue's pauses: the fixed ones, or waits on the device's replies "
-                                "(default standard).")},
+                CliOptions::kTiming,
                 CliOptions::kJson},
     .details = QStringLiteral("JSON: {\"row\": 1, \"number\": TEXT, \"result\": TEXT, \"sent\": BOOL, "
                               "\"port\": PATH}, the same object as one row of `send --json`."),

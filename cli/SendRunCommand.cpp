@@ -128,7 +128,7 @@ int Run(const CliArgs& a) {
     }
     if (a.Has("message") && a.Has("message-file"))
         return CliUsageError(kName, QStringLiteral("give at most one of --message and --message-file"));
-    const auto timing = ModemTiming::ByName(a.Value("timing", QStringLiteral("standard")));
+    const auto timing = ModemTiming::ByName(a.Value("timing", QStringLiteral("fast")));
     if (!timing)
         return CliUsageError(kName, QStringLiteral("--timing is standard or fast"));
     std::map<QString, QString> modes, smscs, quotas;
@@ -172,6 +172,9 @@ int Run(const CliArgs& a) {
         return kExitRefused;
     }
 
+    // Which timing the run uses, as the sending window says it (stderr: the row lines stay a table).
+    CliErr(session.Timing().Description());
+
     // The composer and the options as the window would hold them.
     MessageComposer& composer = session.Composer();
     composer.SetText(message);
@@ -204,6 +207,8 @@ int Run(const CliArgs& a) {
         session.Quota().SetSettingsText(settings + QLatin1Char('\n'));
         options.SetQuotaManagement(true);
     }
+    if (!session.ChooseCountry(a.Has("country") ? std::optional<QString>(a.Value("country")) : std::nullopt))
+        return CliUsageError(kName, QStringLiteral("--country takes a country code such as GB or IN"));
     if (a.Has("exclusion"))
         session.UseExclusionSet(session.ReadExclusionSet());
 
@@ -225,6 +230,9 @@ int Run(const CliArgs& a) {
     } else if (!ReadRows(a.Value("rows"), session.List(), composer.Text(), session.CheckOptions(), &error)) {
         return CliUsageError(kName, error);
     }
+
+    // Numbers impossible for the default country are listed on stderr and kept, or dropped when asked.
+    static_cast<void>(session.ReviewImpossibleNumbers(session.ImpossibleNumbersInList(), a.Has("drop-impossible")));
 
     CliProgressLine progressLine;
     CliSendObserver observer(a.Json(), progressLine);
@@ -302,14 +310,14 @@ std::vector<CliOption> CommandOptions() {
         {QStringLiteral("pause-for"), QStringLiteral("TEXT"), QStringLiteral("How long each pause lasts: 5s, 2m, 1h.")},
         {QStringLiteral("skip-duplicates"), {}, QStringLiteral("Send once to a number listed more than once.")},
         {QStringLiteral("exclusion"), {}, QStringLiteral("Leave out numbers of the applied exclusion lists.")},
+        CliOptions::kCountry,
+        CliOptions::kDropImpossible,
         {QStringLiteral("save-sent"), {}, QStringLiteral("Log every attempt in the sent items.")},
         {QStringLiteral("save-templates"), {}, QStringLiteral("Add the messages sent to the templates.")},
         {QStringLiteral("non-overlapped"),
          {},
          QStringLiteral("Use the non-overlapped transport, as the window's \"Sent Non Overlapped\" does.")},
-        {QStringLiteral("timing"), QStringLiteral("standard|fast"),
-         QStringLiteral("The modem dialogue's pauses: the fixed ones, or waits on the devices' replies (default "
-                        "standard).")},
+        CliOptions::kTiming,
         {QStringLiteral("status-export"), QStringLiteral("FILE.xls|FILE.xlsx"),
          QStringLiteral("Write the run's status table to a spreadsheet at the end.")},
         {QStringLiteral("filter"), QStringLiteral("ALL|SUC|FAL"),
@@ -333,8 +341,8 @@ BULKSMS_CLI_COMMAND(CliCommand{
                                "--message-file FILE] [--mode PATH=pdu|text]... [--smsc PATH=NUMBER]... "
                                "[--quota PATH=N]... [--unicode] [--flash] [--retries N] [--pause-every N --pause-for "
                                "TEXT] [--skip-duplicates] [--exclusion] [--save-sent] [--save-templates] "
-                               "[--non-overlapped] [--timing standard|fast] [--status-export FILE.xls|FILE.xlsx "
-                               "[--filter ALL|SUC|FAL]] [--data DIR] [--yes] [--json]"),
+                               "[--non-overlapped] [--timing fast|standard] [--country CC] [--drop-impossible] [--status-export "
+                               "FILE.xls|FILE.xlsx [--filter ALL|SUC|FAL]] [--data DIR] [--yes] [--json]"),
     .options = CommandOptions(),
     .details = QStringLiteral(
         "Text: at the end, one line per row (number, state, result, retries; tab-separated) and the progress label. "

@@ -3,6 +3,7 @@
 #include "app/AppShell.h"
 #include "app/FileOpener.h"
 #include "app/Prompter.h"
+#include "app/gui/CAboutDlg.h"
 #include "composer/ListEditController.h"
 #include "composer/gui/CFill_Msg_In_List.h"
 #include "composer/gui/CManually_Multiple_Num_Add.h"
@@ -17,11 +18,16 @@
 #include "excel_import/WorkbookReader.h"
 #include "excel_import/gui/CExcel_Info_Dlg.h"
 #include "records/SpreadsheetExport.h"
+#include "records/gui/CExport_Option.h"
 #include "records/gui/COpen_Export_Log.h"
+#include "records/gui/CSent_Items.h"
 #include "sending/gui/CQuota_Dlg.h"
 #include "sending/gui/CSMS_Sending.h"
 #include "sending/gui/CSend_Msg_Info.h"
 #include "sending/gui/CStatus_Export_Opt.h"
+#include "templates/TemplateStore.h"
+#include "templates/gui/CUpdateTemp.h"
+#include "templates/gui/CViewTemplates.h"
 #include "ui/CPlease_Wail_Modeless.h"
 #include "ui/ComposerEdit.h"
 #include "ui/DemoModems.h"
@@ -36,6 +42,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QThread>
@@ -88,6 +95,70 @@ private:
     QString m_dir;
     bool m_ok = true;
 };
+
+// The sent items window over a log of 40 attempts of the last days, two entries selected and the first one's
+// details shown; its export option window; the templates window over a dozen templates with its template dialog;
+// and the About window.
+void ShootRecordsWindows(Shooter& shooter, CVRIX_Bulk_SMSDlg& main, FileOpener& opener) {
+    Session& session = main.UserSession();
+    const QStringList messages{
+        QStringLiteral("Your order #%1 has shipped and will arrive tomorrow."),
+        QStringLiteral("Reminder %1: your appointment is on Monday at 10:00.\nReply STOP to opt out."),
+        QStringLiteral("Olá! Your table for %1 is booked. See you soon."),
+    };
+    const QStringList statuses{QStringLiteral("Message sent successfully."), QStringLiteral("Message sent to device."),
+                               QStringLiteral("Error : +CMS ERROR: 38"), QStringLiteral("Message sent successfully.")};
+    QList<SentItemRecord> log;
+    for (int i = 0; i < 40; ++i)
+        log << SentItemsStore::MakeRecord(QStringLiteral("+1555030%1").arg(i, 4, 10, QLatin1Char('0')),
+                                          messages.at(i % messages.size()).arg(1200 + i),
+                                          statuses.at(i % statuses.size()), QDate::currentDate().addDays(i / 10 - 4));
+    if (!session.SentItems().Rewrite(log))
+        shooter.Fail("sample sent items");
+    CSent_Items sent(session, opener, &main);
+    sent.show();
+    if (!WaitUntil([&] { return sent.IsLoaded() && !sent.IsBusy(); }, 30000))
+        shooter.Fail("sent items load");
+    sent.List()->selectRow(2);
+    sent.List()->selectionModel()->select(sent.List()->model()->index(5, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    shooter.Save(&sent);
+    const auto [from, to] = sent.Controller().DefaultDuration();
+    CExport_Option exportOption(sent.Controller(), from, to, &sent);
+    shooter.Save(&exportOption);
+    exportOption.hide();
+    sent.hide();
+
+    const TemplateStore store(session.Paths().TemplatesFile());
+    const QStringList templates{
+        QStringLiteral("Happy birthday! Enjoy 20% off all week with code BDAY20."),
+        QStringLiteral("Your appointment is confirmed for Monday 10:00.\r\nReply C to cancel."),
+        QStringLiteral("Payment received, thank you."),
+        QStringLiteral("Our store opens at 09:00 tomorrow."),
+        QStringLiteral("Your parcel is waiting at the pick-up point."),
+        QStringLiteral("Flash sale: two for one on all shoes today only!"),
+        QStringLiteral("Reply YES to confirm your booking."),
+        QStringLiteral("Dear customer, your bill of this month is ready."),
+        QStringLiteral("The meeting has moved to room 4B."),
+        QStringLiteral("Thank you for your visit. Rate us: reply 1 to 5."),
+    };
+    if (!store.Append(templates))
+        shooter.Fail("sample templates");
+    CViewTemplates view(session.Paths(), session.UserPrompter(), opener, main.Form().composer, &main);
+    view.show();
+    if (!WaitUntil([&] { return view.IsLoaded() && !view.IsBusy(); }, 30000))
+        shooter.Fail("templates load");
+    view.List()->selectRow(1);
+    shooter.Save(&view);
+    CUpdateTemp update(CUpdateTemp::Mode::Update, view.Controller().Rows(), 1, session.UserPrompter(), &view);
+    shooter.Save(&update);
+    update.hide();
+    view.hide();
+
+    CAboutDlg about(&main);
+    shooter.Save(&about);
+    about.hide();
+}
 
 } // namespace
 
@@ -258,5 +329,6 @@ bool ScreenshotTool::Run(const QString& directory) {
                               QStringLiteral("Sent Items have been exported successfully."), &main);
     shooter.Save(&exported);
     exported.hide();
+    ShootRecordsWindows(shooter, main, opener);
     return shooter.Ok();
 }

@@ -1,7 +1,7 @@
 // The desktop program: the data folder, the main window, and the screenshot tool.
 //
 //   bulksms                       the program
-//   bulksms --timing fast         submissions wait on the device's replies instead of fixed sleeps
+//   bulksms --timing standard     fixed pauses between commands (older devices) instead of waiting on replies
 //   bulksms --screenshots DIR     one PNG per window, with sample data, under the offscreen platform
 
 #include "ScreenshotTool.h"
@@ -19,7 +19,7 @@
 
 int main(int argc, char** argv) {
     QString screenshotDir;
-    QString timingName = QStringLiteral("standard");
+    QString timingName;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--screenshots") == 0 && i + 1 < argc)
             screenshotDir = QString::fromLocal8Bit(argv[++i]);
@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppShell::kProductName);
-    QApplication::setApplicationVersion(QStringLiteral("0.1"));
+    QApplication::setApplicationVersion(AppShell::Version());
 
     if (!screenshotDir.isEmpty())
         return ScreenshotTool::Run(screenshotDir) ? 0 : 1;

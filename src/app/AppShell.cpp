@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+QString AppShell::Version() { return QStringLiteral(BULKSMS_VERSION); }
+
 DataPaths AppShell::Startup(const QString& applicationFolder) {
     const DataPaths paths(applicationFolder.isEmpty() ? DataPaths::DefaultApplicationFolder() : applicationFolder);
     DataPaths::SetShared(paths);

@@ -9,6 +9,8 @@
 class AppShell {
 public:
     static inline const QString kProductName = QStringLiteral("VRIX Bulk SMS");
+    // The product's version, "0.1".
+    static QString Version();
 
     // Finds the application folder (applicationFolder when not empty, else the default one), makes its
     // paths the shared ones and ensures the data files. Existing files are never changed.
@@ -17,7 +19,4 @@ public:
     // Removes the scratch files of the shared application folder and ends the process with exit code 0 at
     // once, without unwinding windows or worker threads (as the Exit button requires).
     [[noreturn]] static void Shutdown();
-
-    // "Help": opens the help file of the shared application folder.
-    static bool Help(FileOpener& opener) { return opener.Open(DataPaths::Shared().HelpFile()); }
 };

@@ -75,6 +75,8 @@ QString DataPaths::HelpFile() const {
     return Join(m_applicationFolder, QStringLiteral("VRIXBulkSMS.chm"));
 }
 
+QString DataPaths::SettingsFile() const { return DataFolder() + QStringLiteral("/Settings.ini"); }
+
 QStringList DataPaths::ScratchFiles() const {
     QStringList out;
     for (const char* name : {"message.txt", "vrixsms.txt", "myfile.txt", "myfilet.txt", "myfiles.txt", "build.prop"})

@@ -27,6 +27,9 @@ public:
     // The file of one exclusion list: the name is the file's base name.
     QString ExclusionListFile(const QString& listName) const;
     QString HelpFile() const;
+    // The user's choices kept across starts (options, window sizes, folders, devices): an INI file in the data
+    // folder, so a portable data folder carries them along.
+    QString SettingsFile() const;
     // Files other tools may leave in the application folder; Shutdown removes them.
     QStringList ScratchFiles() const;
 

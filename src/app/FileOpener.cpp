@@ -7,7 +7,7 @@
 
 FileOpener::FileOpener(Prompter& prompter, Launcher launcher) : m_prompter(prompter), m_launcher(std::move(launcher)) {}
 
-bool FileOpener::Open(const QString& path) {
+bool FileOpener::Open(const QString& path, const QString& cannotOpen) {
     if (!QFileInfo::exists(path)) {
         // A plain message box: the program's name as caption, no icon.
         m_prompter.Ask(kDoesNotExist, AppShell::kProductName, Prompter::Icon::None, Prompter::Buttons::Ok);
@@ -15,7 +15,7 @@ bool FileOpener::Open(const QString& path) {
     }
     if (m_launcher && m_launcher(path))
         return true;
-    m_prompter.Notice(kCannotOpen + path);
+    m_prompter.Notice(cannotOpen + path);
     return false;
 }
 

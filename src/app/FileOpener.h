@@ -16,9 +16,9 @@ public:
 
     explicit FileOpener(Prompter& prompter, Launcher launcher = XdgOpen);
 
-    // "Does not exist." for a missing file; a failed start is shown as a message too. True when a program
-    // was started.
-    bool Open(const QString& path);
+    // "Does not exist." for a missing file; a failed start shows cannotOpen followed by the path. True when a
+    // program was started.
+    bool Open(const QString& path, const QString& cannotOpen = kCannotOpen);
 
     // Runs "xdg-open <path>" without waiting for it.
     static bool XdgOpen(const QString& path);

@@ -20,6 +20,7 @@ struct Outcome {
     int added = 0;
     ReaderStatus status; // the reader's failure, which ends the import (shown with ReaderStatus::Report)
     QString refusal;     // ContactTextImport::kNothingAdded when the read succeeded and added nothing
+    QStringList impossible; // numbers taken that are impossible for the list's default country
 };
 
 // Reads the numbers and inserts the accepted ones. Numbers read before a reader failure are inserted too.

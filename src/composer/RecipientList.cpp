@@ -3,6 +3,8 @@
 #include "exclusion/ExclusionSet.h"
 #include "exclusion/NumberText.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 QString NumberCheckErrorText(NumberCheckError error) {
@@ -287,6 +289,25 @@ ListRefusal RecipientList::RemoveSelected(const std::vector<qsizetype>& rows) {
     m_revision.fetch_add(1, std::memory_order_acq_rel);
     UpdateCountLocked();
     return ListRefusal::None;
+}
+
+qsizetype RecipientList::RemoveNumbers(const QStringList& numbers) {
+    const QSet<QString> unwanted(numbers.begin(), numbers.end());
+    std::lock_guard lock(m_mutex);
+    const qsizetype before = m_rows.Size();
+    m_rows.Filter([&](qsizetype, const RecipientRow& row) {
+        if (!unwanted.contains(row.number))
+            return true;
+        m_numberIndex.Remove(row.number);
+        return false;
+    });
+    const qsizetype removed = before - m_rows.Size();
+    if (removed > 0) {
+        m_count.store(m_rows.Size(), std::memory_order_release);
+        m_revision.fetch_add(1, std::memory_order_acq_rel);
+        UpdateCountLocked();
+    }
+    return removed;
 }
 
 ListRefusal RecipientList::RemoveAll() {

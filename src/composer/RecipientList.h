@@ -135,6 +135,8 @@ public:
     [[nodiscard]] ListRefusal RemoveSelected(const std::vector<qsizetype>& rows);
     // "Clear All" after the user agreed; refused only for an empty list.
     [[nodiscard]] ListRefusal RemoveAll();
+    // Removes every row whose number is exactly one of these texts (as stored); returns how many.
+    qsizetype RemoveNumbers(const QStringList& numbers);
     // Reset: rows and applied message gone, nothing to refuse.
     void Reset();
 

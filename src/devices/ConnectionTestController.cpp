@@ -58,6 +58,8 @@ QString ConnectionTestController::StartButtonCaption() const {
 void ConnectionTestController::SetLabel(const QString& text, ConnectionTestObserver* observer) {
     {
         std::lock_guard lock(m_mutex);
+        if (m_stop.load() && text != DeviceMessages::kStatusStopped)
+            return; // once stopped, the label says so until the next test
         m_label = text;
     }
     if (observer)

@@ -35,7 +35,7 @@ class ConnectionTestController {
 public:
     struct Options {
         int replyTimeoutMs = 5000;
-        ModemTiming timing = ModemTiming::Standard();
+        ModemTiming timing = ModemTiming::Fast();
         int afterCaseMs = 2000;     // pause after each case's submission; a stop cuts it short
         bool nonOverlapped = false; // "Sent Non Overlapped": each case through the non-overlapped transport
     };

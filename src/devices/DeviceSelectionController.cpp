@@ -10,6 +10,8 @@
 #include "modem/CSMSException.h"
 #include "modem/CSMSSerialPort.h"
 
+#include <algorithm>
+
 #include <QStringList>
 
 // Keeps the rows as the scan thread finds them, then passes each call on to the window's observer.
@@ -325,4 +327,19 @@ QString DeviceSelectionController::OnSendTestMessage(int row, const QString& pho
     options.replyTimeoutMs = m_options.deviceTimeoutMs;
     options.timing = m_options.timing;
     return DeviceTestMessage(m_prompter, options).Send(record, phoneNumber, smsc);
+}
+
+std::vector<int> DeviceSelectionController::RowsToSelect(const std::vector<int>& selected) const {
+    const std::vector<DeviceRecord> rows = Rows();
+    std::vector<int> chosen = selected;
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        const QString& imei = rows[static_cast<size_t>(r)].imei;
+        if (!imei.isEmpty() && m_options.rememberedImeis.contains(imei) &&
+            std::find(chosen.begin(), chosen.end(), r) == chosen.end())
+            chosen.push_back(r);
+    }
+    if (chosen.empty() && !rows.empty())
+        chosen.push_back(static_cast<int>(rows.size()) - 1);
+    std::sort(chosen.begin(), chosen.end());
+    return chosen;
 }

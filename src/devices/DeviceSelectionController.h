@@ -8,6 +8,7 @@
 
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <functional>
@@ -28,8 +29,9 @@ public:
     struct Options {
         int scanTimeoutMs = 1000;   // reply time-out of the discovery port during the scan
         int deviceTimeoutMs = 5000; // reply time-out when a chosen device is checked or sent through
-        ModemTiming timing = ModemTiming::Standard();
+        ModemTiming timing = ModemTiming::Fast();
         QString procRoot = QStringLiteral("/proc");
+        QStringList rememberedImeis; // the devices chosen last time: selected again when the scan finds them
     };
     // The ports to scan, asked for at the start of every scan (enumerated, added by path, simulated).
     using PortSource = std::function<std::vector<PortInfo>()>;
@@ -64,6 +66,9 @@ public:
     bool OnClose();
 
     std::vector<DeviceRecord> Rows() const;
+    // The rows the list shows selected as rows come in: the user's selection, plus every row of a device
+    // chosen last time (by IMEI); with neither, the newest row.
+    std::vector<int> RowsToSelect(const std::vector<int>& selected) const;
     std::vector<ScanPortReport> PortReports() const;
     // The selected row's details split into ("Name", "Value") pairs at the first " :" / ":" of each line.
     std::vector<QPair<QString, QString>> DetailPairs(int row) const;

@@ -13,7 +13,7 @@ class DeviceTestMessage {
 public:
     struct Options {
         int replyTimeoutMs = 5000;
-        ModemTiming timing = ModemTiming::Standard();
+        ModemTiming timing = ModemTiming::Fast();
     };
 
     DeviceTestMessage(Prompter& prompter, Options options) : m_prompter(prompter), m_options(std::move(options)) {}

@@ -39,8 +39,17 @@ QString DisplayName(const QString& portName, const QString& name) {
     return portName + QStringLiteral(" (") + name + QLatin1Char(')');
 }
 
+QString Description(const QString& portName, const QString& displayName) {
+    const QString named = portName + QStringLiteral(" (");
+    if (displayName.startsWith(named) && displayName.endsWith(QLatin1Char(')')))
+        return displayName.mid(named.size()).chopped(1);
+    if (displayName == QStringLiteral("Unknown Device on ") + portName)
+        return QStringLiteral("Unknown Device");
+    return displayName;
+}
+
 QString DeviceEntry(const DeviceRecord& record) {
-    return record.portName + QStringLiteral(" - ") + record.displayName;
+    return record.portName + QStringLiteral(" - ") + Description(record.portName, record.displayName);
 }
 
 QString PortOfEntry(const QString& entry) {
@@ -84,6 +93,8 @@ std::vector<QString> ScanRowValues(const DeviceRecord& r) {
     return {r.portName,    r.displayName,       r.portStatus,          r.smscNumber, r.imei, SmsModeText(r.smsMode),
             r.defaultSmsc, r.supportedSmsModes, YesNo(r.useCustomSmsc)};
 }
+
+QString PortOutcome(bool listed, const QString& status) { return listed ? kPortListed : status; }
 
 bool IsValidCustomSmsc(const QString& number) {
     const QString trimmed = number.trimmed();

@@ -27,11 +27,19 @@ QString YesNo(bool yes);
 
 // "<port> (<name>)", or "Unknown Device on <port>" without a name.
 QString DisplayName(const QString& portName, const QString& name);
-// The device's entry in the device lists: "<port> - <display name>".
+// The display name without the port it already names: "SIMCOM SIM800" for "/dev/ttyUSB0 (SIMCOM SIM800)",
+// "Unknown Device" for "Unknown Device on /dev/ttyUSB0"; any other name as it is.
+QString Description(const QString& portName, const QString& displayName);
+// The device's entry in the device lists and its rows' "Current Status": "<port> - <description>", the port
+// named once.
 QString DeviceEntry(const DeviceRecord& record);
 // The port of a device entry (the text before " - "); empty for "All Device".
 QString PortOfEntry(const QString& entry);
 
+// What became of a port the scan tried: kPortListed for a port that gave a device row, else why it was
+// left out (its status: busy and held by whom, no answer to "AT", no SMS support, ...).
+inline const QString kPortListed = QStringLiteral("Device found");
+QString PortOutcome(bool listed, const QString& status);
 // A port status that marks a port that failed during the scan (possibly with the holder named after it).
 bool IsFailedPortStatus(const QString& status);
 

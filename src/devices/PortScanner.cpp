@@ -14,6 +14,15 @@ QString PortScanner::RowDetails(const QString& portName, const QString& displayN
            QLatin1Char('\n') + queried + DetailsText::kSmsCapabilitiesYesLine;
 }
 
+QString PortScanner::DeviceName(const QString& details) {
+    const QString maker = DetailsText::GetDetailsValue(details, DetailsText::kManufacturer);
+    const QString model = DetailsText::GetDetailsValue(details, DetailsText::kModel);
+    if (model.startsWith(maker, Qt::CaseInsensitive))
+        return model;
+    const QString name = maker + QLatin1Char(' ') + model;
+    return name.trimmed();
+}
+
 DeviceRecord PortScanner::MakeRow(const PortInfo& port, const QString& details, const QString& imei) {
     DeviceRecord row;
     row.portName = port.name;
@@ -80,7 +89,12 @@ ScanPortReport PortScanner::Examine(const PortInfo& port, const std::vector<Devi
         }
         discovery.ResetModem();
         const QString details = queries.GetDeviceDetails();
-        *row = MakeRow(port, RowDetails(port.name, report.displayName, details), imei);
+        // A port the system gave no name (a port given by path, a pty) is named after the device it holds.
+        PortInfo named = port;
+        if (named.description.isEmpty())
+            named.description = DeviceName(details);
+        report.displayName = named.DisplayName();
+        *row = MakeRow(named, RowDetails(port.name, report.displayName, details), imei);
         report.listed = true;
     } catch (const CSMSException& e) {
         // The port failed under us (unplugged, hung up), or the device stopped answering.

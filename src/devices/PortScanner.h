@@ -20,7 +20,7 @@ class PortScanner {
 public:
     struct Options {
         int replyTimeoutMs = 1000;
-        ModemTiming timing = ModemTiming::Standard();
+        ModemTiming timing = ModemTiming::Fast();
         QString procRoot = QStringLiteral("/proc"); // where a busy port's holders are looked up
     };
     struct Result {
@@ -49,6 +49,9 @@ public:
     static QString RowDetails(const QString& portName, const QString& displayName, const QString& queried);
     // A row from its details text: SMSC columns from "Default SMSC No. :", supported modes from
     // "Supported SMS Mode :", the SMS mode preset from those.
+    // The device's name from its details text: maker and model ("SIMCOM SIM800"), the model alone when it names
+    // the maker already; empty when the device gave neither.
+    static QString DeviceName(const QString& details);
     static DeviceRecord MakeRow(const PortInfo& port, const QString& details, const QString& imei);
 
 private:

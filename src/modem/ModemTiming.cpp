@@ -17,6 +17,8 @@ ModemTiming ModemTiming::Fast() {
     return t;
 }
 
+QString ModemTiming::Description() const { return waitForReplies ? kReplyDriven : kFixedPauses; }
+
 std::optional<ModemTiming> ModemTiming::ByName(const QString& name) {
     if (name == QLatin1String("standard"))
         return Standard();

@@ -4,9 +4,10 @@
 
 #include <optional>
 
-// Every fixed sleep and silence limit of the modem dialogue, in milliseconds. "standard" waits the
-// fixed pauses some older devices need between commands; "fast" replaces the fixed sleeps of a submission by waits on the device's own replies
-// (the final result of AT+CMGS within finalResultLimitMs). Tests build their own, shortened values.
+// Every fixed sleep and silence limit of the modem dialogue, in milliseconds. "fast", the program's default,
+// waits on the device's own replies instead of fixed sleeps (the final result of AT+CMGS within
+// finalResultLimitMs); "standard" waits the fixed pauses some older devices need between commands. Tests build
+// their own, shortened values.
 struct ModemTiming {
     bool waitForReplies = false;   // true: no fixed sleeps, wait for the prompt / final result instead
 
@@ -24,6 +25,10 @@ struct ModemTiming {
     static ModemTiming Fast();
     // "standard" or "fast"; nullopt for anything else.
     static std::optional<ModemTiming> ByName(const QString& name);
+    // What the sending window says of a run's timing.
+    QString Description() const;
+    static inline const QString kReplyDriven = QStringLiteral("Timing: waits on the device's replies");
+    static inline const QString kFixedPauses = QStringLiteral("Timing: fixed pauses between commands (older devices)");
 
     // Sleeps for ms milliseconds (nothing for 0 or less).
     static void Sleep(int ms);

@@ -134,7 +134,7 @@ QString CSend_SMS_Thread::Submit(const QString& number, const QString& message) 
     SmsRequest request;
     request.message = message;
     request.smscNumber = m_fields.useCustomSmsc ? m_fields.smsc : QString();
-    request.recipientNumber = number;
+    request.recipientNumber = m_run.NumberToSend(number);
     request.UseCallerSettings = 0;
     const SendContext& ctx = m_run.Context();
     try {

@@ -5,6 +5,7 @@ ModemSlots::ModemSlots() {
         port = std::make_unique<SerialPortTransport>();
     for (auto& port : m_irda)
         port = std::make_unique<IrdaPortTransport>();
+    SetTiming(m_timing);
 }
 
 SmsTransport& ModemSlots::Transport(int slot, bool nonOverlapped) {
@@ -15,6 +16,7 @@ SmsTransport& ModemSlots::Transport(int slot, bool nonOverlapped) {
 }
 
 void ModemSlots::SetTiming(const ModemTiming& timing) {
+    m_timing = timing;
     for (auto& port : m_serial)
         port->SetTiming(timing);
     for (auto& port : m_irda)

@@ -21,6 +21,7 @@ public:
 
     // Applied to every transport.
     void SetTiming(const ModemTiming& timing);
+    const ModemTiming& Timing() const { return m_timing; }
     void SetSubmissionSettings(const SubmissionSettings* settings);
     void SetStopFlag(const std::atomic<int>* stop);
     // Closes every open port; errors of the modem layer end the loop quietly.
@@ -29,4 +30,5 @@ public:
 private:
     std::array<std::unique_ptr<SerialPortTransport>, kSlotCount> m_serial;
     std::array<std::unique_ptr<IrdaPortTransport>, kSlotCount> m_irda;
+    ModemTiming m_timing = ModemTiming::Fast();
 };

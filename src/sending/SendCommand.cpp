@@ -84,7 +84,7 @@ SendCommand::CheckResult SendCommand::Check(const WindowState& window) {
 
     // 10. The exclusion set and the template cache as the files hold them now.
     if (options.useExclusion && m_models.exclusionStore && m_models.exclusion) {
-        ExclusionSetLoad load = LoadExclusionSet(*m_models.exclusionStore);
+        ExclusionSetLoad load = LoadExclusionSet(*m_models.exclusionStore, m_models.list->Comparison());
         *m_models.exclusion = std::move(load.set);
         if (!load.status.Ok())
             prompter.Notice(load.status.Text());
@@ -127,6 +127,7 @@ SendCommand::RunOutcome SendCommand::Run(Plan plan, const OpenRun& open) {
         return std::make_pair(std::move(r.number), std::move(r.message));
     };
     context.options = plan.Options();
+    context.comparison = list->Comparison();
     context.state = m_models.state;
     context.slots = m_models.slots;
     context.exclusion = m_models.exclusion;
@@ -136,6 +137,9 @@ SendCommand::RunOutcome SendCommand::Run(Plan plan, const OpenRun& open) {
     m_preparation.FillContext(prepared, context);
     if (open)
         open(std::move(context));
+    // The run is over and its threads are gone: its ports are released, so the device windows (test message,
+    // troubleshooting, phonebook, a rescan) can open them. The next Send opens them again.
+    m_models.slots->CloseAll();
     return RunOutcome::Finished;
 }
 
@@ -155,6 +159,7 @@ SendCommand::ResetResult SendCommand::Reset(bool listWorkerRunning) {
     m_models.list->Reset();
     m_models.composer->Reset();
     m_models.options->Reset();
+    m_models.slots->CloseAll(); // no port stays held by a run
     ResetResult result;
     result.done = true;
     result.focus = SendFocus::NumberField;

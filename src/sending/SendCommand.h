@@ -140,7 +140,8 @@ public:
     // Steps 1 to 11 of Send.
     [[nodiscard]] CheckResult Check(const WindowState& window);
     // Step 12: resets the progress counter, prepares the devices (Auto or Manual by the quota check box) and,
-    // unless a progress window is open, calls open with the run's context. Runs on the caller's thread.
+    // unless a progress window is open, calls open with the run's context. Runs on the caller's thread. open
+    // returns once the run is over and its threads have ended; the run's ports are then closed.
     RunOutcome Run(Plan plan, const OpenRun& open);
     // Check then Run on one thread (the command line). Outcome of Check; runOutcome is set when Ready.
     CheckResult Send(const WindowState& window, const OpenRun& open, RunOutcome* runOutcome = nullptr);

@@ -16,4 +16,5 @@ struct SendOptions {
     bool clearAfterSend = false;   // "Clear all fields after sending SMS"
     bool nonOverlapped = false;    // "Sent Non Overlapped"
     bool quotaManagement = false;  // the quota check box
+    bool sendInternational = false; // "Send numbers in international format": send and log the E.164 form
 };

@@ -56,6 +56,10 @@ public:
     bool ClearAfterSend() const { return m_options.clearAfterSend; }
     void SetNonOverlapped(bool on) { m_options.nonOverlapped = on; }
     bool NonOverlapped() const { return m_options.nonOverlapped; }
+    // "Send numbers in international format" (off by default): numbers with an international form are sent
+    // and logged in it; the list keeps them as given.
+    void SetSendInternational(bool on) { m_options.sendInternational = on; }
+    bool SendInternational() const { return m_options.sendInternational; }
     // The quota check box: set when the quota window is confirmed.
     void SetQuotaManagement(bool on) { m_options.quotaManagement = on; }
     bool QuotaManagement() const { return m_options.quotaManagement; }

@@ -192,6 +192,7 @@ void SendRun::Dispatch() {
         }
     } else {
         m_job.Clear();
+        m_job.SetNumberComparison(m_ctx.comparison);
         const int n = m_ctx.rowCount ? m_ctx.rowCount() : 0;
         for (int i = 0; i < n; ++i) {
             if (StopRequested()) {
@@ -308,6 +309,11 @@ void SendRun::WorkerExited(CSend_SMS_Thread& worker) {
     EndOfPass();
 }
 
+QString SendRun::NumberToSend(const QString& number) const {
+    const InternationalNumbering* numbering = m_ctx.comparison.Numbering();
+    return m_ctx.options.sendInternational && numbering != nullptr ? numbering->FormToSend(number) : number;
+}
+
 void SendRun::LogSentItem(int row) {
     if (!m_ctx.options.saveSentItems || m_ctx.sentItems == nullptr)
         return;
@@ -315,7 +321,7 @@ void SendRun::LogSentItem(int row) {
     if (!SentItemsStore::IsLoggedAtEndOfRun(r[SendJob::kStatus]) || !m_job.MarkSentItem(row))
         return;
     if (!m_ctx.sentItems->Append(
-            SentItemsStore::MakeRecord(r[SendJob::kNumber], r[SendJob::kMessage], r[SendJob::kStatus]))) {
+            SentItemsStore::MakeRecord(NumberToSend(r[SendJob::kNumber]), r[SendJob::kMessage], r[SendJob::kStatus]))) {
         m_job.ReleaseSentItem(row);
         if (m_ctx.observer)
             m_ctx.observer->Diagnostic(QStringLiteral("Sent items file could not be written."));

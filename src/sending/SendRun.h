@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exclusion/NumberComparison.h"
 #include "sending/ModemSlots.h"
 #include "sending/QuotaState.h"
 #include "sending/RunDevice.h"
@@ -35,6 +36,7 @@ struct SendContext {
     std::vector<RunDevice> devicesInUse; // the device entries that opened (no "All Device" entry)
     QString selectedEntry;               // one device's entry, or "All Device"
     SendOptions options;
+    NumberComparison comparison; // how the duplicate test (and the international form to send) sees numbers
 
     SendState* state = nullptr; // the session's run state (null: the run keeps one of its own); the run's stop
                                 // flag reaches the slots' transports
@@ -103,6 +105,9 @@ public:
     // Removes a device from the devices in use.
     void RemoveDevice(const QString& entry);
     int DevicesInUseCount() const;
+    // The number a row is submitted to and logged with: its international form with "Send numbers in
+    // international format", else as the row holds it.
+    QString NumberToSend(const QString& number) const;
     // Whether the run this worker was started in is still the current one (window open, same generation).
     bool IsCurrent(int generation) const;
     void ReportProgress();

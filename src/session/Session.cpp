@@ -2,17 +2,22 @@
 
 #include "app/FileOpener.h"
 #include "app/Prompter.h"
+#include "app/UserGuide.h"
 #include "composer/RecipientListExport.h"
 #include "devices/DeviceMessages.h"
 #include "devices/DeviceRecord.h"
 #include "devices/PhonebookReader.h"
 #include "excel_import/WorkbookReader.h"
+#include "numbers/CountryCodes.h"
+#include "numbers/ImpossibleNumbers.h"
 #include "sending/PrompterComposerTextQuestion.h"
 #include "sending/QuotaController.h"
 #include "sending/RunDevice.h"
 #include "templates/TemplateStore.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QLocale>
 
 const QString Session::kListFillQuestion = QStringLiteral(
     "The phone numbers-messages list already contains some data.\n\nPress \u2018Yes\u2019 to continue with clearing "
@@ -21,6 +26,7 @@ const QString Session::kListFillQuestion = QStringLiteral(
 
 Session::Session(Prompter& prompter, Options options) : m_prompter(prompter), m_options(std::move(options)) {
     m_options.paths.EnsureDataFiles();
+    m_settings = std::make_unique<UserSettings>(m_options.paths.SettingsFile());
     m_exclusionStore = std::make_unique<ExclusionStore>(m_options.paths);
     m_sentItems = std::make_unique<SentItemsStore>(m_options.paths.SentItemFile());
     m_templates = std::make_unique<TemplateCache>(TemplateStore(m_options.paths.TemplatesFile()));
@@ -51,11 +57,145 @@ Session::Session(Prompter& prompter, Options options) : m_prompter(prompter), m_
     m_sendCommand = std::make_unique<SendCommand>(models);
 }
 
-Session::~Session() { m_slots.CloseAll(); }
+Session::~Session() {
+    m_slots.CloseAll();
+}
 
 void Session::SetTiming(const ModemTiming& timing) {
     m_options.timing = timing;
     m_slots.SetTiming(timing);
+}
+
+// ---- Choices kept across starts ----
+
+namespace {
+// Keys of the settings file's Options group.
+const QString kFixedPauses = QStringLiteral("FixedPauses");
+const QString kCountry = QStringLiteral("Country");
+const QString kSendInternational = QStringLiteral("SendInternational");
+const QString kUnicode = QStringLiteral("Unicode");
+const QString kMessageType = QStringLiteral("MessageType");
+const QString kDelayed = QStringLiteral("DelayedDelivery");
+const QString kPauseEvery = QStringLiteral("PauseEvery");
+const QString kPauseFor = QStringLiteral("PauseFor");
+const QString kRetries = QStringLiteral("Retries");
+const QString kRetryCount = QStringLiteral("RetryCount");
+const QString kSkipDuplicates = QStringLiteral("SkipDuplicates");
+const QString kUseExclusion = QStringLiteral("UseExclusionRules");
+const QString kSaveSentItems = QStringLiteral("SaveSentItems");
+const QString kSaveTemplates = QStringLiteral("SaveTemplates");
+} // namespace
+
+void Session::SetFixedPauses(bool on) {
+    SetTiming(on ? ModemTiming::Standard() : ModemTiming::Fast());
+}
+
+void Session::SetCountry(const QString& country) {
+    const NumberComparison comparison = NumberComparison::ForCountry(country);
+    m_list.SetNumberComparison(comparison);
+    if (!(m_exclusion.Comparison() == comparison)) {
+        // The set is keyed by comparison form: read again under the new one.
+        m_exclusion.Clear();
+        if (m_sendOptions.UseExclusion())
+            m_exclusion = LoadExclusionSet(*m_exclusionStore, comparison).set;
+        else
+            m_exclusion = ExclusionSet(comparison);
+    }
+}
+
+void Session::RestoreChoices() {
+    const UserSettings& s = *m_settings;
+    SetFixedPauses(s.Option(kFixedPauses, false).toBool());
+    static_cast<void>(ChooseCountry(std::nullopt));
+    m_composer.SetUnicodeChecked(s.Option(kUnicode, false).toBool());
+    m_composer.SetMessageTypeIndex(s.Option(kMessageType, MessageComposer::kStandardSms).toInt());
+    SendOptionsModel& o = m_sendOptions;
+    o.SetSendInternational(s.Option(kSendInternational, false).toBool());
+    o.SetSkipDuplicates(s.Option(kSkipDuplicates, false).toBool());
+    o.SetUseExclusion(s.Option(kUseExclusion, false).toBool());
+    o.SetSaveSentItems(s.Option(kSaveSentItems, false).toBool());
+    o.SetSaveTemplates(s.Option(kSaveTemplates, false).toBool());
+    if (s.Option(kDelayed, false).toBool()) {
+        o.SetDelayedDelivery(true);
+        static_cast<void>(o.SetPauseEvery(s.Option(kPauseEvery, o.PauseEvery()).toString()));
+        static_cast<void>(o.SetPauseFor(s.Option(kPauseFor, o.PauseFor()).toString()));
+    }
+    if (s.Option(kRetries, false).toBool()) {
+        o.SetRetries(true);
+        static_cast<void>(o.SetRetryCount(s.Option(kRetryCount, o.RetryCount()).toString()));
+    }
+}
+
+void Session::RememberChoices() {
+    UserSettings& s = *m_settings;
+    const SendOptionsModel& o = m_sendOptions;
+    s.SetOption(kFixedPauses, FixedPauses());
+    s.SetOption(kCountry, Country());
+    s.SetOption(kSendInternational, o.SendInternational());
+    s.SetOption(kUnicode, m_composer.IsUnicodeChecked());
+    s.SetOption(kMessageType, m_composer.MessageTypeIndex());
+    s.SetOption(kSkipDuplicates, o.SkipDuplicates());
+    s.SetOption(kUseExclusion, o.UseExclusion());
+    s.SetOption(kSaveSentItems, o.SaveSentItems());
+    s.SetOption(kSaveTemplates, o.SaveTemplates());
+    s.SetOption(kDelayed, o.DelayedDelivery());
+    s.SetOption(kPauseEvery, o.PauseEvery());
+    s.SetOption(kPauseFor, o.PauseFor());
+    s.SetOption(kRetries, o.Retries());
+    s.SetOption(kRetryCount, o.RetryCount());
+    s.Sync();
+}
+
+QString Session::ImpossibleNumbersQuestion(const QStringList& impossible, const QString& country) {
+    constexpr qsizetype kListed = 20;
+    QString list = impossible.mid(0, kListed).join(QStringLiteral("\n"));
+    if (impossible.size() > kListed)
+        list += QStringLiteral("\n... and %1 more").arg(impossible.size() - kListed);
+    return QStringLiteral("%1 of the numbers taken cannot be phone numbers of %2:\n\n%3\n\nDo you want to keep them "
+                          "in the list? Press 'No' to remove them.")
+        .arg(impossible.size())
+        .arg(country, list);
+}
+
+bool Session::ChooseCountry(const std::optional<QString>& given) {
+    if (!given) {
+        const UserSettings& s = *m_settings;
+        SetCountry(s.HasOption(kCountry) ? s.Option(kCountry).toString() : CountryOfLocale(QLocale::system()));
+        return true;
+    }
+    const QString code = given->toUpper();
+    if (!code.isEmpty() && !IsSupportedCountry(code))
+        return false;
+    SetCountry(code);
+    m_settings->SetOption(kCountry, code);
+    m_settings->Sync();
+    return true;
+}
+
+QStringList Session::ImpossibleNumbersInList() const {
+    const NumberComparison comparison = m_list.Comparison();
+    const InternationalNumbering* numbering = comparison.Numbering();
+    if (numbering == nullptr)
+        return {};
+    QStringList numbers;
+    for (const RecipientRow& row : m_list.Rows())
+        numbers << row.number;
+    return ImpossibleNumbers(*numbering, numbers);
+}
+
+qsizetype Session::ReviewImpossibleNumbers(const QStringList& impossible, std::optional<bool> drop) {
+    if (impossible.isEmpty())
+        return 0;
+    if (drop) {
+        QString notice = ImpossibleNumbersQuestion(impossible, Country());
+        notice.truncate(notice.lastIndexOf(QLatin1String("\n\n")));
+        m_prompter.Notice(notice + (*drop ? QStringLiteral("\n\nThey were removed from the list.")
+                                          : QStringLiteral("\n\nThey were kept in the list.")));
+    } else {
+        drop = m_prompter.Ask(ImpossibleNumbersQuestion(impossible, Country()), QStringLiteral("Confirm"),
+                              Prompter::Icon::Question, Prompter::Buttons::YesNo) == Prompter::Answer::No;
+    }
+    return *drop ? m_list.RemoveNumbers(impossible) : 0;
 }
 
 NumberCheckOptions Session::CheckOptions() const {
@@ -116,7 +256,9 @@ Session::Outcome Session::MayClearSelected(const std::vector<qsizetype>& rows) {
     return {true, SendFocus::None};
 }
 
-void Session::RemoveRows(const std::vector<qsizetype>& rows) { static_cast<void>(m_list.RemoveSelected(rows)); }
+void Session::RemoveRows(const std::vector<qsizetype>& rows) {
+    static_cast<void>(m_list.RemoveSelected(rows));
+}
 
 void Session::ClearFieldsAfterSend() {
     m_list.Reset();
@@ -148,26 +290,30 @@ ContactTextImport::Outcome Session::ImportContactText(const QString& path) {
     return ContactTextImport::ImportFile(path, m_list, m_composer.Text(), CheckOptions());
 }
 
-void Session::ReportContactText(const ContactTextImport::Outcome& outcome) {
+void Session::ReportContactText(const ContactTextImport::Outcome& outcome, std::optional<bool> dropImpossible) {
     if (!outcome.refusal.isEmpty())
         m_prompter.Notice(outcome.refusal);
+    static_cast<void>(ReviewImpossibleNumbers(outcome.impossible, dropImpossible));
 }
 
 ReaderStatus Session::ReadSheetNames(const QString& path, QStringList* names) {
     return WorkbookReader::ReadSheetNames(path, names);
 }
 
-void Session::ReportReaderFailure(const ReaderStatus& status) { status.Report(m_prompter); }
+void Session::ReportReaderFailure(const ReaderStatus& status) {
+    status.Report(m_prompter);
+}
 
 ContactWorkbookImport::Outcome Session::ImportContactWorkbook(const QString& path,
                                                               const ExcelInfoController::Choice& choice) {
     return ContactWorkbookImport::Import(path, choice, m_list, m_composer.Text(), CheckOptions());
 }
 
-void Session::ReportContactWorkbook(const ContactWorkbookImport::Outcome& outcome) {
+void Session::ReportContactWorkbook(const ContactWorkbookImport::Outcome& outcome, std::optional<bool> dropImpossible) {
     outcome.status.Report(m_prompter);
     if (!outcome.refusal.isEmpty())
         m_prompter.Notice(outcome.refusal);
+    static_cast<void>(ReviewImpossibleNumbers(outcome.impossible, dropImpossible));
 }
 
 // ---- Export of the list ----
@@ -180,6 +326,19 @@ Session::Outcome Session::MayExportList() {
 
 ExportResult Session::ExportList(const QString& path, SpreadsheetExport::Format format) {
     return RecipientListExport::Write(m_list, path, format, m_prompter);
+}
+
+// ---- Sent items ----
+
+qsizetype Session::AddSentItems(const QList<SentItemRecord>& items) {
+    const QString composerText = m_composer.Text();
+    const NumberCheckOptions options = CheckOptions();
+    qsizetype added = 0;
+    for (const SentItemRecord& item : items) {
+        if (m_list.AddNumber(added, item.number, item.message, composerText, options).Ok())
+            ++added;
+    }
+    return added;
 }
 
 // ---- Load Phone Book ----
@@ -227,7 +386,19 @@ Session::DeviceView Session::DeviceDisplay() const {
     return view;
 }
 
-void Session::ForgetDevices() { m_devices.Reset(); }
+void Session::ForgetDevices() {
+    m_devices.Reset();
+}
+
+void Session::RememberChosenDevices() {
+    QStringList imeis;
+    for (const DeviceRecord& record : m_devices.Records()) {
+        if (!record.imei.isEmpty())
+            imeis << record.imei;
+    }
+    m_settings->SetChosenImeis(imeis);
+    m_settings->Sync();
+}
 
 bool Session::IsTextModeEntry(const QString& entry) const {
     const auto record = m_devices.RecordByPort(RunDevice::PortOfEntry(entry));
@@ -236,7 +407,9 @@ bool Session::IsTextModeEntry(const QString& entry) const {
 
 // ---- Options ----
 
-ExclusionSetLoad Session::ReadExclusionSet() const { return LoadExclusionSet(*m_exclusionStore); }
+ExclusionSetLoad Session::ReadExclusionSet() const {
+    return LoadExclusionSet(*m_exclusionStore);
+}
 
 void Session::UseExclusionSet(ExclusionSetLoad load) {
     m_exclusion = std::move(load.set);
@@ -244,7 +417,9 @@ void Session::UseExclusionSet(ExclusionSetLoad load) {
         m_prompter.Notice(load.status.Text());
 }
 
-bool Session::MayOpenQuota() { return QuotaController::MayOpen(m_list.Count(), m_prompter); }
+bool Session::MayOpenQuota() {
+    return QuotaController::MayOpen(m_list.Count(), m_prompter);
+}
 
 // ---- Send, Reset, Exit, Help ----
 
@@ -256,8 +431,14 @@ SendCommand::RunOutcome Session::RunSend(SendCommand::Plan plan, const SendComma
     return m_sendCommand->Run(std::move(plan), open);
 }
 
-SendCommand::ResetResult Session::Reset(bool listWorkerRunning) { return m_sendCommand->Reset(listWorkerRunning); }
+SendCommand::ResetResult Session::Reset(bool listWorkerRunning) {
+    return m_sendCommand->Reset(listWorkerRunning);
+}
 
-bool Session::ConfirmExit() { return m_prompter.Confirm(kExitQuestion); }
+bool Session::ConfirmExit() {
+    return m_prompter.Confirm(kExitQuestion);
+}
 
-bool Session::Help(FileOpener& opener) const { return opener.Open(m_options.paths.HelpFile()); }
+bool Session::Help(FileOpener& opener) const {
+    return UserGuide::Open(UserGuide::Candidates(QCoreApplication::applicationDirPath()), opener, m_prompter);
+}

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "app/DataPaths.h"
+#include "app/UserSettings.h"
 #include "composer/ContactTextImport.h"
+#include "composer/ContactWorkbookImport.h"
 #include "composer/ListEditController.h"
 #include "composer/MessageComposer.h"
 #include "composer/RecipientList.h"
 #include "devices/MainDeviceState.h"
 #include "devices/PhonebookReader.h"
-#include "composer/ContactWorkbookImport.h"
 #include "excel_import/ExcelInfoController.h"
 #include "exclusion/ExclusionSet.h"
 #include "exclusion/ExclusionStore.h"
@@ -45,8 +46,8 @@ class Prompter;
 class Session {
 public:
     struct Options {
-        DataPaths paths;                               // the application folder with its BULK_SMS_DATA
-        ModemTiming timing = ModemTiming::Standard();  // every modem dialogue of the session
+        DataPaths paths;                                  // the application folder with its BULK_SMS_DATA
+        ModemTiming timing = ModemTiming::Fast();         // every modem dialogue of the session
         ComposerTextQuestion* composerQuestion = nullptr; // Send's changed-text question; null: asked through
                                                           // the Prompter with its default answer
     };
@@ -72,6 +73,30 @@ public:
     SentItemsStore& SentItems() { return *m_sentItems; }
     TemplateCache& Templates() { return *m_templates; }
     ListEditController& ListEdit() { return *m_listEdit; }
+    UserSettings& Settings() { return *m_settings; }
+
+    // ---- Choices kept across starts (the desktop program; commands take theirs from their options) ----
+    // "Wait fixed pauses between commands (older devices)": the standard timing instead of waiting on replies.
+    void SetFixedPauses(bool on);
+    bool FixedPauses() const { return !m_options.timing.waitForReplies; }
+    // The default country numbers are compared for (an ISO 3166 code such as "GB"; empty: compared as texts).
+    // The list's duplicate index and the exclusion set follow at once (worker work over a large list).
+    void SetCountry(const QString& country);
+    QString Country() const { return m_list.Comparison().Country(); }
+    // The options, the timing choice and the country as the settings file last held them; the country from
+    // the system's locale the first time.
+    void RestoreChoices();
+    // Writes them.
+    void RememberChoices();
+    // A command's default country: the given code (remembered for the next command and start), else the one
+    // last remembered, else the system locale's. False for a code without a numbering plan.
+    [[nodiscard]] bool ChooseCountry(const std::optional<QString>& given);
+    // The numbers an import took that are impossible for the default country; with some, the question whether
+    // to keep them (Yes) or drop them from the list (No). A command that decided beforehand gives `drop`: the
+    // numbers are then listed in a notice and kept or dropped without a question. Returns how many were dropped.
+    qsizetype ReviewImpossibleNumbers(const QStringList& impossible, std::optional<bool> drop = std::nullopt);
+    // The list's numbers that are impossible for the default country (none without a country), in list order.
+    QStringList ImpossibleNumbersInList() const;
 
     // The number check as the options stand: "Skip Duplicate Numbers", "Use Exclusion Rules" and the set.
     NumberCheckOptions CheckOptions() const;
@@ -107,20 +132,30 @@ public:
     ContactFile ClassifyContactFile(const QString& path);
     // Worker work: a text file's numbers into the list.
     ContactTextImport::Outcome ImportContactText(const QString& path);
-    void ReportContactText(const ContactTextImport::Outcome& outcome);
+    // The import's notices, then the review of its impossible numbers (`dropImpossible` as in
+    // ReviewImpossibleNumbers).
+    void ReportContactText(const ContactTextImport::Outcome& outcome,
+                           std::optional<bool> dropImpossible = std::nullopt);
     // Worker work: a workbook's sheet names for the picker.
     static ReaderStatus ReadSheetNames(const QString& path, QStringList* names);
     void ReportReaderFailure(const ReaderStatus& status);
     // Worker work: the columns chosen in the picker into the list.
     ContactWorkbookImport::Outcome ImportContactWorkbook(const QString& path,
                                                          const ExcelInfoController::Choice& choice);
-    void ReportContactWorkbook(const ContactWorkbookImport::Outcome& outcome);
+    void ReportContactWorkbook(const ContactWorkbookImport::Outcome& outcome,
+                               std::optional<bool> dropImpossible = std::nullopt);
 
     // ---- Export of the list ----
     // Refused (focus to the number field) over an empty list.
     Outcome MayExportList();
     // Worker work: the rows to a workbook, with the split question for large .xls files.
     ExportResult ExportList(const QString& path, SpreadsheetExport::Format format);
+
+    // ---- Sent items ----
+    // "Send selected items to SMS Composer", after the clear-or-append question (PrepareListFill with no typed
+    // number): worker work putting each entry through the number check, in order, into rows 0, 1, 2 ... with
+    // its own message. The number of rows added.
+    qsizetype AddSentItems(const QList<SentItemRecord>& items);
 
     // ---- "Load Phone Book" ----
     // The port of the device in a slot; a notice and nothing when there is none.
@@ -134,15 +169,17 @@ public:
     // ---- Devices ----
     // What the main window shows of the selected devices.
     struct DeviceView {
-        QStringList entries; // the device drop-down: one entry per device, then "All Device" for two or more
-        int selected = -1;   // the entry a run uses unless the user picks another: "All Device" when present
-        QString text;        // beside "Selected Mobile Device :": the one entry, or "(%d) Mobile Phone Device
-                             // selected."; empty with no device
+        QStringList entries;     // the device drop-down: one entry per device, then "All Device" for two or more
+        int selected = -1;       // the entry a run uses unless the user picks another: "All Device" when present
+        QString text;            // beside "Selected Mobile Device :": the one entry, or "(%d) Mobile Phone Device
+                                 // selected."; empty with no device
         bool linkVisible = true; // the wizard link, shown while no device is selected
     };
     DeviceView DeviceDisplay() const;
     // Forgets the selected devices (the wizard's Next).
     void ForgetDevices();
+    // Remembers the selected devices by IMEI, for the next wizard to select them again.
+    void RememberChosenDevices();
     // Whether the entry's device sends in text mode (the composer's SMS count depends on it).
     bool IsTextModeEntry(const QString& entry) const;
 
@@ -161,7 +198,8 @@ public:
     SendCommand::ResetResult Reset(bool listWorkerRunning);
     // "Exit": true when the user agreed.
     bool ConfirmExit();
-    // "Help": opens the help file.
+    // "Help": opens the user guide found beside the program (UserGuide) with the desktop's browser; a missing
+    // guide or browser is told.
     bool Help(FileOpener& opener) const;
 
     static inline const QString kListEmpty = QStringLiteral("Phone numbers-Messages list is empty.");
@@ -172,6 +210,8 @@ public:
     static const QString kListFillQuestion;
     static inline const QString kInvalidFile = QStringLiteral("Please select a valid file.");
     static inline const QString kSelectedDevices = QStringLiteral("(%1) Mobile Phone Device selected.");
+    // The question after an import that took numbers impossible for the default country.
+    static QString ImpossibleNumbersQuestion(const QStringList& impossible, const QString& country);
 
 private:
     Outcome Refuse(const QString& message, SendFocus focus);
@@ -186,6 +226,7 @@ private:
     QuotaState m_quota;
     SendState m_runState;
     ExclusionSet m_exclusion;
+    std::unique_ptr<UserSettings> m_settings;
     std::unique_ptr<ExclusionStore> m_exclusionStore;
     std::unique_ptr<SentItemsStore> m_sentItems;
     std::unique_ptr<TemplateCache> m_templates;

@@ -93,7 +93,7 @@ struct SimModem::Impl {
     bool MakeLink(QString* error);
     void CloseAll();
     void Run();
-    void Accept(const SimSubmission& s);
+    void Accept(SimSubmission s);
     void NoteInjectionError(const QString& why);
     // New complete lines of the injection file, each a message for the dialogue.
     void FollowInjectFile(SimDialogue* dialogue);
@@ -194,7 +194,8 @@ void SimModem::Impl::CloseAll() {
     }
 }
 
-void SimModem::Impl::Accept(const SimSubmission& s) {
+void SimModem::Impl::Accept(SimSubmission s) {
+    s.acceptedMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
     std::function<void(const SimSubmission&)> notify;
     {
         std::lock_guard lock(mutex);

@@ -39,6 +39,7 @@ struct SimSubmission {
     int messageReference = 0;           // the +CMGS: value it answered
     int cmms = 0;                       // AT+CMMS mode in force when it was submitted
     bool statusReportRequested = false; // TP-SRR (PDU first octet bit 5, or AT+CSMP's <fo> in text mode)
+    qint64 acceptedMs = 0;              // when it was accepted, in ms of the steady clock (gaps between sends)
 
     QString ToJson() const; // one line, no trailing line feed
 };

@@ -45,11 +45,11 @@ TEST_F(DeviceCli, ScanPrintsOneBlockPerDevice) {
                              first->PortName(), QStringLiteral("--port"), second->PortName()});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QString port = first->PortName();
-    EXPECT_EQ(r.out, QStringLiteral("Com Port : %1\nCom Port Details : Unknown Device on %1\nCom Port Status : \n"
+    EXPECT_EQ(r.out, QStringLiteral("Com Port : %1\nCom Port Details : %1 (SIMCOM SIM800 Simulated)\nCom Port Status : \n"
                                     "SMSC No. : +919845087001\nIMEI No. : 351234567890123\nSMS Mode : PDU Mode\n"
                                     "Default SMSC No. : +919845087001\nSUP SMS Mode : PDU Mode & Text Mode\n"
                                     "USE CUS SMSC : N\n"
-                                    "COM Port :%1\nCom Port Details :Unknown Device on %1\nManufacturer :SIMCOM\n"
+                                    "COM Port :%1\nCom Port Details :%1 (SIMCOM SIM800 Simulated)\nManufacturer :SIMCOM\n"
                                     "Model :SIM800 Simulated\nRevision :Revision:1418B05SIM800L24\n"
                                     "Supported SMS Mode :PDU Mode & Text Mode\nBattery :75%\n"
                                     "Default SMSC No. :+919845087001\nOperator Code :VRIX SIM\n"

@@ -192,3 +192,28 @@ TEST_F(ImportCli, ExclusionListsOfTheDataFolderAreApplied) {
     run = RunCli({"import", m_dir.filePath(QStringLiteral("n.txt")), "--data", data});
     EXPECT_EQ(run.lines, QStringList({"+15550002\t", "+15550003\t"}));
 }
+
+// --country makes one person of one number however it is written, lists the numbers impossible there on stderr
+// (kept, or dropped with --drop-impossible), and is remembered by the next command; "" compares texts again.
+TEST_F(ImportCli, CountryJoinsNumberFormsListsImpossibleOnesAndIsRemembered) {
+    const QString path = File(QStringLiteral("numbers.txt"), "07700 900555,+44 7700-900555,(0044) 7700 900555,12\n");
+    CliRun run = RunCli({"import", path, "--skip-duplicates", "--country", "gb"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.lines, QStringList({"07700900555\t", "12\t"}));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("1 of the numbers taken cannot be phone numbers of GB:\n\n12\n")))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("They were kept in the list."))) << run.err.toStdString();
+
+    run = RunCli({"import", path, "--skip-duplicates", "--drop-impossible"}); // GB remembered
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.lines, QStringList({"07700900555\t"}));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("They were removed from the list."))) << run.err.toStdString();
+
+    run = RunCli({"import", path, "--skip-duplicates", "--country", ""});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.lines.size(), 4) << run.out.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+
+    run = RunCli({"import", path, "--country", "XX"});
+    EXPECT_EQ(run.exitCode, 2);
+}

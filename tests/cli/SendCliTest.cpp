@@ -2,7 +2,9 @@
 
 #include "CliProcess.h"
 #include "fakes/PtyPeer.h"
+#include "modem/ModemTiming.h"
 #include "sim/SimModem.h"
+#include "sim/SimProfile.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +14,16 @@
 
 namespace {
 
-std::unique_ptr<SimModem> Sim(const QString& imei) {
+std::unique_ptr<SimModem> Sim(const QString& imei, const QString& profile = QString()) {
     SimModem::Options options;
     options.identity.imei = imei;
+    if (!profile.isEmpty()) {
+        QString error;
+        const auto parsed = SimProfile::Parse(profile, &error);
+        EXPECT_TRUE(parsed) << error.toStdString();
+        if (parsed)
+            options.profile = *parsed;
+    }
     auto sim = std::make_unique<SimModem>(options);
     QString error;
     EXPECT_TRUE(sim->Start(&error)) << error.toStdString();
@@ -100,4 +109,32 @@ TEST_F(SendCli, ProgressLineOnlyOnATerminal) {
     EXPECT_EQ(piped.exitCode, 0);
     EXPECT_FALSE(piped.err.contains(QLatin1Char('\r'))) << piped.err.toStdString();
     EXPECT_FALSE(piped.err.contains(QStringLiteral(" of 3 done"))) << piped.err.toStdString();
+}
+
+// Without --timing the run waits on the device's replies: on a device that takes 40 ms per command each message
+// follows the previous one's answer, where "standard" waits its fixed pauses. Rows name the device by its model.
+TEST_F(SendCli, WaitsOnRepliesByDefaultAndStandardKeepsItsPauses) {
+    auto sim = Sim(QStringLiteral("350000000000004"), QStringLiteral("cmddelay:40"));
+    const QString numbers = File(QStringLiteral("numbers.txt"), "+15550001,+15550002,+15550003,+15550004,+15550005,"
+                                                                "+15550006,+15550007,+15550008,+15550009,+15550010\n");
+    CliRun r =
+        RunCli({"send", "--port", sim->PortName(), "--numbers", numbers, "--message", "hi", "--data", m_dir.path()});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(ModemTiming::kReplyDriven)) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("\tDone (%1 - SIMCOM SIM800 Simulated)\t").arg(sim->PortName())))
+        << r.out.toStdString();
+    const int smallestPause = ModemTiming::Standard().settleBeforeResultMs;
+    std::vector<SimSubmission> sent = sim->Submissions();
+    ASSERT_EQ(sent.size(), 10u);
+    for (size_t i = 1; i < sent.size(); ++i)
+        EXPECT_LT(sent[i].acceptedMs - sent[i - 1].acceptedMs, smallestPause) << i;
+
+    const QString two = File(QStringLiteral("two.txt"), "+15550011,+15550012\n");
+    r = RunCli({"send", "--port", sim->PortName(), "--numbers", two, "--message", "hi", "--timing", "standard",
+                "--data", m_dir.path()});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(ModemTiming::kFixedPauses)) << r.err.toStdString();
+    sent = sim->Submissions();
+    ASSERT_EQ(sent.size(), 12u);
+    EXPECT_GE(sent[11].acceptedMs - sent[10].acceptedMs, smallestPause);
 }

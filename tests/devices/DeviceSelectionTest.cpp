@@ -26,7 +26,7 @@ DeviceSelectionController::Options TestOptions() {
 }
 
 struct Fixture {
-    explicit Fixture(std::vector<SimModem*> sims)
+    explicit Fixture(std::vector<SimModem*> sims, DeviceSelectionController::Options options = TestOptions())
         : controller(
               devices, prompter,
               [sims] {
@@ -35,7 +35,7 @@ struct Fixture {
                       ports.push_back({s->PortName(), QStringLiteral("Simulated GSM Modem"), PortInfo::Kind::Device});
                   return ports;
               },
-              TestOptions()) {}
+              options) {}
 
     MainDeviceState devices;
     ScriptedPrompter prompter;
@@ -126,8 +126,8 @@ TEST(DeviceSelection, UsingOneDeviceReplacesTheSelection) {
     ASSERT_EQ(f.devices.DeviceCount(), 2);
     // Using the wizard again with one device leaves only that one, without "All Device".
     ASSERT_TRUE(f.controller.OnUseSelectedDevice({1}, {}));
-    const QString entry =
-        b->PortName() + QStringLiteral(" - ") + b->PortName() + QStringLiteral(" (Simulated GSM Modem)");
+    // The entry names the port once.
+    const QString entry = b->PortName() + QStringLiteral(" - Simulated GSM Modem");
     EXPECT_EQ(f.devices.DeviceEntries(), QStringList{entry});
     const DeviceRecord record = *f.devices.Record(0);
     EXPECT_EQ(record.slot, 0);
@@ -288,4 +288,23 @@ TEST(DeviceSelection, DetailPairsSplitLabelsFromValues) {
     EXPECT_EQ(pairs[7], (QPair<QString, QString>{QStringLiteral("Default SMSC No."), QStringLiteral("+919845087001")}));
     EXPECT_EQ(pairs.back(), (QPair<QString, QString>{QStringLiteral("SMS Capabilities"), QStringLiteral("Yes")}));
     EXPECT_TRUE(f.controller.DetailPairs(3).empty());
+}
+
+// The wizard selects the devices the user chose last time (found by IMEI, whatever their ports now), beside the
+// rows the user selected; with neither, the last row as before.
+TEST(DeviceSelection, RememberedDevicesAreSelectedByImei) {
+    auto a = StartSim(QStringLiteral("default"), QStringLiteral("111111111111111"));
+    auto b = StartSim(QStringLiteral("default"), QStringLiteral("222222222222222"));
+    auto c = StartSim(QStringLiteral("default"), QStringLiteral("333333333333333"));
+    DeviceSelectionController::Options options = TestOptions();
+    options.rememberedImeis = {QStringLiteral("333333333333333"), QStringLiteral("111111111111111")};
+    Fixture f({a.get(), b.get(), c.get()}, options);
+    f.controller.ScanNow(nullptr);
+    ASSERT_EQ(f.controller.Rows().size(), 3u);
+    EXPECT_EQ(f.controller.RowsToSelect({}), (std::vector<int>{0, 2}));
+    EXPECT_EQ(f.controller.RowsToSelect({1}), (std::vector<int>{0, 1, 2}));
+
+    Fixture none({a.get(), b.get()});
+    none.controller.ScanNow(nullptr);
+    EXPECT_EQ(none.controller.RowsToSelect({}), (std::vector<int>{1}));
 }

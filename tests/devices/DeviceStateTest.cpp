@@ -52,8 +52,9 @@ TEST(MainDeviceState, SelectionEntriesAndReset) {
     b.useCustomSmsc = true;
     b.customSmsc = QStringLiteral("+1555");
     state.ReplaceSelection({a, b});
-    EXPECT_EQ(state.DeviceEntries(), (QStringList{"/dev/ttyUSB0 - /dev/ttyUSB0 (Modem)",
-                                                  "/dev/ttyACM0 - Unknown Device on /dev/ttyACM0", "All Device"}));
+    // Each entry names its port once.
+    EXPECT_EQ(state.DeviceEntries(),
+              (QStringList{"/dev/ttyUSB0 - Modem", "/dev/ttyACM0 - Unknown Device", "All Device"}));
     EXPECT_EQ(state.Record(1)->slot, 1);
     EXPECT_EQ(state.CurrentSmsMode(), DeviceRecord::kModeText);
     EXPECT_EQ(state.CustomSmsc().Entries(), (QStringList{"/dev/ttyUSB0||||N", "/dev/ttyACM0||+1555||Y"}));

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -24,7 +25,12 @@ public:
         m_script.insert(m_script.end(), answers);
     }
 
+    // Called with each question as it is asked (on the asking thread), before it is answered.
+    std::function<void(const QString& message)> onAsk;
+
     Answer Ask(const QString& message, const QString& caption, Icon icon, Buttons buttons) override {
+        if (onAsk)
+            onAsk(message);
         std::lock_guard lock(m_mutex);
         m_asked.push_back({message, caption, icon, buttons});
         if (!m_script.empty()) {

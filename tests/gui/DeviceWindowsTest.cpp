@@ -6,7 +6,9 @@
 #include "app/AppShell.h"
 #include "composer/gui/CVRIX_Bulk_SMSDlg.h"
 #include "devices/gui/CAutomated_GSM_Sending.h"
+#include "devices/gui/CPhone_List_Dlg.h"
 #include "devices/gui/CSelected_Device_Details_GSM.h"
+#include "fakes/HoldingProcess.h"
 #include "fakes/ScriptedPrompter.h"
 #include "sim/SimModem.h"
 #include "ui/DemoModems.h"
@@ -152,3 +154,37 @@ TEST_F(DeviceWindowsTest, ConnectionTestStopShowsStoppedAtOnce) {
 }
 
 } // namespace
+
+namespace {
+
+// The connection wizard over the given ports only.
+struct WizardOverPorts {
+    WizardOverPorts(CVRIX_Bulk_SMSDlg& window, Prompter& prompter, DemoModems& demos, std::vector<PortInfo> ports) {
+        DeviceSelectionController::Options options;
+        options.timing = ModemTiming::Fast();
+        options.scanTimeoutMs = 500;
+        wizard = std::make_unique<CPhone_List_Dlg>(window.Devices(), prompter, demos, options, &window,
+                                                   [ports] { return ports; });
+        wizard->show();
+    }
+    std::unique_ptr<CPhone_List_Dlg> wizard;
+};
+
+} // namespace
+
+TEST_F(DeviceWindowsTest, WizardSaysWhyEachPortWasLeftOutNamingItsHolder) {
+    HoldingProcess holder(sim->PortName());
+    ASSERT_TRUE(holder.Holding());
+    const QString missing = m_dir.filePath(QStringLiteral("ttyUSB9"));
+    WizardOverPorts w(*window, prompter, demos,
+                      {PortInfo{sim->PortName(), {}, PortInfo::Kind::Device}, PortInfo{missing, {}, PortInfo::Kind::Device}});
+    QTableWidget* ports = w.wizard->PortList();
+    ASSERT_TRUE(WaitFor([&] { return !w.wizard->Controller().IsScanning() && ports->rowCount() == 2; }));
+    EXPECT_EQ(ports->horizontalHeaderItem(0)->text(), QStringLiteral("Port tried"));
+    EXPECT_TRUE(ports->item(0, 0)->text().contains(sim->PortName()));
+    EXPECT_TRUE(ports->item(0, 1)->text().contains(QStringLiteral("(pid %1)").arg(holder.Pid())))
+        << ports->item(0, 1)->text().toStdString();
+    EXPECT_TRUE(ports->item(1, 1)->text().contains(QStringLiteral("No such file or directory")))
+        << ports->item(1, 1)->text().toStdString();
+    EXPECT_EQ(w.wizard->DeviceList()->rowCount(), 0);
+}

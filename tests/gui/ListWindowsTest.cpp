@@ -11,12 +11,15 @@
 #include "sending/gui/CQuota_Dlg.h"
 #include "ui/DemoModems.h"
 #include "ui/NumberEdit.h"
+#include "ui/RecipientTableModel.h"
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -73,6 +76,15 @@ TEST_F(ListWindowsTest, QuotaWindowShowsItsNumbersAndOkTurnsQuotaManagementOn) {
     EXPECT_EQ(quota.result(), QDialog::Accepted);
     EXPECT_TRUE(window->SendOptions().QuotaManagement());
     EXPECT_TRUE(window->Quota().SettingsText().contains(QLatin1String(";/dev/ttyA;")));
+
+    // The switch beside the link shows it, and turns quota management off again.
+    window->RefreshOptions();
+    QCheckBox* inUse = window->Form().quota;
+    ASSERT_TRUE(inUse->isVisibleTo(window.get()));
+    EXPECT_TRUE(inUse->isChecked());
+    inUse->click();
+    EXPECT_FALSE(window->SendOptions().QuotaManagement());
+    EXPECT_FALSE(inUse->isChecked());
 }
 
 TEST_F(ListWindowsTest, LoadContactsAsksToClearOrAppendAndImportsBehindThePleaseWaitBox) {
@@ -131,3 +143,33 @@ TEST_F(ListWindowsTest, ExportWritesTheListAndOffersToOpenIt) {
 }
 
 } // namespace
+
+// The default country makes one person of one number however it is written; the choice survives a restart and
+// "none" compares the texts again.
+TEST_F(ListWindowsTest, DefaultCountryJoinsNationalAndInternationalFormsAndIsRemembered) {
+    window->Form().skipDuplicates->setChecked(true);
+    window->Form().country->setCurrentIndex(window->Form().country->findData(QStringLiteral("GB")));
+    ASSERT_TRUE(WaitFor([&] { return !window->IsListBusy(); }));
+    window->Form().number->setText(QStringLiteral("+44 7700 900556"));
+    window->Button(QStringLiteral("Add"))->click();
+    window->Form().number->setText(QStringLiteral("07700900556"));
+    window->Button(QStringLiteral("Add"))->click();
+    ASSERT_EQ(prompter.Asked().size(), 1u);
+    EXPECT_EQ(prompter.Asked()[0].message, QStringLiteral("Entered number already exists."));
+    EXPECT_EQ(window->ListModel().rowCount(), 1);
+
+    window.reset();
+    OpenWindow();
+    EXPECT_EQ(window->Form().country->currentData().toString(), QStringLiteral("GB"));
+    EXPECT_TRUE(window->Form().skipDuplicates->isChecked());
+    window->Form().country->setCurrentIndex(0); // none: the texts differ, so both are taken
+    ASSERT_TRUE(WaitFor([&] { return !window->IsListBusy(); }));
+    EXPECT_EQ(window->Form().country->currentText(), MainWindowForm::kNoCountry);
+    prompter.Clear();
+    for (const QString& number : {QStringLiteral("+447700900556"), QStringLiteral("07700900556")}) {
+        window->Form().number->setText(number);
+        window->Button(QStringLiteral("Add"))->click();
+    }
+    EXPECT_TRUE(prompter.Asked().empty());
+    EXPECT_EQ(window->ListModel().rowCount(), 2);
+}

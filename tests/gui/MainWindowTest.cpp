@@ -307,7 +307,15 @@ TEST_F(MainWindowTest, ExitAsksAndEscDoesNotClose) {
 }
 
 TEST_F(MainWindowTest, SendChecksDevicesThenTheTypedNumberThenTheList) {
+    // The checks run under the wait cursor, which is gone once they end.
+    QList<bool> waiting;
+    prompter.onAsk = [&waiting](const QString&) {
+        waiting << (QApplication::overrideCursor() != nullptr &&
+                    QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+    };
     window->Button(QStringLiteral("Send"))->click();
+    EXPECT_EQ(waiting, QList<bool>{true});
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(prompter.Messages().value(0).startsWith(
         QLatin1String("Either Mobile Device is not connected properly or No Mobile Phone Device is selected.")));
     DeviceRecord device;

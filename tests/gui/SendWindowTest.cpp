@@ -8,6 +8,7 @@
 #include "composer/gui/CVRIX_Bulk_SMSDlg.h"
 #include "devices/gui/CDemo_Modem_Msgs.h"
 #include "devices/gui/CPhone_List_Dlg.h"
+#include "devices/gui/CSelected_Device_Details_GSM.h"
 #include "fakes/ScriptedPrompter.h"
 #include "records/SpreadsheetExport.h"
 #include "records/gui/COpen_Export_Log.h"
@@ -23,6 +24,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
@@ -128,6 +130,64 @@ TEST_F(SendWindowTest, WizardTakesBothDemoModemsAndARunFinishesOverBoth) {
     ASSERT_TRUE(WaitFor([&] { return window->SendingWindow() == nullptr; }));
     EXPECT_TRUE(prompter.Messages().filter(QStringLiteral("Are you sure you want to continue?")).isEmpty());
     EXPECT_EQ(window->List().Count(), 30); // the send does not remove rows
+
+    // The run's ports are released with its window: the device windows reach the modems again.
+    ASSERT_TRUE(WaitFor([&] { return !window->IsSending(); }));
+    prompter.Clear();
+    CSelected_Device_Details_GSM::Options detailsOptions;
+    detailsOptions.timing = ModemTiming::Fast();
+    detailsOptions.testMessage.timing = ModemTiming::Fast();
+    CSelected_Device_Details_GSM details(window->Devices(), prompter, detailsOptions, window.get());
+    details.show();
+    details.PhoneField()->setText(QStringLiteral("+15550001111"));
+    details.Button(QStringLiteral("SendTest"))->click();
+    ASSERT_TRUE(WaitFor([&] { return !prompter.Messages().isEmpty(); }));
+    EXPECT_EQ(prompter.Messages().back(), QStringLiteral("Message sent successfully."));
+    details.reject();
+    DeviceSelectionController::Options scan;
+    scan.timing = ModemTiming::Fast();
+    scan.scanTimeoutMs = 500;
+    MainDeviceState rescanned;
+    DemoModems* d = &demos;
+    DeviceSelectionController rescan(
+        rescanned, prompter, [d] { return d->ExtraPorts(); }, scan);
+    rescan.ScanNow(nullptr);
+    EXPECT_EQ(rescan.Rows().size(), 2u);
+}
+
+// Started without a timing, the program waits on the devices' replies: each message follows the previous
+// one's answer at once, where the fixed pauses wait at least two seconds. The fixed-pauses choice made in the
+// window is the next start's timing.
+TEST_F(SendWindowTest, RunsWaitOnRepliesByDefaultAndTheFixedPausesChoiceIsRemembered) {
+    window.reset();
+    CVRIX_Bulk_SMSDlg::Options options = TestOptions();
+    options.timing.reset();
+    options.clockScale = 0.01;
+    OpenWindow(options);
+    EXPECT_FALSE(window->Form().fixedPauses->isChecked());
+    SelectDemoModems(2);
+    AddRows(10);
+    window->Button(QStringLiteral("Send"))->click();
+    ASSERT_TRUE(WaitFor([&] { return window->SendingWindow() != nullptr; }));
+    CSMS_Sending* sending = window->SendingWindow();
+    EXPECT_EQ(sending->TimingText(), ModemTiming::kReplyDriven);
+    ASSERT_TRUE(WaitFor([&] { return Ended(sending); }, 60000));
+    EXPECT_EQ(Received(), 10);
+    const int smallestPause = ModemTiming::Standard().settleBeforeResultMs;
+    for (int d = 0; d < demos.DemoCount(); ++d) {
+        const std::vector<SimSubmission> sent = demos.Demo(d)->Submissions();
+        for (size_t i = 1; i < sent.size(); ++i)
+            EXPECT_LT(sent[i].acceptedMs - sent[i - 1].acceptedMs, smallestPause) << "device " << d << " message " << i;
+    }
+    sending->StopButton()->click();
+    ASSERT_TRUE(WaitFor([&] { return window->SendingWindow() == nullptr && !window->IsSending(); }));
+
+    window->Form().fixedPauses->setChecked(true);
+    window.reset();
+    OpenWindow(options);
+    EXPECT_TRUE(window->Form().fixedPauses->isChecked());
+    EXPECT_FALSE(window->UserSession().Timing().waitForReplies);
+    EXPECT_EQ(window->UserSession().Timing().settleBeforeResultMs, smallestPause);
 }
 
 TEST_F(SendWindowTest, StopDuringARunAsksAndLeavesTheRestStopped) {

@@ -32,7 +32,7 @@ expect() {
 expect "send send-one sent" bulksms-cli se
 expect "--help" bulksms-cli --he
 expect "--timing" bulksms-cli send --ti
-expect "standard fast" bulksms-cli send-one --timing ""
+expect "fast standard" bulksms-cli send-one --timing ""
 expect "xls xlsx" bulksms-cli export-sent --format x
 expect "<files -d>" bulksms-cli sent --data ""
 expect "<files>" bulksms-cli workbook ""

@@ -1,10 +1,10 @@
 // The session: the main window's commands without a window, and two sessions side by side in one process
 // (their own data folders, modems, composer settings and run state).
 
+#include "session/Session.h"
 #include "devices/DeviceTexts.h"
 #include "fakes/ScriptedPrompter.h"
 #include "sending/SendRun.h"
-#include "session/Session.h"
 #include "sim/SimModem.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +33,9 @@ struct SessionRig {
     std::unique_ptr<Session> session;
     std::vector<std::unique_ptr<SimModem>> sims;
 
-    SessionRig() { session = std::make_unique<Session>(prompter, Session::Options{DataPaths(dir.path()), TestTiming()}); }
+    SessionRig() {
+        session = std::make_unique<Session>(prompter, Session::Options{DataPaths(dir.path()), TestTiming()});
+    }
 
     void AddSim(const QString& profile, const QString& imei) {
         QString error;
@@ -157,11 +159,11 @@ TEST(Session, ContactFilesMustBeRegularFilesOfAKnownKind) {
         Kind kind;
         QString notice;
     };
-    for (const Case& c : {Case{QString(), Kind::None, {}},
-                          Case{dir.filePath(QStringLiteral("missing.txt")), Kind::Refused, ContactTextImport::kMissing},
-                          Case{dir.filePath(QStringLiteral("folder.txt")), Kind::Refused, ContactTextImport::kMissing},
-                          Case{csv.fileName(), Kind::Refused, Session::kInvalidFile},
-                          Case{text.fileName(), Kind::Text, {}}}) {
+    for (const Case& c :
+         {Case{QString(), Kind::None, {}},
+          Case{dir.filePath(QStringLiteral("missing.txt")), Kind::Refused, ContactTextImport::kMissing},
+          Case{dir.filePath(QStringLiteral("folder.txt")), Kind::Refused, ContactTextImport::kMissing},
+          Case{csv.fileName(), Kind::Refused, Session::kInvalidFile}, Case{text.fileName(), Kind::Text, {}}}) {
         SCOPED_TRACE(c.path.toStdString());
         rig.prompter.Clear();
         EXPECT_EQ(rig.session->ClassifyContactFile(c.path), c.kind);
@@ -179,8 +181,9 @@ TEST(Session, ListCommandsRefuseWithTheirFocusAndAskBeforeClearing) {
     SessionRig rig;
     Session& s = *rig.session;
     // Over an empty list every list command refuses towards the number field.
-    for (const auto& command : std::vector<std::function<Session::Outcome()>>{
-             [&] { return s.ClearAll(); }, [&] { return s.MayClearSelected({0}); }, [&] { return s.MayExportList(); }}) {
+    for (const auto& command : std::vector<std::function<Session::Outcome()>>{[&] { return s.ClearAll(); },
+                                                                              [&] { return s.MayClearSelected({0}); },
+                                                                              [&] { return s.MayExportList(); }}) {
         rig.prompter.Clear();
         const Session::Outcome outcome = command();
         EXPECT_FALSE(outcome.done);
@@ -188,7 +191,8 @@ TEST(Session, ListCommandsRefuseWithTheirFocusAndAskBeforeClearing) {
         EXPECT_EQ(rig.prompter.Messages().value(0), Session::kListEmpty);
     }
     EXPECT_TRUE(s.AddNumber(QStringLiteral("+15550001")).done);
-    const Session::Outcome duplicate = (s.SendOptions().SetSkipDuplicates(true), s.AddNumber(QStringLiteral("+15550001")));
+    const Session::Outcome duplicate =
+        (s.SendOptions().SetSkipDuplicates(true), s.AddNumber(QStringLiteral("+15550001")));
     EXPECT_FALSE(duplicate.done);
     EXPECT_EQ(duplicate.focus, SendFocus::NumberField);
 
@@ -235,4 +239,67 @@ TEST(Session, DeviceViewNamesOneDeviceOrCountsSeveral) {
     EXPECT_EQ(view.entries.size(), 3);
     EXPECT_EQ(view.entries.value(view.selected), QStringLiteral("All Device"));
     EXPECT_EQ(view.text, QStringLiteral("(2) Mobile Phone Device selected."));
+}
+
+// The choices a session remembers come back in the next session over the same data folder: the options, the
+// fixed-pauses timing, the default country and the devices last chosen (by IMEI). A settings file holding
+// values of another kind reads as the defaults.
+TEST(SessionChoices, RememberedChoicesComeBackInTheNextSession) {
+    SessionRig rig;
+    Session& first = *rig.session;
+    first.SetFixedPauses(true);
+    ASSERT_TRUE(first.ChooseCountry(QStringLiteral("in")));
+    first.SendOptions().SetSkipDuplicates(true);
+    first.SendOptions().SetRetries(true);
+    ASSERT_TRUE(first.SendOptions().SetRetryCount(QStringLiteral("3")));
+    first.SendOptions().SetSendInternational(true);
+    first.Composer().SetUnicodeChecked(true);
+    first.RememberChoices();
+    rig.AddSim(QStringLiteral("default"), QStringLiteral("351234567890001"));
+    first.RememberChosenDevices();
+
+    ScriptedPrompter prompter;
+    Session second(prompter, Session::Options{DataPaths(rig.dir.path()), TestTiming()});
+    EXPECT_FALSE(second.FixedPauses());
+    second.RestoreChoices();
+    EXPECT_TRUE(second.FixedPauses());
+    EXPECT_EQ(second.Timing().settleBeforeResultMs, ModemTiming::Standard().settleBeforeResultMs);
+    EXPECT_EQ(second.Country(), QStringLiteral("IN"));
+    EXPECT_TRUE(second.SendOptions().SkipDuplicates());
+    EXPECT_TRUE(second.SendOptions().Retries());
+    EXPECT_EQ(second.SendOptions().RetryCount(), QStringLiteral("3"));
+    EXPECT_TRUE(second.SendOptions().SendInternational());
+    EXPECT_TRUE(second.Composer().IsUnicodeChecked());
+    EXPECT_EQ(second.Settings().ChosenImeis(), QStringList({QStringLiteral("351234567890001")}));
+    // The country joins the two forms of one Indian number in the duplicate test.
+    second.List().InsertRow(0, QStringLiteral("+919845012345"), {}, {});
+    EXPECT_TRUE(second.List().ContainsNumber(QStringLiteral("09845012345")));
+
+    EXPECT_FALSE(second.ChooseCountry(QStringLiteral("ZZ")));
+    EXPECT_EQ(second.Country(), QStringLiteral("IN"));
+}
+
+// An import's numbers that cannot be numbers of the default country: asked about in the window (No drops
+// them), decided beforehand by a command (listed, then kept or dropped).
+TEST(SessionChoices, ImpossibleNumbersAreAskedAboutOrListedAndKeptOrDropped) {
+    SessionRig rig;
+    Session& s = *rig.session;
+    ASSERT_TRUE(s.ChooseCountry(QStringLiteral("GB")));
+    for (const QString& number : {QStringLiteral("07700900555"), QStringLiteral("12"), QStringLiteral("+4412")})
+        s.List().InsertRow(s.List().Count(), number, {}, {});
+    const QStringList impossible = s.ImpossibleNumbersInList();
+    EXPECT_EQ(impossible, QStringList({QStringLiteral("12"), QStringLiteral("+4412")}));
+
+    rig.prompter.Script({Answer::Yes});
+    EXPECT_EQ(s.ReviewImpossibleNumbers(impossible), 0);
+    EXPECT_EQ(s.List().Count(), 3);
+    EXPECT_EQ(s.ReviewImpossibleNumbers(impossible, false), 0);
+    EXPECT_EQ(s.List().Count(), 3);
+    EXPECT_EQ(rig.prompter.Asked().size(), 2u);
+    EXPECT_TRUE(rig.prompter.Asked()[1].message.endsWith(QStringLiteral("They were kept in the list.")));
+    rig.prompter.Script({Answer::No});
+    EXPECT_EQ(s.ReviewImpossibleNumbers(impossible), 2);
+    EXPECT_EQ(s.List().Count(), 1);
+    EXPECT_EQ(s.List().Number(0), QStringLiteral("07700900555"));
+    EXPECT_TRUE(s.ImpossibleNumbersInList().isEmpty());
 }

@@ -5,16 +5,16 @@
 #include "app/Prompter.h"
 #include "composer/gui/ContactLoader.h"
 #include "composer/gui/ListEditWindows.h"
+#include "composer/gui/RecordsWindows.h"
 #include "devices/gui/CDemo_Modem_Msgs.h"
-#include "devices/gui/CMobile_Conn_Dlg.h"
-#include "devices/gui/CPhone_List_Dlg.h"
-#include "devices/gui/CSelected_Device_Details_GSM.h"
+#include "devices/gui/DeviceWindows.h"
 #include "records/gui/COpen_Export_Log.h"
 #include "sending/gui/CQuota_Dlg.h"
 #include "sending/gui/SendLauncher.h"
 #include "ui/CPlease_Wail_Modeless.h"
 #include "ui/ComposerEdit.h"
 #include "ui/DemoModems.h"
+#include "ui/FileDialogs.h"
 #include "ui/GuiComposerTextQuestion.h"
 #include "ui/ListWork.h"
 #include "ui/MessageSizeInfo.h"
@@ -29,7 +29,6 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTableView>
@@ -39,7 +38,6 @@
 
 namespace {
 
-const QString kImportingPhonebook = QStringLiteral("Importing contacts from phone, Please wait ...");
 
 // The wait cursor over a command's work on the UI thread.
 class WaitCursor {
@@ -62,13 +60,16 @@ CVRIX_Bulk_SMSDlg::CVRIX_Bulk_SMSDlg(Prompter& prompter, DemoModems& demos, Opti
     Session::Options sessionOptions;
     sessionOptions.paths =
         m_options.paths.ApplicationFolder().isEmpty() ? DataPaths::Shared() : m_options.paths;
-    sessionOptions.timing = m_options.timing;
     sessionOptions.composerQuestion = m_options.composerQuestion;
     if (sessionOptions.composerQuestion == nullptr) {
         m_ownComposerQuestion = std::make_unique<GuiComposerTextQuestion>(this);
         sessionOptions.composerQuestion = m_ownComposerQuestion.get();
     }
     m_session = std::make_unique<Session>(m_prompter, sessionOptions);
+    // The choices of the last start; a timing given to the program wins over the remembered one.
+    m_session->RestoreChoices();
+    if (m_options.timing)
+        m_session->SetTiming(*m_options.timing);
     m_opener = std::make_unique<FileOpener>(
         m_prompter, [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
     m_form.Build(this);
@@ -77,13 +78,17 @@ CVRIX_Bulk_SMSDlg::CVRIX_Bulk_SMSDlg(Prompter& prompter, DemoModems& demos, Opti
     m_form.listView->installEventFilter(this);
     m_listWork = new ListWork(this, [this] { RefreshList(); });
     m_listEditWindows = new ListEditWindows(*this, *m_listWork);
+    m_deviceWindows = new DeviceWindows(*this, *m_listWork, m_prompter, m_demos);
     m_contactLoader = new ContactLoader(*m_session, *m_listWork, m_prompter, this);
     m_sendLauncher = new SendLauncher(*m_session, m_prompter, this, m_options.clockScale);
-    ShowOptions();
+    RefreshOptions();
     ConnectUi();
     RefreshDevices();
     RefreshCount();
     OnComposerChanged();
+    restoreGeometry(m_session->Settings().WindowGeometry(objectName()));
+    if (SendOptions().UseExclusion())
+        OnUseExclusionToggled(true); // the remembered option's set is read as turning it on reads it
     m_form.number->setFocus();
 }
 
@@ -107,15 +112,17 @@ void CVRIX_Bulk_SMSDlg::ConnectUi() {
     onClick(QStringLiteral("Send"), &CVRIX_Bulk_SMSDlg::OnSend);
     onClick(QStringLiteral("Mobile Phone Connection Wizard"), &CVRIX_Bulk_SMSDlg::OnConnectionWizard);
     onClick(QStringLiteral("Load Contacts From File"), &CVRIX_Bulk_SMSDlg::OnLoadContacts);
-    onClick(QStringLiteral("About Us"), &CVRIX_Bulk_SMSDlg::OnAbout);
-    onClick(QStringLiteral("Help"), &CVRIX_Bulk_SMSDlg::OnHelp);
     onClick(QStringLiteral("Export"), &CVRIX_Bulk_SMSDlg::OnExportList);
     onClick(QStringLiteral("Add or Paste numbers Manually"), &CVRIX_Bulk_SMSDlg::OnManualAdd);
     onClick(QStringLiteral("Update Selected Messages"), &CVRIX_Bulk_SMSDlg::OnUpdateSelected);
     onClick(QStringLiteral("Apply this message to list items"), &CVRIX_Bulk_SMSDlg::OnApplyMessage);
-    for (const char* later : {"Send unique or personalized SMS to every Contact using Excel", "Exclusion List Wizard",
-                              "View Templates", "Sent Items"})
+    for (const char* later : {"Send unique or personalized SMS to every Contact using Excel", "Exclusion List Wizard"})
         onClick(QString::fromLatin1(later), &CVRIX_Bulk_SMSDlg::NotAvailable);
+    auto* records = new RecordsWindows(*this);
+    connect(Button(QStringLiteral("Sent Items")), &QPushButton::clicked, records, &RecordsWindows::OnSentItems);
+    connect(Button(QStringLiteral("View Templates")), &QPushButton::clicked, records, &RecordsWindows::OnViewTemplates);
+    connect(Button(QStringLiteral("Help")), &QPushButton::clicked, records, &RecordsWindows::OnHelp);
+    connect(Button(QStringLiteral("About Us")), &QPushButton::clicked, records, &RecordsWindows::OnAbout);
 
     m_form.ConnectOptions(SendOptions());
     connect(m_form.number, &QLineEdit::returnPressed, this, &CVRIX_Bulk_SMSDlg::OnAdd);
@@ -130,15 +137,22 @@ void CVRIX_Bulk_SMSDlg::ConnectUi() {
     });
     connect(m_form.delayed, &QCheckBox::toggled, this, [this](bool on) {
         SendOptions().SetDelayedDelivery(on);
-        ShowOptions();
+        RefreshOptions();
     });
     connect(m_form.retry, &QCheckBox::toggled, this, [this](bool on) {
         SendOptions().SetRetries(on);
-        ShowOptions();
+        RefreshOptions();
     });
     connect(m_form.useExclusion, &QCheckBox::toggled, this, &CVRIX_Bulk_SMSDlg::OnUseExclusionToggled);
     connect(m_form.quotaLink, &QLabel::linkActivated, this, &CVRIX_Bulk_SMSDlg::OnQuota);
+    connect(m_form.quota, &QCheckBox::clicked, this, [this](bool on) {
+        on ? OnQuota() : SendOptions().SetQuotaManagement(false);
+        RefreshOptions();
+    });
     connect(m_form.deviceCombo, &QComboBox::currentIndexChanged, this, &CVRIX_Bulk_SMSDlg::RefreshSizeInfo);
+    connect(m_form.fixedPauses, &QCheckBox::toggled, this, [this](bool on) { m_session->SetFixedPauses(on); });
+    connect(m_form.country, &QComboBox::currentIndexChanged, this, &CVRIX_Bulk_SMSDlg::OnCountryChanged);
+    m_form.OnOptionChanged([this] { m_session->RememberChoices(); });
     connect(m_form.wizardLink, &QLabel::linkActivated, this, &CVRIX_Bulk_SMSDlg::OnConnectionWizard);
     connect(m_form.deviceCaption, &QLabel::linkActivated, this, &CVRIX_Bulk_SMSDlg::OnDeviceDetails);
     connect(m_form.deviceText, &QLabel::linkActivated, this, [this] {
@@ -178,7 +192,25 @@ void CVRIX_Bulk_SMSDlg::RefreshSizeInfo() {
     m_form.gsmWarning->setVisible(info.hasNonGsm && !composer.IsUnicodeChecked());
 }
 
-void CVRIX_Bulk_SMSDlg::ShowOptions() { m_form.ShowOptions(SendOptions()); }
+void CVRIX_Bulk_SMSDlg::RefreshOptions() {
+    m_form.ShowOptions(SendOptions());
+    m_form.ShowChoices(m_session->FixedPauses(), m_session->Country());
+    {
+        const QSignalBlocker blockType(m_form.messageType);
+        const QSignalBlocker blockUnicode(m_form.unicode);
+        m_form.messageType->setCurrentIndex(Composer().MessageTypeIndex());
+        m_form.unicode->setChecked(Composer().IsUnicodeChecked());
+    }
+}
+
+void CVRIX_Bulk_SMSDlg::OnCountryChanged() {
+    // Re-keying a large list takes a moment: on a list worker.
+    const QString country = m_form.country->currentData().toString();
+    Session* session = m_session.get();
+    m_listWork->Run(
+        CPlease_Wail_Modeless::kDefaultText, [session, country] { session->SetCountry(country); },
+        [session] { session->RememberChoices(); });
+}
 
 void CVRIX_Bulk_SMSDlg::OnUseExclusionToggled(bool on) {
     SendOptions().SetUseExclusion(on);
@@ -252,9 +284,10 @@ bool CVRIX_Bulk_SMSDlg::PrepareListFill() {
 void CVRIX_Bulk_SMSDlg::OnLoadContacts() {
     if (IsListBusy() || !PrepareListFill())
         return;
-    OnLoadContactsFrom(QFileDialog::getOpenFileName(this, QStringLiteral("Load Contacts From File"),
-                                                    QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
-                                                    QStringLiteral("Text & Excel Files(*.txt *.xls *.xlsx)")));
+    OnLoadContactsFrom(FileDialogs::OpenFileName(this, m_session->Settings(), QStringLiteral("contacts"),
+                                                 QStringLiteral("Load Contacts From File"),
+                                                 QStringLiteral("Text & Excel Files(*.txt *.xls *.xlsx)"),
+                                                 QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)));
 }
 
 void CVRIX_Bulk_SMSDlg::OnLoadContactsFrom(const QString& path) { m_contactLoader->Load(path); }
@@ -266,7 +299,7 @@ void CVRIX_Bulk_SMSDlg::OnApplyMessage() { m_listEditWindows->OnApplyMessage(); 
 void CVRIX_Bulk_SMSDlg::OnUpdateSelected() { m_listEditWindows->OnUpdateSelected(); }
 void CVRIX_Bulk_SMSDlg::OnUpdateRow() { m_listEditWindows->OnUpdateRow(); }
 
-// ---- Export, quota, help ----
+// ---- Export, quota ----
 
 void CVRIX_Bulk_SMSDlg::OnExportList() {
     if (IsListBusy())
@@ -279,8 +312,9 @@ void CVRIX_Bulk_SMSDlg::OnExportList() {
     const QString xls = QStringLiteral("Excel(97-2003) Files(*.xls)");
     const QString xlsx = QStringLiteral("Excel Files(*.xlsx)");
     QString selected = xls;
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export"), QString(),
-                                                      xls + QStringLiteral(";;") + xlsx, &selected);
+    const QString path = FileDialogs::SaveFileName(this, m_session->Settings(), QStringLiteral("export"),
+                                                   QStringLiteral("Export"), xls + QStringLiteral(";;") + xlsx,
+                                                   &selected);
     if (path.isEmpty())
         return;
     const SpreadsheetExport::Format format = SpreadsheetExport::FormatOfFilterIndex(selected == xlsx ? 1 : 0);
@@ -310,17 +344,7 @@ void CVRIX_Bulk_SMSDlg::OnQuota() {
         return;
     CQuota_Dlg quota(Devices().SelectedDevicesText(), Quota(), SendOptions(), List().Count(), m_prompter, this);
     if (quota.exec() == QDialog::Accepted)
-        ShowOptions();
-}
-
-void CVRIX_Bulk_SMSDlg::OnAbout() {
-    QMessageBox::about(this, QStringLiteral("About ") + AppShell::kProductName,
-                       AppShell::kProductName + QStringLiteral("\nVersion ") + QCoreApplication::applicationVersion());
-}
-
-void CVRIX_Bulk_SMSDlg::OnHelp() {
-    if (!IsListBusy())
-        static_cast<void>(m_session->Help(*m_opener));
+        RefreshOptions();
 }
 
 void CVRIX_Bulk_SMSDlg::NotAvailable() {
@@ -335,47 +359,9 @@ void CVRIX_Bulk_SMSDlg::RefreshDevices() {
     RefreshSizeInfo();
 }
 
-void CVRIX_Bulk_SMSDlg::OnConnectionWizard() {
-    CMobile_Conn_Dlg steps(this);
-    if (steps.exec() != QDialog::Accepted)
-        return;
-    m_session->ForgetDevices();
-    RefreshDevices();
-    m_form.wizardLink->setVisible(false);
-    DeviceSelectionController::Options options;
-    options.timing = m_session->Timing();
-    CPhone_List_Dlg selection(Devices(), m_prompter, m_demos, options, this);
-    selection.exec();
-    RefreshDevices();
-}
-
-void CVRIX_Bulk_SMSDlg::OnDeviceDetails() {
-    if (Devices().DeviceCount() == 0)
-        return;
-    CSelected_Device_Details_GSM::Options options;
-    options.testMessage.timing = m_session->Timing();
-    options.timing = m_session->Timing();
-    options.nonOverlapped = SendOptions().NonOverlapped();
-    options.loadPhonebook = [this](int slot) { OnLoadPhonebook(slot); };
-    CSelected_Device_Details_GSM details(Devices(), m_prompter, options, this);
-    details.exec();
-    RefreshDevices();
-}
-
-void CVRIX_Bulk_SMSDlg::OnLoadPhonebook(int slot) {
-    if (IsListBusy())
-        return;
-    const std::optional<QString> port = m_session->PhonebookPort(slot);
-    if (!port)
-        return;
-    const Session* session = m_session.get();
-    m_listWork->Run<PhonebookRead>(
-        kImportingPhonebook, [session, port = *port] { return session->ReadPhonebook(port); },
-        [this](PhonebookRead read) {
-            m_session->AddPhonebook(read);
-            RefreshList();
-        });
-}
+void CVRIX_Bulk_SMSDlg::OnConnectionWizard() { m_deviceWindows->OnConnectionWizard(); }
+void CVRIX_Bulk_SMSDlg::OnDeviceDetails() { m_deviceWindows->OnDeviceDetails(); }
+void CVRIX_Bulk_SMSDlg::OnLoadPhonebook(int slot) { m_deviceWindows->OnLoadPhonebook(slot); }
 
 // ---- Send, Reset, Exit ----
 
@@ -427,13 +413,10 @@ void CVRIX_Bulk_SMSDlg::OnReset() {
     m_form.number->clear();
     {
         const QSignalBlocker blockComposer(m_form.composer);
-        const QSignalBlocker blockType(m_form.messageType);
-        const QSignalBlocker blockUnicode(m_form.unicode);
         m_form.composer->clear();
-        m_form.messageType->setCurrentIndex(Composer().MessageTypeIndex());
-        m_form.unicode->setChecked(Composer().IsUnicodeChecked());
     }
-    ShowOptions();
+    RefreshOptions();
+    m_session->RememberChoices();
     m_form.number->setEnabled(true);
     m_form.composer->setEnabled(true);
     m_listModel->Refresh();
@@ -449,8 +432,12 @@ void CVRIX_Bulk_SMSDlg::OnExit() {
         return;
     if (isMinimized())
         showNormal();
-    if (m_session->ConfirmExit())
-        m_options.shutdown();
+    if (!m_session->ConfirmExit())
+        return;
+    m_session->RememberChoices();
+    m_session->Settings().SetWindowGeometry(objectName(), saveGeometry());
+    m_session->Settings().Sync();
+    m_options.shutdown();
 }
 
 // ---- Keys and closing ----

@@ -9,10 +9,12 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class CDemo_Modem_Msgs;
 class CSMS_Sending;
 class ContactLoader;
+class DeviceWindows;
 class ListEditWindows;
 class SendLauncher;
 class DemoModems;
@@ -31,7 +33,8 @@ class CVRIX_Bulk_SMSDlg final : public QDialog {
 public:
     struct Options {
         DataPaths paths; // the data folder; the program's own (DataPaths::Shared()) when not set
-        ModemTiming timing = ModemTiming::Standard();
+        // The modem timing; unset: the one the user chose ("Wait fixed pauses between commands"), remembered.
+        std::optional<ModemTiming> timing;
         // Real milliseconds per engine millisecond of a run's pauses and finishing waits (tests shorten it).
         double clockScale = 1.0;
         // Exit after the user agreed; the program's shutdown (ends the process) unless a test replaces it.
@@ -64,6 +67,8 @@ public:
     // Brings the list view and "Total Numbers : %d" to the Recipient list as it is now.
     void RefreshList();
     void RefreshCount();
+    // Brings the option controls to the session's options (after the quota window, a toggle or Reset).
+    void RefreshOptions();
 
     static inline const QString& kNoDevice = MainWindowForm::kNoDevice;
     static inline const QString& kWizardLink = MainWindowForm::kWizardLink;
@@ -96,8 +101,6 @@ public Q_SLOTS:
     void OnApplyMessage();
     void OnUpdateSelected();
     void OnUpdateRow();
-    void OnAbout();
-    void OnHelp();
 
 Q_SIGNALS:
     void ListExported(bool ok);
@@ -115,9 +118,9 @@ private:
     void OnComposerChanged();
     void RefreshSizeInfo();
     void OnUseExclusionToggled(bool on);
+    void OnCountryChanged();
     void NotAvailable();
     void ClearFieldsAfterSend();
-    void ShowOptions();
 
     Prompter& m_prompter;
     DemoModems& m_demos;
@@ -129,6 +132,7 @@ private:
     RecipientTableModel* m_listModel = nullptr;
     ListWork* m_listWork = nullptr;
     ListEditWindows* m_listEditWindows = nullptr;
+    DeviceWindows* m_deviceWindows = nullptr;
     ContactLoader* m_contactLoader = nullptr;
     SendLauncher* m_sendLauncher = nullptr;
     CDemo_Modem_Msgs* m_demoMessages = nullptr;

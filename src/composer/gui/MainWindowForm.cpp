@@ -1,6 +1,7 @@
 #include "composer/gui/MainWindowForm.h"
 
 #include "composer/MessageComposer.h"
+#include "numbers/CountryCodes.h"
 #include "sending/SendOptionsModel.h"
 #include "ui/ComposerEdit.h"
 #include "ui/DialogButtons.h"
@@ -162,9 +163,11 @@ void MainWindowForm::Build(QDialog* owner) {
     // Not shown: their start state is all the user ever gets (the quota window sets the last one).
     clearAfterSend = MakeCheck(QStringLiteral("Clear all fields after sending SMS"));
     nonOverlapped = MakeCheck(QStringLiteral("Sent Non Overlapped"));
-    quota = MakeCheck(QString());
+    // The quota switch beside its link: the quota window turns it on, the user may turn it off here.
+    quota = MakeCheck(QStringLiteral("Quotas in use"));
     quota->setObjectName(QStringLiteral("QuotaCheck"));
-    for (QCheckBox* hidden : {clearAfterSend, nonOverlapped, quota})
+    quota->setToolTip(QStringLiteral("Clear to send without the quotas set in Quota Management."));
+    for (QCheckBox* hidden : {clearAfterSend, nonOverlapped})
         hidden->setVisible(false);
     optionsLayout->addWidget(delayed, 0, 0, 1, 2);
     optionsLayout->addLayout(pauseRow, 1, 0, 1, 2);
@@ -179,7 +182,23 @@ void MainWindowForm::Build(QDialog* owner) {
     optionsLayout->addWidget(saveTemplates, 4, 1);
     quotaLink = new QLabel(QStringLiteral("<a href=\"quota\">Click here Quota Management</a>"));
     quotaLink->setObjectName(QStringLiteral("QuotaLink"));
-    optionsLayout->addWidget(quotaLink, 6, 0, 1, 2);
+    optionsLayout->addWidget(quotaLink, 6, 0);
+    optionsLayout->addWidget(quota, 6, 1);
+    fixedPauses = MakeCheck(QStringLiteral("Wait fixed pauses between commands (older devices)"));
+    optionsLayout->addWidget(fixedPauses, 7, 0, 1, 2);
+    // Numbers are compared (duplicates, exclusion lists) in their international form for this country.
+    country = new QComboBox;
+    country->setObjectName(QStringLiteral("Country"));
+    country->addItem(kNoCountry, QString());
+    for (const QString& code : SupportedCountries())
+        country->addItem(code, code);
+    auto* countryRow = new QHBoxLayout;
+    countryRow->addWidget(new QLabel(QStringLiteral("Default country :")));
+    countryRow->addWidget(country);
+    countryRow->addStretch(1);
+    optionsLayout->addLayout(countryRow, 8, 0);
+    sendInternational = MakeCheck(QStringLiteral("Send numbers in international format"));
+    optionsLayout->addWidget(sendInternational, 8, 1);
     auto* toolRow = new QHBoxLayout;
     toolRow->addWidget(CommandButton(QStringLiteral("Exclusion List Wizard")));
     toolRow->addWidget(CommandButton(QStringLiteral("View Templates")));
@@ -209,7 +228,6 @@ void MainWindowForm::Build(QDialog* owner) {
     layout->addLayout(commands);
     layout->addWidget(clearAfterSend);
     layout->addWidget(nonOverlapped);
-    layout->addWidget(quota);
     window->resize(1100, 720);
 }
 
@@ -238,6 +256,22 @@ void MainWindowForm::ShowOptions(const SendOptionsModel& options) {
     setCombo(pauseEvery, options.PauseControlsEnabled(), options.PauseEvery());
     setCombo(pauseFor, options.PauseControlsEnabled(), options.PauseFor());
     setCombo(retryCount, options.RetryControlEnabled(), options.RetryCount());
+    setCheck(sendInternational, options.SendInternational());
+}
+
+void MainWindowForm::ShowChoices(bool fixedPausesOn, const QString& countryCode) {
+    const QSignalBlocker blockPauses(fixedPauses);
+    fixedPauses->setChecked(fixedPausesOn);
+    const QSignalBlocker blockCountry(country);
+    country->setCurrentIndex(std::max(0, country->findData(countryCode)));
+}
+
+void MainWindowForm::OnOptionChanged(const std::function<void()>& changed) const {
+    for (QCheckBox* check : {delayed, retry, unicode, skipDuplicates, useExclusion, saveSentItems, saveTemplates,
+                             fixedPauses, sendInternational})
+        QObject::connect(check, &QCheckBox::toggled, window, changed);
+    for (QComboBox* combo : {pauseEvery, pauseFor, retryCount, messageType})
+        QObject::connect(combo, &QComboBox::currentIndexChanged, window, changed);
 }
 
 void MainWindowForm::ConnectOptions(SendOptionsModel& options) {
@@ -256,7 +290,7 @@ void MainWindowForm::ConnectOptions(SendOptionsModel& options) {
     onToggle(saveTemplates, &SendOptionsModel::SetSaveTemplates, model);
     onToggle(clearAfterSend, &SendOptionsModel::SetClearAfterSend, model);
     onToggle(nonOverlapped, &SendOptionsModel::SetNonOverlapped, model);
-    onToggle(quota, &SendOptionsModel::SetQuotaManagement, model);
+    onToggle(sendInternational, &SendOptionsModel::SetSendInternational, model);
 }
 
 void MainWindowForm::ShowDevices(const Session::DeviceView& view) {

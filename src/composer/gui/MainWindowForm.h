@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class ComposerEdit;
@@ -23,6 +24,7 @@ class SendOptionsModel;
 // SendOptionsModel both ways.
 struct MainWindowForm {
     static inline const QString kNoDevice = QStringLiteral("No Mobile Phone Device is selected.");
+    static inline const QString kNoCountry = QStringLiteral("(none: compare numbers as written)");
     static inline const QString kWizardLink =
         QStringLiteral("No Mobile Phone Device is selected. Click here to start Mobile Phone Connection Wizard.");
 
@@ -33,6 +35,11 @@ struct MainWindowForm {
     // The option check boxes and drop-downs as the model holds them (after a toggle or Reset), without
     // signals.
     void ShowOptions(const SendOptionsModel& options);
+    // The session's choices that are no sending options: the timing and the default country.
+    void ShowChoices(bool fixedPausesOn, const QString& countryCode);
+    // `changed` runs after any option control changed (after the model took the change).
+    void OnOptionChanged(const std::function<void()>& changed) const;
+
     // The device text (a link to the details), the wizard link and the device drop-down, keeping the user's
     // pick of a device when it is still there.
     void ShowDevices(const Session::DeviceView& view);
@@ -70,8 +77,12 @@ struct MainWindowForm {
     QCheckBox* saveSentItems = nullptr;
     QCheckBox* saveTemplates = nullptr;
     QLabel* quotaLink = nullptr;
-    // Not shown: their start state is all the user ever gets (the quota window sets the last one).
+    QCheckBox* fixedPauses = nullptr;       // "Wait fixed pauses between commands (older devices)"
+    QComboBox* country = nullptr;           // the default country; item data is its code, "" for none
+    QCheckBox* sendInternational = nullptr; // "Send numbers in international format"
+    // Shown while quotas are in use (the quota window turns it on); clearing it turns quota management off.
+    QCheckBox* quota = nullptr;
+    // Not shown: their start state is all the user ever gets.
     QCheckBox* clearAfterSend = nullptr;
     QCheckBox* nonOverlapped = nullptr;
-    QCheckBox* quota = nullptr;
 };

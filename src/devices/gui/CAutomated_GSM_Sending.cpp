@@ -19,8 +19,9 @@
 class CAutomated_GSM_Sending::Observer final : public ConnectionTestObserver {
 public:
     explicit Observer(CAutomated_GSM_Sending* window) : m_window(window) {}
-    void OnStatusLabel(const QString& text) override {
-        Post([text](CAutomated_GSM_Sending* w) { w->m_status->setText(text); });
+    void OnStatusLabel(const QString&) override {
+        // The label as it stands when the call is handled: a Stop pressed meanwhile is not undone by a late call.
+        Post([](CAutomated_GSM_Sending* w) { w->m_status->setText(w->m_controller.StatusLabel()); });
     }
     void OnCaseStarted(int) override {
         Post([](CAutomated_GSM_Sending* w) { w->RefreshCases(); });

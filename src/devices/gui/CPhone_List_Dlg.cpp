@@ -38,14 +38,20 @@ public:
         Post([portCount](CPhone_List_Dlg* w) {
             w->m_progress->setRange(0, std::max(portCount, 1));
             w->m_progress->setValue(0);
+            w->m_portList->setRowCount(0);
         });
     }
     void OnPortStarted(int, const PortInfo& port) override {
         const QString name = port.DisplayName();
         Post([name](CPhone_List_Dlg* w) { w->m_scanLabel->setText(QStringLiteral("Searching: ") + name); });
     }
-    void OnPortDone(int index, const ScanPortReport&) override {
-        Post([index](CPhone_List_Dlg* w) { w->m_progress->setValue(index + 1); });
+    void OnPortDone(int index, const ScanPortReport& report) override {
+        const QString port = report.displayName;
+        const QString outcome = DeviceTexts::PortOutcome(report.listed, report.status);
+        Post([index, port, outcome](CPhone_List_Dlg* w) {
+            w->m_progress->setValue(index + 1);
+            w->AddPortOutcome(port, outcome);
+        });
     }
     void OnRowAdded(const DeviceRecord&) override {
         Post([](CPhone_List_Dlg* w) { w->RefreshRows(); });
@@ -68,7 +74,7 @@ CPhone_List_Dlg::CPhone_List_Dlg(MainDeviceState& devices, Prompter& prompter, D
                                  DeviceSelectionController::PortSource ports)
     : QDialog(parent), m_prompter(prompter), m_demos(demos), m_observer(std::make_unique<Observer>(this)),
       m_deviceList(new QTableWidget(0, static_cast<int>(DeviceTexts::ScanColumns().size()))),
-      m_detailsList(new QTableWidget(0, 2)), m_progress(new QProgressBar), m_scanLabel(new QLabel),
+      m_detailsList(new QTableWidget(0, 2)), m_portList(new QTableWidget(0, 2)), m_progress(new QProgressBar), m_scanLabel(new QLabel),
       m_pdu(new QRadioButton(QStringLiteral("PDU Mode"))), m_text(new QRadioButton(QStringLiteral("Text Mode"))),
       m_customCheck(new QCheckBox(QStringLiteral("Custom SMSC :"))), m_customField(new QLineEdit),
       m_phoneField(new QLineEdit) {
@@ -113,6 +119,17 @@ CPhone_List_Dlg::CPhone_List_Dlg(MainDeviceState& devices, Prompter& prompter, D
     scanRow->addWidget(CommandButton(QStringLiteral("Search Mobile Device Again"), QStringLiteral("SearchAgain")));
     layout->addLayout(scanRow);
     layout->addWidget(m_scanLabel);
+    // Every port the scan tried, with what became of it, so a port that was left out says why.
+    m_portList->setObjectName(QStringLiteral("PortList"));
+    m_portList->setHorizontalHeaderLabels({QStringLiteral("Port tried"), QStringLiteral("Outcome")});
+    m_portList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_portList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_portList->verticalHeader()->setVisible(false);
+    m_portList->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_portList->horizontalHeader()->setStretchLastSection(true);
+    m_portList->setWordWrap(false);
+    m_portList->setMaximumHeight(m_portList->fontMetrics().height() * 7);
+    layout->addWidget(m_portList, 1);
     auto* addRow = new QHBoxLayout;
     addRow->addWidget(CommandButton(QStringLiteral("Add demo modem"), QStringLiteral("AddDemoModem")));
     addRow->addWidget(CommandButton(QStringLiteral("Add port by path..."), QStringLiteral("AddPortByPath")));
@@ -197,6 +214,15 @@ void CPhone_List_Dlg::showEvent(QShowEvent* event) {
     }
 }
 
+void CPhone_List_Dlg::AddPortOutcome(const QString& port, const QString& outcome) {
+    const int row = m_portList->rowCount();
+    m_portList->insertRow(row);
+    m_portList->setItem(row, 0, new QTableWidgetItem(port));
+    auto* item = new QTableWidgetItem(outcome);
+    item->setToolTip(outcome);
+    m_portList->setItem(row, 1, item);
+}
+
 void CPhone_List_Dlg::SetScanning(bool scanning) {
     m_scanLabel->setText(scanning ? QStringLiteral("Searching for connected mobile devices...")
                                   : QStringLiteral("Search finished."));
@@ -215,10 +241,7 @@ void CPhone_List_Dlg::RefreshRows() {
         for (int c = 0; c < static_cast<int>(values.size()); ++c)
             m_deviceList->setItem(r, c, new QTableWidgetItem(values[static_cast<size_t>(c)]));
     }
-    // A new row is selected as it comes; otherwise the selection stays.
-    if (selected.empty() && !rows.empty())
-        m_deviceList->selectRow(static_cast<int>(rows.size()) - 1);
-    for (int r : selected) {
+    for (int r : m_controller->RowsToSelect(selected)) {
         if (r < m_deviceList->rowCount())
             m_deviceList->selectionModel()->select(m_deviceList->model()->index(r, 0),
                                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);

@@ -33,6 +33,8 @@ public:
     DeviceSelectionController& Controller() { return *m_controller; }
     QTableWidget* DeviceList() const { return m_deviceList; }
     QTableWidget* DetailsList() const { return m_detailsList; }
+    // Every port the last scan tried and its outcome ("Port tried", "Outcome").
+    QTableWidget* PortList() const { return m_portList; }
     QPushButton* Button(const QString& objectName) const;
     QCheckBox* CustomSmscCheck() const { return m_customCheck; }
     QLineEdit* CustomSmscField() const { return m_customField; }
@@ -64,6 +66,7 @@ private:
     std::vector<int> SelectedRows() const;
     DeviceSelectionController::CustomSmscChoice CustomChoice() const;
     void SetScanning(bool scanning);
+    void AddPortOutcome(const QString& port, const QString& outcome);
     void RunBusy(std::function<bool()> work, std::function<void(bool)> done);
 
     Prompter& m_prompter;
@@ -76,6 +79,7 @@ private:
 
     QTableWidget* m_deviceList;
     QTableWidget* m_detailsList;
+    QTableWidget* m_portList;
     QProgressBar* m_progress;
     QLabel* m_scanLabel;
     QRadioButton* m_pdu;

@@ -4,6 +4,7 @@
 #include "devices/MainDeviceState.h"
 #include "devices/gui/CAutomated_GSM_Sending.h"
 #include "ui/DialogButtons.h"
+#include "ui/TableFit.h"
 #include "ui/UiTask.h"
 
 #include <QCoreApplication>
@@ -136,6 +137,7 @@ void CSelected_Device_Details_GSM::RefreshRows() {
     }
     if (selected >= 0 && selected < m_deviceList->rowCount())
         m_deviceList->selectRow(selected);
+    TableFit::ColumnsToContents(m_deviceList, this);
     ShowDetails();
 }
 

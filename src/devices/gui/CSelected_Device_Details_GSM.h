@@ -24,7 +24,7 @@ class CSelected_Device_Details_GSM final : public QDialog {
 public:
     struct Options {
         DeviceTestMessage::Options testMessage;
-        ModemTiming timing = ModemTiming::Standard();
+        ModemTiming timing = ModemTiming::Fast();
         bool nonOverlapped = false; // the main window's "Sent Non Overlapped"
         // "Load Phone Book" for a device slot; set by the main window (the command belongs to it).
         std::function<void(int slot)> loadPhonebook;

@@ -8,6 +8,7 @@
 #include "sending/SendStatusExport.h"
 #include "sending/gui/CStatus_Export_Opt.h"
 #include "ui/SendJobTableModel.h"
+#include "ui/TableFit.h"
 #include "ui/UiPost.h"
 #include "ui/UiTask.h"
 
@@ -116,7 +117,7 @@ private:
 CSMS_Sending::CSMS_Sending(SendContext context, Prompter& prompter, QWidget* parent)
     : QDialog(parent), m_prompter(prompter), m_bridge(std::make_unique<Bridge>(this)), m_jobView(new QTableView),
       m_overall(new QProgressBar), m_activity(new QProgressBar), m_statusLabel(new QLabel), m_progressLabel(new QLabel),
-      m_pauseLabel(new QLabel), m_helpText(new QLabel), m_stopButton(new QPushButton(QStringLiteral("Stop"))),
+      m_pauseLabel(new QLabel), m_helpText(new QLabel), m_timingLabel(new QLabel), m_stopButton(new QPushButton(QStringLiteral("Stop"))),
       m_exportButton(new QPushButton(QStringLiteral("Export"))), m_timer(new QTimer(this)) {
     setObjectName(QStringLiteral("CSMS_Sending"));
     setWindowTitle(SendRun::kCaptionRunning);
@@ -125,6 +126,10 @@ CSMS_Sending::CSMS_Sending(SendContext context, Prompter& prompter, QWidget* par
     m_opener = std::make_unique<FileOpener>(
         prompter, [](const QString& file) { return QDesktopServices::openUrl(QUrl::fromLocalFile(file)); });
     const int rows = context.rowCount ? context.rowCount() : 0;
+    // Current Status names the device that took each row: wide enough for the longest of those texts.
+    QStringList currentStatuses{SendJob::kWaitingRetry};
+    for (const RunDevice& device : context.devicesInUse)
+        currentStatuses << QStringLiteral("Sending (%1)").arg(device.entry);
     context.observer = m_bridge.get();
     m_run = std::make_unique<SendRun>(std::move(context));
     m_model = new SendJobTableModel(m_run->Job(), this);
@@ -159,6 +164,9 @@ CSMS_Sending::CSMS_Sending(SendContext context, Prompter& prompter, QWidget* par
     m_progressLabel->setText(SendJob::ProgressLabel(0, rows));
     m_pauseLabel->setVisible(false);
     m_helpText->setText(SendRun::kHelpRunning);
+    // Which timing the run sends with (the main window's "Wait fixed pauses between commands").
+    m_timingLabel->setObjectName(QStringLiteral("TimingLabel"));
+    m_timingLabel->setText(m_run->Context().slots->Timing().Description());
     m_helpText->setWordWrap(true);
     m_stopButton->setEnabled(false);
     m_stopButton->setAutoDefault(false);
@@ -175,12 +183,14 @@ CSMS_Sending::CSMS_Sending(SendContext context, Prompter& prompter, QWidget* par
     layout->addWidget(m_activity);
     layout->addWidget(m_pauseLabel);
     layout->addWidget(m_helpText);
+    layout->addWidget(m_timingLabel);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(m_exportButton);
     buttons->addWidget(m_stopButton);
     layout->addLayout(buttons);
     resize(820, 560);
+    TableFit::ColumnToTexts(m_jobView, SendJob::kCurrentStatus, currentStatuses, this);
 
     connect(m_stopButton, &QPushButton::clicked, this, &CSMS_Sending::OnStop);
     connect(m_exportButton, &QPushButton::clicked, this, &CSMS_Sending::OnExport);
@@ -200,6 +210,9 @@ CSMS_Sending::~CSMS_Sending() {
 
 QString CSMS_Sending::StatusText() const {
     return m_statusLabel->text();
+}
+QString CSMS_Sending::TimingText() const {
+    return m_timingLabel->text();
 }
 QString CSMS_Sending::ProgressText() const {
     return m_progressLabel->text();

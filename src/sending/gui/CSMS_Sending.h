@@ -33,6 +33,7 @@ public:
     SendRun& Run() { return *m_run; }
     QString StatusText() const;
     QString ProgressText() const;
+    QString TimingText() const;
     QPushButton* StopButton() const { return m_stopButton; }
     QPushButton* ExportButton() const { return m_exportButton; }
     QProgressBar* OverallBar() const { return m_overall; }
@@ -84,6 +85,7 @@ private:
     QLabel* m_progressLabel;
     QLabel* m_pauseLabel;
     QLabel* m_helpText;
+    QLabel* m_timingLabel;
     QPushButton* m_stopButton;
     QPushButton* m_exportButton;
     QTimer* m_timer;

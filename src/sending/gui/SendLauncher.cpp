@@ -6,6 +6,7 @@
 #include "ui/UiTask.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include <future>
 #include <memory>
@@ -47,10 +48,15 @@ void SendLauncher::OpenAndWait(SendContext context, const std::function<void()>&
             auto* window = new CSMS_Sending(std::move(context), m_prompter, m_owner);
             connect(window, &CSMS_Sending::ClearFieldsRequested, this, clearFields);
             m_window = window;
+            // The worker goes on (and releases the run's ports) once the window and its run are gone, so no
+            // thread of the run still uses a port.
             connect(window, &QDialog::finished, this, [this, window, closed] {
                 m_window = nullptr;
-                window->deleteLater();
-                closed->set_value();
+                // Deleted from the event loop, not from inside its own signal; its run's threads are joined then.
+                QTimer::singleShot(0, this, [window, closed] {
+                    delete window;
+                    closed->set_value();
+                });
             });
             window->open();
         },

@@ -198,6 +198,20 @@ qsizetype Session::ReviewImpossibleNumbers(const QStringList& impossible, std::o
     return *drop ? m_list.RemoveNumbers(impossible) : 0;
 }
 
+bool Session::FindSentItems(const QString& number, QList<SentItemRecord>* found, FileError* error) const {
+    QList<SentItemRecord> records;
+    if (!m_sentItems->Load(&records, error))
+        return false;
+    const NumberComparison comparison = m_list.Comparison();
+    const QString key = comparison.Key(number.trimmed());
+    found->clear();
+    for (SentItemRecord& record : records) {
+        if (comparison.Key(record.number) == key)
+            found->push_back(std::move(record));
+    }
+    return true;
+}
+
 NumberCheckOptions Session::CheckOptions() const {
     NumberCheckOptions options;
     options.skipDuplicates = m_sendOptions.SkipDuplicates();

@@ -98,6 +98,11 @@ public:
     // The list's numbers that are impossible for the default country (none without a country), in list order.
     QStringList ImpossibleNumbersInList() const;
 
+    // The sent-items records of one recipient, compared as the duplicate test compares (by international form
+    // under a default country), in log order. False with the error when the log cannot be read.
+    [[nodiscard]] bool FindSentItems(const QString& number, QList<SentItemRecord>* found,
+                                     FileError* error = nullptr) const;
+
     // The number check as the options stand: "Skip Duplicate Numbers", "Use Exclusion Rules" and the set.
     NumberCheckOptions CheckOptions() const;
 

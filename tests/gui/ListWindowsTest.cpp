@@ -21,6 +21,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
@@ -172,4 +173,10 @@ TEST_F(ListWindowsTest, DefaultCountryJoinsNationalAndInternationalFormsAndIsRem
     }
     EXPECT_TRUE(prompter.Asked().empty());
     EXPECT_EQ(window->ListModel().rowCount(), 2);
+}
+
+// The number column shows a whole international number (15 digits and the "+").
+TEST_F(ListWindowsTest, NumberColumnFitsALongestNumber) {
+    QTableView* view = window->Form().listView;
+    EXPECT_GT(view->columnWidth(0), view->fontMetrics().horizontalAdvance(QStringLiteral("+447700900556123")));
 }

@@ -89,19 +89,6 @@ TEST_F(MainWindowTest, OpensWithTheStartStates) {
     EXPECT_EQ(window->focusWidget(), window->Form().number);
 }
 
-// The Number column shows a 15-digit international number whole, and the Message column takes the rest.
-TEST_F(MainWindowTest, NumberColumnFitsTheLongestNumber) {
-    window->show();
-    static_cast<void>(window->List().AddNumbers(0, {QStringLiteral("+123456789012345")}, {}, {}, {}));
-    window->ListModel().Refresh();
-    QTableView* view = window->Form().listView;
-    const QModelIndex number = window->ListModel().index(0, 0);
-    const int needed = view->fontMetrics().horizontalAdvance(number.data().toString());
-    EXPECT_GT(view->columnWidth(0), needed);
-    EXPECT_LT(view->columnWidth(0), view->viewport()->width() / 2);
-    EXPECT_GE(view->columnWidth(0) + view->columnWidth(1), view->viewport()->width() - 1);
-}
-
 TEST_F(MainWindowTest, OptionCheckBoxesFillAndClearTheirDropDowns) {
     window->Form().delayed->click();
     EXPECT_TRUE(window->Form().pauseEvery->isEnabled());

@@ -303,3 +303,22 @@ TEST(SessionChoices, ImpossibleNumbersAreAskedAboutOrListedAndKeptOrDropped) {
     EXPECT_EQ(s.List().Number(0), QStringLiteral("07700900555"));
     EXPECT_TRUE(s.ImpossibleNumbersInList().isEmpty());
 }
+
+// The sent items of one person are found however the number was written, under the default country; without
+// one, by the text.
+TEST(SessionChoices, SentItemsOfOneNumberAreFoundInAnyForm) {
+    SessionRig rig;
+    Session& s = *rig.session;
+    for (const QString& number : {QStringLiteral("07700 900555"), QStringLiteral("+447700900555"),
+                                  QStringLiteral("+447700900556"), QStringLiteral("0044-7700-900555")})
+        ASSERT_TRUE(s.SentItems().Append(
+            SentItemsStore::MakeRecord(number, QStringLiteral("Hi"), QStringLiteral("Message sent successfully."))));
+    QList<SentItemRecord> found;
+    ASSERT_TRUE(s.FindSentItems(QStringLiteral("+447700900555"), &found));
+    ASSERT_EQ(found.size(), 1);
+    ASSERT_TRUE(s.ChooseCountry(QStringLiteral("GB")));
+    ASSERT_TRUE(s.FindSentItems(QStringLiteral(" 07700900555 "), &found));
+    ASSERT_EQ(found.size(), 3);
+    EXPECT_EQ(found[0].number, QStringLiteral("07700 900555"));
+    EXPECT_EQ(found[2].number, QStringLiteral("0044-7700-900555"));
+}

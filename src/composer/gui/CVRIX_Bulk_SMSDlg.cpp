@@ -74,7 +74,7 @@ CVRIX_Bulk_SMSDlg::CVRIX_Bulk_SMSDlg(Prompter& prompter, DemoModems& demos, Opti
         m_prompter, [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
     m_form.Build(this);
     m_listModel = new RecipientTableModel(List(), this);
-    m_form.listView->setModel(m_listModel);
+    m_form.SetListModel(m_listModel);
     m_form.listView->installEventFilter(this);
     m_listWork = new ListWork(this, [this] { RefreshList(); });
     m_listEditWindows = new ListEditWindows(*this, *m_listWork);

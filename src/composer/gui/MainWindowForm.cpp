@@ -86,10 +86,6 @@ void MainWindowForm::Build(QDialog* owner) {
     listView->verticalHeader()->setDefaultSectionSize(listView->fontMetrics().height() + 6);
     listView->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     listView->horizontalHeader()->setStretchLastSection(true);
-    // The Number column is as wide as the longest international number (E.164: up to 15 digits after the plus);
-    // the columns are made when the model is set, with this default size, and the Message column stretches.
-    listView->horizontalHeader()->setDefaultSectionSize(
-        listView->fontMetrics().horizontalAdvance(QStringLiteral("+000000000000000")) + 16);
     listLayout->addWidget(listView, 1);
     countLabel = new QLabel;
     countLabel->setObjectName(QStringLiteral("CountLabel"));
@@ -264,6 +260,14 @@ void MainWindowForm::ShowChoices(bool fixedPausesOn, const QString& countryCode)
     fixedPauses->setChecked(fixedPausesOn);
     const QSignalBlocker blockCountry(country);
     country->setCurrentIndex(std::max(0, country->findData(countryCode)));
+}
+
+void MainWindowForm::SetListModel(QAbstractItemModel* model) const {
+    listView->setModel(model);
+    // A whole international number (E.164: up to 15 digits and the "+") is never cut off; widths apply once the
+    // view has its model's columns.
+    listView->setColumnWidth(
+        0, std::max(140, listView->fontMetrics().horizontalAdvance(QStringLiteral("+000000000000000")) + 16));
 }
 
 void MainWindowForm::OnOptionChanged(const std::function<void()>& changed) const {

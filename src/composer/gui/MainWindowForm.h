@@ -10,6 +10,7 @@
 #include <vector>
 
 class ComposerEdit;
+class QAbstractItemModel;
 class NumberEdit;
 class QCheckBox;
 class QComboBox;
@@ -37,6 +38,8 @@ struct MainWindowForm {
     void ShowOptions(const SendOptionsModel& options);
     // The session's choices that are no sending options: the timing and the default country.
     void ShowChoices(bool fixedPausesOn, const QString& countryCode);
+    // The Recipient list's model into the list view, its number column wide enough for any number.
+    void SetListModel(QAbstractItemModel* model) const;
     // `changed` runs after any option control changed (after the model took the change).
     void OnOptionChanged(const std::function<void()>& changed) const;
 

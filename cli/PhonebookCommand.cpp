@@ -1,5 +1,5 @@
 // bulksms-cli phonebook: the contacts stored in a device (phone memory and SIM), one per line: the number,
-// a tab, the number type, a tab, the name.
+// a tab, the number type, a tab, the name (read in UCS2 where the device offers it, so in any alphabet).
 
 #include "CliCommand.h"
 #include "CliJson.h"
@@ -18,8 +18,7 @@ int Run(const CliArgs& args) {
     if (port.isEmpty())
         return CliUsageError(kName, QStringLiteral("--port is required"));
 
-    const PhonebookRead read =
-        PhonebookReader::ReadFromPort(port, ModemTiming::Fast(), args.Has(QStringLiteral("ucs2-names")));
+    const PhonebookRead read = PhonebookReader::ReadFromPort(port, ModemTiming::Fast());
     if (read.failed) {
         CliErr(DeviceMessages::DeviceErrorMessage(read.error));
         CliPort::PrintAdvice(read.advice);
@@ -54,8 +53,8 @@ BULKSMS_CLI_COMMAND(CliCommand{
     .options = {CliOptions::kPort,
                 {QStringLiteral("ucs2-names"),
                  {},
-                 QStringLiteral("Read the names as UCS-2 hex, for devices that store "
-                                "them so.")},
+                 QStringLiteral("Taken from older scripts and changes nothing: names are read in UCS-2 "
+                                "whenever the device offers it.")},
                 CliOptions::kJson},
     .details = QStringLiteral("JSON: [{\"number\": TEXT, \"type\": N, \"name\": TEXT}, ...] (empty without contacts)"),
     .failure = QStringLiteral("the device could not be read"),

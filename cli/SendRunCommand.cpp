@@ -190,6 +190,7 @@ int Run(const CliArgs& a) {
         options.SetRetries(true);
         static_cast<void>(options.SetRetryCount(QString::number(retries)));
     }
+    options.SetRetryAllErrors(a.Has("retry-all-errors"));
     if (!pauseFor.isEmpty()) {
         options.SetDelayedDelivery(true);
         static_cast<void>(options.SetPauseEvery(a.Value("pause-every")));
@@ -305,6 +306,9 @@ std::vector<CliOption> CommandOptions() {
         {QStringLiteral("unicode"), {}, QStringLiteral("Send the texts as UCS-2.")},
         {QStringLiteral("flash"), {}, QStringLiteral("Send flash messages, shown at once and not stored.")},
         {QStringLiteral("retries"), QStringLiteral("N"), QStringLiteral("Retry passes over the failed rows, 1 to 10.")},
+        {QStringLiteral("retry-all-errors"),
+         {},
+         QStringLiteral("With --retries: retry every failed row, permanent errors (unassigned number, barred) too.")},
         {QStringLiteral("pause-every"), QStringLiteral("N"),
          QStringLiteral("Pause the run after every N messages (one of the window's choices).")},
         {QStringLiteral("pause-for"), QStringLiteral("TEXT"), QStringLiteral("How long each pause lasts: 5s, 2m, 1h.")},
@@ -340,9 +344,9 @@ BULKSMS_CLI_COMMAND(CliCommand{
                                "--number-column C (--message-column C | --template TEXT)) [--message TEXT | "
                                "--message-file FILE] [--mode PATH=pdu|text]... [--smsc PATH=NUMBER]... "
                                "[--quota PATH=N]... [--unicode] [--flash] [--retries N] [--pause-every N --pause-for "
-                               "TEXT] [--skip-duplicates] [--exclusion] [--save-sent] [--save-templates] "
-                               "[--non-overlapped] [--timing fast|standard] [--country CC] [--drop-impossible] [--status-export "
-                               "FILE.xls|FILE.xlsx [--filter ALL|SUC|FAL]] [--data DIR] [--yes] [--json]"),
+                               "TEXT] [--retry-all-errors] [--skip-duplicates] [--exclusion] [--save-sent] [--save-templates] "
+                               "[--non-overlapped] [--timing fast|standard] [--country CC] [--drop-impossible] "
+                               "[--status-export FILE.xls|FILE.xlsx [--filter ALL|SUC|FAL]] [--data DIR] [--yes] [--json]"),
     .options = CommandOptions(),
     .details = QStringLiteral(
         "Text: at the end, one line per row (number, state, result, retries; tab-separated) and the progress label. "

@@ -4,13 +4,10 @@
 #include "devices/DeviceReply.h"
 #include "modem/CSMSException.h"
 #include "modem/CSMSSerialPort.h"
-#include "modem/ModemReply.h"
 
 namespace {
 
 using DeviceReply::Query;
-
-constexpr int kMaxStaleBlocks = 16; // of up to 4096 bytes each
 
 const QStringList kMakerPrefixes = {"AT+GMI", "AT+CGMI", "+GMI", "+CGMI"};
 const QStringList kModelPrefixes = {"AT+GMM", "AT+CGMM", "+GMM", "+CGMM"};
@@ -32,17 +29,9 @@ const QString& DeviceQueries::LastReply() const {
 }
 
 bool DeviceQueries::Ask(const QByteArray& command) {
-    // Whatever a device sent after an earlier answer (a late reply, an unsolicited line) is not this answer.
-    // Bounded: a line that never stops talking must not hold the query here.
-    for (int block = 0; block < kMaxStaleBlocks && !m_port.Read().isEmpty(); ++block) {
-    }
-    m_port.ClearLastReply();
-    const QByteArray line = command + '\r';
-    m_port.Write(line);
-    if (!m_port.Await(CSMSSerialPort::Awaited::FinalResult, m_port.ReplyTimeoutMs(), true, line))
-        return false;
-    const QByteArray& reply = m_port.LastReplyBytes();
-    return ModemReply::FindFinalResult(reply.mid(ModemReply::EchoLength(reply, line))) == ModemReply::FinalResult::Ok;
+    // The port drops whatever a device sent after an earlier answer (a late reply, an unsolicited line, or the
+    // rest of one still arriving): none of it is this answer.
+    return m_port.Command(command + '\r');
 }
 
 bool DeviceQueries::CheckAt() {

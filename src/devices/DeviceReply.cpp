@@ -3,9 +3,12 @@
 #include "devices/PhonebookEntry.h"
 
 #include "exclusion/NumberText.h"
+#include "modem/ModemReply.h"
 #include "sms/Gsm0338.h"
 
 #include <QRegularExpression>
+
+#include <algorithm>
 
 namespace DeviceReply {
 
@@ -82,10 +85,21 @@ std::optional<QByteArray> HexOctets(const QString& hex) {
 QStringList AnswerLines(const QString& reply, const Query& query) {
     const QString echo = QString::fromLatin1(query.command).trimmed();
     QStringList lines;
+    int dataLines = 0; // lines still to come that belong to an unsolicited header (a +CMT PDU ...)
     for (QStringView raw : QStringView(reply).split(QRegularExpression(QStringLiteral("[\r\n]")))) {
         const QString line = PrintableAscii(raw);
-        if (line.isEmpty() || IsFinalResult(line) || IsUnsolicited(line, query.prefixes))
+        if (line.isEmpty())
             continue;
+        if (dataLines > 0) {
+            --dataLines;
+            continue;
+        }
+        if (IsFinalResult(line))
+            continue;
+        if (IsUnsolicited(line, query.prefixes)) {
+            dataLines = ModemReply::UnsolicitedDataLines(line);
+            continue;
+        }
         if (!echo.isEmpty() && line.compare(echo, Qt::CaseInsensitive) == 0)
             continue;
         lines.append(line);
@@ -347,6 +361,15 @@ std::optional<PhonebookEntry> PhonebookEntryFrom(const QString& cleaned, bool na
     if (namesInUcs2) {
         if (const std::optional<QString> decoded = DecodeUcs2Hex(entry.name))
             entry.name = *decoded;
+        // Some devices give the number in the character set too: "002B0031..." is "+1...". A number of at least
+        // two characters that decodes to dialling characters only is taken decoded; digits alone stay as they are.
+        const std::optional<QString> number = DecodeUcs2Hex(entry.number);
+        const auto dialling = [](QChar c) {
+            return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('+') || c == QLatin1Char('*') ||
+                   c == QLatin1Char('#');
+        };
+        if (number && number->size() >= 2 && std::all_of(number->cbegin(), number->cend(), dialling))
+            entry.number = *number;
     }
     return entry;
 }

@@ -84,8 +84,9 @@ QString ResultLineValue(const QString& reply, const QString& name);
 QStringList PhonebookStorages(const QString& cleaned);
 // AT+CPBS? ("SM",3,250): the used and total counts after the storage name; false when they are not numbers.
 bool PhonebookCounts(const QString& cleaned, int* used, int* total);
-// AT+CPBR=i (i,"number",type,"name"): the entry, or nullopt without a quoted number. With namesInUcs2 the
-// name is decoded from UCS2 hex (kept as it is when it is not hex).
+// AT+CPBR=i (i,"number",type,"name"): the entry, or nullopt without a quoted number. With namesInUcs2 (the
+// device's character set is UCS2) the name is decoded from UCS2 hex (kept as it is when it is not hex), and so
+// is a number the device gave in UCS2 hex.
 std::optional<PhonebookEntry> PhonebookEntryFrom(const QString& cleaned, bool namesInUcs2);
 
 } // namespace DeviceReply

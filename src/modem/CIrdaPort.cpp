@@ -10,8 +10,14 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int kMaxUnsolicitedLines = 8;
+constexpr char kEscape = '\x1b'; // TS 27.005 3.5.1: ends a message body without sending it
+constexpr int kMaxStaleBytes = 4096; // read away before a command; a device that never stops talking is cut off
 
 bool Printable(char c) { return c >= 32 && c <= 126; }
+
+bool IsFinalResult(const QString& line) {
+    return ModemReply::FindFinalResult(line.toLatin1() + '\n') != ModemReply::FinalResult::None;
+}
 
 const QString& NoResponseText() {
     static const QString text = ModemStringTableText(CSMSException::kNoResponseId);
@@ -28,6 +34,7 @@ bool CIrdaPort::Open(const QString& portName, int* error) {
     if (openError != 0)
         return false;
     m_portName = portName;
+    m_follower.Reset();
     (void)m_line.Flush(SerialLine::Purge::Both);
     (void)m_line.Configure(SerialLine::ModemLines::Dropped);
     return true;
@@ -45,6 +52,7 @@ int CIrdaPort::ReadByte(char* byte) {
     const qsizetype n = m_line.Read(byte, 1, &error);
     if (n < 0)
         CSMSException::ThrowSystemError(error);
+    m_bytePassed = n > 0 && m_follower.Follow(QByteArrayView(byte, 1)) > 0;
     return static_cast<int>(n);
 }
 
@@ -54,6 +62,11 @@ bool CIrdaPort::WriteByte(char byte) {
     if (n < 0)
         CSMSException::ThrowSystemError(error);
     return n == 1;
+}
+
+void CIrdaPort::CancelMessageBody() {
+    if (WriteByte(kEscape))
+        (void)m_line.WaitUntilSent();
 }
 
 bool CIrdaPort::WriteAll(const QByteArray& bytes) {
@@ -68,7 +81,14 @@ bool CIrdaPort::WriteAll(const QByteArray& bytes) {
 bool CIrdaPort::SendCommand(const QString& command, bool appendCr) {
     if (!m_line.IsOpen())
         return false;
-    (void)m_line.Flush(SerialLine::Purge::Both);
+    // Both directions are purged. What came in is read away rather than flushed, so that a line it leaves
+    // unfinished (an unsolicited line arriving in pieces) is known and its rest is not taken for the answer.
+    (void)m_line.Flush(SerialLine::Purge::Output);
+    char stale = 0;
+    for (int n = 0; n < kMaxStaleBytes && ReadByte(&stale) == 1; ++n) {
+    }
+    m_follower.Arm();
+    m_lastCommand = command.trimmed();
     QByteArray bytes = AnsiCodec::Encode(command);
     if (appendCr)
         bytes.append('\r');
@@ -97,8 +117,20 @@ bool CIrdaPort::ReadLine(QString* out, int silenceMs, bool endAtPrompt) {
             continue;
         }
         deadline = Clock::now() + std::chrono::milliseconds(silenceMs);
+        if (m_bytePassed) {
+            // The rest of what the device began before the command: like a line read, it ends with its CR LF,
+            // so that what follows it directly (the command's echo) is not captured either.
+            beforeLast = last = 0;
+            continue;
+        }
         if (!capturing && beforeLast == '\r' && last == '\n' && Printable(byte))
             capturing = true;
+        if (capturing && byte == '\r' && !m_lastCommand.isEmpty() &&
+            QString::fromLatin1(captured).compare(m_lastCommand, Qt::CaseInsensitive) == 0) {
+            // The command's echo, captured because an unsolicited line ended just before it: no answer.
+            capturing = false;
+            captured.clear();
+        }
         if (capturing && Printable(byte))
             captured.append(byte);
         if (capturing && Printable(beforeLast) && last == '\r' && byte == '\n') {
@@ -127,10 +159,7 @@ bool CIrdaPort::ExecuteCommand(const QString& command, const QString& errorToken
         ModemTiming::Sleep(m_timing.irdaCmgsSleepMs);
     const bool prompt = successToken == QLatin1String(">");
     QString line;
-    bool gotLine = ReadLine(&line, -1, prompt && m_timing.waitForReplies);
-    // Unsolicited lines are not the answer; the answer follows them.
-    for (int skipped = 0; gotLine && ModemReply::IsUnsolicited(line) && skipped < kMaxUnsolicitedLines; ++skipped)
-        gotLine = ReadLine(&line, -1, prompt && m_timing.waitForReplies);
+    const bool gotLine = ReadAnswerLine(&line, prompt && m_timing.waitForReplies);
     if (!gotLine) {
         *response = line;
         if (checkTokens && !prompt)
@@ -177,10 +206,26 @@ QString CIrdaPort::QueryOneLine(const QString& command) {
     if (!SendCommand(command, true))
         return NoResponseText();
     QString line;
-    bool gotLine = ReadLine(&line);
-    for (int skipped = 0; gotLine && ModemReply::IsUnsolicited(line) && skipped < kMaxUnsolicitedLines; ++skipped)
-        gotLine = ReadLine(&line);
+    if (ReadAnswerLine(&line, false) && !IsFinalResult(line))
+        ReadFinalResult();
     return line;
+}
+
+void CIrdaPort::ReadFinalResult() {
+    QString line;
+    for (int n = 0; n < kMaxUnsolicitedLines && ReadLine(&line); ++n) {
+        if (IsFinalResult(line))
+            return;
+    }
+}
+
+bool CIrdaPort::ReadAnswerLine(QString* line, bool endAtPrompt) {
+    bool gotLine = ReadLine(line, -1, endAtPrompt);
+    // Unsolicited lines are not the answer; the answer follows them. (The data line after a +CMT header has no
+    // line end before it within the next read, so that read passes over it.)
+    for (int skipped = 0; gotLine && ModemReply::IsUnsolicited(*line) && skipped < kMaxUnsolicitedLines; ++skipped)
+        gotLine = ReadLine(line, -1, endAtPrompt);
+    return gotLine;
 }
 
 QString CIrdaPort::ParseError(const QString& response) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "modem/LineFollower.h"
 #include "modem/ModemTiming.h"
 #include "modem/SerialLine.h"
 
@@ -29,12 +30,19 @@ public:
     bool WriteByte(char byte);
     // Writes byte by byte; false after irdaWriteStallMs without a byte written.
     bool WriteAll(const QByteArray& bytes);
+    // Writes <ESC>, which ends a message body without sending it (a prompt that came too late), and waits until
+    // it is sent, so that the purge before the next command does not take it back. Nothing for a device that
+    // waits for no body.
+    void CancelMessageBody();
 
-    // Purges both directions, appends "\r" when asked, writes the command in Windows-1252.
+    // Purges both directions (what came in is read away, at most 4096 bytes), appends "\r" when asked, writes the
+    // command in Windows-1252.
     bool SendCommand(const QString& command, bool appendCr);
-    // Reads one line: capture starts at the first printable byte after CR LF, keeps printable bytes, and ends
-    // at printable, CR, LF. False with what was captured after silenceMs without a byte (irdaLineSilenceMs
-    // when silenceMs < 0). With endAtPrompt, a captured ">" ends the read at once (the prompt has no line end).
+    // Reads one line: capture starts at the first printable byte after CR LF (not within the rest of what the
+    // device began before the command: LineFollower, nor in the echo of the command sent last), keeps printable
+    // bytes, and ends at printable, CR, LF.
+    // False with what was captured after silenceMs without a byte (irdaLineSilenceMs when silenceMs < 0). With
+    // endAtPrompt, a captured ">" ends the read at once (the prompt has no line end).
     bool ReadLine(QString* out, int silenceMs = -1, bool endAtPrompt = false);
     bool ExecuteCommand(const QString& command, const QString& errorToken, const QString& successToken,
                         QString* response, bool checkTokens);
@@ -43,17 +51,28 @@ public:
     bool ResetModem();
     QString QueryCharset();
     QString QueryCharsets();
+    // Sends command and returns its first line that is not an unsolicited result code; "Failed to receive a
+    // response from the modem." when the command could not be written. The final result after that line is read
+    // too, so that it is not taken for the next command's answer.
+    QString QueryOneLine(const QString& command);
+    // Reads lines up to the final result (OK, ERROR, +CMS / +CME ERROR), at most 8, each within the line
+    // silence.
+    void ReadFinalResult();
     // As CSMSSerialPort::ParseError, keeping "Failed to receive a response from the modem." as it is.
     static QString ParseError(const QString& response);
 
     void SetTiming(const ModemTiming& timing) { m_timing = timing; }
     const ModemTiming& Timing() const { return m_timing; }
 
+    // ReadLine, passing over unsolicited result codes (at most 8).
+    bool ReadAnswerLine(QString* line, bool endAtPrompt = false);
+
 private:
-    // Sends command and returns its first line that is not an unsolicited result code.
-    QString QueryOneLine(const QString& command);
 
     SerialLine m_line;
     QString m_portName;
     ModemTiming m_timing;
+    QString m_lastCommand;     // as written by SendCommand, without "\r": its echo is no answer
+    LineFollower m_follower;   // what the device began before the current command
+    bool m_bytePassed = false; // the last byte read belongs to it
 };

@@ -9,6 +9,8 @@
 namespace {
 using Clock = std::chrono::steady_clock;
 
+constexpr int kMaxStaleBlocks = 16; // of up to kBlockSize bytes each
+
 int MsLeft(Clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return left > 0 ? static_cast<int>(left) : 0;
@@ -31,9 +33,13 @@ void CSMSSerialPort::Open(int timeoutMs, const QString& portName) {
         CSMSException::ThrowSystemError(error);
     }
     m_replyTimeoutMs = timeoutMs;
+    m_follower.Reset();
 }
 
-bool CSMSSerialPort::Close() { return m_line.Close() == 0; }
+bool CSMSSerialPort::Close() {
+    m_follower.Reset();
+    return m_line.Close() == 0;
+}
 
 qsizetype CSMSSerialPort::Write(const QByteArray& bytes) {
     int error = 0;
@@ -50,6 +56,15 @@ QByteArray CSMSSerialPort::Read() {
     if (n < 0)
         CSMSException::ThrowSystemError(error);
     block.truncate(n);
+    m_passed = m_follower.Follow(block);
+    return block;
+}
+
+QByteArray CSMSSerialPort::ReplyBlock(bool* received) {
+    QByteArray block = Read();
+    *received = !block.isEmpty();
+    block.remove(0, m_passed);
+    block.replace('\0', ' ');
     return block;
 }
 
@@ -84,10 +99,10 @@ bool CSMSSerialPort::ReadUntil(const QByteArray& token) {
             StoreReply(accumulated);
             return false;
         }
-        QByteArray block = Read();
+        bool received = false;
+        const QByteArray block = ReplyBlock(&received);
         if (block.isEmpty())
             continue;
-        block.replace('\0', ' ');
         accumulated += block;
         if (!token.isEmpty() && accumulated.contains(token)) {
             StoreReply(accumulated);
@@ -105,49 +120,68 @@ bool CSMSSerialPort::Await(Awaited what, int limitMs, bool silence, const QByteA
             StoreReply(accumulated);
             return false;
         }
-        QByteArray block = Read();
+        bool received = false;
+        const QByteArray block = ReplyBlock(&received);
+        if (silence && received)
+            deadline = Clock::now() + std::chrono::milliseconds(limitMs);
         if (block.isEmpty())
             continue;
-        if (silence)
-            deadline = Clock::now() + std::chrono::milliseconds(limitMs);
-        block.replace('\0', ' ');
         accumulated += block;
-        const QByteArray fresh = accumulated.mid(ModemReply::EchoLength(accumulated, echoToSkip));
-        const ModemReply::FinalResult result = ModemReply::FindFinalResult(fresh);
-        const bool done = what == Awaited::Prompt ? fresh.contains('>') || result == ModemReply::FinalResult::Error
-                                                  : result != ModemReply::FinalResult::None;
-        if (done) {
+        const qsizetype echo = ModemReply::EchoLength(accumulated, echoToSkip);
+        const QByteArray fresh = accumulated.mid(echo);
+        qsizetype resultStart = 0;
+        const ModemReply::FinalResult result = ModemReply::FindFinalResult(fresh, &resultStart);
+        if (what == Awaited::Prompt && fresh.contains('>') &&
+            (result == ModemReply::FinalResult::None || fresh.indexOf('>') < resultStart)) {
             StoreReply(accumulated);
+            return true;
+        }
+        if (result == ModemReply::FinalResult::Error ||
+            (what == Awaited::FinalResult && result != ModemReply::FinalResult::None)) {
+            // The reply ends with the final result's line; what came after it is the device's next output
+            // (an unsolicited line, perhaps in part), not part of this answer.
+            StoreReply(accumulated.left(echo + ModemReply::LineEndAfter(fresh, resultStart)));
             return true;
         }
     }
 }
 
-bool CSMSSerialPort::Command(const QByteArray& command, const QByteArray& token) {
+void CSMSSerialPort::StartCommand(const QByteArray& line) {
+    for (int block = 0; block < kMaxStaleBlocks && !Read().isEmpty(); ++block) {
+    }
+    m_follower.Arm();
     ClearLastReply();
-    Write(command);
-    return ReadUntil(token);
+    Write(line);
 }
 
-bool CSMSSerialPort::SetPduMode() { return Command("AT+CMGF=0\r", "OK"); }
+ModemReply::FinalResult CSMSSerialPort::Exchange(const QByteArray& line) {
+    StartCommand(line);
+    if (!Await(Awaited::FinalResult, m_replyTimeoutMs, true, line))
+        return ModemReply::FinalResult::None;
+    return ModemReply::FindFinalResult(m_lastReplyBytes.mid(ModemReply::EchoLength(m_lastReplyBytes, line)));
+}
 
-bool CSMSSerialPort::SetTextMode() { return Command("AT+CMGF=1\r", "OK"); }
+bool CSMSSerialPort::Command(const QByteArray& line) { return Exchange(line) == ModemReply::FinalResult::Ok; }
+
+bool CSMSSerialPort::SetPduMode() { return Command("AT+CMGF=0\r"); }
+
+bool CSMSSerialPort::SetTextMode() { return Command("AT+CMGF=1\r"); }
 
 QString CSMSSerialPort::QuerySmsMode() {
-    if (!Command("AT+CMGF?\r", "OK"))
+    if (!Command("AT+CMGF?\r"))
         return {};
     return ModemReply::ParseSmsModeQuery(m_lastReply);
 }
 
-bool CSMSSerialPort::EnableVerboseErrors() { return Command("AT+CMEE=1\r", "OK"); }
+bool CSMSSerialPort::EnableVerboseErrors() { return Command("AT+CMEE=1\r"); }
 
 QString CSMSSerialPort::QueryCharsets() {
-    Command("AT+CSCS=?\r", "OK");
+    Command("AT+CSCS=?\r");
     return m_lastReply;
 }
 
 QString CSMSSerialPort::QueryCharset() {
-    Command("AT+CSCS?\r", "OK");
+    Command("AT+CSCS?\r");
     return m_lastReply;
 }
 
@@ -157,13 +191,12 @@ void CSMSSerialPort::SetSmsc(const QString& number) {
         return;
     EnableVerboseErrors();
     const QString type = trimmed.startsWith(QLatin1Char('+')) ? QStringLiteral(",145") : QStringLiteral(",129");
-    Command(AnsiCodec::Encode(QStringLiteral("AT+CSCA=\"") + number + QLatin1Char('"') + type + QLatin1Char('\r')),
-            "OK");
+    Command(AnsiCodec::Encode(QStringLiteral("AT+CSCA=\"") + number + QLatin1Char('"') + type + QLatin1Char('\r')));
 }
 
 void CSMSSerialPort::ResetModem() {
-    Command("AT\r", "OK");
-    Command("AT&F\r", "OK");
+    Command("AT\r");
+    Command("AT&F\r");
     EnableVerboseErrors();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "modem/LineFollower.h"
+#include "modem/ModemReply.h"
 #include "modem/ModemTiming.h"
 #include "modem/SerialLine.h"
 
@@ -50,8 +52,16 @@ public:
     const QByteArray& LastReplyBytes() const { return m_lastReplyBytes; }
     void ClearLastReply();
 
-    // Writes command (ASCII, ending "\r") and reads until token.
-    bool Command(const QByteArray& command, const QByteArray& token);
+    // Writes a command line (ASCII, ending "\r"). What the device sent earlier that nobody read (a late answer,
+    // unsolicited lines) is dropped first, at most 16 blocks of it; when that leaves a line unfinished (an
+    // unsolicited line whose rest is still on its way) or data lines still due (the PDU of a +CMT), the reply
+    // that follows is read from after them, so no piece of them is taken for part of the answer.
+    void StartCommand(const QByteArray& line);
+    // StartCommand, then the reply up to its final result, within the reply time-out as a silence limit. The
+    // final result after the command's echo; None when the device gave none.
+    ModemReply::FinalResult Exchange(const QByteArray& line);
+    // Exchange; true when the device answered "OK".
+    bool Command(const QByteArray& line);
     bool SetPduMode();
     bool SetTextMode();
     // "1", "0", "2" or empty, from AT+CMGF?.
@@ -68,10 +78,15 @@ public:
 
 private:
     void StoreReply(const QByteArray& accumulated);
+    // The next block of a reply, NUL bytes as spaces, without the bytes that finish what the device began
+    // before the current command (LineFollower). *received: whether any byte came at all.
+    QByteArray ReplyBlock(bool* received);
 
     SerialLine m_line;
     int m_replyTimeoutMs = 15000;
     QString m_portName;
+    LineFollower m_follower; // what the device began before the current command, to be passed over
+    qsizetype m_passed = 0;  // bytes of the last Read that belong to it
     QString m_lastReply;
     QByteArray m_lastReplyBytes;
     ModemTiming m_timing;

@@ -87,6 +87,17 @@ FinalResult FindFinalResult(const QByteArray& reply, qsizetype* lineStart) {
     return result;
 }
 
+qsizetype LineEndAfter(const QByteArray& reply, qsizetype lineStart) {
+    qsizetype end = lineStart;
+    while (end < reply.size() && reply.at(end) != '\r' && reply.at(end) != '\n')
+        ++end;
+    if (end < reply.size() && reply.at(end) == '\r')
+        ++end;
+    if (end < reply.size() && reply.at(end) == '\n')
+        ++end;
+    return end;
+}
+
 bool IsUnsolicited(const QString& line) {
     static const char* const kPrefixes[] = {"+CREG:", "+CGREG:", "+CEREG:", "+CMTI:", "+CDSI:", "+CDS:", "+CBM:",
                                             "+CMT:",  "+CRING:", "+CLIP:",  "+CUSD:", "+CIEV:", "^",     "RING"};
@@ -96,6 +107,66 @@ bool IsUnsolicited(const QString& line) {
             return true;
     }
     return false;
+}
+
+namespace {
+// The text after "name:" on the first line that starts with it (blanks before it allowed); nothing without one.
+std::optional<QString> LineAfter(const QString& reply, QLatin1String name) {
+    const QString lines = QString(reply).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    for (QStringView line : QStringView(lines).split(QLatin1Char('\n'))) {
+        line = line.trimmed();
+        if (line.startsWith(name) && line.mid(name.size()).startsWith(QLatin1Char(':')))
+            return line.mid(name.size() + 1).trimmed().toString();
+    }
+    return std::nullopt;
+}
+
+// The double-quoted strings of a parameter list, in order.
+QStringList QuotedStrings(const QString& parameters) {
+    QStringList strings;
+    qsizetype open = parameters.indexOf(QLatin1Char('"'));
+    while (open >= 0) {
+        const qsizetype close = parameters.indexOf(QLatin1Char('"'), open + 1);
+        if (close < 0)
+            break;
+        strings << parameters.mid(open + 1, close - open - 1);
+        open = parameters.indexOf(QLatin1Char('"'), close + 1);
+    }
+    return strings;
+}
+} // namespace
+
+int UnsolicitedDataLines(const QString& line) {
+    const QString text = line.trimmed();
+    if (text.startsWith(QLatin1String("+CMT:")) || text.startsWith(QLatin1String("+CBM:")))
+        return 1;
+    if (text.startsWith(QLatin1String("+CDS:"))) {
+        // PDU mode: "+CDS: <length>" alone; text mode: "+CDS: <fo>,<mr>,..." with everything on the line.
+        bool number = false;
+        text.mid(5).trimmed().toInt(&number);
+        return number ? 1 : 0;
+    }
+    return 0;
+}
+
+std::optional<ServiceCentre> ParseServiceCentre(const QString& reply) {
+    const std::optional<QString> parameters = LineAfter(reply, QLatin1String("+CSCA"));
+    if (!parameters || !parameters->startsWith(QLatin1Char('"')))
+        return std::nullopt;
+    const qsizetype close = parameters->indexOf(QLatin1Char('"'), 1);
+    if (close < 0)
+        return std::nullopt;
+    ServiceCentre centre;
+    centre.address = parameters->mid(1, close - 1);
+    const QString rest = parameters->mid(close + 1).trimmed();
+    if (rest.startsWith(QLatin1Char(',')))
+        centre.type = rest.mid(1).trimmed().toInt();
+    return centre;
+}
+
+QStringList ParseCharsets(const QString& reply) {
+    const std::optional<QString> parameters = LineAfter(reply, QLatin1String("+CSCS"));
+    return parameters ? QuotedStrings(*parameters) : QStringList();
 }
 
 qsizetype EchoLength(const QByteArray& reply, const QByteArray& sent) {

@@ -8,6 +8,7 @@ ModemTiming ModemTiming::Standard() { return ModemTiming{}; }
 ModemTiming ModemTiming::Fast() {
     ModemTiming t;
     t.waitForReplies = true;
+    t.prepareOnce = true;
     t.settleBeforeResultMs = 0;
     t.betweenPartsMs = 0;
     t.beforeTextMs = 0;

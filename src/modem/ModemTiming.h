@@ -6,10 +6,12 @@
 
 // Every fixed sleep and silence limit of the modem dialogue, in milliseconds. "fast", the program's default,
 // waits on the device's own replies instead of fixed sleeps (the final result of AT+CMGS within
-// finalResultLimitMs); "standard" waits the fixed pauses some older devices need between commands. Tests build
-// their own, shortened values.
+// finalResultLimitMs) and prepares a port once; "standard" waits the fixed pauses some older devices need between
+// commands and gives the whole command sequence before every message. Tests build their own, shortened values.
 struct ModemTiming {
     bool waitForReplies = false;   // true: no fixed sleeps, wait for the prompt / final result instead
+    bool prepareOnce = false;      // true: the mode, parameters and character set are set once per opened port
+                                   // (again after a failure), then each message is its AT+CMGS exchanges alone
 
     int settleBeforeResultMs = 2000; // after the PDU (or text) and Ctrl-Z, before the final "OK" wait
     int betweenPartsMs = 2000;       // after one part of a concatenated message, before the next

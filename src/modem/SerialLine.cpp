@@ -171,3 +171,13 @@ int SerialLine::Flush(Purge what) {
     const int queue = what == Purge::Input ? TCIFLUSH : what == Purge::Output ? TCOFLUSH : TCIOFLUSH;
     return ::tcflush(m_fd, queue) == 0 ? 0 : Errno();
 }
+
+int SerialLine::WaitUntilSent() {
+    if (m_fd < 0)
+        return EBADF;
+    while (::tcdrain(m_fd) != 0) {
+        if (errno != EINTR)
+            return Errno();
+    }
+    return 0;
+}

@@ -38,6 +38,8 @@ public:
     Wait WaitForData(int timeoutMs, int* error);
 
     [[nodiscard]] int Flush(Purge what);
+    // Waits until every byte written has left (tcdrain); returns 0 or the errno.
+    [[nodiscard]] int WaitUntilSent();
 
 private:
     int m_fd = -1;

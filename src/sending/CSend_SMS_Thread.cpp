@@ -107,7 +107,8 @@ void CSend_SMS_Thread::HandleRow(int row) {
     if (!m_run.IsCurrent(m_fields.generation))
         return;
     const SendJob::Recorded recorded =
-        job.RecordResult(row, m_worker, result, ctx.options.retriesOn, state.totalRetries.load());
+        job.RecordResult(row, m_worker, result,
+                         {ctx.options.retriesOn, state.totalRetries.load(), ctx.options.retryAllErrors});
     if (recorded.written) {
         state.processedCount.fetch_add(1);
         if (recorded.sent)

@@ -1,6 +1,7 @@
 #include "sending/SendJob.h"
 
 #include "common/ResultText.h"
+#include "modem/ModemErrorCause.h"
 
 #include <algorithm>
 
@@ -141,8 +142,7 @@ bool SendJob::RecordSkip(int row, const Worker& worker, Skip skip) {
     return true;
 }
 
-SendJob::Recorded SendJob::RecordResult(int row, const Worker& worker, const QString& result, bool retriesOn,
-                                        int totalRetries) {
+SendJob::Recorded SendJob::RecordResult(int row, const Worker& worker, const QString& result, const RetryRule& rule) {
     Recorded out;
     std::lock_guard lock(m_mutex);
     Row& r = m_rows.at(static_cast<size_t>(row));
@@ -152,7 +152,14 @@ SendJob::Recorded SendJob::RecordResult(int row, const Worker& worker, const QSt
     r[kStatus] = result;
     r[kUseStatus] = kDone;
     out.sent = !ResultText::IsFailure(result);
-    out.final = !retriesOn || out.sent || r[kRetry].toInt() >= totalRetries;
+    out.final = !rule.retriesOn || out.sent || r[kRetry].toInt() >= rule.totalRetries;
+    if (!out.final && !rule.retryAllErrors) {
+        const ModemErrorCause::Cause cause = ModemErrorCause::Of(result);
+        if (cause.kind == ModemErrorCause::Kind::Permanent) {
+            r[kStatus] = result + QStringLiteral(" (permanent: ") + cause.text + ResultText::kNotRetriedEnd;
+            out.final = true;
+        }
+    }
     r[kCurrentStatus] = out.final ? QStringLiteral("Done (") + worker.deviceText + QLatin1Char(')') : kWaitingRetry;
     return out;
 }
@@ -175,7 +182,7 @@ int SendJob::RequeueFailed() {
     std::lock_guard lock(m_mutex);
     int done = 0;
     for (Row& r : m_rows) {
-        if (!ResultText::IsFailure(r[kStatus])) {
+        if (!ResultText::IsRetryable(r[kStatus])) {
             ++done;
             continue;
         }

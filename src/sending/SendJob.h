@@ -40,6 +40,14 @@ public:
 
     enum class Skip { None, Excluded, Skipped };
 
+    // How failed rows are retried: "Retry attempts on Failed SMS" with its count, and "Retry every failed
+    // message" (off: a permanent error, such as an unassigned number, is not retried).
+    struct RetryRule {
+        bool retriesOn = false;
+        int totalRetries = 0;
+        bool retryAllErrors = false;
+    };
+
     // What a result did to the row, for the caller's logging and counting.
     struct Recorded {
         bool written = false; // the row was this worker's and took the result
@@ -73,14 +81,17 @@ public:
     // Writes a skip decision ("Excluded." / "Skipped.") when the row is still this worker's to decide.
     // Returns whether it was written (the processed count then grows by one).
     bool RecordSkip(int row, const Worker& worker, Skip skip);
-    // Records a send attempt's result text. retriesOn/totalRetries decide whether the row may be retried.
-    Recorded RecordResult(int row, const Worker& worker, const QString& result, bool retriesOn, int totalRetries);
+    // Records a send attempt's result text; the rule decides whether a later pass may retry the row. A permanent
+    // error (ModemErrorCause) that a pass would otherwise retry is not, unless the rule retries all errors: the
+    // row's Status then says so, "Error : +CMS ERROR: 1 (permanent: unassigned number; not retried)".
+    Recorded RecordResult(int row, const Worker& worker, const QString& result, const RetryRule& rule);
     // Claims the row's entry in the sent-items file: false when it was claimed already, so a row is appended
     // once whichever thread logs it. A failed append gives the claim back (ReleaseSentItem) for a later try.
     bool MarkSentItem(int row);
     void ReleaseSentItem(int row);
 
-    // Start of a retry pass: failed rows wait again with Retry + 1; returns the number of rows already done.
+    // Start of a retry pass: failed rows wait again with Retry + 1, except those not retried (a permanent
+    // error); returns the number of rows already done.
     int RequeueFailed();
 
     // End of a stopped pass: rows still only waiting become "Stopped" in all three state columns.

@@ -9,6 +9,7 @@ struct SendOptions {
     QString pauseFor;              // duration text, e.g. " 2  Minutes"
     bool retriesOn = false;        // "Retry attempts on Failed SMS"
     int totalRetries = 0;          // the retry drop-down's value when retries are on, else 0
+    bool retryAllErrors = false;   // "Retry every failed message": permanent errors are retried too
     bool skipDuplicates = false;   // "Skip Duplicate Numbers"
     bool useExclusion = false;     // "Use Exclusion Rules"
     bool saveSentItems = false;    // "Save Sent Items"

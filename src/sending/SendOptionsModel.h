@@ -43,6 +43,11 @@ public:
     // The retry count a send uses: the drop-down's value while the check box is on, else 0.
     int TotalRetries() const;
 
+    // "Retry every failed message": off, a retry pass leaves out rows whose error is permanent (an unassigned
+    // number, a barred call ...); on, it retries every failure. Enabled with the retry drop-down.
+    void SetRetryAllErrors(bool on) { m_options.retryAllErrors = on; }
+    bool RetryAllErrors() const { return m_options.retryAllErrors; }
+
     void SetSkipDuplicates(bool on) { m_options.skipDuplicates = on; }
     bool SkipDuplicates() const { return m_options.skipDuplicates; }
     void SetUseExclusion(bool on) { m_options.useExclusion = on; }

@@ -80,6 +80,7 @@ const QString kPauseEvery = QStringLiteral("PauseEvery");
 const QString kPauseFor = QStringLiteral("PauseFor");
 const QString kRetries = QStringLiteral("Retries");
 const QString kRetryCount = QStringLiteral("RetryCount");
+const QString kRetryAllErrors = QStringLiteral("RetryEveryFailedMessage");
 const QString kSkipDuplicates = QStringLiteral("SkipDuplicates");
 const QString kUseExclusion = QStringLiteral("UseExclusionRules");
 const QString kSaveSentItems = QStringLiteral("SaveSentItems");
@@ -124,6 +125,7 @@ void Session::RestoreChoices() {
         o.SetRetries(true);
         static_cast<void>(o.SetRetryCount(s.Option(kRetryCount, o.RetryCount()).toString()));
     }
+    o.SetRetryAllErrors(s.Option(kRetryAllErrors, false).toBool());
 }
 
 void Session::RememberChoices() {
@@ -143,6 +145,7 @@ void Session::RememberChoices() {
     s.SetOption(kPauseFor, o.PauseFor());
     s.SetOption(kRetries, o.Retries());
     s.SetOption(kRetryCount, o.RetryCount());
+    s.SetOption(kRetryAllErrors, o.RetryAllErrors());
     s.Sync();
 }
 

@@ -7,6 +7,7 @@
 #include "modem/CSMSException.h"
 #include "modem/ModemReply.h"
 #include "sms/PduEncoder.h"
+#include "sms/SmsRequest.h"
 #include "sms/SubmissionSteps.h"
 
 namespace {
@@ -26,14 +27,16 @@ void IrdaPortTransport::Handshake() {
         return;
     CIrdaPort& port = m_port;
     QString line;
+    // Unsolicited lines before the answer are passed over: taken for it, they would leave the "OK" unread, to be
+    // taken later for the answer to the next command.
     bool written = port.SendCommand(QStringLiteral("AT"), true);
-    bool answered = written && port.ReadLine(&line);
+    bool answered = written && port.ReadAnswerLine(&line);
     if (written && line.contains(QLatin1Char('>'))) {
         // A space and Ctrl-Z end the stale message text; the device's answer to it is not needed.
         written = port.WriteAll(QByteArray(" \x1a\r\n", 4));
         port.ReadLine(&line);
         written = written && port.SendCommand(QStringLiteral("AT"), true);
-        answered = written && port.ReadLine(&line);
+        answered = written && port.ReadAnswerLine(&line);
     }
     if (!written || !answered)
         CSMSException::ThrowNoResponse();
@@ -57,6 +60,10 @@ void AwaitConfirmation(CIrdaPort& port) {
         any = true;
         line = line.trimmed();
         if (line == kOk || line.startsWith(QLatin1String("+CMGS"))) {
+            // With "fast" timing the next command follows at once: the "OK" after the message reference is read
+            // here, not taken later for that command's answer.
+            if (timing.waitForReplies && line != kOk)
+                port.ReadFinalResult();
             ModemTiming::Sleep(timing.irdaAfterResultMs);
             return;
         }
@@ -74,8 +81,12 @@ void AwaitConfirmation(CIrdaPort& port) {
 // One AT+CMGS exchange with the prompt, the data and Ctrl-Z (written without a carriage return).
 void SubmitOne(CIrdaPort& port, const QString& command, const QByteArray& data, bool textMode) {
     QString response;
-    if (!port.ExecuteCommand(command, kError, QStringLiteral(">"), &response, true))
+    if (!port.ExecuteCommand(command, kError, QStringLiteral(">"), &response, true)) {
+        // Should the prompt still come, the message body it opens is cancelled: a device left waiting for a
+        // body would take every later command for message text.
+        port.CancelMessageBody();
         Fail(response.isEmpty() ? QString() : response);
+    }
     if (textMode)
         ModemTiming::Sleep(port.Timing().beforeTextMs);
     if (!port.WriteAll(data + '\x1a'))
@@ -86,14 +97,80 @@ void SubmitOne(CIrdaPort& port, const QString& command, const QByteArray& data, 
 } // namespace
 
 void IrdaPortTransport::Open(const QString& portName) {
+    m_state.Forget();
     int error = 0;
     if (!m_port.Open(portName, &error))
         CSMSException::ThrowSystemError(error);
     m_handshakeDone = false;
 }
 
+bool IrdaPortTransport::Close() {
+    m_state.Forget();
+    return m_port.Close();
+}
+
+void IrdaPortTransport::ResetModem() {
+    m_state.Forget(); // AT&F restores the device's own settings
+    (void)m_port.ResetModem();
+}
+
 void IrdaPortTransport::Submit(const SmsRequest& request, SmsMode mode) {
-    mode == SmsMode::Text ? SubmitText(request) : SubmitPdu(request);
+    const bool prepareOnce = m_port.Timing().prepareOnce;
+    if (!prepareOnce)
+        m_state.ForgetPreparation();
+    try {
+        mode == SmsMode::Text ? SubmitText(request) : SubmitPdu(request);
+    } catch (const CSMSException&) {
+        // An error or a silence may mean the device was reset or left mid-dialogue (a prompt still open): with
+        // "fast" timing the next submission starts with the handshake and the preparation again.
+        m_state.ForgetPreparation();
+        if (prepareOnce)
+            m_handshakeDone = false;
+        throw;
+    }
+}
+
+bool IrdaPortTransport::Step(const QString& command) {
+    QString response;
+    if (m_port.ExecuteCommand(command, kError, kOk, &response, true))
+        return true;
+    if (response.isEmpty())
+        CSMSException::ThrowNoResponse();
+    return false;
+}
+
+void IrdaPortTransport::Prepare(SmsMode mode) {
+    if (m_state.preparedMode == mode)
+        return;
+    QString response;
+    if (!m_port.ExecuteCommand(mode == SmsMode::Pdu ? QStringLiteral("AT+CMGF=0") : QStringLiteral("AT+CMGF=1"), kError,
+                               kOk, &response, true))
+        Fail(response);
+    m_state.preparedMode = mode;
+}
+
+QString IrdaPortTransport::TextCharset(bool unicode) {
+    return SubmissionSteps::SelectTextCharset(
+        unicode,
+        [this] {
+            if (m_state.supportedCharsets.isEmpty()) {
+                const QString line = m_port.QueryCharsets();
+                if (!ModemReply::ParseCharsets(line).isEmpty())
+                    m_state.supportedCharsets = line;
+                return line;
+            }
+            return m_state.supportedCharsets;
+        },
+        [this] {
+            if (m_state.charset.isEmpty())
+                m_state.charset = ModemReply::ParseCharsets(m_port.QueryCharset()).value(0);
+            return m_state.charset;
+        },
+        [this](const QString& set) {
+            if (m_state.charset == set)
+                return;
+            m_state.charset = Step(QStringLiteral("AT+CSCS=\"%1\"").arg(set)) ? set : QString();
+        });
 }
 
 void IrdaPortTransport::SubmitPdu(const SmsRequest& request) {
@@ -103,18 +180,18 @@ void IrdaPortTransport::SubmitPdu(const SmsRequest& request) {
     const MessageFlags flags = FlagsFor(request);
 
     Handshake();
-    QString response;
-    if (!m_port.ExecuteCommand(QStringLiteral("AT+CMGF=0"), kError, kOk, &response, true))
-        Fail(response);
+    Prepare(SmsMode::Pdu);
 
     const std::vector<Pdu::EncodedPdu> pdus =
         SubmissionSteps::EncodeParts(message, request.recipientNumber, smsc, flags.flash, flags.unicode, reference);
     const int total = static_cast<int>(pdus.size());
-    for (int n = 0; n < total; ++n) {
-        const Pdu::EncodedPdu& pdu = pdus[static_cast<size_t>(n)];
-        ThrowIfStopped(n, total);
-        SubmitOne(m_port, QStringLiteral("AT+CMGS=%1").arg(pdu.tpduLength), pdu.hex.toLatin1(), false);
-    }
+    SubmissionSteps::SendParts(
+        total, m_state.cmms, [this](const QString& command) { return Step(command); },
+        [&](int n) {
+            const Pdu::EncodedPdu& pdu = pdus[static_cast<size_t>(n)];
+            ThrowIfStopped(n, total);
+            SubmitOne(m_port, QStringLiteral("AT+CMGS=%1").arg(pdu.tpduLength), pdu.hex.toLatin1(), false);
+        });
 }
 
 void IrdaPortTransport::SubmitText(const SmsRequest& request) {
@@ -125,27 +202,27 @@ void IrdaPortTransport::SubmitText(const SmsRequest& request) {
         flags.unicode = false;
 
     Handshake();
-    QString response;
-    if (!m_port.ExecuteCommand(QStringLiteral("AT+CMGF=1"), kError, kOk, &response, true))
-        Fail(response);
-    // Validity period 167 (one day) and the data coding scheme; the answer is not needed.
-    m_port.ExecuteCommand(QStringLiteral("AT+CSMP=17,167,0,%1").arg(Pdu::DataCodingScheme(flags.flash, flags.unicode)), kError,
-                   kOk, &response, true);
-
-    const QString charset = SubmissionSteps::SelectTextCharset(
-        flags.unicode, [this] { return m_port.QueryCharsets(); }, [this] { return m_port.QueryCharset(); },
-        [this, &response](const QString& set) {
-            m_port.ExecuteCommand(QStringLiteral("AT+CSCS=\"%1\"").arg(set), kError, kOk, &response, true);
-        });
+    Prepare(SmsMode::Text);
+    const SubmissionSteps::Command command = [this](const QString& line) { return Step(line); };
+    // Validity period 167 (one day) and the data coding scheme; the answer is not needed, and while the port
+    // stays prepared it is not given again for the same scheme.
+    const int dcs = Pdu::DataCodingScheme(flags.flash, flags.unicode);
+    if (m_state.textDcs != dcs) {
+        SubmissionSteps::SetTextParameters(
+            QStringLiteral("AT+CSMP=17,167,0,%1").arg(dcs),
+            [this](const QString& query) { return m_port.QueryOneLine(query); }, command);
+        m_state.textDcs = dcs;
+    }
+    const QString charset = TextCharset(flags.unicode);
     const bool hexText = flags.unicode && !charset.isEmpty();
 
     const QStringList pieces = Pdu::SplitForTextMode(message, request.recipientNumber, request.smscNumber.trimmed(),
                                                      flags.flash, flags.unicode);
-    const QString command = QStringLiteral("AT+CMGS=\"%1\"").arg(request.recipientNumber);
+    const QString cmgs = QStringLiteral("AT+CMGS=\"%1\"").arg(request.recipientNumber);
     const int total = static_cast<int>(pieces.size());
-    for (int n = 0; n < total; ++n) {
+    SubmissionSteps::SendParts(total, m_state.cmms, command, [&](int n) {
         ThrowIfStopped(n, total);
         const QString& piece = pieces.at(n);
-        SubmitOne(m_port, command, hexText ? Pdu::ToUcs2Hex(piece).toLatin1() : AnsiCodec::Encode(piece), true);
-    }
+        SubmitOne(m_port, cmgs, hexText ? Pdu::ToUcs2Hex(piece).toLatin1() : AnsiCodec::Encode(piece), true);
+    });
 }

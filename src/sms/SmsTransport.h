@@ -28,10 +28,12 @@ public:
     virtual bool Close() = 0;
     virtual bool IsOpen() const = 0;
     virtual QString PortName() const = 0;
-    // ATZ: the device's stored profile (the connection test resets before each case).
+    // AT, AT&F (the factory settings) and AT+CMEE=1 (the connection test resets before each case); what the
+    // transport knew of the device is forgotten with it.
     virtual void ResetModem() = 0;
     // Submits one message, every part of it. Returns only when the device confirmed every part; throws
-    // CSMSException otherwise (also when a stop request ends a concatenated message between parts).
+    // CSMSException otherwise (also when a stop request ends a concatenated message between parts, and with the
+    // no-response error at the first command a silent device leaves unanswered).
     virtual void Submit(const SmsRequest& request, SmsMode mode) = 0;
     virtual void SetTiming(const ModemTiming& timing) = 0;
 

@@ -1,6 +1,7 @@
 #include "sms/SubmissionSteps.h"
 
 #include "modem/CSMSException.h"
+#include "modem/ModemReply.h"
 
 namespace SubmissionSteps {
 
@@ -51,6 +52,48 @@ QString SelectTextCharset(bool unicode, const std::function<QString()>& querySup
             setCharset(QStringLiteral("IRA"));
     }
     return {};
+}
+
+void SendParts(int total, SmsPortState::Cmms& cmms, const Command& command, const std::function<void(int n)>& part) {
+    bool linkKept = false;
+    if (total > 1 && cmms != SmsPortState::Cmms::Refused) {
+        linkKept = command(QStringLiteral("AT+CMMS=2"));
+        cmms = linkKept ? SmsPortState::Cmms::Accepted : SmsPortState::Cmms::Refused;
+    }
+    const auto release = [&] {
+        if (!linkKept)
+            return;
+        try {
+            command(QStringLiteral("AT+CMMS=0"));
+        } catch (const CSMSException&) {
+            // The parts' outcome stands; the next submission finds out about the device.
+        }
+    };
+    try {
+        for (int n = 0; n < total; ++n)
+            part(n);
+    } catch (const CSMSException& e) {
+        // A device that answered an error (or a stop between parts) still listens; a silent or vanished one not.
+        if (!e.IsSystemError() && !e.IsStringTableError())
+            release();
+        throw;
+    }
+    release();
+}
+
+void SetTextParameters(const QString& csmp, const Query& query, const Command& command) {
+    const QString kRead = QStringLiteral("AT+CSCA?");
+    const std::optional<ModemReply::ServiceCentre> before = ModemReply::ParseServiceCentre(query(kRead));
+    command(csmp);
+    if (!before || before->address.isEmpty())
+        return; // nothing stored to lose
+    const std::optional<ModemReply::ServiceCentre> after = ModemReply::ParseServiceCentre(query(kRead));
+    if (after && after->address.isEmpty()) {
+        QString restore = QStringLiteral("AT+CSCA=\"%1\"").arg(before->address);
+        if (before->type > 0)
+            restore += QStringLiteral(",%1").arg(before->type);
+        command(restore);
+    }
 }
 
 } // namespace SubmissionSteps

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sms/PduEncoder.h"
+#include "sms/SmsPortState.h"
 
 #include <QString>
 
@@ -30,5 +31,24 @@ std::vector<Pdu::EncodedPdu> EncodeParts(const QString& message, const QString& 
 QString SelectTextCharset(bool unicode, const std::function<QString()>& querySupported,
                           const std::function<QString()>& queryCurrent,
                           const std::function<void(const QString&)>& setCharset);
+
+// One command of a submission's dialogue, without its "\r": true when the device answered "OK". Throws the
+// no-response error when the device gave no final result at all, so a dead port ends at its first command.
+using Command = std::function<bool(const QString& command)>;
+// One query: the answer's text (its information line or the whole reply).
+using Query = std::function<QString(const QString& command)>;
+
+// Submits the parts of one message, part(n) for n from 0 to total - 1. With more than one part the link to the
+// SMSC is kept open between them (AT+CMMS=2, 3GPP TS 27.005 3.5.6) when the device accepts it, and released
+// (AT+CMMS=0) after the last part, or after a part that failed while the device still answers. The device's
+// answer to AT+CMMS=2 is kept in cmms, so a device that refuses it is asked once per port; a failed release
+// never fails a message whose parts were all confirmed.
+void SendParts(int total, SmsPortState::Cmms& cmms, const Command& command, const std::function<void(int n)>& part);
+
+// Sets the text-mode parameters with csmp (an "AT+CSMP=..." command) and keeps the device's service centre:
+// devices built on some chipsets forget their stored SMSC on any AT+CSMP, and every later submission then
+// fails with +CMS ERROR: 330 in either mode. The address is read before (AT+CSCA?), read again after, and
+// written back as it was read, in the character set in force, when it is gone.
+void SetTextParameters(const QString& csmp, const Query& query, const Command& command);
 
 } // namespace SubmissionSteps

@@ -66,13 +66,19 @@ TEST_F(DeviceCli, ScanWithoutDeviceSaysSo) {
     EXPECT_TRUE(r.err.contains(QStringLiteral("/nonexistent/ttyUSB9: Cannot access this port")));
 }
 
+// A device in UCS2 needs no option: the reader asks the device which set it is in. The old --ucs2-names is
+// still taken and changes nothing.
 TEST_F(DeviceCli, PhonebookListsTheContacts) {
     auto sim = StartSim(QStringLiteral("hexcharset"));
-    const CliRun r = RunCli(
-        {QStringLiteral("phonebook"), QStringLiteral("--port"), sim->PortName(), QStringLiteral("--ucs2-names")});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 5);
-    EXPECT_EQ(lines[0], QStringLiteral("+919845012345\t145\tAsha Rao"));
-    EXPECT_EQ(lines[4], QStringLiteral("18005550199\t129\tHelp Desk"));
+    for (const bool oldOption : {false, true}) {
+        QStringList args = {QStringLiteral("phonebook"), QStringLiteral("--port"), sim->PortName()};
+        if (oldOption)
+            args << QStringLiteral("--ucs2-names");
+        const CliRun r = RunCli(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 5);
+        EXPECT_EQ(lines[0], QStringLiteral("+919845012345\t145\tAsha Rao"));
+        EXPECT_EQ(lines[4], QStringLiteral("18005550199\t129\tHelp Desk"));
+    }
 }

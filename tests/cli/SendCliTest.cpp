@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <memory>
 
@@ -109,6 +110,38 @@ TEST_F(SendCli, ProgressLineOnlyOnATerminal) {
     EXPECT_EQ(piped.exitCode, 0);
     EXPECT_FALSE(piped.err.contains(QLatin1Char('\r'))) << piped.err.toStdString();
     EXPECT_FALSE(piped.err.contains(QStringLiteral(" of 3 done"))) << piped.err.toStdString();
+}
+
+// A number the network refuses for good is tried once over the retry passes, and its status says why; with
+// --retry-all-errors it is tried in every pass.
+TEST_F(SendCli, APermanentErrorIsRetriedOnlyWhenAsked) {
+    SimModem::Options options;
+    QString error;
+    options.profile = *SimProfile::Parse(QStringLiteral("reject:+15550009=1"), &error);
+    options.identity.imei = QStringLiteral("350000000000004");
+    SimModem sim(options);
+    ASSERT_TRUE(sim.Start(&error)) << error.toStdString();
+    const QString numbers = File(QStringLiteral("numbers.txt"), "+15550009\n");
+    // AT+CMGS with a length; the device check asks AT+CMGS=? too.
+    const auto submissions = [&sim] {
+        return static_cast<int>(
+            sim.CommandsReceived().filter(QRegularExpression(QStringLiteral("^AT\\+CMGS=\\d"))).size());
+    };
+    for (const bool retryAll : {false, true}) {
+        QStringList args = {"send",      "--port", sim.PortName(), "--numbers", numbers,  "--message", "hi",
+                            "--retries", "2",      "--timing",     "fast",      "--data", m_dir.path()};
+        if (retryAll)
+            args << QStringLiteral("--retry-all-errors");
+        const int before = submissions();
+        const CliRun r = RunCli(args);
+        EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+        ASSERT_FALSE(r.lines.isEmpty()) << r.err.toStdString();
+        EXPECT_TRUE(r.lines.first().endsWith(
+            retryAll ? QStringLiteral("\tError : +CMS ERROR: 1\t2")
+                     : QStringLiteral("\tError : +CMS ERROR: 1 (permanent: unassigned number; not retried)\t0")))
+            << r.lines.first().toStdString();
+        EXPECT_EQ(submissions() - before, retryAll ? 3 : 1);
+    }
 }
 
 // Without --timing the run waits on the device's replies: on a device that takes 40 ms per command each message

@@ -144,7 +144,7 @@ TEST(Phonebook, ReadsSimAndPhoneMemoryIndexByIndex) {
     CSMSSerialPort port;
     port.Open(DeviceTest::kReplyTimeoutMs, sim->PortName());
     PhonebookReader reader(port);
-    const std::vector<PhonebookEntry> entries = reader.ReadPhonebook(false);
+    const std::vector<PhonebookEntry> entries = reader.ReadPhonebook();
     ASSERT_EQ(entries.size(), 5u);
     // The SIM first, as the device lists it: slots 1, 2 and 40 of 250.
     EXPECT_EQ(entries[0].number, QStringLiteral("+919845012345"));
@@ -170,13 +170,58 @@ TEST(Phonebook, ReadsSimAndPhoneMemoryIndexByIndex) {
     EXPECT_FALSE(commands.contains(QStringLiteral("AT+CPBS=\"FD\"")));
 }
 
-TEST(Phonebook, Ucs2NamesAreDecoded) {
+// Names in any alphabet: the device is asked for UCS2 for the read and set back to its own character set
+// after it; in that set the same names would arrive as "Zo?" and "???????".
+TEST(Phonebook, NamesOutsideAsciiAreReadInUcs2) {
+    SimModem::Options options;
+    options.profile = SimProfile{};
+    options.identity.phonebook = {
+        {QStringLiteral("SM"),
+         10,
+         {{1, QStringLiteral("+33612345678"), 145, QStringLiteral("Zoë")},
+          {2, QStringLiteral("+79161234567"), 145, QStringLiteral("Дмитрий")},
+          {4, QStringLiteral("0312345678"), 129, QStringLiteral("山田 \U0001F600")}}}};
+    SimModem sim(options);
+    QString error;
+    ASSERT_TRUE(sim.Start(&error)) << error.toStdString();
+    CSMSSerialPort port;
+    port.Open(DeviceTest::kReplyTimeoutMs, sim.PortName());
+    const std::vector<PhonebookEntry> entries = PhonebookReader(port).ReadPhonebook();
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].name, QStringLiteral("Zoë"));
+    EXPECT_EQ(entries[1].name, QStringLiteral("Дмитрий"));
+    EXPECT_EQ(entries[2].name, QStringLiteral("山田 \U0001F600"));
+    EXPECT_EQ(entries[2].number, QStringLiteral("0312345678"));
+
+    const QStringList sets = sim.CommandsReceived().filter(QStringLiteral("AT+CSCS="));
+    EXPECT_EQ(sets, (QStringList{"AT+CSCS=?", "AT+CSCS=\"UCS2\"", "AT+CSCS=\"IRA\""}));
+    EXPECT_EQ(sim.CommandsReceived().constLast(), QStringLiteral("AT+CSCS=\"IRA\""));
+    ASSERT_TRUE(DeviceQueries(port).Ask("AT+CSCS?"));
+    EXPECT_TRUE(port.LastReply().contains(QLatin1String("+CSCS: \"IRA\"")));
+}
+
+// A device already in UCS2 is read as it is and left so.
+TEST(Phonebook, ADeviceInUcs2IsLeftInIt) {
     auto sim = StartSim(QStringLiteral("hexcharset"));
     CSMSSerialPort port;
     port.Open(DeviceTest::kReplyTimeoutMs, sim->PortName());
-    const std::vector<PhonebookEntry> entries = PhonebookReader(port).ReadPhonebook(true);
+    const std::vector<PhonebookEntry> entries = PhonebookReader(port).ReadPhonebook();
     ASSERT_EQ(entries.size(), 5u);
     EXPECT_EQ(entries[0].name, QStringLiteral("Asha Rao"));
+    EXPECT_EQ(entries[0].number, QStringLiteral("+919845012345"));
+    EXPECT_TRUE(sim->CommandsReceived().filter(QStringLiteral("AT+CSCS=")).isEmpty());
+}
+
+// Unsolicited lines and replies in pieces change no value of the details.
+TEST(DeviceQueries, DetailsOfADeviceThatTalksBetweenAnswers) {
+    const QString expected = QStringLiteral(
+        "Manufacturer :SIMCOM\nModel :SIM800 Simulated\nRevision :Revision:1418B05SIM800L24\n"
+        "Supported SMS Mode :PDU Mode & Text Mode\nBattery :75%\nDefault SMSC No. :+919845087001\n"
+        "Operator Code :VRIX SIM\nSignal Quality :Good (17)\n");
+    for (const char* profile : {"urc:30,pieces:10-40", "urc:30,pieces:10-40,seed:7"}) {
+        auto sim = StartSim(QLatin1String(profile));
+        EXPECT_EQ(DetailsOf(*sim).toStdString(), expected.toStdString()) << profile;
+    }
 }
 
 TEST(Phonebook, DeadDeviceGivesNoResponse) {
@@ -184,7 +229,7 @@ TEST(Phonebook, DeadDeviceGivesNoResponse) {
     CSMSSerialPort port;
     port.Open(DeviceTest::kReplyTimeoutMs, sim->PortName());
     try {
-        PhonebookReader(port).ReadPhonebook(false);
+        PhonebookReader(port).ReadPhonebook();
         FAIL() << "no exception";
     } catch (const CSMSException& e) {
         EXPECT_EQ(GetErrorText(e), QStringLiteral("Failed to receive a response from the modem."));
@@ -201,7 +246,7 @@ std::vector<PhonebookEntry> ReadWithScript(const std::vector<std::pair<QByteArra
     port.Open(DeviceTest::kReplyTimeoutMs, peer.SlavePath());
     auto read = std::async(std::launch::async, [&port, error] {
         try {
-            return PhonebookReader(port).ReadPhonebook(false);
+            return PhonebookReader(port).ReadPhonebook();
         } catch (const CSMSException& e) {
             *error = GetErrorText(e);
             return std::vector<PhonebookEntry>{};
@@ -215,6 +260,29 @@ std::vector<PhonebookEntry> ReadWithScript(const std::vector<std::pair<QByteArra
     return read.get();
 }
 } // namespace
+
+// A device that, once in UCS2, takes every string in it: the storage name, and the set it is put back to.
+TEST(Phonebook, ADeviceThatWantsStringsInUcs2) {
+    QString error;
+    const auto entries = ReadWithScript(
+        {{"AT\r", "\r\nOK\r\n"},
+         {"AT+CPBS=?\r", "\r\n+CPBS: (\"SM\")\r\n\r\nOK\r\n"},
+         {"AT+CSCS?\r", "\r\n+CSCS: \"GSM\"\r\n\r\nOK\r\n"},
+         {"AT+CSCS=?\r", "\r\n+CSCS: (\"GSM\",\"UCS2\")\r\n\r\nOK\r\n"},
+         {"AT+CSCS=\"UCS2\"\r", "\r\nOK\r\n"},
+         {"AT+CPBS=\"SM\"\r", "\r\nERROR\r\n"},
+         {"AT+CPBS=\"0053004D\"\r", "\r\nOK\r\n"},
+         {"AT+CPBS?\r", "\r\n+CPBS: \"0053004D\",1,5\r\n\r\nOK\r\n"},
+         {"AT+CPBR=1\r",
+          "\r\n+CPBR: 1,\"002B0034003400370037003000300039003000300031\",145,\"005A006F00EB\"\r\n\r\nOK\r\n"},
+         {"AT+CSCS=\"GSM\"\r", "\r\nERROR\r\n"},
+         {"AT+CSCS=\"00470053004D\"\r", "\r\nOK\r\n"}},
+        &error);
+    EXPECT_EQ(error, QString());
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].number, QStringLiteral("+4477009001"));
+    EXPECT_EQ(entries[0].name, QStringLiteral("Zoë"));
+}
 
 TEST(Phonebook, RefusedStorageListRaisesNotSupported) {
     QString error;
@@ -233,8 +301,11 @@ TEST(Phonebook, OnlyFixedDiallingAndOwnNumbersYieldsNothing) {
 
 TEST(Phonebook, StorageThatCannotBeSelectedIsSkipped) {
     QString error;
+    // A device without UCS2 is read in its own set.
     const auto entries = ReadWithScript({{"AT\r", "\r\nOK\r\n"},
                                          {"AT+CPBS=?\r", "\r\n+CPBS: (\"ME\",\"SM\")\r\n\r\nOK\r\n"},
+                                         {"AT+CSCS?\r", "\r\n+CSCS: \"IRA\"\r\n\r\nOK\r\n"},
+                                         {"AT+CSCS=?\r", "\r\n+CSCS: (\"IRA\",\"GSM\")\r\n\r\nOK\r\n"},
                                          {"AT+CPBS=\"ME\"\r", "\r\n+CME ERROR: 3\r\n"},
                                          {"AT+CPBS=\"SM\"\r", "\r\nOK\r\n"},
                                          {"AT+CPBS?\r", "\r\n+CPBS: \"SM\",1,10\r\n\r\nOK\r\n"},

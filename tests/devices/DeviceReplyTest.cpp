@@ -50,6 +50,14 @@ TEST(DeviceReply, CleanKeepsOnlyTheAnswer) {
         {"angle brackets and question marks go", "\r\n+CMGF: <(0-1)>?\r\n\r\nOK\r\n", kCmgf, false, "(0-1)"},
         {"lower-case echo", "at+gmi\r\r\nACME\r\nOK\r\n", kGmi, false, "ACME"},
         {"nothing but OK", "AT+GMI\r\r\nOK\r\n", kGmi, false, ""},
+        // A message routed to the host arrives as a header and its PDU line; neither is the answer.
+        {"incoming message before the answer",
+         "AT+GMI\r\r\n+CMT: ,24\r\n07911326040000F0040B911346610089F60000208062917314080CC8329BFD06\r\n"
+         "SIMCOM_Ltd\r\n\r\nOK\r\n",
+         kGmi, false, "SIMCOM_Ltd"},
+        {"status report before the answer",
+         "\r\n+CDS: 25\r\n0006D60B911326880736F4111011719551401110117195714000\r\n+CBC: 0,80\r\n\r\nOK\r\n", kCbc,
+         false, "0,80"},
     };
     for (const CleanCase& c : cases)
         EXPECT_EQ(DeviceReply::Clean(L1(c.reply), c.query, c.keepQuotes), L1(c.cleaned)) << c.name;
@@ -209,6 +217,15 @@ TEST(DeviceReply, PhonebookAnswers) {
     ASSERT_TRUE(ucs2.has_value());
     EXPECT_EQ(ucs2->type, 129);
     EXPECT_EQ(ucs2->name, QStringLiteral("Anna"));
+    EXPECT_EQ(ucs2->number, QStringLiteral("5551234"));
+    // A number some devices give in UCS2 too; digits that merely look like hex stay digits.
+    const auto hexNumber =
+        DeviceReply::PhonebookEntryFrom(L1("3,\"002B00340034003700370030\",145,\"005A006F00EB\""), true);
+    ASSERT_TRUE(hexNumber.has_value());
+    EXPECT_EQ(hexNumber->number, QStringLiteral("+44770"));
+    EXPECT_EQ(hexNumber->name, QString::fromUtf8("Zoë"));
+    EXPECT_EQ(DeviceReply::PhonebookEntryFrom(L1("4,\"55512345\",129,\"0041\""), true)->number,
+              QStringLiteral("55512345"));
     EXPECT_FALSE(DeviceReply::PhonebookEntryFrom(QString(), false).has_value());
 }
 

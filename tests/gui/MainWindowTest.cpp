@@ -98,10 +98,16 @@ TEST_F(MainWindowTest, OptionCheckBoxesFillAndClearTheirDropDowns) {
     EXPECT_EQ(window->Form().pauseEvery->currentIndex(), -1);
     EXPECT_EQ(window->Form().pauseFor->currentIndex(), -1);
     EXPECT_FALSE(window->Form().pauseFor->isEnabled());
+    // "Retry every failed message" goes with the retry drop-down.
+    EXPECT_FALSE(window->Form().retryAllErrors->isEnabled());
     window->Form().retry->click();
     EXPECT_EQ(window->Form().retryCount->currentText(), QStringLiteral("1"));
+    EXPECT_TRUE(window->Form().retryAllErrors->isEnabled());
+    window->Form().retryAllErrors->click();
+    EXPECT_TRUE(window->SendOptions().Options().retryAllErrors);
     window->Form().retry->click();
     EXPECT_EQ(window->Form().retryCount->currentIndex(), -1);
+    EXPECT_FALSE(window->Form().retryAllErrors->isEnabled());
 }
 
 TEST_F(MainWindowTest, AddInsertsAtTheTopOrShowsTheRefusalAndKeepsTheField) {

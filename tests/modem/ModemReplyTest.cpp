@@ -66,6 +66,9 @@ TEST(ModemReply, FinalResultOnlyOnALineOfItsOwn) {
     EXPECT_EQ(ModemReply::FindFinalResult("\r\n> "), R::None);
     EXPECT_TRUE(ModemReply::HasMessageReference("\r\n+CMGS: 17\r\n"));
     EXPECT_FALSE(ModemReply::HasMessageReference("\r\n+CMGS=17\r\n"));
+    // The final result's line ends with its CR LF; what follows is no part of it.
+    EXPECT_EQ(ModemReply::LineEndAfter("\r\nOK\r\n\r\nRIN", 2), 6);
+    EXPECT_EQ(ModemReply::LineEndAfter("\r\nERROR\r", 2), 8);
     EXPECT_EQ(ModemReply::EchoLength("hello\r\nOK\r\n", "hello"), 5);
     EXPECT_EQ(ModemReply::EchoLength("hel", "hello"), 3);
     EXPECT_EQ(ModemReply::EchoLength("\r\nOK\r\n", "hello"), 0);
@@ -105,4 +108,51 @@ TEST(ModemReply, UnsolicitedLines) {
         EXPECT_TRUE(ModemReply::IsUnsolicited(QLatin1String(line))) << line;
     for (const char* line : {"OK", "ERROR", "+CMGS: 4", "+CMS ERROR: 38", "+CSCS: \"GSM\"", "> "})
         EXPECT_FALSE(ModemReply::IsUnsolicited(QLatin1String(line))) << line;
+}
+
+TEST(ModemReply, DataLinesOfUnsolicitedHeaders) {
+    const std::pair<const char*, int> cases[] = {
+        {"+CMT: ,24", 1},                                            // PDU mode: the PDU follows
+        {"+CMT: \"+15551234567\",,\"24/05/01,10:00:00+08\"", 1},     // text mode: the text follows
+        {"+CBM: 88", 1},
+        {"+CDS: 25", 1},                                             // PDU mode: the report's PDU follows
+        {"+CDS: 6,12,\"+15551234567\",145,\"24/05/01,10:00:00+08\",\"24/05/01,10:00:05+08\",0", 0}, // text mode
+        {"+CMTI: \"SM\",3", 0},
+        {"+CREG: 1", 0},
+        {"RING", 0},
+        {"+CMGS: 4", 0},
+    };
+    for (const auto& [line, count] : cases)
+        EXPECT_EQ(ModemReply::UnsolicitedDataLines(QLatin1String(line)), count) << line;
+}
+
+TEST(ModemReply, ServiceCentreAndCharsetAnswers) {
+    struct Case {
+        const char* reply;
+        bool found;
+        const char* address;
+        int type;
+    };
+    const Case smsc[] = {
+        {"AT+CSCA?\r\r\n+CSCA: \"+919845087001\",145\r\n\r\nOK\r\n", true, "+919845087001", 145},
+        // A device in UCS2 writes the address in it; it is kept as written, to be written back unchanged.
+        {"\r\n+CSCA: \"002B0039\",145\r\n\r\nOK\r\n", true, "002B0039", 145},
+        {"\r\n+CREG: 1\r\n+CSCA: \"\",129\r\n\r\nOK\r\n", true, "", 129}, // none stored
+        {"\r\n+CSCA: \"+4479\"\r\n\r\nOK\r\n", true, "+4479", 0},         // no type given
+        {"\r\nERROR\r\n", false, "", 0},
+        {"\r\n+CSCA: 145\r\n", false, "", 0},
+    };
+    for (const Case& c : smsc) {
+        const auto centre = ModemReply::ParseServiceCentre(QLatin1String(c.reply));
+        ASSERT_EQ(centre.has_value(), c.found) << c.reply;
+        if (c.found) {
+            EXPECT_EQ(centre->address, QLatin1String(c.address));
+            EXPECT_EQ(centre->type, c.type);
+        }
+    }
+    EXPECT_EQ(ModemReply::ParseCharsets(QStringLiteral("AT+CSCS=?\r\r\n+CSCS: (\"IRA\",\"GSM\",\"UCS2\")\r\n\r\nOK\r\n")),
+              (QStringList{"IRA", "GSM", "UCS2"}));
+    EXPECT_EQ(ModemReply::ParseCharsets(QStringLiteral("\r\n^RSSI: 17\r\n+CSCS: \"UCS2\"\r\n\r\nOK\r\n")),
+              QStringList{"UCS2"});
+    EXPECT_TRUE(ModemReply::ParseCharsets(QStringLiteral("\r\nERROR\r\n")).isEmpty());
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <future>
 #include <thread>
 
 namespace {
@@ -117,6 +118,66 @@ TEST(CSMSSerialPort, AwaitPassesOverEchoAndUnsolicitedLines) {
     EXPECT_TRUE(port.LastReply().contains(QLatin1String("304")));
 }
 
+// The rest of an unsolicited line that the device writes in pieces arrives after the next command went out:
+// it is no part of that command's answer, whether its start was read with the answer before (Case 1) or was
+// still waiting when the command went (Case 2). Devices writing "^BOOT:20952548,0,0,0,72" in pieces once gave
+// answers such as "20952548,0,0,0,72 SIM800".
+TEST(CSMSSerialPort, TheRestOfAnUnsolicitedLineIsNoPartOfTheNextAnswer) {
+    PtyPeer peer;
+    CSMSSerialPort port;
+    port.Open(300, peer.SlavePath());
+    const auto answerWhenAsked = [&peer](const QByteArray& command, const QByteArray& reply) {
+        return std::async(std::launch::async, [&peer, command, reply] {
+            peer.ReceiveUntil(command, 2000);
+            peer.Send(reply);
+        });
+    };
+
+    // Case 1: the start came in the same read as the final result of the command before.
+    auto answered = answerWhenAsked("AT\r", "AT\r\r\nOK\r\n\r\n^BOOT:2095");
+    EXPECT_EQ(port.Exchange("AT\r"), ModemReply::FinalResult::Ok);
+    answered.get();
+    answered = answerWhenAsked("AT+CGMM\r", "2548,0,0,0,72\r\nAT+CGMM\r\r\nSIM800\r\n\r\nOK\r\n");
+    EXPECT_EQ(port.Exchange("AT+CGMM\r"), ModemReply::FinalResult::Ok);
+    answered.get();
+    EXPECT_EQ(port.LastReply(), QStringLiteral("AT+CGMM\r\r\nSIM800\r\n\r\nOK\r\n"));
+
+    // Case 2: the start waits unread when the command goes; the device's answer then follows the line's rest.
+    peer.Send("\r\n+CR");
+    ASSERT_TRUE(port.WaitForData(1000));
+    answered = answerWhenAsked("AT+CGMI\r", "EG: 1\r\nAT+CGMI\r\r\nSIMCOM\r\n\r\nOK\r\n");
+    EXPECT_TRUE(port.Command("AT+CGMI\r"));
+    answered.get();
+    EXPECT_EQ(port.LastReply(), QStringLiteral("AT+CGMI\r\r\nSIMCOM\r\n\r\nOK\r\n"));
+
+    // A whole unsolicited line before the answer stays in it (the readers pass over it); an error is an answer.
+    answered = answerWhenAsked("AT+CSCS=?\r", "\r\nRING\r\nAT+CSCS=?\r\r\nERROR\r\n");
+    EXPECT_EQ(port.Exchange("AT+CSCS=?\r"), ModemReply::FinalResult::Error);
+    answered.get();
+    EXPECT_TRUE(port.LastReply().contains(QLatin1String("RING")));
+
+    // The start of an incoming message's header came before the command: its PDU line goes with it.
+    const QByteArray pdu = "07911326040000F0040B911346610089F60000208062917314080CC8329BFD06";
+    peer.Send("\r\n+CMT: ,2");
+    ASSERT_TRUE(port.WaitForData(1000));
+    answered = answerWhenAsked("AT+CGMR\r", "4\r\n" + pdu + "\r\nAT+CGMR\r\r\nR1\r\n\r\nOK\r\n");
+    EXPECT_TRUE(port.Command("AT+CGMR\r"));
+    answered.get();
+    EXPECT_EQ(port.LastReply(), QStringLiteral("AT+CGMR\r\r\nR1\r\n\r\nOK\r\n"));
+    // A whole header after an answer's final result: its PDU opens the next reply and is passed over too.
+    answered = answerWhenAsked("AT\r", "AT\r\r\nOK\r\n\r\n+CDS: 25\r\n");
+    EXPECT_TRUE(port.Command("AT\r"));
+    answered.get();
+    answered = answerWhenAsked("AT+CGMR\r", "0006D60B911326880736F4111011719551401110117195714000\r\nAT+CGMR\r\r\nR1\r\n"
+                                            "\r\nOK\r\n");
+    EXPECT_TRUE(port.Command("AT+CGMR\r"));
+    answered.get();
+    EXPECT_EQ(port.LastReply(), QStringLiteral("AT+CGMR\r\r\nR1\r\n\r\nOK\r\n"));
+
+    // Silence: no final result at all, after the reply time-out.
+    EXPECT_EQ(port.Exchange("AT\r"), ModemReply::FinalResult::None);
+}
+
 // The device goes while a read waits for its reply. The reply time-out is longer than the test's own, so only
 // noticing the hang-up can end the wait: an exception, not a false after the silence.
 TEST(CSMSSerialPort, AVanishedPortIsAnExceptionNotAHang) {
@@ -191,6 +252,32 @@ TEST(CIrdaPort, ExecuteCommandJudgesTokens) {
         port.ExecuteCommand(QStringLiteral("AT"), QStringLiteral("ERROR"), QStringLiteral("OK"), &response, false));
     EXPECT_EQ(CIrdaPort::ParseError(QStringLiteral("Failed to receive a response from the modem.")),
               QStringLiteral("Failed to receive a response from the modem."));
+}
+
+// An incoming message routed as "+CMT: ,<length>" with its PDU on the next line, around an answer: neither line
+// is the answer, also when the header's start came before the command (and was purged with the input).
+TEST(CIrdaPort, AnswersComeAfterUnsolicitedLinesAndTheirData) {
+    PtyPeer peer;
+    CIrdaPort port;
+    port.SetTiming(QuickTiming());
+    ASSERT_TRUE(port.Open(peer.SlavePath()));
+    const QByteArray pdu = "07911326040000F0040B911346610089F60000208062917314080CC8329BFD06";
+    SendLater(peer, "AT+CSCS?\r\r\n+CMT: ,24\r\n" + pdu + "\r\n\r\n+CSCS: \"IRA\"\r\n\r\nOK\r\n", 30);
+    EXPECT_EQ(port.QueryCharset(), QStringLiteral("+CSCS: \"IRA\""));
+
+    peer.Send("\r\n+CMT: ,2");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20)); // in the port's input when the command goes
+    SendLater(peer, "4\r\n" + pdu + "\r\n\r\n+CSCS: \"GSM\"\r\n\r\nOK\r\n", 30);
+    EXPECT_EQ(port.QueryCharset(), QStringLiteral("+CSCS: \"GSM\""));
+
+    const QByteArray report = "0006D60B911326880736F4111011719551401110117195714000";
+    peer.Send("\r\n+CDS: 2");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    SendLater(peer, "5\r\n" + report + "\r\nAT+CMGF=0\r\r\nOK\r\n", 30);
+    QString response;
+    EXPECT_TRUE(port.ExecuteCommand(QStringLiteral("AT+CMGF=0"), QStringLiteral("ERROR"), QStringLiteral("OK"),
+                                    &response, true));
+    EXPECT_EQ(response, QStringLiteral("OK"));
 }
 
 TEST(CIrdaPort, WriteAllGivesUpWhenTheDeviceTakesNothing) {

@@ -1,5 +1,6 @@
-#include "sending/SendJob.h"
+#include "common/ResultText.h"
 #include "sending/PauseSetting.h"
+#include "sending/SendJob.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +23,8 @@ TEST(SendJob, ARowIsTakenByOneWorkerOnly) {
     EXPECT_TRUE(job.IsPending());
 
     // Another worker's result is ignored; the owner's is recorded.
-    EXPECT_FALSE(job.RecordResult(0, kW2, QStringLiteral("Message sent successfully."), false, 0).written);
-    const auto recorded = job.RecordResult(0, kW1, QStringLiteral("Message sent successfully."), false, 0);
+    EXPECT_FALSE(job.RecordResult(0, kW2, QStringLiteral("Message sent successfully."), {false, 0}).written);
+    const auto recorded = job.RecordResult(0, kW1, QStringLiteral("Message sent successfully."), {false, 0});
     EXPECT_TRUE(recorded.written && recorded.final && recorded.sent);
     EXPECT_EQ(job.Text(0, SendJob::kCurrentStatus), QStringLiteral("Done (/dev/ttyUSB0 - Modem A)"));
     EXPECT_FALSE(job.IsPending());
@@ -37,10 +38,10 @@ TEST(SendJob, FailedRowWaitsForTheNextRetryPass) {
     job.AppendRow(QStringLiteral("222"), QStringLiteral("b"));
     ASSERT_TRUE(job.Take(0, kW1));
     ASSERT_TRUE(job.Take(1, kW1));
-    const auto failed = job.RecordResult(0, kW1, QStringLiteral("Error : +CMS ERROR: 38"), true, 3);
+    const auto failed = job.RecordResult(0, kW1, QStringLiteral("Error : +CMS ERROR: 38"), {true, 3});
     EXPECT_TRUE(failed.written);
     EXPECT_FALSE(failed.final);
-    job.RecordResult(1, kW1, QStringLiteral("Message sent successfully."), true, 3);
+    job.RecordResult(1, kW1, QStringLiteral("Message sent successfully."), {true, 3});
     SendJob::Row row = job.RowAt(0);
     EXPECT_EQ(row[SendJob::kUseStatus], QStringLiteral("Done"));
     EXPECT_EQ(row[SendJob::kCurrentStatus], QStringLiteral("Wait to dispatch...(Retry)"));
@@ -59,7 +60,49 @@ TEST(SendJob, FailedRowWaitsForTheNextRetryPass) {
     EXPECT_FALSE(job.Take(0, kW1));
     // The last allowed pass makes the failure final.
     job.SetText(0, SendJob::kRetry, QStringLiteral("3"));
-    EXPECT_TRUE(job.RecordResult(0, kW2, QStringLiteral("Error : +CMS ERROR: 38"), true, 3).final);
+    EXPECT_TRUE(job.RecordResult(0, kW2, QStringLiteral("Error : +CMS ERROR: 38"), {true, 3}).final);
+}
+
+// A permanent error is not retried (unless every failure is), and the row's Status says so and why; a temporary
+// one waits for the next pass. The last pass adds nothing: no retry was left to leave out.
+TEST(SendJob, PermanentErrorsAreNotRetried) {
+    struct Case {
+        const char* result;
+        SendJob::RetryRule rule;
+        int retriesSoFar;
+        bool final;
+        const char* status;
+        bool requeued;
+    };
+    // requeued: a retry pass starting now would take the row again.
+    const Case cases[] = {
+        {"Error : +CMS ERROR: 1", {true, 2, false}, 0, true,
+         "Error : +CMS ERROR: 1 (permanent: unassigned number; not retried)", false},
+        {"Error : +CMS ERROR: 10", {true, 2, false}, 1, true,
+         "Error : +CMS ERROR: 10 (permanent: call barred; not retried)", false},
+        {"Error : +CMS ERROR: 304", {true, 2, false}, 0, true,
+         "Error : +CMS ERROR: 304 (permanent: invalid PDU mode parameter; not retried)", false},
+        {"Error : +CMS ERROR: 38", {true, 2, false}, 0, false, "Error : +CMS ERROR: 38", true},
+        {"Error : +CMS ERROR: 500", {true, 2, false}, 0, false, "Error : +CMS ERROR: 500", true},
+        {"Error : +CME ERROR: 1", {true, 2, false}, 0, false, "Error : +CME ERROR: 1", true},
+        {"Error : +CMS ERROR: 1", {true, 2, true}, 0, false, "Error : +CMS ERROR: 1", true},  // retry every failure
+        {"Error : +CMS ERROR: 1", {true, 2, false}, 2, true, "Error : +CMS ERROR: 1", true},  // the last pass anyway
+        {"Error : +CMS ERROR: 1", {false, 0, false}, 0, true, "Error : +CMS ERROR: 1", true}, // no retries at all
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.result);
+        SendJob job;
+        job.AppendRow(QStringLiteral("111"), QStringLiteral("a"));
+        job.SetText(0, SendJob::kRetry, QString::number(c.retriesSoFar));
+        ASSERT_TRUE(job.Take(0, kW1));
+        const SendJob::Recorded recorded = job.RecordResult(0, kW1, QLatin1String(c.result), c.rule);
+        EXPECT_EQ(recorded.final, c.final);
+        EXPECT_FALSE(recorded.sent);
+        const QString status = job.Text(0, SendJob::kStatus);
+        EXPECT_EQ(status, QLatin1String(c.status));
+        EXPECT_TRUE(ResultText::IsFailure(status)); // still a failure for the filters and the exit status
+        EXPECT_EQ(job.RequeueFailed(), c.requeued ? 0 : 1); // the rows already done
+    }
 }
 
 TEST(SendJob, SkipDecisionsAndDuplicates) {
@@ -84,9 +127,9 @@ TEST(SendJob, WaitingRowsBecomeStopped) {
     for (const char* n : {"1", "2", "3"})
         job.AppendRow(QLatin1String(n), QStringLiteral("m"));
     ASSERT_TRUE(job.Take(0, kW1));
-    job.RecordResult(0, kW1, QStringLiteral("Message sent successfully."), false, 0);
+    job.RecordResult(0, kW1, QStringLiteral("Message sent successfully."), {false, 0});
     ASSERT_TRUE(job.Take(1, kW1));
-    job.RecordResult(1, kW1, QStringLiteral("Error : +CMS ERROR: 500"), false, 0);
+    job.RecordResult(1, kW1, QStringLiteral("Error : +CMS ERROR: 500"), {false, 0});
     job.MarkWaitingStopped();
     EXPECT_EQ(job.Text(2, SendJob::kStatus), QStringLiteral("Stopped"));
     EXPECT_EQ(job.Text(2, SendJob::kCurrentStatus), QStringLiteral("Stopped"));
@@ -129,27 +172,31 @@ TEST(PauseSetting, DurationsAndCountdown) {
 // A row is final once nothing in the run will change its result again: the command line prints it then.
 TEST(SendJob, RowIsFinalOnlyWithItsLastResult) {
     SendJob job;
-    for (const char* number : {"111", "222", "333", "444"})
+    for (const char* number : {"111", "222", "333", "444", "555"})
         job.AppendRow(QLatin1String(number), QStringLiteral("m"));
     const auto final = [&job](int row) { return SendJob::IsFinal(job.RowAt(row)); };
     EXPECT_FALSE(final(0));
     ASSERT_TRUE(job.Take(0, kW1));
     EXPECT_FALSE(final(0));
     // Two retry passes: the first failure waits for a pass; during the pass the old error is still shown.
-    ASSERT_TRUE(job.RecordResult(0, kW1, QStringLiteral("Error : +CMS ERROR: 500"), true, 1).written);
+    ASSERT_TRUE(job.RecordResult(0, kW1, QStringLiteral("Error : +CMS ERROR: 500"), {true, 1}).written);
     EXPECT_FALSE(final(0));
     job.RequeueFailed();
     EXPECT_FALSE(final(0));
     ASSERT_TRUE(job.Take(0, kW2));
     EXPECT_FALSE(final(0));
-    ASSERT_TRUE(job.RecordResult(0, kW2, QStringLiteral("Error : +CMS ERROR: 500"), true, 1).final);
+    ASSERT_TRUE(job.RecordResult(0, kW2, QStringLiteral("Error : +CMS ERROR: 500"), {true, 1}).final);
     EXPECT_TRUE(final(0));
 
     ASSERT_TRUE(job.Take(1, kW1));
-    ASSERT_TRUE(job.RecordResult(1, kW1, QStringLiteral("Message sent successfully."), true, 1).final);
+    ASSERT_TRUE(job.RecordResult(1, kW1, QStringLiteral("Message sent successfully."), {true, 1}).final);
     EXPECT_TRUE(final(1));
     EXPECT_TRUE(job.RecordSkip(2, kW1, SendJob::Skip::Excluded));
     EXPECT_TRUE(final(2));
+    // A permanent error is not retried, so it is final at once even with retry passes to come.
+    ASSERT_TRUE(job.Take(4, kW1));
+    ASSERT_TRUE(job.RecordResult(4, kW1, QStringLiteral("Error : +CMS ERROR: 1"), {true, 1}).final);
+    EXPECT_TRUE(final(4));
     job.MarkWaitingStopped();
     EXPECT_TRUE(final(3));
 }

@@ -16,7 +16,7 @@ TEST(SendOptionsModel, StartsWithEverythingOffAndTheDropDownsEmpty) {
     EXPECT_EQ(m.TotalRetries(), 0);
     const SendOptions o = m.Options();
     EXPECT_FALSE(o.skipDuplicates || o.useExclusion || o.saveSentItems || o.saveTemplates || o.clearAfterSend ||
-                 o.nonOverlapped || o.quotaManagement || o.retriesOn || o.delayedDelivery);
+                 o.nonOverlapped || o.quotaManagement || o.retriesOn || o.delayedDelivery || o.retryAllErrors);
     EXPECT_EQ(SendOptionsModel::PauseForChoices().size(), 32);
     EXPECT_EQ(SendOptionsModel::RetryCountChoices().constLast(), QStringLiteral("10"));
 }
@@ -64,6 +64,7 @@ TEST(SendOptionsModel, ResetTurnsTheOptionsOffButKeepsTransportAndQuota) {
     SendOptionsModel m;
     m.SetDelayedDelivery(true);
     m.SetRetries(true);
+    m.SetRetryAllErrors(true);
     m.SetSkipDuplicates(true);
     m.SetUseExclusion(true);
     m.SetSaveSentItems(true);
@@ -73,8 +74,8 @@ TEST(SendOptionsModel, ResetTurnsTheOptionsOffButKeepsTransportAndQuota) {
     m.SetQuotaManagement(true);
     m.Reset();
     const SendOptions o = m.Options();
-    EXPECT_FALSE(o.delayedDelivery || o.retriesOn || o.skipDuplicates || o.useExclusion || o.saveSentItems ||
-                 o.saveTemplates || o.clearAfterSend);
+    EXPECT_FALSE(o.delayedDelivery || o.retriesOn || o.retryAllErrors || o.skipDuplicates || o.useExclusion ||
+                 o.saveSentItems || o.saveTemplates || o.clearAfterSend);
     EXPECT_TRUE(o.pauseEvery.isEmpty() && o.pauseFor.isEmpty() && m.RetryCount().isEmpty());
     EXPECT_FALSE(m.PauseControlsEnabled() || m.RetryControlEnabled());
     EXPECT_TRUE(o.nonOverlapped);

@@ -6,12 +6,14 @@
 #include "sending/SendRun.h"
 #include "sending/SendState.h"
 #include "sim/SimModem.h"
+#include "sms/SubmissionResult.h"
 
 #include <gtest/gtest.h>
 
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -179,6 +181,49 @@ TEST(SendRun, RetriesAnAlwaysFailingNumberAndLogsItOnce) {
     const auto logged = rig.Logged();
     ASSERT_EQ(logged.size(), 1);
     EXPECT_EQ(logged[0].status, QStringLiteral("Error : +CMS ERROR: 38"));
+}
+
+// Three passes (two retries) over a number the network refuses for good, one that fails twice for a while, and
+// one that passes: the refused number is tried once and its row says why it was not retried, in the run's
+// Status and in the sent items; "Retry every failed message" tries it in every pass as before.
+TEST(SendRun, APermanentRefusalIsTriedOnceWhileATemporaryFailureIsRetried) {
+    const QString refused = QStringLiteral("+15550001000");
+    const QString busy = QStringLiteral("+15550001001");
+    const QString fine = QStringLiteral("+15550001002");
+    for (const bool retryAll : {false, true}) {
+        SCOPED_TRACE(retryAll ? "retry every failed message" : "permanent errors not retried");
+        Rig rig({QStringLiteral("reject:%1=1,tempfail:%2=38:2").arg(refused, busy)});
+        rig.ctx.devicesInUse.front().record.smsMode = DeviceRecord::kModeText; // the command log names the numbers
+        rig.AddRows(3);
+        rig.ctx.options.retriesOn = true;
+        rig.ctx.options.totalRetries = 2;
+        rig.ctx.options.retryAllErrors = retryAll;
+        rig.ctx.options.saveSentItems = true;
+        auto run = rig.Run();
+        const auto tries = [&rig](const QString& number) {
+            return rig.sims.front()->CountCommands(QStringLiteral("AT+CMGS=\"%1\"").arg(number));
+        };
+        EXPECT_EQ(tries(refused), retryAll ? 3 : 1);
+        EXPECT_EQ(tries(busy), 3);
+        EXPECT_EQ(tries(fine), 1);
+
+        const QString refusal = retryAll
+                                    ? QStringLiteral("Error : +CMS ERROR: 1")
+                                    : QStringLiteral("Error : +CMS ERROR: 1 (permanent: unassigned number; not retried)");
+        const SendJob::Row row = run->Job().RowAt(0);
+        EXPECT_EQ(row[SendJob::kStatus], refusal);
+        EXPECT_EQ(row[SendJob::kRetry], retryAll ? QStringLiteral("2") : QStringLiteral("0"));
+        EXPECT_TRUE(row[SendJob::kCurrentStatus].startsWith(QLatin1String("Done (")));
+        EXPECT_EQ(Statuses(*run).mid(1),
+                  (QStringList{SubmissionResult::kSentSuccessfully, SubmissionResult::kSentSuccessfully}));
+        run.reset();
+        const auto logged = rig.Logged();
+        ASSERT_EQ(logged.size(), 3);
+        const auto entry = std::find_if(logged.cbegin(), logged.cend(),
+                                        [&refused](const SentItemRecord& r) { return r.number == refused; });
+        ASSERT_NE(entry, logged.cend());
+        EXPECT_EQ(entry->status, refusal);
+    }
 }
 
 TEST(SendRun, PausesEveryTwoAttemptsButNotAfterTheLastRow) {

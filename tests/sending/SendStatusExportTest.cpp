@@ -22,7 +22,7 @@ void FillWithEveryOutcome(SendJob& job) {
         job.AppendRow(r, QStringLiteral("m"));
     for (int row = 0; row < results.size(); ++row) {
         EXPECT_TRUE(job.Take(row, kWorker));
-        job.RecordResult(row, kWorker, results.at(row), false, 0);
+        job.RecordResult(row, kWorker, results.at(row), {false, 0});
     }
     job.AppendRow(QStringLiteral("Skipped."), QStringLiteral("m"));
     job.AppendRow(QStringLiteral("Excluded."), QStringLiteral("m"));

@@ -252,6 +252,7 @@ TEST(SessionChoices, RememberedChoicesComeBackInTheNextSession) {
     first.SendOptions().SetSkipDuplicates(true);
     first.SendOptions().SetRetries(true);
     ASSERT_TRUE(first.SendOptions().SetRetryCount(QStringLiteral("3")));
+    first.SendOptions().SetRetryAllErrors(true);
     first.SendOptions().SetSendInternational(true);
     first.Composer().SetUnicodeChecked(true);
     first.RememberChoices();
@@ -268,6 +269,7 @@ TEST(SessionChoices, RememberedChoicesComeBackInTheNextSession) {
     EXPECT_TRUE(second.SendOptions().SkipDuplicates());
     EXPECT_TRUE(second.SendOptions().Retries());
     EXPECT_EQ(second.SendOptions().RetryCount(), QStringLiteral("3"));
+    EXPECT_TRUE(second.SendOptions().RetryAllErrors());
     EXPECT_TRUE(second.SendOptions().SendInternational());
     EXPECT_TRUE(second.Composer().IsUnicodeChecked());
     EXPECT_EQ(second.Settings().ChosenImeis(), QStringList({QStringLiteral("351234567890001")}));

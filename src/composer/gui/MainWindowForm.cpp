@@ -152,6 +152,7 @@ void MainWindowForm::Build(QDialog* owner) {
     retryCount = new QComboBox;
     retryCount->setObjectName(QStringLiteral("RetryCount"));
     retryCount->addItems(SendOptionsModel::RetryCountChoices());
+    retryAllErrors = MakeCheck(QStringLiteral("Retry every failed message"));
     skipDuplicates = MakeCheck(QStringLiteral("Skip Duplicate Numbers"));
     useExclusion = MakeCheck(QStringLiteral("Use Exclusion Rules"));
     saveSentItems = MakeCheck(QStringLiteral("Save Sent Items"));
@@ -170,6 +171,7 @@ void MainWindowForm::Build(QDialog* owner) {
     auto* retryRow = new QHBoxLayout;
     retryRow->addWidget(retry);
     retryRow->addWidget(retryCount);
+    retryRow->addWidget(retryAllErrors);
     retryRow->addStretch(1);
     optionsLayout->addLayout(retryRow, 2, 0, 1, 2);
     optionsLayout->addWidget(skipDuplicates, 3, 0);
@@ -253,6 +255,8 @@ void MainWindowForm::ShowOptions(const SendOptionsModel& options) {
     setCombo(pauseFor, options.PauseControlsEnabled(), options.PauseFor());
     setCombo(retryCount, options.RetryControlEnabled(), options.RetryCount());
     setCheck(sendInternational, options.SendInternational());
+    setCheck(retryAllErrors, options.RetryAllErrors());
+    retryAllErrors->setEnabled(options.RetryControlEnabled());
 }
 
 void MainWindowForm::ShowChoices(bool fixedPausesOn, const QString& countryCode) {
@@ -271,8 +275,8 @@ void MainWindowForm::SetListModel(QAbstractItemModel* model) const {
 }
 
 void MainWindowForm::OnOptionChanged(const std::function<void()>& changed) const {
-    for (QCheckBox* check : {delayed, retry, unicode, skipDuplicates, useExclusion, saveSentItems, saveTemplates,
-                             fixedPauses, sendInternational})
+    for (QCheckBox* check : {delayed, retry, retryAllErrors, unicode, skipDuplicates, useExclusion, saveSentItems,
+                             saveTemplates, fixedPauses, sendInternational})
         QObject::connect(check, &QCheckBox::toggled, window, changed);
     for (QComboBox* combo : {pauseEvery, pauseFor, retryCount, messageType})
         QObject::connect(combo, &QComboBox::currentIndexChanged, window, changed);
@@ -289,6 +293,7 @@ void MainWindowForm::ConnectOptions(SendOptionsModel& options) {
     const auto onToggle = [this](QCheckBox* check, void (SendOptionsModel::*set)(bool), SendOptionsModel* target) {
         QObject::connect(check, &QCheckBox::toggled, window, [target, set](bool on) { (target->*set)(on); });
     };
+    onToggle(retryAllErrors, &SendOptionsModel::SetRetryAllErrors, model);
     onToggle(skipDuplicates, &SendOptionsModel::SetSkipDuplicates, model);
     onToggle(saveSentItems, &SendOptionsModel::SetSaveSentItems, model);
     onToggle(saveTemplates, &SendOptionsModel::SetSaveTemplates, model);

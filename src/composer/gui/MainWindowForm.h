@@ -75,6 +75,7 @@ struct MainWindowForm {
     QComboBox* pauseFor = nullptr;
     QCheckBox* retry = nullptr;
     QComboBox* retryCount = nullptr;
+    QCheckBox* retryAllErrors = nullptr; // "Retry every failed message", enabled with the retry drop-down
     QCheckBox* skipDuplicates = nullptr;
     QCheckBox* useExclusion = nullptr;
     QCheckBox* saveSentItems = nullptr;

@@ -1,5 +1,7 @@
 #include "ScreenshotTool.h"
 
+#include "ImportWindowShots.h"
+
 #include "app/AppShell.h"
 #include "app/FileOpener.h"
 #include "app/Prompter.h"
@@ -42,11 +44,13 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QWidget>
+#include <QWindow>
 
 #include <cstdio>
 #include <functional>
@@ -81,7 +85,11 @@ public:
         window->show();
         QCoreApplication::processEvents();
         const QString path = QDir(m_dir).filePath(window->objectName() + QStringLiteral(".png"));
-        const bool saved = window->grab().save(path);
+        // On a real display the window is taken from the screen, as the window system shows it.
+        const bool onScreen = QGuiApplication::platformName() != QLatin1String("offscreen");
+        if (onScreen)
+            WaitUntil([window] { return window->windowHandle() && window->windowHandle()->isExposed(); }, 2000);
+        const bool saved = (onScreen ? window->screen()->grabWindow(window->winId()) : window->grab()).save(path);
         std::fprintf(stderr, "%s %s\n", saved ? "saved" : "FAILED", qPrintable(path));
         m_ok = m_ok && saved;
     }
@@ -266,6 +274,9 @@ bool ScreenshotTool::Run(const QString& directory) {
         shooter.Save(&picker);
         picker.hide();
     }
+
+    ImportWindowShots::Take(
+        main, prompter, data.path(), [&](QWidget* w) { shooter.Save(w); }, [&](const char* what) { shooter.Fail(what); });
 
     CPlease_Wail_Modeless wait(&main);
     shooter.Save(&wait);

@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--timing") == 0 && i + 1 < argc)
             timingName = QString::fromLocal8Bit(argv[++i]);
     }
-    if (!screenshotDir.isEmpty())
+    // Offscreen unless a platform is asked for (QT_QPA_PLATFORM=xcb under Xvfb gives real windows).
+    if (!screenshotDir.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "GapBuffer.h"
-#include "NumberIndex.h"
+#include "exclusion/NumberIndex.h"
 
 #include <QString>
 #include <QStringList>

@@ -17,9 +17,7 @@ QString ExclusionNumberErrorText(ExclusionNumberError error) {
 }
 
 ExclusionNumberList::ExclusionNumberList(const QStringList& numbers) : m_numbers(numbers) {
-    m_keyCounts.reserve(numbers.size());
-    for (const QString& n : numbers)
-        IndexAdd(n);
+    m_index.AddAll(numbers);
 }
 
 QString ExclusionNumberList::CountText() const {
@@ -27,7 +25,7 @@ QString ExclusionNumberList::CountText() const {
 }
 
 bool ExclusionNumberList::Contains(const QString& number) const {
-    return m_keyCounts.contains(CaseFoldedKey(number));
+    return m_index.Contains(number);
 }
 
 ExclusionNumberError ExclusionNumberList::AddTyped(const QString& text) {
@@ -37,7 +35,7 @@ ExclusionNumberError ExclusionNumberList::AddTyped(const QString& text) {
     if (Contains(number))
         return ExclusionNumberError::Duplicate;
     m_numbers.prepend(number);
-    IndexAdd(number);
+    m_index.Add(number);
     return ExclusionNumberError::None;
 }
 
@@ -50,14 +48,13 @@ ExclusionNumberError ExclusionNumberList::Replace(qsizetype row, const QString& 
     if (!IsValidNumberText(number))
         return ExclusionNumberError::Invalid;
     // The row's own text only counts when another row holds it too.
-    const QString key = CaseFoldedKey(number);
-    const int holders = m_keyCounts.value(key);
-    const bool selfHolds = CaseFoldedKey(m_numbers.at(row)) == key;
-    if (holders > (selfHolds ? 1 : 0))
+    const std::uint32_t holders = m_index.Count(number);
+    const bool selfHolds = CaseFoldedKey(m_numbers.at(row)) == CaseFoldedKey(number);
+    if (holders > (selfHolds ? 1u : 0u))
         return ExclusionNumberError::Duplicate;
-    IndexRemove(m_numbers.at(row));
+    m_index.Remove(m_numbers.at(row));
     m_numbers[row] = number;
-    IndexAdd(number);
+    m_index.Add(number);
     return ExclusionNumberError::None;
 }
 
@@ -68,8 +65,7 @@ void ExclusionNumberList::InsertAtTop(const QStringList& numbers) {
     merged.reserve(numbers.size() + m_numbers.size());
     merged << numbers << m_numbers;
     m_numbers = std::move(merged);
-    for (const QString& n : numbers)
-        IndexAdd(n);
+    m_index.AddAll(numbers);
 }
 
 void ExclusionNumberList::RemoveRows(std::vector<qsizetype> rows) {
@@ -82,7 +78,7 @@ void ExclusionNumberList::RemoveRows(std::vector<qsizetype> rows) {
         while (next != rows.end() && *next < i)
             ++next;
         if (next != rows.end() && *next == i)
-            IndexRemove(m_numbers.at(i));
+            m_index.Remove(m_numbers.at(i));
         else
             kept << m_numbers.at(i);
     }
@@ -91,15 +87,5 @@ void ExclusionNumberList::RemoveRows(std::vector<qsizetype> rows) {
 
 void ExclusionNumberList::Clear() {
     m_numbers.clear();
-    m_keyCounts.clear();
-}
-
-void ExclusionNumberList::IndexAdd(const QString& number) {
-    ++m_keyCounts[CaseFoldedKey(number)];
-}
-
-void ExclusionNumberList::IndexRemove(const QString& number) {
-    const auto it = m_keyCounts.find(CaseFoldedKey(number));
-    if (it != m_keyCounts.end() && --it.value() <= 0)
-        m_keyCounts.erase(it);
+    m_index.Clear();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QHash>
+#include "NumberIndex.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,7 +16,8 @@ enum class ExclusionNumberError {
 [[nodiscard]] QString ExclusionNumberErrorText(ExclusionNumberError error);
 
 // The numbers of one exclusion list while it is edited: the list in order plus an index of the numbers
-// (compared as whole texts ignoring case), so the duplicate test stays constant-time for long lists.
+// (compared as whole texts ignoring case), so the duplicate test stays constant-time for long lists. The
+// index shares the numbers' string data, so a million numbers are indexed in a fraction of a second.
 class ExclusionNumberList {
 public:
     ExclusionNumberList() = default;
@@ -43,9 +45,6 @@ public:
     void Clear();
 
 private:
-    void IndexAdd(const QString& number);
-    void IndexRemove(const QString& number);
-
     QStringList m_numbers;
-    QHash<QString, int> m_keyCounts; // case-folded number -> rows holding it
+    NumberIndex m_index; // case-folded number -> rows holding it
 };

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 struct NameCase {
@@ -113,6 +115,20 @@ TEST(ExclusionNumberListTest, ALoadedListWithRepeatsKeepsTheRepeatIndexed) {
     list.RemoveRows({0});
     EXPECT_TRUE(list.Contains(QStringLiteral("111")));
     EXPECT_EQ(list.Replace(0, QStringLiteral("111")), ExclusionNumberError::None);
+}
+
+TEST(ExclusionNumberListTest, AListMovedAwayLeavesAnEmptyOneThatIndexesAgain) {
+    ExclusionNumberList list({QStringLiteral("111"), QStringLiteral("222")});
+    const ExclusionNumberList moved = std::exchange(list, ExclusionNumberList());
+    ExclusionNumberList assigned;
+    assigned = std::move(list);
+    for (ExclusionNumberList* emptied : {&list, &assigned}) {
+        EXPECT_FALSE(emptied->Contains(QStringLiteral("111")));
+        EXPECT_EQ(emptied->AddTyped(QStringLiteral("111")), ExclusionNumberError::None);
+        EXPECT_EQ(emptied->AddTyped(QStringLiteral("111")), ExclusionNumberError::Duplicate);
+    }
+    EXPECT_TRUE(moved.Contains(QStringLiteral("222")));
+    EXPECT_EQ(moved.Count(), 2);
 }
 
 struct TextImportCase {

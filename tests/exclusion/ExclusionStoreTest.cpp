@@ -1,4 +1,6 @@
 #include "exclusion/ExclusionStore.h"
+
+#include "app/CStdioFileEx.h"
 #include "exclusion/LoadExclusionSet.h"
 #include "fakes/FileBytes.h"
 
@@ -121,6 +123,30 @@ TEST_F(ExclusionStoreTest, ListFilesReadBlankLinesEightBitAndCrLf) {
     Put(m_paths.ExclusionListFile(QStringLiteral("A")), QByteArray("111\r\n\r\n222"));
     EXPECT_EQ(m_store.LoadList(QStringLiteral("A")).lines,
               (QStringList{QStringLiteral("111"), QString(), QStringLiteral("222")}));
+}
+
+TEST_F(ExclusionStoreTest, AUnicodeListIsReadAsReadStringReadsItLineByLine) {
+    const QByteArray cases[] = {
+        QByteArray("\xFF\xFE"),
+        Utf16Le(QStringLiteral("1\n2\n")).prepend("\xFF\xFE"),
+        Utf16Le(QStringLiteral("1\n\n2")).prepend("\xFF\xFE"),          // a blank entry, no final line end
+        Utf16Le(QStringLiteral("1\r\n2\r\n3\r")).prepend("\xFF\xFE"),   // CR LF, and a last CR
+        Utf16Le(QStringLiteral("a\r\r\nb\n\r")).prepend("\xFF\xFE"),    // only the CR next to the LF goes
+        Utf16Le(QStringLiteral("12\n34")).prepend("\xFF\xFE") + "\x35", // a lone trailing byte
+        Utf16Le(QStringLiteral("\n\n")).prepend("\xFF\xFE"),
+    };
+    for (const QByteArray& bytes : cases) {
+        Put(m_store.ListPath(QStringLiteral("L")), bytes);
+        QStringList expected;
+        CStdioFileEx file;
+        ASSERT_TRUE(file.Open(m_store.ListPath(QStringLiteral("L")), CStdioFileEx::kReadDataFile));
+        ASSERT_TRUE(file.IsFileUnicodeText());
+        for (QString line; file.ReadString(line);)
+            expected << line;
+        const ExclusionStoreLines read = m_store.LoadList(QStringLiteral("L"));
+        EXPECT_TRUE(read.status.Ok());
+        EXPECT_EQ(read.lines, expected) << bytes.toHex().toStdString();
+    }
 }
 
 TEST_F(ExclusionStoreTest, LoadingAMissingListGivesTheFileErrorText) {

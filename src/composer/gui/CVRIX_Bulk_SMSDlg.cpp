@@ -4,6 +4,7 @@
 #include "app/FileOpener.h"
 #include "app/Prompter.h"
 #include "composer/gui/ContactLoader.h"
+#include "composer/gui/ImportWindows.h"
 #include "composer/gui/ListEditWindows.h"
 #include "composer/gui/RecordsWindows.h"
 #include "devices/gui/CDemo_Modem_Msgs.h"
@@ -80,6 +81,7 @@ CVRIX_Bulk_SMSDlg::CVRIX_Bulk_SMSDlg(Prompter& prompter, DemoModems& demos, Opti
     m_listEditWindows = new ListEditWindows(*this, *m_listWork);
     m_deviceWindows = new DeviceWindows(*this, *m_listWork, m_prompter, m_demos);
     m_contactLoader = new ContactLoader(*m_session, *m_listWork, m_prompter, this);
+    m_importWindows = new ImportWindows(*this, *m_listWork, m_prompter);
     m_sendLauncher = new SendLauncher(*m_session, m_prompter, this, m_options.clockScale);
     RefreshOptions();
     ConnectUi();
@@ -116,8 +118,8 @@ void CVRIX_Bulk_SMSDlg::ConnectUi() {
     onClick(QStringLiteral("Add or Paste numbers Manually"), &CVRIX_Bulk_SMSDlg::OnManualAdd);
     onClick(QStringLiteral("Update Selected Messages"), &CVRIX_Bulk_SMSDlg::OnUpdateSelected);
     onClick(QStringLiteral("Apply this message to list items"), &CVRIX_Bulk_SMSDlg::OnApplyMessage);
-    for (const char* later : {"Send unique or personalized SMS to every Contact using Excel", "Exclusion List Wizard"})
-        onClick(QString::fromLatin1(later), &CVRIX_Bulk_SMSDlg::NotAvailable);
+    connect(Button(ImportWindows::kExcel), &QPushButton::clicked, m_importWindows, &ImportWindows::OnExcelWizard);
+    connect(Button(ImportWindows::kExclusion), &QPushButton::clicked, m_importWindows, &ImportWindows::OnExclusion);
     auto* records = new RecordsWindows(*this);
     connect(Button(QStringLiteral("Sent Items")), &QPushButton::clicked, records, &RecordsWindows::OnSentItems);
     connect(Button(QStringLiteral("View Templates")), &QPushButton::clicked, records, &RecordsWindows::OnViewTemplates);
@@ -345,11 +347,6 @@ void CVRIX_Bulk_SMSDlg::OnQuota() {
     CQuota_Dlg quota(Devices().SelectedDevicesText(), Quota(), SendOptions(), List().Count(), m_prompter, this);
     if (quota.exec() == QDialog::Accepted)
         RefreshOptions();
-}
-
-void CVRIX_Bulk_SMSDlg::NotAvailable() {
-    if (!IsListBusy())
-        m_prompter.Notice(kNotAvailable);
 }
 
 // ---- Devices ----

@@ -15,6 +15,7 @@ class CDemo_Modem_Msgs;
 class CSMS_Sending;
 class ContactLoader;
 class DeviceWindows;
+class ImportWindows;
 class ListEditWindows;
 class SendLauncher;
 class DemoModems;
@@ -72,7 +73,6 @@ public:
 
     static inline const QString& kNoDevice = MainWindowForm::kNoDevice;
     static inline const QString& kWizardLink = MainWindowForm::kWizardLink;
-    static inline const QString kNotAvailable = QStringLiteral("This window is not available yet.");
 
 public Q_SLOTS:
     void OnAdd();
@@ -119,7 +119,6 @@ private:
     void RefreshSizeInfo();
     void OnUseExclusionToggled(bool on);
     void OnCountryChanged();
-    void NotAvailable();
     void ClearFieldsAfterSend();
 
     Prompter& m_prompter;
@@ -134,6 +133,7 @@ private:
     ListEditWindows* m_listEditWindows = nullptr;
     DeviceWindows* m_deviceWindows = nullptr;
     ContactLoader* m_contactLoader = nullptr;
+    ImportWindows* m_importWindows = nullptr;
     SendLauncher* m_sendLauncher = nullptr;
     CDemo_Modem_Msgs* m_demoMessages = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "exclusion/NumberText.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -90,8 +91,35 @@ void NumberIndex::Clear() {
     m_size = 0;
 }
 
+void NumberIndex::AddAll(const QStringList& numbers) {
+    Reserve(m_size + numbers.size());
+    constexpr qsizetype kBatch = 32;
+    Key keys[kBatch];
+    for (qsizetype first = 0; first < numbers.size(); first += kBatch) {
+        const qsizetype n = std::min(kBatch, numbers.size() - first);
+        for (qsizetype i = 0; i < n; ++i) {
+            keys[i] = KeyOf(numbers.at(first + i));
+            Prefetch(keys[i]);
+        }
+        for (qsizetype i = 0; i < n; ++i)
+            Add(std::move(keys[i]));
+    }
+}
+
+void NumberIndex::Reserve(qsizetype count) {
+    size_t slots = std::max<size_t>(16, m_slots.size());
+    while (slots < static_cast<size_t>(count) * 2)
+        slots *= 2;
+    if (slots > m_slots.size())
+        Rehash(slots);
+}
+
 void NumberIndex::Grow() {
-    decltype(m_slots) old(std::max<size_t>(16, m_slots.size() * 2));
+    Rehash(std::max<size_t>(16, m_slots.size() * 2));
+}
+
+void NumberIndex::Rehash(size_t slots) {
+    decltype(m_slots) old(slots);
     old.swap(m_slots);
     const size_t mask = m_slots.size() - 1;
     for (Slot& slot : old) {

@@ -4,23 +4,37 @@
 #include "exclusion/NumberComparison.h"
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 // How many rows hold each number, keyed by the number's comparison form (NumberComparison: its case-folded
 // text, or with a default country its international form where it has one): the duplicate test of the
-// Recipient list without scanning the rows. An open-addressing table with linear probing and backward-shift
-// deletion (no tombstones, so removals never slow later look-ups). A key that is the text itself (every valid
-// phone number without a country, every one already in E.164 form with one) shares the row's string data, so
-// indexing such a row allocates nothing.
+// Recipient list, and of an exclusion list being edited, without scanning the rows. An open-addressing table with
+// linear probing and backward-shift deletion (no tombstones, so removals never slow later look-ups). A key that is the
+// text itself (every valid phone number without a country, every one already in E.164 form with one) shares the row's
+// string data, so indexing such a row allocates nothing.
 //
-// Not thread-safe on its own; the list guards it with its mutex.
+// Not thread-safe on its own; the Recipient list guards it with its mutex.
 class NumberIndex {
 public:
     NumberIndex() = default;
     explicit NumberIndex(NumberComparison comparison) : m_comparison(std::move(comparison)) {}
+    NumberIndex(const NumberIndex&) = default;
+    NumberIndex& operator=(const NumberIndex&) = default;
+    // A moved-from index is empty (its size goes with its slots) and keeps its comparison.
+    NumberIndex(NumberIndex&& other)
+        : m_slots(std::move(other.m_slots)), m_size(std::exchange(other.m_size, 0)), m_comparison(other.m_comparison) {}
+    NumberIndex& operator=(NumberIndex&& other) {
+        m_slots = std::move(other.m_slots);
+        other.m_slots.clear();
+        m_size = std::exchange(other.m_size, 0);
+        m_comparison = other.m_comparison;
+        return *this;
+    }
 
     const NumberComparison& Comparison() const { return m_comparison; }
 
@@ -43,6 +57,11 @@ public:
     void Prefetch(const Key& key) const;
     // Forgets one row holding the number; a number not indexed is ignored.
     void Remove(const QString& number);
+    // Adds every number of the list (room made first); keys are made a batch at a time and their slots
+    // fetched into the cache ahead of the inserts, which a million numbers are mostly waiting on.
+    void AddAll(const QStringList& numbers);
+    // Makes room for `count` distinct numbers, so indexing that many grows the table no more.
+    void Reserve(qsizetype count);
     // Forgets every number; the comparison stays.
     void Clear();
     qsizetype DistinctCount() const { return m_size; }
@@ -58,6 +77,8 @@ private:
     size_t Find(QStringView key, std::uint32_t hashHigh) const;
     size_t Home(std::uint32_t hashHigh) const { return hashHigh & (m_slots.size() - 1); }
     void Grow();
+    // Moves every key into a table of `slots` slots (a power of two).
+    void Rehash(size_t slots);
 
     std::vector<Slot, HugePageAllocator<Slot>> m_slots; // a power of two, at most half full
     qsizetype m_size = 0;

@@ -12,16 +12,8 @@ namespace {
 
 const QString kName = QStringLiteral("resume");
 
-int Run(const QStringList& args) {
-    QString error;
-    const auto parsed =
-        CliArgs::Parse(args, {"port", CliData::kOption}, {"yes", "resend-unconfirmed"}, &error);
-    if (!parsed)
-        return CliUsageError(kName, error);
-    const CliArgs& a = *parsed;
+int Run(const CliArgs& a) {
     Session::ResumeChoices choices;
-    if (a.Positional().size() > 1)
-        return CliUsageError(kName, QStringLiteral("give at most one RUN"));
     if (!a.Positional().isEmpty()) {
         bool ok = false;
         choices.runId = a.Positional().first().toLongLong(&ok);
@@ -46,7 +38,7 @@ int Run(const QStringList& args) {
     bool allSent = false;
     const Session::ResumeOutcome outcome = session.ResumeRun(choices, [&](SendContext context) {
         CliErr(session.Timing().Description());
-        allSent = CliRunToEnd(session, std::move(context));
+        allSent = CliRunToEnd(session, std::move(context), a.Json());
     });
     switch (outcome) {
     case Session::ResumeOutcome::NoRun: return kExitOk;
@@ -59,7 +51,26 @@ int Run(const QStringList& args) {
 
 } // namespace
 
-BULKSMS_CLI_COMMAND(kName,
-                    QStringLiteral("[RUN] --port PATH [--port PATH]... [--yes] [--resend-unconfirmed] ") +
-                        CliData::kUsage,
-                    Run);
+BULKSMS_CLI_COMMAND(CliCommand{
+    .name = kName,
+    .summary = QStringLiteral("Continue an interrupted run: its rows not yet sent go out through the run's devices "
+                              "found on the given ports."),
+    .synopsis = QStringLiteral("[RUN] --port PATH [--port PATH]... [--yes] [--resend-unconfirmed] ") + CliData::kUsage +
+                QStringLiteral(" [--json]"),
+    .options = {{QStringLiteral("port"), QStringLiteral("PATH"),
+                 QStringLiteral("A port to look for the run's devices on (repeatable); each device is known by its "
+                                "IMEI.")},
+                {QStringLiteral("yes"), {}, QStringLiteral("Answer the run's questions with yes instead of no.")},
+                {QStringLiteral("resend-unconfirmed"),
+                 {},
+                 QStringLiteral("Send again the rows whose sending began but was never confirmed (they may reach the "
+                                "recipient twice).")},
+                CliData::kOption,
+                CliOptions::kJson},
+    .positional = {QStringLiteral("RUN"), QStringLiteral("The run number from `bulksms-cli runs` (default: the newest "
+                                                        "interrupted run)."),
+                   0, 1},
+    .details = QStringLiteral("Output as `bulksms-cli send` prints it: the rows of the continued run."),
+    .failure = QStringLiteral("a row was not sent, no device was found, or the resume was declined"),
+    .run = Run,
+});

@@ -9,12 +9,8 @@ namespace {
 
 const QString kName = QStringLiteral("runs");
 
-int Run(const QStringList& args) {
-    QString error;
-    const auto parsed = CliArgs::Parse(args, {CliData::kOption}, {}, &error);
-    if (!parsed)
-        return CliUsageError(kName, error);
-    const DataPaths paths = CliData::Start(*parsed);
+int Run(const CliArgs& a) {
+    const DataPaths paths = CliData::Start(a);
     CliPrompter prompter;
     Session session(prompter, Session::Options{paths});
     std::vector<JournalRunSummary> runs;
@@ -36,4 +32,12 @@ int Run(const QStringList& args) {
 
 } // namespace
 
-BULKSMS_CLI_COMMAND(kName, CliData::kUsage, Run);
+BULKSMS_CLI_COMMAND(CliCommand{
+    .name = kName,
+    .summary = QStringLiteral("List the interrupted runs of the run journal, newest first: run, started, rows, sent, "
+                              "unconfirmed, not yet sent (tab-separated)."),
+    .synopsis = CliData::kUsage,
+    .options = {CliData::kOption},
+    .failure = QStringLiteral("the run journal could not be read"),
+    .run = Run,
+});

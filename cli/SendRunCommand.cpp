@@ -5,8 +5,6 @@
 #include "CliExcel.h"
 #include "CliSendRun.h"
 
-#include "common/ResultText.h"
-#include "devices/DeviceSelectionController.h"
 #include "sending/PauseSetting.h"
 #include "sending/PrompterComposerTextQuestion.h"
 #include "sending/SendRun.h"
@@ -54,19 +52,8 @@ bool ReadRows(const QString& path, RecipientList& list, const QString& composer,
     return true;
 }
 
-int Run(const QStringList& args) {
+int Run(const CliArgs& a) {
     QString error;
-    const auto parsed =
-        CliArgs::Parse(args, {"port",           "numbers",  "rows",          "excel",   "sheet",       "number-column",
-                              "message-column", "template", "status-export", "filter",  "message",     "message-file",
-                              "mode",           "smsc",     "quota",         "retries", "pause-every", "pause-for",
-                              "timing",         "country",  CliData::kOption},
-                       {"unicode", "flash", "skip-duplicates", "exclusion", "save-sent", "save-templates",
-                        "non-overlapped", "yes", "drop-impossible", "retry-all-errors"},
-                       &error);
-    if (!parsed)
-        return CliUsageError(kName, error);
-    const CliArgs& a = *parsed;
     const QStringList ports = a.Values("port");
     if (ports.isEmpty())
         return CliUsageError(kName, QStringLiteral("give at least one --port"));
@@ -208,13 +195,13 @@ int Run(const QStringList& args) {
     bool exported = true;
     const auto open = [&](SendContext context) {
         ran = true;
-        allSent = CliRunToEnd(session, std::move(context), [&](const SendJob& job) {
-        if (!exportPath.isEmpty()) {
+        allSent = CliRunToEnd(session, std::move(context), a.Json(), [&](const SendJob& job) {
+            if (exportPath.isEmpty())
+                return;
             const SpreadsheetExport::Result written = SendStatusExport::Write(
                 job, retries > 0, *SpreadsheetExport::FilterFromCode(exportFilter), exportPath, exportFormat, prompter);
             CliErr(written.Ok() ? SendStatusExport::kExported : written.message);
             exported = written.Ok();
-        }
         });
     };
     const Session::DeviceView view = session.DeviceDisplay();
@@ -226,17 +213,81 @@ int Run(const QStringList& args) {
     return ran && allSent && exported ? kExitOk : kExitRefused;
 }
 
+std::vector<CliOption> CommandOptions() {
+    std::vector<CliOption> options{
+        {QStringLiteral("port"), QStringLiteral("PATH"),
+         QStringLiteral("A device to send through (repeatable); ports that hold no usable device are left out.")},
+        {QStringLiteral("numbers"), QStringLiteral("FILE"),
+         QStringLiteral("A text file of numbers, as \"Load Contacts From File\" takes it; every row gets the "
+                        "message.")},
+        {QStringLiteral("rows"), QStringLiteral("FILE"),
+         QStringLiteral("A UTF-8 file of \"number TAB message\" lines, line feeds in a message written as \\n "
+                        "(what import prints).")},
+        {QStringLiteral("excel"), QStringLiteral("FILE"), QStringLiteral("A workbook, read as import-excel reads it.")},
+    };
+    for (const CliOption& option : CliExcel::SourceOptions())
+        options.push_back(option);
+    const std::vector<CliOption> rest{
+        {QStringLiteral("message"), QStringLiteral("TEXT"), QStringLiteral("The composer's text.")},
+        {QStringLiteral("message-file"), QStringLiteral("FILE"),
+         QStringLiteral("Read the composer's text from a "
+                        "UTF-8 file.")},
+        {QStringLiteral("mode"), QStringLiteral("PATH=pdu|text"), QStringLiteral("A device's SMS mode (repeatable).")},
+        {QStringLiteral("smsc"), QStringLiteral("PATH=NUMBER"),
+         QStringLiteral("A device's custom service centre number (repeatable).")},
+        {QStringLiteral("quota"), QStringLiteral("PATH=N"),
+         QStringLiteral("A device's manual quota of messages; the others share the rest (repeatable).")},
+        {QStringLiteral("unicode"), {}, QStringLiteral("Send the texts as UCS-2.")},
+        {QStringLiteral("flash"), {}, QStringLiteral("Send flash messages, shown at once and not stored.")},
+        {QStringLiteral("retries"), QStringLiteral("N"), QStringLiteral("Retry passes over the failed rows, 1 to 10.")},
+        {QStringLiteral("retry-all-errors"),
+         {},
+         QStringLiteral("With --retries: retry every failed row, permanent errors (unassigned number, barred) too.")},
+        {QStringLiteral("pause-every"), QStringLiteral("N"),
+         QStringLiteral("Pause the run after every N messages (one of the window's choices).")},
+        {QStringLiteral("pause-for"), QStringLiteral("TEXT"), QStringLiteral("How long each pause lasts: 5s, 2m, 1h.")},
+        {QStringLiteral("skip-duplicates"), {}, QStringLiteral("Send once to a number listed more than once.")},
+        {QStringLiteral("exclusion"), {}, QStringLiteral("Leave out numbers of the applied exclusion lists.")},
+        CliOptions::kCountry,
+        CliOptions::kDropImpossible,
+        {QStringLiteral("save-sent"), {}, QStringLiteral("Log every attempt in the sent items.")},
+        {QStringLiteral("save-templates"), {}, QStringLiteral("Add the messages sent to the templates.")},
+        {QStringLiteral("non-overlapped"),
+         {},
+         QStringLiteral("Use the non-overlapped transport, as the window's \"Sent Non Overlapped\" does.")},
+        CliOptions::kTiming,
+        {QStringLiteral("status-export"), QStringLiteral("FILE.xls|FILE.xlsx"),
+         QStringLiteral("Write the run's status table to a spreadsheet at the end.")},
+        {QStringLiteral("filter"), QStringLiteral("ALL|SUC|FAL"),
+         QStringLiteral("The rows of the status export: all, successful or failed (default ALL).")},
+        CliData::kOption,
+        {QStringLiteral("yes"), {}, QStringLiteral("Answer the run's questions with yes instead of no.")},
+        CliOptions::kJson,
+    };
+    options.insert(options.end(), rest.begin(), rest.end());
+    return options;
+}
+
 } // namespace
 
-BULKSMS_CLI_COMMAND(
-    kName,
-    QStringLiteral("--port PATH [--port PATH]... (--numbers FILE | --rows FILE | --excel FILE "
-                   "--sheet N --number-column C (--message-column C | --template TEXT)) "
-                   "[--message TEXT | --message-file FILE] [--mode PATH=pdu|text]... "
-                   "[--smsc PATH=NUMBER]... [--quota PATH=N]... [--unicode] [--flash] [--retries N] "
-                   "[--retry-all-errors] "
-                   "[--pause-every N --pause-for TEXT] [--skip-duplicates] [--exclusion] [--save-sent] "
-                   "[--save-templates] [--non-overlapped] [--timing standard|fast] [--country CC] [--drop-impossible] "
-                   "[--status-export "
-                   "FILE.xls|FILE.xlsx [--filter ALL|SUC|FAL]] [--data DIR] [--yes]"),
-    Run);
+BULKSMS_CLI_COMMAND(CliCommand{
+    .name = kName,
+    .summary = QStringLiteral("Send a whole run as the main window's Send does: the list from a file, the devices on "
+                              "the given ports, the window's options."),
+    .synopsis = QStringLiteral("--port PATH [--port PATH]... (--numbers FILE | --rows FILE | --excel FILE --sheet N "
+                               "--number-column C (--message-column C | --template TEXT)) [--message TEXT | "
+                               "--message-file FILE] [--mode PATH=pdu|text]... [--smsc PATH=NUMBER]... "
+                               "[--quota PATH=N]... [--unicode] [--flash] [--retries N] [--pause-every N --pause-for "
+                               "TEXT] [--retry-all-errors] [--skip-duplicates] [--exclusion] [--save-sent] [--save-templates] "
+                               "[--non-overlapped] [--timing fast|standard] [--country CC] [--drop-impossible] "
+                               "[--status-export FILE.xls|FILE.xlsx [--filter ALL|SUC|FAL]] [--data DIR] [--yes] [--json]"),
+    .options = CommandOptions(),
+    .details = QStringLiteral(
+        "Text: at the end, one line per row (number, state, result, retries; tab-separated) and the progress label. "
+        "On a terminal, stderr shows a progress line while the run goes: rows done, sent, failed, rate, time left.\n"
+        "JSON: one object per row, printed the moment the row's result is final (rows stopped or left waiting "
+        "follow at the end): {\"row\": N, \"number\": TEXT, \"result\": TEXT, \"sent\": BOOL, \"state\": TEXT, "
+        "\"port\": PATH, \"retries\": N}"),
+    .failure = QStringLiteral("a row was not sent, the run could not start, or the status export failed"),
+    .run = Run,
+});

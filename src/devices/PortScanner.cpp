@@ -62,6 +62,8 @@ ScanPortReport PortScanner::Examine(const PortInfo& port, const std::vector<Devi
     }
 
     try {
+        // A message body left unfinished by a program that was killed while sending would swallow the queries.
+        discovery.CancelMessageBody(50);
         DeviceQueries queries(discovery);
         // A device that echoed the command but said nothing more is slow rather than absent.
         if (!queries.CheckAt() && !discovery.LastReply().contains(QLatin1String("AT"))) {

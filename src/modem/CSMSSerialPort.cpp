@@ -41,6 +41,13 @@ bool CSMSSerialPort::Close() {
     return m_line.Close() == 0;
 }
 
+void CSMSSerialPort::CancelMessageBody(int waitMs) {
+    if (Write(QByteArray(1, '\x1b')) != 1)
+        return;
+    if (WaitForData(waitMs))
+        static_cast<void>(Read());
+}
+
 qsizetype CSMSSerialPort::Write(const QByteArray& bytes) {
     int error = 0;
     const qsizetype written = m_line.Write(bytes.constData(), bytes.size(), m_replyTimeoutMs, &error);

@@ -52,6 +52,12 @@ public:
     const QByteArray& LastReplyBytes() const { return m_lastReplyBytes; }
     void ClearLastReply();
 
+    // TS 27.005 3.5.1: <ESC> ends a message body without sending it. A program killed between AT+CMGS and the
+    // body's end leaves the device waiting for the body, taking every later command line for text; after the
+    // escape it is back in command state (a device already there ignores it). The "OK" that answers the escape
+    // is read and dropped when it comes within waitMs; a later one is dropped by the next StartCommand.
+    void CancelMessageBody(int waitMs);
+
     // Writes a command line (ASCII, ending "\r"). What the device sent earlier that nobody read (a late answer,
     // unsolicited lines) is dropped first, at most 16 blocks of it; when that leaves a line unfinished (an
     // unsolicited line whose rest is still on its way) or data lines still due (the PDU of a +CMT), the reply

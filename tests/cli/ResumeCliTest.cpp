@@ -145,15 +145,17 @@ TEST_F(ResumeCli, KilledRunsResumeWithoutDoubleSends) {
         const Killed second = RunAndKill(resumeArgs, std::uniform_int_distribution<int>(2, 10)(random),
                                          std::uniform_int_distribution<int>(0, 25)(random));
         QStringList lines = second.lines;
+        QString lastErr = second.err;
         if (second.killed) {
             ++kills;
             // Whatever is left is sent now; the run is then over.
             const CliRun last = RunCli(QStringList{"resume", "--yes", "--data", data.path()} + PortArgs());
             ASSERT_TRUE(last.exitCode == 0 || last.exitCode == 1) << last.err.toStdString();
             lines = last.lines;
+            lastErr = last.err;
         }
         EXPECT_TRUE(RunCli({"runs", "--data", data.path()}).lines.isEmpty());
-        ASSERT_EQ(lines.size(), kRows + 1) << lines.join(QLatin1Char('\n')).toStdString() << second.err.toStdString();
+        ASSERT_EQ(lines.size(), kRows + 1) << lines.join(QLatin1Char('\n')).toStdString() << lastErr.toStdString();
         QMap<QString, QString> statusOf;
         for (int i = 0; i < kRows; ++i) {
             const QStringList cols = lines[i].split(QLatin1Char('\t'));

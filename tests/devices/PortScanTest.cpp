@@ -7,6 +7,7 @@
 #include "devices/PortHolder.h"
 #include "devices/PortScanner.h"
 #include "fakes/HoldingProcess.h"
+#include "modem/CSMSSerialPort.h"
 #include "modem/SerialLine.h"
 
 #include <QDir>
@@ -236,4 +237,22 @@ TEST(PortScan, ReportsOfPortsModemManagerHoldsCarryAdvice) {
     EXPECT_TRUE(result.ports[1].advice.startsWith(QStringLiteral("ModemManager (pid 5000813) holds this port")));
     EXPECT_TRUE(result.ports[2].listed);
     EXPECT_TRUE(result.ports[2].advice.isEmpty());
+}
+
+// A program killed between AT+CMGS and the end of the body leaves the device waiting for text; the next scan
+// ends that body with ESC instead of having its queries taken for text, and nothing is sent.
+TEST(PortScan, FindsADeviceLeftInAMessageBody) {
+    auto sim = StartSim();
+    {
+        CSMSSerialPort killed;
+        killed.Open(DeviceTest::kReplyTimeoutMs, sim->PortName());
+        ASSERT_TRUE(killed.Command("AT+CMGF=1\r"));
+        killed.StartCommand("AT+CMGS=\"+15550001\"\r");
+        ASSERT_TRUE(killed.Await(CSMSSerialPort::Awaited::Prompt, DeviceTest::kReplyTimeoutMs, true));
+        ASSERT_EQ(killed.Write("half a mess"), 11);
+    }
+    const PortScanner::Result result = Scanner().ScanPorts({Port(*sim)}, nullptr);
+    ASSERT_EQ(result.rows.size(), 1u);
+    EXPECT_EQ(result.rows[0].imei, QStringLiteral("867856034556711"));
+    EXPECT_EQ(sim->SubmissionCount(), 0);
 }

@@ -131,7 +131,7 @@ int Run(const QStringList& args) {
                               "mode",           "smsc",     "quota",         "retries", "pause-every", "pause-for",
                               "timing",         "country",  CliData::kOption},
                        {"unicode", "flash", "skip-duplicates", "exclusion", "save-sent", "save-templates",
-                        "non-overlapped", "yes", "drop-impossible", "retry-all-errors"},
+                        "non-overlapped", "yes", "drop-impossible", "retry-all-errors", "delivery-reports"},
                        &error);
     if (!parsed)
         return CliUsageError(kName, error);
@@ -223,6 +223,7 @@ int Run(const QStringList& args) {
     options.SetSaveSentItems(a.Has("save-sent"));
     options.SetSaveTemplates(a.Has("save-templates"));
     options.SetNonOverlapped(a.Has("non-overlapped"));
+    options.SetDeliveryReports(a.Has("delivery-reports"));
     if (retries > 0) {
         options.SetRetries(true);
         static_cast<void>(options.SetRetryCount(QString::number(retries)));
@@ -320,7 +321,7 @@ BULKSMS_CLI_COMMAND(
                    "[--smsc PATH=NUMBER]... [--quota PATH=N]... [--unicode] [--flash] [--retries N] "
                    "[--retry-all-errors] "
                    "[--pause-every N --pause-for TEXT] [--skip-duplicates] [--exclusion] [--save-sent] "
-                   "[--save-templates] [--non-overlapped] [--timing standard|fast] [--country CC] [--drop-impossible] "
+                   "[--save-templates] [--delivery-reports] [--non-overlapped] [--timing standard|fast] [--country CC] [--drop-impossible] "
                    "[--status-export "
                    "FILE.xls|FILE.xlsx [--filter ALL|SUC|FAL]] [--data DIR] [--yes]"),
     Run);

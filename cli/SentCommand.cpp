@@ -24,7 +24,7 @@ int RunSent(const QStringList& argv) {
         return kExitRefused;
     for (const SentItemRecord& r : records) {
         CliOut(Shown(r.number) + QLatin1Char('\t') + Shown(r.message) + QLatin1Char('\t') + Shown(r.date) +
-               QLatin1Char('\t') + Shown(r.status));
+               QLatin1Char('\t') + Shown(r.status) + (r.delivery.isEmpty() ? QString() : QLatin1Char('\t') + r.delivery));
     }
     return kExitOk;
 }

@@ -1,0 +1,94 @@
+// bulksms-cli listen: collects status reports (the sent items take their delivery states) and received
+// messages (into the inbox; opt-out replies onto the "Opt-outs" exclusion list) from devices for a while.
+
+#include "CliCommand.h"
+#include "CliData.h"
+
+#include "exclusion/ExclusionStore.h"
+#include "modem/CSMSException.h"
+#include "modem/CSMSSerialPort.h"
+#include "sending/DeliveryCollector.h"
+
+#include <chrono>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const QString kName = QStringLiteral("listen");
+
+int RunListen(const QStringList& argv) {
+    QString error;
+    const auto args = CliArgs::Parse(argv, {"port", "for", "country", CliData::kOption}, {}, &error);
+    if (!args)
+        return CliUsageError(kName, error);
+    const QStringList ports = args->Values("port");
+    if (ports.isEmpty())
+        return CliUsageError(kName, QStringLiteral("--port is required"));
+    bool ok = true;
+    const int seconds = args->Value("for", QStringLiteral("0")).toInt(&ok);
+    if (!ok || seconds < 0)
+        return CliUsageError(kName, QStringLiteral("--for needs a number of seconds"));
+
+    const DataPaths paths = CliData::Start(*args);
+    SentItemsStore sentItems(paths.SentItemFile());
+    InboxStore inbox(paths.InboxFile());
+    ExclusionStore exclusion(paths);
+    DeliveryCollector collector({&sentItems, &inbox, &exclusion},
+                                NumberComparison::ForCountry(args->Value("country")));
+    FileError fileError;
+    if (!collector.LoadSentItems(&fileError)) {
+        CliErr(FileErrorText(fileError));
+        return kExitRefused;
+    }
+
+    std::vector<std::unique_ptr<CSMSSerialPort>> open;
+    for (const QString& name : ports) {
+        auto port = std::make_unique<CSMSSerialPort>();
+        try {
+            port->Open(2000, name);
+            DeliveryCollector::Prepare(*port);
+        } catch (const CSMSException& e) {
+            CliErr(QStringLiteral("%1: %2").arg(name, GetErrorText(e)));
+            return kExitRefused;
+        }
+        open.push_back(std::move(port));
+    }
+
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    const auto elapsedMs = [&] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    };
+    for (;;) {
+        for (auto& port : open) {
+            try {
+                collector.Collect(*port, elapsedMs());
+            } catch (const CSMSException& e) {
+                CliErr(QStringLiteral("%1: %2").arg(port->PortName(), GetErrorText(e)));
+            }
+        }
+        if (!collector.SaveSentItems(&fileError))
+            CliErr(FileErrorText(fileError));
+        if (elapsedMs() >= seconds * 1000LL)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+    for (auto& port : open)
+        port->Close();
+
+    const DeliveryCollector::Totals& t = collector.Counts();
+    CliOut(QStringLiteral("Delivered: %1").arg(t.delivered));
+    CliOut(QStringLiteral("Delivery failed: %1").arg(t.failed));
+    CliOut(QStringLiteral("Awaiting delivery report: %1").arg(collector.AwaitedParts()));
+    CliOut(QStringLiteral("Reports matching no message: %1").arg(t.unmatchedReports));
+    CliOut(QStringLiteral("Messages received: %1").arg(t.messages));
+    CliOut(QStringLiteral("Opt-outs: %1").arg(t.optOuts));
+    CliOut(QStringLiteral("Unreadable: %1").arg(t.undecodable));
+    return kExitOk;
+}
+
+} // namespace
+
+BULKSMS_CLI_COMMAND(kName, QStringLiteral("--port P... [--for SECONDS] [--country CC] ") + CliData::kUsage, RunListen);

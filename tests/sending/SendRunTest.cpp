@@ -9,6 +9,7 @@
 #include "records/SentItemsStore.h"
 #include "sending/SendRun.h"
 #include "sending/SendState.h"
+#include "sim/SimIncomingMessage.h"
 #include "sim/SimModem.h"
 #include "sms/SubmissionResult.h"
 

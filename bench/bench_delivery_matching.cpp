@@ -58,7 +58,8 @@ int main(int argc, char** argv) {
     const double cpuMatch = CpuSeconds();
     int matched = 0;
     for (int i : order) {
-        if (matcher.Match(devices[sent[i].device], sent[i].reference, reported[i], TpStatus{0}))
+        const auto outcome = matcher.Match(devices[sent[i].device], sent[i].reference, reported[i], TpStatus{0});
+        if (outcome && outcome->changed)
             ++matched;
     }
     const double matchSeconds = SecondsSince(startMatch);

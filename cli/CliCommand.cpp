@@ -1,44 +1,11 @@
 #include "CliCommand.h"
 
+#include "CliHelp.h"
+#include "CliProgressLine.h"
+
 #include <QFile>
 
-#include <cstdio>
-
-std::optional<CliArgs> CliArgs::Parse(const QStringList& args, const QStringList& valueOptions,
-                                      const QStringList& flagOptions, QString* error) {
-    CliArgs out;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args.at(i);
-        if (!arg.startsWith(QLatin1String("--")) || arg == QLatin1String("--")) {
-            out.m_positional << arg;
-            continue;
-        }
-        QString name = arg.mid(2);
-        QString inlineValue;
-        bool hasInline = false;
-        if (const qsizetype eq = name.indexOf(QLatin1Char('=')); eq > 0) {
-            inlineValue = name.mid(eq + 1);
-            name = name.left(eq);
-            hasInline = true;
-        }
-        if (valueOptions.contains(name)) {
-            if (hasInline) {
-                out.m_values[name] << inlineValue;
-            } else if (i + 1 < args.size()) {
-                out.m_values[name] << args.at(++i);
-            } else {
-                *error = QStringLiteral("option --%1 needs a value").arg(name);
-                return std::nullopt;
-            }
-        } else if (flagOptions.contains(name) && !hasInline) {
-            out.m_flags << name;
-        } else {
-            *error = QStringLiteral("unknown option %1").arg(arg);
-            return std::nullopt;
-        }
-    }
-    return out;
-}
+#include <algorithm>
 
 QString CliArgs::Value(const QString& name, const QString& fallback) const {
     const auto it = m_values.find(name);
@@ -62,24 +29,37 @@ bool CliRegistry::Add(CliCommand command) {
     return true;
 }
 
-const std::vector<CliCommand>& CliRegistry::All() { return Registry(); }
+std::vector<CliCommand> CliRegistry::All() {
+    std::vector<CliCommand> commands = Registry();
+    std::sort(commands.begin(), commands.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    return commands;
+}
+
+const CliCommand* CliRegistry::Find(const QString& name) {
+    for (const CliCommand& c : Registry()) {
+        if (c.name == name)
+            return &c;
+    }
+    return nullptr;
+}
 
 void CliOut(const QString& line) {
-    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    CliProgressLine::WriteToStdout((line + QLatin1Char('\n')).toUtf8(), false);
 }
 
 void CliErr(const QString& line) {
-    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+    CliProgressLine::WriteToStderr((line + QLatin1Char('\n')).toUtf8());
 }
 
 int CliUsageError(const QString& command, const QString& error) {
-    for (const CliCommand& c : CliRegistry::All()) {
-        if (c.name == command)
-            CliErr(QStringLiteral("usage: bulksms-cli %1 %2").arg(c.name, c.usage));
+    if (const CliCommand* c = CliRegistry::Find(command)) {
+        CliErr(CliHelp::UsageLine(*c));
+        CliErr(QStringLiteral("bulksms-cli %1: %2").arg(command, error));
+        CliErr(QStringLiteral("Try 'bulksms-cli %1 --help' for more information.").arg(command));
+    } else {
+        CliErr(QStringLiteral("bulksms-cli: %1").arg(error));
+        CliErr(QStringLiteral("Try 'bulksms-cli --help' for the list of commands."));
     }
-    CliErr(QStringLiteral("bulksms-cli %1: %2").arg(command, error));
     return kExitUsage;
 }
 

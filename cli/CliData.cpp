@@ -8,7 +8,7 @@
 namespace CliData {
 
 DataPaths Start(const CliArgs& args) {
-    const QString folder = args.Value(kOption);
+    const QString folder = args.Value(kOption.name);
     return AppShell::Startup(folder.isEmpty() ? QString() : QDir(folder).absolutePath());
 }
 

@@ -9,8 +9,10 @@
 // "--data DIR": DIR is used as the application folder (its BULK_SMS_DATA inside) instead of the default one.
 namespace CliData {
 
-// Add to the command's value options; kUsage goes into its usage line.
-inline const QString kOption = QStringLiteral("data");
+// Add to the command's options; kUsage goes into its synopsis.
+inline const CliOption kOption{QStringLiteral("data"), QStringLiteral("DIR"),
+                               QStringLiteral("Use DIR as the application folder: the data files are in its "
+                                              "BULK_SMS_DATA folder (default: see `bulksms-cli datadir`).")};
 inline const QString kUsage = QStringLiteral("[--data DIR]");
 
 // Starts the data folder for the command: the folder of --data when given, else the default; makes the

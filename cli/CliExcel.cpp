@@ -1,5 +1,6 @@
 #include "CliExcel.h"
 #include "CliData.h"
+#include "CliJson.h"
 
 #include "composer/ContactTextImport.h"
 #include "composer/DynamicMessageImport.h"
@@ -49,6 +50,27 @@ std::optional<int> ParseSheet(const QString& text) {
 bool IsWorkbookPath(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     return suffix == QLatin1String("xls") || suffix == QLatin1String("xlsx");
+}
+
+std::vector<CliOption> SourceOptions() {
+    return {
+        {QStringLiteral("sheet"), QStringLiteral("N"), QStringLiteral("The sheet, numbered from 1.")},
+        {QStringLiteral("number-column"), QStringLiteral("C"),
+         QStringLiteral("A column of numbers: a letter A to J or a number 1 to 10 (one with --message-column, one "
+                        "or more with --template).")},
+        {QStringLiteral("message-column"), QStringLiteral("C"), QStringLiteral("The column of each number's message.")},
+        {QStringLiteral("template"), QStringLiteral("TEXT"),
+         QStringLiteral("A message for every number, its <COL-N> placeholders filled from the number's row.")},
+    };
+}
+
+std::vector<CliOption> CheckOptions() {
+    return {
+        {QStringLiteral("skip-duplicates"), {}, QStringLiteral("Leave out numbers already in the list.")},
+        {QStringLiteral("exclusion"),
+         {},
+         QStringLiteral("Leave out numbers of the applied exclusion lists (see `bulksms-cli exclusion`).")},
+    };
 }
 
 bool ParseRowSource(const CliArgs& args, const QString& path, RowSource* source, QString* error) {
@@ -148,13 +170,20 @@ QString RowLine(const QString& number, const QString& message) {
     return number + QLatin1Char('\t') + text;
 }
 
-void PrintRows(const RecipientList& list) {
+void PrintRows(const RecipientList& list, bool json) {
+    if (json) {
+        QJsonArray rows;
+        for (const RecipientRow& row : list.Rows())
+            rows.append(QJsonObject{{QStringLiteral("number"), row.number}, {QStringLiteral("message"), row.message}});
+        CliJson::Print(rows);
+        return;
+    }
     for (const RecipientRow& row : list.Rows())
         CliOut(RowLine(row.number, row.message));
 }
 
-int FinishImport(const RecipientList& list, const QString& refusal) {
-    PrintRows(list);
+int FinishImport(const RecipientList& list, const QString& refusal, bool json) {
+    PrintRows(list, json);
     if (refusal.isEmpty())
         return kExitOk;
     CliErr(refusal);

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 class ExclusionSet;
 class RecipientList;
@@ -34,6 +35,11 @@ struct RowSource {
     QString messageTemplate;  // mode 2
 };
 
+// The options ParseRowSource reads: --sheet, --number-column, --message-column, --template.
+std::vector<CliOption> SourceOptions();
+// The options NumberCheck reads: --skip-duplicates, --exclusion.
+std::vector<CliOption> CheckOptions();
+
 // Reads the source options "--excel"-style: FILE (given by the caller), "--sheet", "--number-column" (one in
 // mode 0, one or more with "--template"), "--message-column" or "--template". False with a usage error.
 bool ParseRowSource(const CliArgs& args, const QString& path, RowSource* source, QString* error);
@@ -50,10 +56,13 @@ void NumberCheck(const CliArgs& args, ExclusionSet* set, NumberCheckOptions* opt
 // One "number TAB message" line, the message's line ends written as \n so a row stays one line (the form
 // `send --rows` reads back).
 QString RowLine(const QString& number, const QString& message);
-// Prints every row of the list with RowLine.
-void PrintRows(const RecipientList& list);
+// Prints every row of the list with RowLine, or as a JSON array of {"number", "message"} objects.
+void PrintRows(const RecipientList& list, bool json);
 // The end of an import command: the rows taken (also those before a reader failure), then the refusal on
 // stderr. Returns the command's exit status.
-int FinishImport(const RecipientList& list, const QString& refusal);
+int FinishImport(const RecipientList& list, const QString& refusal, bool json);
+
+// How the import commands' rows look in JSON, for their help.
+inline const QString kRowsJson = QStringLiteral("JSON: [{\"number\": TEXT, \"message\": TEXT}, ...]");
 
 } // namespace CliExcel

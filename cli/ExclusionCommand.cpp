@@ -1,5 +1,6 @@
 #include "CliCommand.h"
 #include "CliData.h"
+#include "CliJson.h"
 
 #include "app/FileError.h"
 #include "exclusion/ExclusionListRules.h"
@@ -43,16 +44,25 @@ int RefuseUnknownList(const QString& name) {
     return Refuse(QStringLiteral("There is no exclusion list named \"%1\".").arg(name));
 }
 
-int Lists(const ExclusionStore& store) {
-    const ExclusionStoreLines index = store.ListNames();
-    if (!index.status.Ok())
-        return Refuse(index.status.Text());
-    for (const QString& name : index.lines)
-        CliOut(name);
+// One text a line, or a JSON array of the texts.
+int PrintLines(const QStringList& lines, bool json) {
+    if (json) {
+        CliJson::Print(lines);
+        return kExitOk;
+    }
+    for (const QString& line : lines)
+        CliOut(line);
     return kExitOk;
 }
 
-int Show(const ExclusionStore& store, const QString& name) {
+int Lists(const ExclusionStore& store, bool json) {
+    const ExclusionStoreLines index = store.ListNames();
+    if (!index.status.Ok())
+        return Refuse(index.status.Text());
+    return PrintLines(index.lines, json);
+}
+
+int Show(const ExclusionStore& store, const QString& name, bool json) {
     const ExclusionStoreLines index = store.ListNames();
     if (!index.status.Ok())
         return Refuse(index.status.Text());
@@ -62,12 +72,10 @@ int Show(const ExclusionStore& store, const QString& name) {
     const ExclusionStoreLines numbers = store.LoadList(*listed);
     if (!numbers.status.Ok())
         return Refuse(numbers.status.Text());
-    for (const QString& number : numbers.lines)
-        CliOut(number);
-    return kExitOk;
+    return PrintLines(numbers.lines, json);
 }
 
-int Create(ExclusionStore& store, const QString& name, const QString& numbersFile) {
+int Create(ExclusionStore& store, const QString& name, const QString& numbersFile, bool json) {
     // The name page comes first, then the file, as in the wizard.
     const ExclusionStoreLines index = store.ListNames();
     if (!index.status.Ok())
@@ -95,11 +103,16 @@ int Create(ExclusionStore& store, const QString& name, const QString& numbersFil
 
     if (const ExclusionStoreStatus status = store.AppendList(name, numbers.Numbers()); !status.Ok())
         return Refuse(status.Text());
-    CliOut(numbers.CountText());
+    if (json)
+        CliJson::Print(QJsonObject{{QStringLiteral("list"), name},
+                                   {QStringLiteral("numbers"), static_cast<qint64>(numbers.Count())},
+                                   {QStringLiteral("message"), numbers.CountText()}});
+    else
+        CliOut(numbers.CountText());
     return kExitOk;
 }
 
-int Apply(ExclusionStore& store, const QStringList& names) {
+int Apply(ExclusionStore& store, const QStringList& names, bool json) {
     const ExclusionStoreLines index = store.ListNames();
     if (!index.status.Ok())
         return Refuse(index.status.Text());
@@ -113,43 +126,52 @@ int Apply(ExclusionStore& store, const QStringList& names) {
     }
     if (const ExclusionStoreStatus status = store.SaveApplied(applied); !status.Ok())
         return Refuse(status.Text());
-    for (const QString& name : applied)
-        CliOut(name);
-    return kExitOk;
+    return PrintLines(applied, json);
 }
 
-int RunExclusion(const QStringList& argv) {
-    QString error;
-    const auto args = CliArgs::Parse(
-        argv, {CliData::kOption, QStringLiteral("show"), QStringLiteral("create"), QStringLiteral("numbers")},
-        {QStringLiteral("lists"), QStringLiteral("apply")}, &error);
-    if (!args)
-        return CliUsageError(kCommand, error);
-
-    const bool lists = args->Has(QStringLiteral("lists"));
-    const bool show = args->Has(QStringLiteral("show"));
-    const bool create = args->Has(QStringLiteral("create"));
-    const bool apply = args->Has(QStringLiteral("apply"));
+int RunExclusion(const CliArgs& args) {
+    const bool lists = args.Has(QStringLiteral("lists"));
+    const bool show = args.Has(QStringLiteral("show"));
+    const bool create = args.Has(QStringLiteral("create"));
+    const bool apply = args.Has(QStringLiteral("apply"));
     if (int(lists) + int(show) + int(create) + int(apply) != 1)
         return CliUsageError(kCommand, QStringLiteral("give one of --lists, --show, --create, --apply"));
-    if (create != args->Has(QStringLiteral("numbers")))
+    if (create != args.Has(QStringLiteral("numbers")))
         return CliUsageError(kCommand, QStringLiteral("--create and --numbers go together"));
-    if (!apply && !args->Positional().isEmpty())
-        return CliUsageError(kCommand, QStringLiteral("unexpected argument %1").arg(args->Positional().first()));
+    if (!apply && !args.Positional().isEmpty())
+        return CliUsageError(kCommand, QStringLiteral("unexpected argument %1").arg(args.Positional().first()));
 
-    ExclusionStore store(CliData::Start(*args));
+    ExclusionStore store(CliData::Start(args));
     if (lists)
-        return Lists(store);
+        return Lists(store, args.Json());
     if (show)
-        return Show(store, args->Value(QStringLiteral("show")));
+        return Show(store, args.Value(QStringLiteral("show")), args.Json());
     if (create)
-        return Create(store, args->Value(QStringLiteral("create")), args->Value(QStringLiteral("numbers")));
-    return Apply(store, args->Positional());
+        return Create(store, args.Value(QStringLiteral("create")), args.Value(QStringLiteral("numbers")), args.Json());
+    return Apply(store, args.Positional(), args.Json());
 }
 
 } // namespace
 
-BULKSMS_CLI_COMMAND(QStringLiteral("exclusion"),
-                    CliData::kUsage +
-                        QStringLiteral(" (--lists | --show NAME | --create NAME --numbers FILE | --apply NAME...)"),
-                    RunExclusion);
+BULKSMS_CLI_COMMAND(CliCommand{
+    .name = kCommand,
+    .summary = QStringLiteral("List, show, create and apply the stored exclusion lists (numbers never messaged)."),
+    .synopsis = CliData::kUsage +
+                QStringLiteral(" (--lists | --show NAME | --create NAME --numbers FILE | --apply [NAME...]) [--json]"),
+    .options = {CliData::kOption,
+                {QStringLiteral("lists"), {}, QStringLiteral("Print the names of the lists.")},
+                {QStringLiteral("show"), QStringLiteral("NAME"), QStringLiteral("Print the numbers of one list.")},
+                {QStringLiteral("create"), QStringLiteral("NAME"),
+                 QStringLiteral("Create a list from the numbers of --numbers, with the wizard's name rules.")},
+                {QStringLiteral("numbers"), QStringLiteral("FILE"),
+                 QStringLiteral("A text file (.txt, 8-bit) of numbers separated by commas or line ends.")},
+                {QStringLiteral("apply"),
+                 {},
+                 QStringLiteral("Apply the named lists when sending with --exclusion; no name applies none.")},
+                CliOptions::kJson},
+    .positional = {QStringLiteral("NAME..."), QStringLiteral("The lists to apply (with --apply)."), 0, -1},
+    .details = QStringLiteral("JSON: --lists, --show and --apply print an array of texts; --create prints "
+                              "{\"list\": NAME, \"numbers\": N, \"message\": TEXT}."),
+    .failure = QStringLiteral("a refusal (unknown list, bad name or file)"),
+    .run = RunExclusion,
+});

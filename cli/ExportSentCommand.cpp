@@ -1,5 +1,6 @@
 #include "CliCommand.h"
 #include "CliData.h"
+#include "CliJson.h"
 
 #include "app/FileError.h"
 #include "records/SentItemsExport.h"
@@ -19,28 +20,20 @@ std::optional<QDate> DateOption(const CliArgs& args, const QString& name, const 
     return date;
 }
 
-int RunExportSent(const QStringList& argv) {
+int RunExportSent(const CliArgs& args) {
     QString error;
-    const auto args = CliArgs::Parse(argv,
-                                     {QStringLiteral("format"), QStringLiteral("out"), QStringLiteral("from"),
-                                      QStringLiteral("to"), QStringLiteral("filter"), CliData::kOption},
-                                     {QStringLiteral("yes")}, &error);
-    if (!args)
-        return CliUsageError(kName, error);
-    if (!args->Positional().isEmpty())
-        return CliUsageError(kName, QStringLiteral("unexpected argument %1").arg(args->Positional().first()));
     const std::optional<SentItemsExport::Format> format =
-        SentItemsExport::FormatFromName(args->Value(QStringLiteral("format")));
+        SentItemsExport::FormatFromName(args.Value(QStringLiteral("format")));
     if (!format)
         return CliUsageError(kName, QStringLiteral("--format must be txt, html, xls or xlsx"));
-    if (args->Value(QStringLiteral("out")).isEmpty())
+    if (args.Value(QStringLiteral("out")).isEmpty())
         return CliUsageError(kName, QStringLiteral("--out FILE is required"));
     const std::optional<SpreadsheetExport::Filter> filter =
-        SpreadsheetExport::FilterFromCode(args->Value(QStringLiteral("filter"), QStringLiteral("ALL")));
+        SpreadsheetExport::FilterFromCode(args.Value(QStringLiteral("filter"), QStringLiteral("ALL")));
     if (!filter)
         return CliUsageError(kName, QStringLiteral("--filter must be ALL, SUC or FAL"));
 
-    const DataPaths paths = CliData::Start(*args);
+    const DataPaths paths = CliData::Start(args);
     QList<SentItemRecord> records;
     if (!CliData::LoadSentItems(paths, &records))
         return kExitRefused;
@@ -54,10 +47,10 @@ int RunExportSent(const QStringList& argv) {
     const QDate today = QDate::currentDate();
     const QDate first = SentItemsExport::ParseDate(records.first().date).value_or(today);
     const QDate last = SentItemsExport::ParseDate(records.last().date).value_or(today);
-    const std::optional<QDate> from = DateOption(*args, QStringLiteral("from"), first, &error);
+    const std::optional<QDate> from = DateOption(args, QStringLiteral("from"), first, &error);
     if (!from)
         return CliUsageError(kName, error);
-    const std::optional<QDate> to = DateOption(*args, QStringLiteral("to"), last, &error);
+    const std::optional<QDate> to = DateOption(args, QStringLiteral("to"), last, &error);
     if (!to)
         return CliUsageError(kName, error);
     if (*to < *from) {
@@ -65,13 +58,19 @@ int RunExportSent(const QStringList& argv) {
         return kExitRefused;
     }
 
-    const QString out = SentItemsExport::PathWithExtension(args->Value(QStringLiteral("out")), *format);
-    CliPrompter prompter(args->Has(QStringLiteral("yes")));
+    const QString out = SentItemsExport::PathWithExtension(args.Value(QStringLiteral("out")), *format);
+    CliPrompter prompter(args.Has(QStringLiteral("yes")));
     const SentItemsExport::Result result =
         SentItemsExport::Export(records, *from, *to, *filter, out, *format, prompter);
     if (!result.Ok()) {
         CliErr(result.message);
         return kExitRefused;
+    }
+    if (args.Json()) {
+        CliJson::Print(QJsonObject{{QStringLiteral("message"), result.message},
+                                   {QStringLiteral("rows"), result.rowsWritten},
+                                   {QStringLiteral("file"), out}});
+        return kExitOk;
     }
     CliOut(result.message);
     CliOut(QStringLiteral("%1 item(s) written to %2").arg(result.rowsWritten).arg(out));
@@ -80,8 +79,26 @@ int RunExportSent(const QStringList& argv) {
 
 } // namespace
 
-BULKSMS_CLI_COMMAND(kName,
-                    QStringLiteral("--format txt|html|xls|xlsx --out FILE [--from DD/MM/YYYY] [--to DD/MM/YYYY] "
-                                   "[--filter ALL|SUC|FAL] ") +
-                        CliData::kUsage + QStringLiteral(" [--yes]"),
-                    RunExportSent);
+BULKSMS_CLI_COMMAND(CliCommand{
+    .name = kName,
+    .summary = QStringLiteral("Export the sent items of a date range to a text, HTML or spreadsheet file, as the "
+                              "sent items window does."),
+    .synopsis = QStringLiteral("--format txt|html|xls|xlsx --out FILE [--from DD/MM/YYYY] [--to DD/MM/YYYY] "
+                               "[--filter ALL|SUC|FAL] ") +
+                CliData::kUsage + QStringLiteral(" [--yes] [--json]"),
+    .options = {{QStringLiteral("format"), QStringLiteral("txt|html|xls|xlsx"), QStringLiteral("The file's format.")},
+                {QStringLiteral("out"), QStringLiteral("FILE"),
+                 QStringLiteral("The file to write; the format's extension is added when missing.")},
+                {QStringLiteral("from"), QStringLiteral("DD/MM/YYYY"),
+                 QStringLiteral("The first day (default: the first entry's).")},
+                {QStringLiteral("to"), QStringLiteral("DD/MM/YYYY"),
+                 QStringLiteral("The last day (default: the last entry's).")},
+                {QStringLiteral("filter"), QStringLiteral("ALL|SUC|FAL"),
+                 QStringLiteral("All entries, the successful ones or the failed ones (default ALL).")},
+                CliData::kOption,
+                {QStringLiteral("yes"), {}, QStringLiteral("Replace an existing file without asking.")},
+                CliOptions::kJson},
+    .details = QStringLiteral("JSON: {\"message\": TEXT, \"rows\": N, \"file\": PATH}"),
+    .failure = QStringLiteral("nothing to export, or the file could not be written"),
+    .run = RunExportSent,
+});

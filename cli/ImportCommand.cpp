@@ -12,15 +12,7 @@ namespace {
 
 const QString kName = QStringLiteral("import");
 
-int RunImport(const QStringList& argv) {
-    QString error;
-    const auto parsed = CliArgs::Parse(argv, {"sheet", "columns", "message", "country", CliData::kOption},
-                                       {"skip-duplicates", "exclusion", "drop-impossible"}, &error);
-    if (!parsed)
-        return CliUsageError(kName, error);
-    const CliArgs& a = *parsed;
-    if (a.Positional().size() != 1)
-        return CliUsageError(kName, QStringLiteral("give one file"));
+int RunImport(const CliArgs& a) {
     const QString path = a.Positional().first();
     const bool workbook = CliExcel::IsWorkbookPath(path);
 
@@ -86,13 +78,40 @@ int RunImport(const QStringList& argv) {
     }
     }
     // Rows taken before a reader failure stay in the list, so they are printed even then.
-    CliExcel::PrintRows(session.List());
+    CliExcel::PrintRows(session.List(), a.Json());
     return refused ? kExitRefused : kExitOk;
 }
 
 } // namespace
 
-BULKSMS_CLI_COMMAND(kName,
-                    QStringLiteral("FILE [--sheet N] [--columns C[,C...]] [--message TEXT] [--skip-duplicates] "
-                                   "[--exclusion] [--country CC] [--drop-impossible] [--data DIR]"),
-                    RunImport);
+BULKSMS_CLI_COMMAND(CliCommand{
+    .name = kName,
+    .summary = QStringLiteral("Load contacts from a text file or from chosen columns of a workbook sheet into an "
+                              "empty Recipient list, as \"Load Contacts From File\" does, and print the rows."),
+    .synopsis = QStringLiteral("FILE [--sheet N] [--columns C[,C...]] [--message TEXT] [--skip-duplicates] "
+                               "[--exclusion] [--country CC] [--drop-impossible] [--data DIR] [--json]"),
+    .options =
+        [] {
+            std::vector<CliOption> options{
+                {QStringLiteral("sheet"), QStringLiteral("N"),
+                 QStringLiteral("The workbook's sheet, numbered from 1 "
+                                "(default 1).")},
+                {QStringLiteral("columns"), QStringLiteral("C[,C...]"),
+                 QStringLiteral("The workbook's columns of numbers: letters (A, B, ...) or numbers from 1.")},
+                {QStringLiteral("message"), QStringLiteral("TEXT"),
+                 QStringLiteral("The composer's text, given to every "
+                                "row.")},
+            };
+            for (const CliOption& option : CliExcel::CheckOptions())
+                options.push_back(option);
+            options.push_back(CliOptions::kCountry);
+            options.push_back(CliOptions::kDropImpossible);
+            options.push_back(CliData::kOption);
+            options.push_back(CliOptions::kJson);
+            return options;
+        }(),
+    .positional = {QStringLiteral("FILE"), QStringLiteral("A text file (.txt) or a workbook (.xls, .xlsx)."), 1, 1},
+    .details = CliExcel::kRowsJson,
+    .failure = QStringLiteral("the file was refused or no row was taken"),
+    .run = RunImport,
+});

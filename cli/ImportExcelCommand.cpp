@@ -11,15 +11,8 @@ namespace {
 
 const QString kName = QStringLiteral("import-excel");
 
-int RunImportExcel(const QStringList& argv) {
+int RunImportExcel(const CliArgs& a) {
     QString error;
-    const auto parsed = CliArgs::Parse(argv, {"sheet", "number-column", "message-column", "template", CliData::kOption},
-                                       {"skip-duplicates", "exclusion"}, &error);
-    if (!parsed)
-        return CliUsageError(kName, error);
-    const CliArgs& a = *parsed;
-    if (a.Positional().size() != 1)
-        return CliUsageError(kName, QStringLiteral("give one workbook file"));
     CliExcel::RowSource source;
     if (!CliExcel::ParseRowSource(a, a.Positional().first(), &source, &error))
         return CliUsageError(kName, error);
@@ -29,12 +22,28 @@ int RunImportExcel(const QStringList& argv) {
     CliExcel::NumberCheck(a, &exclusion, &check);
     RecipientList list;
     const QString refusal = CliExcel::Import(source, list, check);
-    return CliExcel::FinishImport(list, refusal);
+    return CliExcel::FinishImport(list, refusal, a.Json());
 }
 
 } // namespace
 
-BULKSMS_CLI_COMMAND(kName,
-                    QStringLiteral("FILE --sheet N --number-column C (--message-column C | --template TEXT "
-                                   "[--number-column C]...) [--skip-duplicates] [--exclusion] [--data DIR]"),
-                    RunImportExcel);
+BULKSMS_CLI_COMMAND(CliCommand{
+    .name = kName,
+    .summary = QStringLiteral("Make Recipient list rows from a workbook sheet as the Excel import wizard does: "
+                              "numbers and messages from two columns, or a template over number columns."),
+    .synopsis = QStringLiteral("FILE --sheet N --number-column C (--message-column C | --template TEXT "
+                               "[--number-column C]...) [--skip-duplicates] [--exclusion] [--data DIR] [--json]"),
+    .options =
+        [] {
+            std::vector<CliOption> options = CliExcel::SourceOptions();
+            for (const CliOption& option : CliExcel::CheckOptions())
+                options.push_back(option);
+            options.push_back(CliData::kOption);
+            options.push_back(CliOptions::kJson);
+            return options;
+        }(),
+    .positional = {QStringLiteral("FILE"), QStringLiteral("The workbook (.xls or .xlsx)."), 1, 1},
+    .details = CliExcel::kRowsJson,
+    .failure = QStringLiteral("the workbook could not be read or no row was taken"),
+    .run = RunImportExcel,
+});

@@ -18,25 +18,21 @@ namespace {
 
 const QString kName = QStringLiteral("listen");
 
-int RunListen(const QStringList& argv) {
-    QString error;
-    const auto args = CliArgs::Parse(argv, {"port", "for", "country", CliData::kOption}, {}, &error);
-    if (!args)
-        return CliUsageError(kName, error);
-    const QStringList ports = args->Values("port");
+int RunListen(const CliArgs& a) {
+    const QStringList ports = a.Values("port");
     if (ports.isEmpty())
-        return CliUsageError(kName, QStringLiteral("--port is required"));
+        return CliUsageError(kName, QStringLiteral("give at least one --port"));
     bool ok = true;
-    const int seconds = args->Value("for", QStringLiteral("0")).toInt(&ok);
+    const int seconds = a.Value("for", QStringLiteral("0")).toInt(&ok);
     if (!ok || seconds < 0)
         return CliUsageError(kName, QStringLiteral("--for needs a number of seconds"));
 
-    const DataPaths paths = CliData::Start(*args);
+    const DataPaths paths = CliData::Start(a);
     SentItemsStore sentItems(paths.SentItemFile());
     InboxStore inbox(paths.InboxFile());
     ExclusionStore exclusion(paths);
     DeliveryCollector collector({&sentItems, &inbox, &exclusion},
-                                NumberComparison::ForCountry(args->Value("country")));
+                                NumberComparison::ForCountry(a.Value("country")));
     FileError fileError;
     if (!collector.LoadSentItems(&fileError)) {
         CliErr(FileErrorText(fileError));
@@ -91,4 +87,22 @@ int RunListen(const QStringList& argv) {
 
 } // namespace
 
-BULKSMS_CLI_COMMAND(kName, QStringLiteral("--port P... [--for SECONDS] [--country CC] ") + CliData::kUsage, RunListen);
+BULKSMS_CLI_COMMAND(CliCommand{
+    .name = kName,
+    .summary = QStringLiteral("Collect delivery reports and received messages from devices for a while."),
+    .synopsis = QStringLiteral("--port PATH [--port PATH]... [--for SECONDS] [--country CC] ") + CliData::kUsage,
+    .options = {{QStringLiteral("port"), QStringLiteral("PATH"), QStringLiteral("A device to listen on (repeatable).")},
+                {QStringLiteral("for"), QStringLiteral("SECONDS"),
+                 QStringLiteral("Keep listening this long (default 0: read what the devices hold, then end).")},
+                {QStringLiteral("country"), QStringLiteral("CC"),
+                 QStringLiteral("The country whose national numbers match the international ones of the reports.")},
+                CliData::kOption},
+    .details = QStringLiteral(
+        "Status reports give the sent items awaiting them their delivery state (\"Delivered\", \"Delivery failed: "
+        "...\"). Received messages go to the inbox (Inbox.vrix in the data folder); a reply that is only an opt-out "
+        "word (STOP, STOP ALL, UNSUBSCRIBE, CANCEL, END, QUIT) puts its sender on the applied exclusion list "
+        "\"Opt-outs\". Reports matching nothing and unreadable PDUs are kept in the inbox as they came. Each is taken "
+        "off the device once stored. At the end the counts are printed."),
+    .failure = QStringLiteral("a port could not be used or the sent items could not be read"),
+    .run = RunListen,
+});

@@ -2,6 +2,8 @@
 // a tab, the number type, a tab, the name (read in UCS2 where the device offers it, so in any alphabet).
 
 #include "CliCommand.h"
+#include "CliJson.h"
+#include "CliPort.h"
 
 #include "devices/DeviceMessages.h"
 #include "devices/PhonebookReader.h"
@@ -11,24 +13,27 @@ namespace {
 
 const QString kName = QStringLiteral("phonebook");
 
-int Run(const QStringList& args) {
-    QString error;
-    // --ucs2-names is still taken from older scripts and changes nothing: the reader asks the device itself.
-    const auto parsed = CliArgs::Parse(args, {QStringLiteral("port")}, {QStringLiteral("ucs2-names")}, &error);
-    if (!parsed)
-        return CliUsageError(kName, error);
-    if (!parsed->Positional().isEmpty())
-        return CliUsageError(kName, QStringLiteral("unexpected argument %1").arg(parsed->Positional().first()));
-    const QString port = parsed->Value(QStringLiteral("port"));
+int Run(const CliArgs& args) {
+    const QString port = args.Value(QStringLiteral("port"));
     if (port.isEmpty())
         return CliUsageError(kName, QStringLiteral("--port is required"));
 
     const PhonebookRead read = PhonebookReader::ReadFromPort(port, ModemTiming::Fast());
     if (read.failed) {
         CliErr(DeviceMessages::DeviceErrorMessage(read.error));
+        CliPort::PrintAdvice(read.advice);
         return kExitRefused;
     }
     const std::vector<PhonebookEntry>& entries = read.entries;
+    if (args.Json()) {
+        QJsonArray json;
+        for (const PhonebookEntry& e : entries)
+            json.append(QJsonObject{{QStringLiteral("number"), e.number},
+                                    {QStringLiteral("type"), e.type},
+                                    {QStringLiteral("name"), e.name}});
+        CliJson::Print(json);
+        return kExitOk;
+    }
     if (entries.empty()) {
         CliOut(DeviceMessages::kNoContacts);
         return kExitOk;
@@ -40,4 +45,18 @@ int Run(const QStringList& args) {
 
 } // namespace
 
-BULKSMS_CLI_COMMAND(kName, QStringLiteral("--port PATH"), Run);
+BULKSMS_CLI_COMMAND(CliCommand{
+    .name = kName,
+    .summary = QStringLiteral("Print the contacts stored in a device's phone memory and SIM: number, number type "
+                              "and name, tab-separated."),
+    .synopsis = QStringLiteral("--port PATH [--ucs2-names] [--json]"),
+    .options = {CliOptions::kPort,
+                {QStringLiteral("ucs2-names"),
+                 {},
+                 QStringLiteral("Taken from older scripts and changes nothing: names are read in UCS-2 "
+                                "whenever the device offers it.")},
+                CliOptions::kJson},
+    .details = QStringLiteral("JSON: [{\"number\": TEXT, \"type\": N, \"name\": TEXT}, ...] (empty without contacts)"),
+    .failure = QStringLiteral("the device could not be read"),
+    .run = Run,
+});

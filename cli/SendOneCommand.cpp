@@ -1,10 +1,13 @@
 // bulksms-cli send-one: one message through one device, opened as the sending engine opens it.
 
 #include "CliCommand.h"
+#include "CliJson.h"
+#include "CliPort.h"
 
+#include "common/ResultText.h"
 #include "modem/CSMSException.h"
-#include "sms/SmsTransport.h"
 #include "sms/SmsRequest.h"
+#include "sms/SmsTransport.h"
 #include "sms/SubmissionResult.h"
 
 namespace {
@@ -36,15 +39,7 @@ QString Submit(SmsTransport& port, const SmsRequest& request, bool textMode) {
     }
 }
 
-int Run(const QStringList& args) {
-    QString error;
-    const auto parsed = CliArgs::Parse(args, {"port", "to", "text", "text-file", "mode", "smsc", "timing"},
-                                       {"unicode", "flash", "non-overlapped"}, &error);
-    if (!parsed)
-        return CliUsageError(kName, error);
-    const CliArgs& a = *parsed;
-    if (!a.Positional().isEmpty())
-        return CliUsageError(kName, QStringLiteral("unexpected argument %1").arg(a.Positional().first()));
+int Run(const CliArgs& a) {
     if (a.Value("port").isEmpty() || a.Value("to").isEmpty())
         return CliUsageError(kName, QStringLiteral("--port and --to are required"));
     if (a.Has("text") == a.Has("text-file"))
@@ -59,6 +54,7 @@ int Run(const QStringList& args) {
     SmsRequest request;
     request.recipientNumber = a.Value("to");
     request.smscNumber = a.Value("smsc");
+    QString error;
     if (a.Has("text")) {
         request.message = a.Value("text");
     } else if (!CliReadUtf8File(a.Value("text-file"), &request.message, &error)) {
@@ -67,24 +63,58 @@ int Run(const QStringList& args) {
     const FixedSettings settings(a.Has("flash"), a.Has("unicode"));
     const bool textMode = mode == QLatin1String("text");
 
+    const QString portName = a.Value("port");
     const std::unique_ptr<SmsTransport> port = MakeSmsTransport(a.Has("non-overlapped"), kReplyTimeoutMs);
     port->SetTiming(*timing);
     port->SetSubmissionSettings(&settings);
     try {
-        port->Open(a.Value("port"));
+        port->Open(portName);
     } catch (const CSMSException& e) {
-        CliErr(QStringLiteral("Cannot open %1: %2").arg(a.Value("port"), GetErrorText(e)));
+        CliErr(QStringLiteral("Cannot open %1: %2").arg(portName, GetErrorText(e)));
+        CliPort::PrintAdvice(portName, e);
         return kExitRefused;
     }
     const QString result = Submit(*port, request, textMode);
-    CliOut(result);
+    if (a.Json())
+        CliJson::Print(QJsonObject{{QStringLiteral("row"), 1},
+                                   {QStringLiteral("number"), request.recipientNumber},
+                                   {QStringLiteral("result"), result},
+                                   {QStringLiteral("sent"), ResultText::IsSent(result)},
+                                   {QStringLiteral("port"), portName}});
+    else
+        CliOut(result);
     return ResultText::IsFailure(result) ? kExitRefused : kExitOk;
 }
 
 } // namespace
 
-BULKSMS_CLI_COMMAND(kName,
-                    QStringLiteral("--port PATH --to NUMBER (--text TEXT | --text-file FILE) [--mode pdu|text] "
-                                   "[--smsc NUMBER] [--unicode] [--flash] [--non-overlapped] "
-                                   "[--timing standard|fast]"),
-                    Run);
+BULKSMS_CLI_COMMAND(CliCommand{
+    .name = kName,
+    .summary = QStringLiteral("Send one message through the device on a port, opened as a run opens it, and print "
+                              "the result."),
+    .synopsis = QStringLiteral("--port PATH --to NUMBER (--text TEXT | --text-file FILE) [--mode pdu|text] "
+                               "[--smsc NUMBER] [--unicode] [--flash] [--non-overlapped] [--timing fast|standard] "
+                               "[--json]"),
+    .options = {CliOptions::kPort,
+                {QStringLiteral("to"), QStringLiteral("NUMBER"), QStringLiteral("The recipient.")},
+                {QStringLiteral("text"), QStringLiteral("TEXT"), QStringLiteral("The message.")},
+                {QStringLiteral("text-file"), QStringLiteral("FILE"),
+                 QStringLiteral("Read the message from a UTF-8 "
+                                "file.")},
+                {QStringLiteral("mode"), QStringLiteral("pdu|text"),
+                 QStringLiteral("The device's SMS mode (default "
+                                "pdu).")},
+                {QStringLiteral("smsc"), QStringLiteral("NUMBER"),
+                 QStringLiteral("The service centre's number; without it the device's stored one is used.")},
+                {QStringLiteral("unicode"), {}, QStringLiteral("Send the text as UCS-2.")},
+                {QStringLiteral("flash"), {}, QStringLiteral("Send as a flash message, shown at once and not stored.")},
+                {QStringLiteral("non-overlapped"),
+                 {},
+                 QStringLiteral("Use the non-overlapped transport, as the window's \"Sent Non Overlapped\" does.")},
+                CliOptions::kTiming,
+                CliOptions::kJson},
+    .details = QStringLiteral("JSON: {\"row\": 1, \"number\": TEXT, \"result\": TEXT, \"sent\": BOOL, "
+                              "\"port\": PATH}, the same object as one row of `send --json`."),
+    .failure = QStringLiteral("the message was not sent"),
+    .run = Run,
+});

@@ -3,6 +3,8 @@
 #include "CliCommand.h"
 #include "CliData.h"
 #include "CliExcel.h"
+#include "CliPort.h"
+#include "CliSendObserver.h"
 
 #include "common/ResultText.h"
 #include "devices/DeviceSelectionController.h"
@@ -17,35 +19,6 @@
 namespace {
 
 const QString kName = QStringLiteral("send");
-
-// Progress on stderr: the progress label when it changes (at most every 5%), pauses and diagnostics.
-class CliSendObserver final : public SendObserver {
-public:
-    void Progress(int position, int total, const QString& label) override {
-        std::lock_guard lock(m_mutex);
-        const int step = total > 0 ? position * 20 / total : 0;
-        if (label.contains(QLatin1String("Message or")) && (step != m_lastStep || position == total) &&
-            label != m_lastLabel) {
-            m_lastStep = step;
-            m_lastLabel = label;
-            CliErr(label);
-        }
-    }
-    void PauseLabel(const QString& text) override {
-        std::lock_guard lock(m_mutex);
-        if (!text.isEmpty() && !m_paused)
-            CliErr(text);
-        m_paused = !text.isEmpty();
-    }
-    void StatusLabel(const QString& text) override { CliErr(text); }
-    void Diagnostic(const QString& text) override { CliErr(text); }
-
-private:
-    std::mutex m_mutex;
-    int m_lastStep = -1;
-    QString m_lastLabel;
-    bool m_paused = false;
-};
 
 // "PATH=value" options keyed by port.
 bool PortValues(const QStringList& items, std::map<QString, QString>* out, QString* error) {
@@ -97,6 +70,7 @@ bool SelectDevices(Session& session, const QStringList& ports, const std::map<QS
     for (const ScanPortReport& report : selection.PortReports()) {
         if (!report.status.isEmpty())
             CliErr(QStringLiteral("%1: %2").arg(report.port.name, report.status));
+        CliPort::PrintAdvice(report.advice);
     }
     const std::vector<DeviceRecord> rows = selection.Rows();
     std::vector<int> chosen;
@@ -123,19 +97,8 @@ bool SelectDevices(Session& session, const QStringList& ports, const std::map<QS
     return true;
 }
 
-int Run(const QStringList& args) {
+int Run(const CliArgs& a) {
     QString error;
-    const auto parsed =
-        CliArgs::Parse(args, {"port",           "numbers",  "rows",          "excel",   "sheet",       "number-column",
-                              "message-column", "template", "status-export", "filter",  "message",     "message-file",
-                              "mode",           "smsc",     "quota",         "retries", "pause-every", "pause-for",
-                              "timing",         "country",  CliData::kOption},
-                       {"unicode", "flash", "skip-duplicates", "exclusion", "save-sent", "save-templates",
-                        "non-overlapped", "yes", "drop-impossible", "retry-all-errors", "delivery-reports"},
-                       &error);
-    if (!parsed)
-        return CliUsageError(kName, error);
-    const CliArgs& a = *parsed;
     const QStringList ports = a.Values("port");
     if (ports.isEmpty())
         return CliUsageError(kName, QStringLiteral("give at least one --port"));
@@ -273,27 +236,33 @@ int Run(const QStringList& args) {
     // Numbers impossible for the default country are listed on stderr and kept, or dropped when asked.
     static_cast<void>(session.ReviewImpossibleNumbers(session.ImpossibleNumbersInList(), a.Has("drop-impossible")));
 
-    CliSendObserver observer;
+    CliProgressLine progressLine;
+    CliSendObserver observer(a.Json(), progressLine);
     bool ran = false;
     bool allSent = false;
     bool exported = true;
     const auto open = [&](SendContext context) {
         context.observer = &observer;
         SendRun run(context);
+        observer.Watch(run.Job());
         run.Open();
         while (!run.WaitForEnd(1000)) {
         }
         run.RequestStop(true); // closes the finished window: the end-of-run logging follows at once
         const SendJob& job = run.Job();
+        observer.PrintRemainingRows();
+        observer.Finish();
         allSent = job.RowCount() > 0;
         for (int r = 0; r < job.RowCount(); ++r) {
             const SendJob::Row row = job.RowAt(r);
             allSent = allSent && ResultText::IsSent(row[SendJob::kStatus]);
-            CliOut(QStringLiteral("%1\t%2\t%3\t%4")
-                       .arg(row[SendJob::kNumber], row[SendJob::kCurrentStatus], row[SendJob::kStatus],
-                            row[SendJob::kRetry]));
+            if (!a.Json())
+                CliOut(QStringLiteral("%1\t%2\t%3\t%4")
+                           .arg(row[SendJob::kNumber], row[SendJob::kCurrentStatus], row[SendJob::kStatus],
+                                row[SendJob::kRetry]));
         }
-        CliOut(SendJob::ProgressLabel(session.RunState().processedCount.load(), job.RowCount()));
+        if (!a.Json())
+            CliOut(SendJob::ProgressLabel(session.RunState().processedCount.load(), job.RowCount()));
         ran = true;
         if (!exportPath.isEmpty()) {
             const SpreadsheetExport::Result written = SendStatusExport::Write(
@@ -311,17 +280,84 @@ int Run(const QStringList& args) {
     return ran && allSent && exported ? kExitOk : kExitRefused;
 }
 
+std::vector<CliOption> CommandOptions() {
+    std::vector<CliOption> options{
+        {QStringLiteral("port"), QStringLiteral("PATH"),
+         QStringLiteral("A device to send through (repeatable); ports that hold no usable device are left out.")},
+        {QStringLiteral("numbers"), QStringLiteral("FILE"),
+         QStringLiteral("A text file of numbers, as \"Load Contacts From File\" takes it; every row gets the "
+                        "message.")},
+        {QStringLiteral("rows"), QStringLiteral("FILE"),
+         QStringLiteral("A UTF-8 file of \"number TAB message\" lines, line feeds in a message written as \\n "
+                        "(what import prints).")},
+        {QStringLiteral("excel"), QStringLiteral("FILE"), QStringLiteral("A workbook, read as import-excel reads it.")},
+    };
+    for (const CliOption& option : CliExcel::SourceOptions())
+        options.push_back(option);
+    const std::vector<CliOption> rest{
+        {QStringLiteral("message"), QStringLiteral("TEXT"), QStringLiteral("The composer's text.")},
+        {QStringLiteral("message-file"), QStringLiteral("FILE"),
+         QStringLiteral("Read the composer's text from a "
+                        "UTF-8 file.")},
+        {QStringLiteral("mode"), QStringLiteral("PATH=pdu|text"), QStringLiteral("A device's SMS mode (repeatable).")},
+        {QStringLiteral("smsc"), QStringLiteral("PATH=NUMBER"),
+         QStringLiteral("A device's custom service centre number (repeatable).")},
+        {QStringLiteral("quota"), QStringLiteral("PATH=N"),
+         QStringLiteral("A device's manual quota of messages; the others share the rest (repeatable).")},
+        {QStringLiteral("unicode"), {}, QStringLiteral("Send the texts as UCS-2.")},
+        {QStringLiteral("flash"), {}, QStringLiteral("Send flash messages, shown at once and not stored.")},
+        {QStringLiteral("retries"), QStringLiteral("N"), QStringLiteral("Retry passes over the failed rows, 1 to 10.")},
+        {QStringLiteral("retry-all-errors"),
+         {},
+         QStringLiteral("With --retries: retry every failed row, permanent errors (unassigned number, barred) too.")},
+        {QStringLiteral("pause-every"), QStringLiteral("N"),
+         QStringLiteral("Pause the run after every N messages (one of the window's choices).")},
+        {QStringLiteral("pause-for"), QStringLiteral("TEXT"), QStringLiteral("How long each pause lasts: 5s, 2m, 1h.")},
+        {QStringLiteral("skip-duplicates"), {}, QStringLiteral("Send once to a number listed more than once.")},
+        {QStringLiteral("exclusion"), {}, QStringLiteral("Leave out numbers of the applied exclusion lists.")},
+        CliOptions::kCountry,
+        CliOptions::kDropImpossible,
+        {QStringLiteral("save-sent"), {}, QStringLiteral("Log every attempt in the sent items.")},
+        {QStringLiteral("save-templates"), {}, QStringLiteral("Add the messages sent to the templates.")},
+        {QStringLiteral("delivery-reports"),
+         {},
+         QStringLiteral("Ask the network for a delivery report of every message; \"listen\" collects them.")},
+        {QStringLiteral("non-overlapped"),
+         {},
+         QStringLiteral("Use the non-overlapped transport, as the window's \"Sent Non Overlapped\" does.")},
+        CliOptions::kTiming,
+        {QStringLiteral("status-export"), QStringLiteral("FILE.xls|FILE.xlsx"),
+         QStringLiteral("Write the run's status table to a spreadsheet at the end.")},
+        {QStringLiteral("filter"), QStringLiteral("ALL|SUC|FAL"),
+         QStringLiteral("The rows of the status export: all, successful or failed (default ALL).")},
+        CliData::kOption,
+        {QStringLiteral("yes"), {}, QStringLiteral("Answer the run's questions with yes instead of no.")},
+        CliOptions::kJson,
+    };
+    options.insert(options.end(), rest.begin(), rest.end());
+    return options;
+}
+
 } // namespace
 
-BULKSMS_CLI_COMMAND(
-    kName,
-    QStringLiteral("--port PATH [--port PATH]... (--numbers FILE | --rows FILE | --excel FILE "
-                   "--sheet N --number-column C (--message-column C | --template TEXT)) "
-                   "[--message TEXT | --message-file FILE] [--mode PATH=pdu|text]... "
-                   "[--smsc PATH=NUMBER]... [--quota PATH=N]... [--unicode] [--flash] [--retries N] "
-                   "[--retry-all-errors] "
-                   "[--pause-every N --pause-for TEXT] [--skip-duplicates] [--exclusion] [--save-sent] "
-                   "[--save-templates] [--delivery-reports] [--non-overlapped] [--timing standard|fast] [--country CC] [--drop-impossible] "
-                   "[--status-export "
-                   "FILE.xls|FILE.xlsx [--filter ALL|SUC|FAL]] [--data DIR] [--yes]"),
-    Run);
+BULKSMS_CLI_COMMAND(CliCommand{
+    .name = kName,
+    .summary = QStringLiteral("Send a whole run as the main window's Send does: the list from a file, the devices on "
+                              "the given ports, the window's options."),
+    .synopsis = QStringLiteral("--port PATH [--port PATH]... (--numbers FILE | --rows FILE | --excel FILE --sheet N "
+                               "--number-column C (--message-column C | --template TEXT)) [--message TEXT | "
+                               "--message-file FILE] [--mode PATH=pdu|text]... [--smsc PATH=NUMBER]... "
+                               "[--quota PATH=N]... [--unicode] [--flash] [--retries N] [--pause-every N --pause-for "
+                               "TEXT] [--retry-all-errors] [--skip-duplicates] [--exclusion] [--save-sent] [--save-templates] "
+                               "[--delivery-reports] [--non-overlapped] [--timing fast|standard] [--country CC] [--drop-impossible] "
+                               "[--status-export FILE.xls|FILE.xlsx [--filter ALL|SUC|FAL]] [--data DIR] [--yes] [--json]"),
+    .options = CommandOptions(),
+    .details = QStringLiteral(
+        "Text: at the end, one line per row (number, state, result, retries; tab-separated) and the progress label. "
+        "On a terminal, stderr shows a progress line while the run goes: rows done, sent, failed, rate, time left.\n"
+        "JSON: one object per row, printed the moment the row's result is final (rows stopped or left waiting "
+        "follow at the end): {\"row\": N, \"number\": TEXT, \"result\": TEXT, \"sent\": BOOL, \"state\": TEXT, "
+        "\"port\": PATH, \"retries\": N}"),
+    .failure = QStringLiteral("a row was not sent, the run could not start, or the status export failed"),
+    .run = Run,
+});

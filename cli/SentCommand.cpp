@@ -1,5 +1,7 @@
+// bulksms-cli sent: the sent items log of the data folder.
 #include "CliCommand.h"
 #include "CliData.h"
+#include "CliJson.h"
 
 #include "app/FileError.h"
 #include "records/SentItemsStore.h"
@@ -10,18 +12,25 @@ QString Shown(QString text) {
     return text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
 }
 
-int RunSent(const QStringList& argv) {
-    QString error;
-    const auto args = CliArgs::Parse(argv, {CliData::kOption}, {}, &error);
-    if (!args)
-        return CliUsageError(QStringLiteral("sent"), error);
-    if (!args->Positional().isEmpty())
-        return CliUsageError(QStringLiteral("sent"),
-                             QStringLiteral("unexpected argument %1").arg(args->Positional().first()));
-    const DataPaths paths = CliData::Start(*args);
+int RunSent(const CliArgs& args) {
+    const DataPaths paths = CliData::Start(args);
     QList<SentItemRecord> records;
     if (!CliData::LoadSentItems(paths, &records))
         return kExitRefused;
+    if (args.Json()) {
+        QJsonArray json;
+        for (const SentItemRecord& r : records) {
+            QJsonObject entry{{QStringLiteral("number"), r.number},
+                              {QStringLiteral("message"), r.message},
+                              {QStringLiteral("date"), r.date},
+                              {QStringLiteral("status"), r.status}};
+            if (!r.delivery.isEmpty())
+                entry.insert(QStringLiteral("delivery"), r.delivery);
+            json.append(entry);
+        }
+        CliJson::Print(json);
+        return kExitOk;
+    }
     for (const SentItemRecord& r : records) {
         CliOut(Shown(r.number) + QLatin1Char('\t') + Shown(r.message) + QLatin1Char('\t') + Shown(r.date) +
                QLatin1Char('\t') + Shown(r.status) + (r.delivery.isEmpty() ? QString() : QLatin1Char('\t') + r.delivery));
@@ -31,4 +40,14 @@ int RunSent(const QStringList& argv) {
 
 } // namespace
 
-BULKSMS_CLI_COMMAND(QStringLiteral("sent"), CliData::kUsage, RunSent);
+BULKSMS_CLI_COMMAND(CliCommand{
+    .name = QStringLiteral("sent"),
+    .summary = QStringLiteral("Print the sent items log, one entry a line: number, message, date and status, "
+                              "tab-separated, line feeds shown as \\n; then the delivery state where reports were requested."),
+    .synopsis = CliData::kUsage + QStringLiteral(" [--json]"),
+    .options = {CliData::kOption, CliOptions::kJson},
+    .details = QStringLiteral("JSON: [{\"number\": TEXT, \"message\": TEXT, \"date\": TEXT, \"status\": TEXT}, ...], "
+                              "the texts as stored."),
+    .failure = QStringLiteral("the log could not be read"),
+    .run = RunSent,
+});

@@ -14,10 +14,6 @@ namespace {
 
 const QString kName = QStringLiteral("sim");
 
-QString SimUsage() {
-    return QStringLiteral("--link PATH [--profile P[,P...]] [--imei N] [--log FILE] [--inject FILE] [--help]");
-}
-
 // Restores the caller's signal mask when the command ends, however it ends.
 class SignalMaskGuard {
 public:
@@ -41,46 +37,27 @@ bool IsDigits(const QString& text) {
 // bulksms-cli sim: serves one simulated modem on a pseudo-terminal linked at --link until SIGINT, SIGTERM or
 // SIGHUP, then removes the link. --inject names a file of incoming messages, one JSON object a line, followed
 // while the modem runs.
-int RunSim(const QStringList& args) {
+int RunSim(const CliArgs& args) {
     QString error;
-    const std::optional<CliArgs> parsed =
-        CliArgs::Parse(args,
-                       {QStringLiteral("link"), QStringLiteral("profile"), QStringLiteral("imei"),
-                        QStringLiteral("log"), QStringLiteral("inject")},
-                       {QStringLiteral("help")}, &error);
-    if (!parsed)
-        return CliUsageError(kName, error);
-    if (parsed->Has(QStringLiteral("help"))) {
-        CliOut(QStringLiteral("usage: bulksms-cli sim %1\n%2\n"
-                              "--inject FILE: incoming messages, one JSON object a line, read at start and as "
-                              "lines are appended:\n"
-                              "  {\"from\":\"+447700900123\",\"text\":\"...\",\"ucs2\":false,\"ref16\":false,"
-                              "\"ref\":7,\"parts_order\":[2,1],\"drop_part\":0,\"class\":1,\"delay_ms\":0,"
-                              "\"scts\":\"2024-03-01T10:00:00+05:30\"}")
-                   .arg(SimUsage(), SimProfile::Syntax()));
-        return kExitOk;
-    }
-    if (!parsed->Positional().isEmpty())
-        return CliUsageError(kName, QStringLiteral("unexpected argument %1").arg(parsed->Positional().first()));
-    const QString link = parsed->Value(QStringLiteral("link"));
+    const QString link = args.Value(QStringLiteral("link"));
     if (link.isEmpty())
         return CliUsageError(kName, QStringLiteral("--link PATH is required"));
 
     SimModem::Options options;
-    const QString profileText = parsed->Values(QStringLiteral("profile")).join(QLatin1Char(','));
+    const QString profileText = args.Values(QStringLiteral("profile")).join(QLatin1Char(','));
     const std::optional<SimProfile> profile = SimProfile::Parse(profileText, &error);
     if (!profile)
         return CliUsageError(kName, error + QLatin1Char('\n') + SimProfile::Syntax());
     options.profile = *profile;
-    if (parsed->Has(QStringLiteral("imei"))) {
-        const QString imei = parsed->Value(QStringLiteral("imei"));
+    if (args.Has(QStringLiteral("imei"))) {
+        const QString imei = args.Value(QStringLiteral("imei"));
         if (!IsDigits(imei) || imei.size() > 17)
             return CliUsageError(kName, QStringLiteral("--imei needs up to 17 digits, not \"%1\"").arg(imei));
         options.identity.imei = imei;
     }
     options.linkPath = link;
-    options.logPath = parsed->Value(QStringLiteral("log"));
-    options.injectPath = parsed->Value(QStringLiteral("inject"));
+    options.logPath = args.Value(QStringLiteral("log"));
+    options.injectPath = args.Value(QStringLiteral("inject"));
 
     // The stop signals are blocked before the serving thread starts, so that it inherits the mask and only
     // sigwait() below ever takes them: nothing runs inside a signal handler.
@@ -115,4 +92,27 @@ int RunSim(const QStringList& args) {
 
 } // namespace
 
-BULKSMS_CLI_COMMAND(QStringLiteral("sim"), SimUsage(), RunSim);
+BULKSMS_CLI_COMMAND(CliCommand{
+    .name = kName,
+    .summary = QStringLiteral("Serve a simulated GSM modem on a pseudo-terminal until interrupted: a device to try "
+                              "the program with, nothing leaves the machine."),
+    .synopsis = QStringLiteral("--link PATH [--profile P[,P...]] [--imei N] [--log FILE] [--inject FILE]"),
+    .options = {{QStringLiteral("link"), QStringLiteral("PATH"),
+                 QStringLiteral("Where to link the modem's port: give this path as --port to the other commands.")},
+                {QStringLiteral("profile"), QStringLiteral("P[,P...]"),
+                 QStringLiteral("Behaviours of real devices (below); repeatable.")},
+                {QStringLiteral("imei"), QStringLiteral("N"), QStringLiteral("The modem's IMEI, up to 17 digits.")},
+                {QStringLiteral("log"), QStringLiteral("FILE"),
+                 QStringLiteral("Append each accepted submission to FILE, one JSON object a line.")},
+                {QStringLiteral("inject"), QStringLiteral("FILE"),
+                 QStringLiteral("Incoming messages, one JSON object a line, read at start and as lines are "
+                                "appended.")}},
+    .details = SimProfile::Syntax() +
+               QStringLiteral("\n--inject FILE: incoming messages, one JSON object a line, read at start and as lines "
+                              "are appended:\n"
+                              "  {\"from\":\"+447700900123\",\"text\":\"...\",\"ucs2\":false,\"ref16\":false,"
+                              "\"ref\":7,\"parts_order\":[2,1],\"drop_part\":0,\"class\":1,\"delay_ms\":0,"
+                              "\"scts\":\"2024-03-01T10:00:00+05:30\"}"),
+    .failure = QStringLiteral("the modem could not be started"),
+    .run = RunSim,
+});

@@ -4,6 +4,8 @@
 
 #include "CliCommand.h"
 #include "CliData.h"
+#include "CliJson.h"
+#include "CliPort.h"
 
 #include "devices/ConnectionTestController.h"
 #include "devices/DetailsText.h"
@@ -41,25 +43,18 @@ bool ReadDevice(const QString& portName, DeviceRecord* record) {
         return true;
     } catch (const CSMSException& e) {
         CliErr(DeviceMessages::DeviceErrorMessage(GetErrorText(e)));
+        CliPort::PrintAdvice(portName, e);
         return false;
     }
 }
 
-int Run(const QStringList& args) {
-    QString error;
-    const auto parsed = CliArgs::Parse(
-        args, {QStringLiteral("port"), QStringLiteral("to"), QStringLiteral("smsc"), QStringLiteral("log")}, {},
-        &error);
-    if (!parsed)
-        return CliUsageError(kName, error);
-    if (!parsed->Positional().isEmpty())
-        return CliUsageError(kName, QStringLiteral("unexpected argument %1").arg(parsed->Positional().first()));
-    const QString port = parsed->Value(QStringLiteral("port"));
-    const QString to = parsed->Value(QStringLiteral("to"));
+int Run(const CliArgs& args) {
+    const QString port = args.Value(QStringLiteral("port"));
+    const QString to = args.Value(QStringLiteral("to"));
     if (port.isEmpty() || to.isEmpty())
         return CliUsageError(kName, QStringLiteral("--port and --to are required"));
-    const bool withCustom = parsed->Has(QStringLiteral("smsc"));
-    const QString smsc = parsed->Value(QStringLiteral("smsc"));
+    const bool withCustom = args.Has(QStringLiteral("smsc"));
+    const QString smsc = args.Value(QStringLiteral("smsc"));
 
     DeviceRecord record;
     if (!ReadDevice(port, &record))
@@ -77,15 +72,41 @@ int Run(const QStringList& args) {
         return kExitRefused;
 
     bool anySent = false;
+    QJsonArray json;
     for (const ConnectionTestCase& c : test.Cases()) {
-        CliOut(c.label + QLatin1Char('\t') + c.description + QLatin1Char('\t') + c.status);
-        anySent = anySent || c.status == SubmissionResult::kSentSuccessfully;
+        const bool sent = c.status == SubmissionResult::kSentSuccessfully;
+        if (args.Json())
+            json.append(QJsonObject{{QStringLiteral("label"), c.label},
+                                    {QStringLiteral("description"), c.description},
+                                    {QStringLiteral("status"), c.status},
+                                    {QStringLiteral("sent"), sent}});
+        else
+            CliOut(c.label + QLatin1Char('\t') + c.description + QLatin1Char('\t') + c.status);
+        anySent = anySent || sent;
     }
-    if (parsed->Has(QStringLiteral("log")) && test.OnSaveLog(parsed->Value(QStringLiteral("log"))).isEmpty())
+    if (args.Json())
+        CliJson::Print(json);
+    if (args.Has(QStringLiteral("log")) && test.OnSaveLog(args.Value(QStringLiteral("log"))).isEmpty())
         return kExitRefused;
     return anySent ? kExitOk : kExitRefused;
 }
 
 } // namespace
 
-BULKSMS_CLI_COMMAND(kName, QStringLiteral("--port PATH --to NUMBER [--smsc NUMBER] [--log FILE]"), Run);
+BULKSMS_CLI_COMMAND(CliCommand{
+    .name = kName,
+    .summary = QStringLiteral("Run the connection test of the device on a port: every applicable combination of SMS "
+                              "mode and SMS centre sends a real SMS; one line per case."),
+    .synopsis = QStringLiteral("--port PATH --to NUMBER [--smsc NUMBER] [--log FILE] [--json]"),
+    .options = {CliOptions::kPort,
+                {QStringLiteral("to"), QStringLiteral("NUMBER"), QStringLiteral("Where the test messages go.")},
+                {QStringLiteral("smsc"), QStringLiteral("NUMBER"),
+                 QStringLiteral("A custom service centre: the cases that use one run only with it.")},
+                {QStringLiteral("log"), QStringLiteral("FILE"), QStringLiteral("Save the test's log to FILE.")},
+                CliOptions::kJson},
+    .details = QStringLiteral("Text: label, description and status of each case, tab-separated.\n"
+                              "JSON: [{\"label\": TEXT, \"description\": TEXT, \"status\": TEXT, \"sent\": BOOL}, "
+                              "...]"),
+    .failure = QStringLiteral("no case sent its message, or the device or the log failed"),
+    .run = Run,
+});

@@ -107,16 +107,9 @@ void WriteSheet(WorkbookReader& reader, int sheet) {
     Write(rows > 0 ? "\n]}" : "]}");
 }
 
-int RunWorkbook(const QStringList& argv) {
-    QString error;
-    const auto args = CliArgs::Parse(argv, {}, {}, &error);
-    if (!args)
-        return CliUsageError(QStringLiteral("workbook"), error);
-    if (args->Positional().size() != 1)
-        return CliUsageError(QStringLiteral("workbook"), QStringLiteral("give one workbook file"));
-
+int RunWorkbook(const CliArgs& args) {
     WorkbookReader reader;
-    if (ReaderStatus status = reader.OpenWorkbook(args->Positional().first()); !status) {
+    if (ReaderStatus status = reader.OpenWorkbook(args.Positional().first()); !status) {
         CliErr(status.Message());
         if (status.error == ReaderError::AutomationError && !status.detail.isEmpty())
             CliErr(status.detail);
@@ -134,4 +127,18 @@ int RunWorkbook(const QStringList& argv) {
 
 } // namespace
 
-BULKSMS_CLI_COMMAND(QStringLiteral("workbook"), QStringLiteral("FILE"), RunWorkbook);
+BULKSMS_CLI_COMMAND(CliCommand{
+    .name = QStringLiteral("workbook"),
+    .summary = QStringLiteral("Print what the workbook reader sees in a workbook, as JSON: each sheet's used range "
+                              "and cell texts, or why it could not be read."),
+    .synopsis = QStringLiteral("FILE [--json]"),
+    .options = {{QStringLiteral("json"),
+                 {},
+                 QStringLiteral("Accepted like the other commands': the output is always "
+                                "JSON.")}},
+    .positional = {QStringLiteral("FILE"), QStringLiteral("The workbook (.xls or .xlsx)."), 1, 1},
+    .details = QStringLiteral("JSON: [{\"name\": TEXT, \"kind\": TEXT, \"rows\": N, \"cols\": N, \"cells\": "
+                              "[[TEXT | {\"error\": TEXT}, ...], ...]} | {\"name\", \"kind\", \"error\"}, ...]"),
+    .failure = QStringLiteral("the workbook could not be opened"),
+    .run = RunWorkbook,
+});

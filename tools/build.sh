@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Configures and builds the project in build/ (or $BUILD_DIR).
+# Configures and builds the project in build/ (or $BUILD_DIR): everything, or only the targets named.
+#   bash tools/build.sh [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/deps.sh
@@ -8,4 +9,6 @@ build_dir=${BUILD_DIR:-build}
 flags=()
 [ "${CI:-}" = "true" ] && flags+=(-DBULKSMS_WERROR=ON)
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${flags[@]}" >/dev/null
-cmake --build "$build_dir" -j "$(nproc)"
+targets=()
+for target in "$@"; do targets+=(--target "$target"); done
+cmake --build "$build_dir" -j "$(nproc)" "${targets[@]}"

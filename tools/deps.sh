@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config ccache qt6-base-dev libgl-dev googletest libgtest-dev
           libgmock-dev libbenchmark-dev libxlsxwriter-dev libzip-dev libexpat1-dev libphonenumber-dev python3
-          python3-openpyxl python3-xlwt python3-xlrd)
+          python3-openpyxl python3-xlwt python3-xlrd dpkg-dev lintian)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Builds and runs the program: the desktop program when there is a display; without one, a demonstration send
-# (a simulated modem on a pseudo-terminal, one message through bulksms-cli, and what the modem received).
+# Builds and runs the program, building only what it runs: the desktop program when there is a display; without
+# one, bulksms-cli for a demonstration send (a simulated modem on a pseudo-terminal, one message, and what the
+# modem received). tools/test.sh builds everything else in the same build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/build.sh
 build_dir=${BUILD_DIR:-build}
-cli="$build_dir/cli/bulksms-cli"
-if [ -x "$build_dir/bulksms" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  bash tools/build.sh bulksms
   exec "$build_dir/bulksms" "$@"
 fi
-[ -x "$build_dir/bulksms" ] && echo "No display found: running the demonstration send instead."
+bash tools/build.sh bulksms-cli
+cli="$build_dir/cli/bulksms-cli"
+echo "No display found: running the demonstration send instead."
 work=$(mktemp -d)
 trap 'kill "$sim_pid" 2>/dev/null; wait "$sim_pid" 2>/dev/null; rm -rf "$work"' EXIT
 "$cli" sim --link "$work/modem" --log "$work/received.jsonl" &

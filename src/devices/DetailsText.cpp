@@ -1,5 +1,7 @@
 #include "devices/DetailsText.h"
 
+#include <QStringList>
+
 namespace DetailsText {
 
 QString Build(const Values& v) {
@@ -42,6 +44,23 @@ QString GetDefaultSmsc(const QString& detailsText, bool* found) {
 
 bool CapabilitiesNotDetected(const QString& detailsText) {
     return GetDetailsValue(detailsText, kSmsCapabilities) == kNotDetected;
+}
+
+std::vector<QPair<QString, QString>> Pairs(const QString& detailsText) {
+    std::vector<QPair<QString, QString>> pairs;
+    for (const QString& line : detailsText.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        qsizetype at = line.indexOf(QLatin1String(" :"));
+        qsizetype width = 2;
+        if (at < 0) {
+            at = line.indexOf(QLatin1Char(':'));
+            width = 1;
+        }
+        if (at < 0)
+            pairs.push_back({line.trimmed(), QString()});
+        else
+            pairs.push_back({line.left(at).trimmed(), line.mid(at + width).trimmed()});
+    }
+    return pairs;
 }
 
 } // namespace DetailsText

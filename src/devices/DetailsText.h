@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QPair>
 #include <QString>
+
+#include <vector>
 
 // The "Com Port Details" text of a device: lines of a label, its value (right after the label) and "\n".
 // Built from the information queries, stored in the Device record, read back by label everywhere.
@@ -46,5 +49,9 @@ QString GetDefaultSmsc(const QString& detailsText, bool* found = nullptr);
 
 // True when the details say "SMS Capabilities : Not Detected": the user is asked before such a device is used.
 bool CapabilitiesNotDetected(const QString& detailsText);
+
+// Every line split into (label, value) at its first " :" (else its first ":"), both trimmed; a line without a
+// colon is a label with an empty value.
+std::vector<QPair<QString, QString>> Pairs(const QString& detailsText);
 
 } // namespace DetailsText

@@ -163,27 +163,14 @@ bool DeviceSelectionController::ValidRow(int row) const {
 }
 
 std::vector<QPair<QString, QString>> DeviceSelectionController::DetailPairs(int row) const {
-    std::vector<QPair<QString, QString>> pairs;
     if (!ValidRow(row))
-        return pairs;
+        return {};
     QString details;
     {
         std::lock_guard lock(m_mutex);
         details = m_rows[static_cast<std::size_t>(row)].details;
     }
-    for (const QString& line : details.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        qsizetype at = line.indexOf(QLatin1String(" :"));
-        qsizetype width = 2;
-        if (at < 0) {
-            at = line.indexOf(QLatin1Char(':'));
-            width = 1;
-        }
-        if (at < 0)
-            pairs.push_back({line.trimmed(), QString()});
-        else
-            pairs.push_back({line.left(at).trimmed(), line.mid(at + width).trimmed()});
-    }
-    return pairs;
+    return DetailsText::Pairs(details);
 }
 
 bool DeviceSelectionController::SetRowSmsMode(int row, int smsMode) {

@@ -2,6 +2,7 @@
 
 #include "devices/DeviceQueries.h"
 #include "devices/DeviceReply.h"
+#include "devices/PortAdvice.h"
 #include "modem/CSMSException.h"
 #include "modem/CSMSSerialPort.h"
 #include "modem/ModemReply.h"
@@ -114,6 +115,7 @@ PhonebookRead PhonebookReader::ReadFromPort(const QString& port, const ModemTimi
     } catch (const CSMSException& e) {
         read.failed = true;
         read.error = GetErrorText(e);
+        read.advice = PortAdvice::ForException(port, e);
     }
     return read;
 }

@@ -12,7 +12,8 @@ struct ModemTiming;
 // The contacts read from a device, or why they could not be.
 struct PhonebookRead {
     std::vector<PhonebookEntry> entries;
-    QString error; // the modem layer's error text when the read failed
+    QString error;  // the modem layer's error text when the read failed
+    QString advice; // what the user can do about the port when it failed (PortAdvice), else empty
     bool failed = false;
 };
 

@@ -41,28 +41,30 @@ QStringList PortEnumerator::ConsolePorts() const {
         .split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
-PortInfo PortEnumerator::DescribeTty(const QString& ttyName, const QStringList& consoles) const {
-    PortInfo info;
-    info.name = m_devRoot + QLatin1Char('/') + ttyName;
+QString PortEnumerator::UsbDevicePath(const QString& ttyName, QString* interfaceName) const {
     const QString classDir = m_sysRoot + QStringLiteral("/class/tty/") + ttyName;
     QString path = QFileInfo(classDir + QStringLiteral("/device")).canonicalFilePath();
     const QString sysDevices = QFileInfo(m_sysRoot).canonicalFilePath();
 
     // Walk up from the tty's device to the USB device that carries it, noting the interface's own name.
-    QString interfaceName;
-    QString usbDevice;
     while (!path.isEmpty() && path != sysDevices && path.startsWith(sysDevices)) {
-        if (QFileInfo::exists(path + QStringLiteral("/idVendor"))) {
-            usbDevice = path;
-            break;
-        }
-        if (interfaceName.isEmpty())
-            interfaceName = ReadLine(path + QStringLiteral("/interface"));
+        if (QFileInfo::exists(path + QStringLiteral("/idVendor")))
+            return path;
+        if (interfaceName->isEmpty())
+            *interfaceName = ReadLine(path + QStringLiteral("/interface"));
         const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
         if (slash <= 0)
             break;
         path.truncate(slash);
     }
+    return {};
+}
+
+PortInfo PortEnumerator::DescribeTty(const QString& ttyName, const QStringList& consoles) const {
+    PortInfo info;
+    info.name = m_devRoot + QLatin1Char('/') + ttyName;
+    QString interfaceName;
+    const QString usbDevice = UsbDevicePath(ttyName, &interfaceName);
 
     if (usbDevice.isEmpty() || consoles.contains(ttyName) || IsSystemTtyName(ttyName)) {
         info.kind = PortInfo::Kind::BuiltIn;
@@ -113,6 +115,26 @@ PortInfo PortEnumerator::Describe(const QString& path) const {
     if (IsSystemTtyName(ttyName) || ConsolePorts().contains(ttyName))
         info.kind = PortInfo::Kind::BuiltIn;
     return info;
+}
+
+std::optional<PortEnumerator::UsbDevice> PortEnumerator::UsbDeviceOf(const QString& path) const {
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    if (canonical.isEmpty() || QFileInfo(canonical).path() != QFileInfo(m_devRoot).canonicalFilePath())
+        return std::nullopt;
+    QString interfaceName;
+    UsbDevice usb;
+    usb.sysfsPath = UsbDevicePath(QFileInfo(canonical).fileName(), &interfaceName);
+    if (usb.sysfsPath.isEmpty())
+        return std::nullopt;
+    usb.vendorId = ReadLine(usb.sysfsPath + QStringLiteral("/idVendor"));
+    usb.productId = ReadLine(usb.sysfsPath + QStringLiteral("/idProduct"));
+    usb.manufacturer = ReadLine(usb.sysfsPath + QStringLiteral("/manufacturer"));
+    usb.product = ReadLine(usb.sysfsPath + QStringLiteral("/product"));
+    // The ids go into udev rules as they are: four hex digits each, or the device is not taken.
+    static const QRegularExpression hexId(QStringLiteral("^[0-9a-fA-F]{4}$"));
+    if (!hexId.match(usb.vendorId).hasMatch() || !hexId.match(usb.productId).hasMatch())
+        return std::nullopt;
+    return usb;
 }
 
 std::vector<PortInfo> PortEnumerator::Merge(const std::vector<PortInfo>& enumerated,

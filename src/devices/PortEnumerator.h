@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 // Lists the system's serial devices from sysfs (/sys/class/tty): every tty backed by a device, in natural
@@ -21,6 +22,18 @@ public:
     // modem): described as the system describes its target when that is a listed tty, kept as given.
     PortInfo Describe(const QString& path) const;
 
+    // The USB device that carries a port.
+    struct UsbDevice {
+        QString sysfsPath;    // the USB device's folder under sys/devices
+        QString vendorId;     // idVendor: four hex digits, e.g. "12d1"
+        QString productId;    // idProduct
+        QString manufacturer; // may be empty
+        QString product;      // may be empty
+    };
+    // The USB device of a port given by path (a symlink such as /dev/serial/by-id/... is followed first);
+    // nullopt for a port that is not there, not a tty of devRoot, or not on USB.
+    std::optional<UsbDevice> UsbDeviceOf(const QString& path) const;
+
     // The enumerated ports, then the added ones in their order, each device once: a port whose target is
     // already listed (the same device node through another path) is left out.
     static std::vector<PortInfo> Merge(const std::vector<PortInfo>& enumerated, const std::vector<PortInfo>& added);
@@ -30,6 +43,9 @@ public:
 
 private:
     PortInfo DescribeTty(const QString& ttyName, const QStringList& consoles) const;
+    // The sysfs folder of the USB device carrying the tty, walking up from the tty's device; empty when it is
+    // not on USB. *interfaceName gets the name of the USB interface passed on the way, if any.
+    QString UsbDevicePath(const QString& ttyName, QString* interfaceName) const;
     QStringList ConsolePorts() const;
 
     QString m_sysRoot;

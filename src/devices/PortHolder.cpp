@@ -16,12 +16,29 @@ namespace PortHolder {
 
 namespace {
 
-QString Describe(const QString& procRoot, long long pid) {
+QString CommandName(const QString& procRoot, long long pid) {
     QFile comm(procRoot + QLatin1Char('/') + QString::number(pid) + QStringLiteral("/comm"));
-    QString name = comm.open(QIODevice::ReadOnly) ? QString::fromUtf8(comm.readAll()).trimmed() : QString();
+    return comm.open(QIODevice::ReadOnly) ? QString::fromUtf8(comm.readAll()).trimmed() : QString();
+}
+
+QString Describe(const QString& procRoot, long long pid) {
+    QString name = CommandName(procRoot, pid);
     if (name.isEmpty())
         name = QStringLiteral("process");
     return QStringLiteral("%1 (pid %2)").arg(name).arg(pid);
+}
+
+// Every process but ours, in pid order.
+std::vector<long long> OtherPids(const QString& procRoot) {
+    std::vector<long long> pids;
+    for (const QString& entry : QDir(procRoot).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool numeric = false;
+        const long long pid = entry.toLongLong(&numeric);
+        if (numeric && pid != static_cast<long long>(::getpid()))
+            pids.push_back(pid);
+    }
+    std::sort(pids.begin(), pids.end());
+    return pids;
 }
 
 // The processes holding an advisory lock on the device node (procRoot/locks lines such as
@@ -66,17 +83,8 @@ QStringList Holders(const QString& portName, const QString& procRoot) {
             named << Describe(procRoot, pid);
         return named;
     }
-    std::vector<long long> pids;
-    for (const QString& entry : QDir(procRoot).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        bool numeric = false;
-        const long long pid = entry.toLongLong(&numeric);
-        if (numeric && pid != static_cast<long long>(::getpid()))
-            pids.push_back(pid);
-    }
-    std::sort(pids.begin(), pids.end());
-
     QStringList holders;
-    for (long long pid : pids) {
+    for (long long pid : OtherPids(procRoot)) {
         const QString base = procRoot + QLatin1Char('/') + QString::number(pid);
         const QDir fdDir(base + QStringLiteral("/fd"));
         bool holds = false;
@@ -90,6 +98,15 @@ QStringList Holders(const QString& portName, const QString& procRoot) {
             holders << Describe(procRoot, pid);
     }
     return holders;
+}
+
+QStringList Running(const QString& processName, const QString& procRoot) {
+    QStringList running;
+    for (long long pid : OtherPids(procRoot)) {
+        if (CommandName(procRoot, pid) == processName)
+            running << Describe(procRoot, pid);
+    }
+    return running;
 }
 
 QString CannotAccessStatus(const QString& portName, const QString& errorText, const QString& procRoot) {

@@ -12,6 +12,10 @@ namespace PortHolder {
 // "<name> (pid <pid>)" for every other process holding the port's device node, in pid order.
 QStringList Holders(const QString& portName, const QString& procRoot = QStringLiteral("/proc"));
 
+// "<name> (pid <pid>)" for every other process whose command name (procRoot/<pid>/comm) is processName, in pid
+// order: a service that may take ports even when the ones it holds cannot be seen.
+QStringList Running(const QString& processName, const QString& procRoot = QStringLiteral("/proc"));
+
 // The status of a port that could not be opened: "Cannot access this port", followed in parentheses by the
 // system's error text and "in use by <holders>" when the holders are known, e.g.
 // "Cannot access this port (Device or resource busy; in use by ModemManager (pid 812))".

@@ -4,6 +4,7 @@
 #include "devices/DeviceLog.h"
 #include "devices/DeviceQueries.h"
 #include "devices/DeviceTexts.h"
+#include "devices/PortAdvice.h"
 #include "devices/PortHolder.h"
 #include "modem/CSMSException.h"
 #include "modem/CSMSSerialPort.h"
@@ -56,6 +57,7 @@ ScanPortReport PortScanner::Examine(const PortInfo& port, const std::vector<Devi
         discovery.Open(m_options.replyTimeoutMs, port.name);
     } catch (const CSMSException& e) {
         report.status = PortHolder::CannotAccessStatus(port.name, GetErrorText(e), m_options.procRoot);
+        report.advice = PortAdvice::ForException(port.name, e, m_options.procRoot);
         return report;
     }
 
@@ -65,6 +67,9 @@ ScanPortReport PortScanner::Examine(const PortInfo& port, const std::vector<Devi
         if (!queries.CheckAt() && !discovery.LastReply().contains(QLatin1String("AT"))) {
             qCDebug(lcDevices, "%s: Check_Connection FALSE", qUtf8Printable(port.name));
             report.status = DeviceTexts::kRequestTimeout;
+            // A device that says nothing may be answering another program: ModemManager probing it.
+            report.advice =
+                PortAdvice::ForFailure(port.name, 0, PortHolder::Holders(port.name, m_options.procRoot), {});
             return report;
         }
         queries.GetModel();
@@ -96,6 +101,7 @@ ScanPortReport PortScanner::Examine(const PortInfo& port, const std::vector<Devi
         const QString base = e.IsSystemError() ? DeviceTexts::kCannotAccess : DeviceTexts::kRequestTimeout;
         const QString text = GetErrorText(e);
         report.status = text.isEmpty() ? base : base + QStringLiteral(" (") + text + QLatin1Char(')');
+        report.advice = PortAdvice::ForException(port.name, e, m_options.procRoot);
     }
     return report;
 }

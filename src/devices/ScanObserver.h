@@ -10,6 +10,7 @@ struct ScanPortReport {
     PortInfo port;
     QString displayName;
     QString status; // empty for a port that became a device row, else why it was left out
+    QString advice; // what the user can do about a port that failed (PortAdvice), else empty
     bool listed = false;
 };
 

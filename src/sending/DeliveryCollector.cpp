@@ -175,13 +175,14 @@ bool DeliveryCollector::HandleReport(const QString& device, const IncomingPdu& p
     const SmsStatusReport& report = *pdu.statusReport;
     if (const auto outcome =
             m_matcher.Match(device, report.messageReference, report.recipient.value, report.status)) {
-        m_records[outcome->item].delivery = outcome->text;
-        m_changed.insert(outcome->item);
-        ++(outcome->state == DeliveryMatcher::State::Delivered ? m_totals.delivered : m_totals.failed);
+        if (outcome->changed) {
+            m_records[outcome->item].delivery = outcome->text;
+            m_changed.insert(outcome->item);
+            ++(outcome->state == DeliveryMatcher::State::Delivered ? m_totals.delivered : m_totals.failed);
+        }
         return true;
     }
-    // A report on no awaited message (or one of its later parts after a failure, or a "still trying" one) is
-    // kept in the inbox as it came.
+    // A report on no awaited part (or a "still trying" one) is kept in the inbox as it came.
     InboxRecord record;
     record.kind = InboxRecord::Kind::Report;
     record.received = Now();

@@ -79,16 +79,15 @@ std::optional<DeliveryMatcher::Outcome> DeliveryMatcher::Match(const QString& de
     Message& message = m_messages[part.item];
     --message.partsLeft;
     const bool delivered = status.StatusClass() == TpStatus::Class::Completed;
+    if (message.failed) // the first failed part decided; later parts change nothing
+        return Outcome{part.item, State::Failed, QString(), false};
     if (!delivered) {
-        // The first failed part decides; later parts change nothing.
-        if (message.failed)
-            return std::nullopt;
         message.failed = true;
-        return Outcome{part.item, State::Failed, DeliveryText(State::Failed, status)};
+        return Outcome{part.item, State::Failed, DeliveryText(State::Failed, status), true};
     }
-    if (message.failed || message.partsLeft > 0)
-        return std::nullopt;
-    return Outcome{part.item, State::Delivered, kDelivered};
+    if (message.partsLeft > 0)
+        return Outcome{part.item, State::Awaiting, kAwaiting, false};
+    return Outcome{part.item, State::Delivered, kDelivered, true};
 }
 
 QString DeliveryMatcher::DeliveryText(State state, const TpStatus& status) {

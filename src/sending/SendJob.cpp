@@ -237,6 +237,10 @@ void SendJob::MarkStoppedByLastWorker(const QString& lastWorkerPort) {
     }
 }
 
+bool SendJob::IsFinal(const Row& r) {
+    return (r[kUseStatus] == kDone && r[kCurrentStatus].startsWith(kDone)) || r[kStatus] == kStopped;
+}
+
 int SendJob::ProgressPercent(int processed, int total) {
     if (total <= 0)
         return 0;

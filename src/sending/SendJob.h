@@ -64,9 +64,9 @@ public:
 
     // What a result did to the row, for the caller's logging and counting.
     struct Recorded {
-        bool written = false;   // the row was this worker's and took the result
-        bool final = false;     // no further retry pass will take it
-        bool sent = false;      // the result is no failure
+        bool written = false; // the row was this worker's and took the result
+        bool final = false;   // no further retry pass will take it
+        bool sent = false;    // the result is no failure
     };
 
     // The first pass: one waiting row per recipient, in order. Also builds the index the duplicate test uses.
@@ -115,10 +115,13 @@ public:
     // Stop marking by the last worker of a stopped run (see SendRun).
     void MarkStoppedByLastWorker(const QString& lastWorkerPort);
 
+    // Whether a row has its last result in this run: done (sent, failed with no retry pass left for it,
+    // skipped, excluded) or stopped. A row failed with a retry pass ahead, waiting or being sent is not.
+    static bool IsFinal(const Row& row);
+
     // Processed count helpers of the progress display.
     static QString ProgressLabel(int processed, int total);
     static int ProgressPercent(int processed, int total);
-
 
 private:
     bool ClaimTestLocked(const Row& row) const;

@@ -2,14 +2,19 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 
 QString CliPath() {
     return QStringLiteral(BULKSMS_CLI_PATH);
 }
 
 CliRun RunCli(const QStringList& args, int timeoutMs) {
+    return RunCliWith(
+        args, [](QProcess&) {}, timeoutMs);
+}
+
+CliRun RunCliWith(const QStringList& args, const std::function<void(QProcess&)>& setUp, int timeoutMs) {
     QProcess p;
+    setUp(p);
     p.start(CliPath(), args);
     if (!p.waitForStarted(timeoutMs))
         ADD_FAILURE() << "bulksms-cli did not start: " << p.errorString().toStdString();

@@ -1,6 +1,7 @@
 // bulksms-cli send end to end: a separate process over simulated modems served by this test.
 
 #include "CliProcess.h"
+#include "fakes/PtyPeer.h"
 #include "modem/ModemTiming.h"
 #include "sim/SimModem.h"
 #include "sim/SimProfile.h"
@@ -77,6 +78,38 @@ TEST_F(SendCli, LeavesOutAPortThatIsNoDevice) {
     EXPECT_EQ(r.exitCode, 2);
     r = RunCli({"send", "--port", a->PortName(), "--numbers", numbers, "--pause-every", "2", "--pause-for", "7s"});
     EXPECT_EQ(r.exitCode, 2);
+}
+
+// On a terminal, stderr carries a progress line redrawn in place and, at the end, the run's summary; piped,
+// stderr gets no such line.
+TEST_F(SendCli, ProgressLineOnlyOnATerminal) {
+    auto sim = Sim(QStringLiteral("350000000000004"));
+    const QString rows = File(QStringLiteral("rows.txt"), "+15550001\ta\n+15550002\tb\n+15550003\tc\n");
+    const QStringList args{"send",     "--port", sim->PortName(), "--rows",    rows,
+                           "--timing", "fast",   "--data",        m_dir.path()};
+
+    PtyPeer terminal;
+    ASSERT_TRUE(terminal.IsValid());
+    QByteArray drawn;
+    QProcess p;
+    p.setStandardErrorFile(terminal.SlavePath());
+    p.start(CliPath(), args);
+    ASSERT_TRUE(p.waitForStarted(5000));
+    // The terminal is read while the run goes, so that a full pty buffer never holds the program up.
+    while (!p.waitForFinished(50))
+        drawn += terminal.Received();
+    drawn += terminal.Received(200);
+    EXPECT_EQ(p.exitCode(), 0) << drawn.toStdString();
+    EXPECT_TRUE(drawn.contains("\r\033[K")) << drawn.toStdString();
+    EXPECT_TRUE(drawn.contains(" of 3 done, ")) << drawn.toStdString();
+    EXPECT_TRUE(drawn.contains("\r\033[K3 of 3 sent, 0 failed, in ")) << drawn.toStdString();
+    EXPECT_TRUE(drawn.endsWith("\n")) << drawn.toStdString();
+    EXPECT_EQ(p.readAllStandardOutput().count('\n'), 4);
+
+    const CliRun piped = RunCli(args);
+    EXPECT_EQ(piped.exitCode, 0);
+    EXPECT_FALSE(piped.err.contains(QLatin1Char('\r'))) << piped.err.toStdString();
+    EXPECT_FALSE(piped.err.contains(QStringLiteral(" of 3 done"))) << piped.err.toStdString();
 }
 
 // A number the network refuses for good is tried once over the retry passes, and its status says why; with

@@ -43,9 +43,11 @@ public:
     }
 
     // A USB device with its manufacturer and product; returns its path below sys/devices.
-    QString AddUsbDevice(const QString& path, const QByteArray& manufacturer, const QByteArray& product) {
+    QString AddUsbDevice(const QString& path, const QByteArray& manufacturer, const QByteArray& product,
+                         const QByteArray& productId = "1506") {
         const QString full = root + QStringLiteral("/devices/") + path;
         Write(full + QStringLiteral("/idVendor"), "12d1\n");
+        Write(full + QStringLiteral("/idProduct"), productId + '\n');
         if (!manufacturer.isEmpty())
             Write(full + QStringLiteral("/manufacturer"), manufacturer + '\n');
         if (!product.isEmpty())
@@ -156,4 +158,49 @@ TEST(PortEnumerator, NaturalOrder) {
     EXPECT_TRUE(PortEnumerator::NaturalLess(QStringLiteral("ttyACM9"), QStringLiteral("ttyUSB0")));
     EXPECT_TRUE(PortEnumerator::NaturalLess(QStringLiteral("ttyUSB"), QStringLiteral("ttyUSB0")));
     EXPECT_FALSE(PortEnumerator::NaturalLess(QStringLiteral("ttyUSB1"), QStringLiteral("ttyUSB1")));
+}
+
+// The USB ids behind a port, for the udev rule that keeps ModemManager away from it.
+TEST(PortEnumerator, UsbDeviceOfAPort) {
+    FakeSysfs fs;
+    const QString usb = fs.AddUsbDevice(QStringLiteral("pci0000:00/usb1/1-1"), "HUAWEI", "HUAWEI Mobile");
+    fs.AddTty(QStringLiteral("ttyUSB0"), usb + QStringLiteral("/1-1:1.0/ttyUSB0"));
+    const QString acm = fs.AddUsbDevice(QStringLiteral("pci0000:00/usb2/2-1"), {}, "Phone", "a0b1");
+    fs.AddTty(QStringLiteral("ttyACM0"), acm + QStringLiteral("/2-1:1.0"));
+    const QString odd = fs.AddUsbDevice(QStringLiteral("pci0000:00/usb3/3-1"), {}, {}, "15\"6");
+    fs.AddTty(QStringLiteral("ttyUSB9"), odd + QStringLiteral("/3-1:1.0/ttyUSB9"));
+    fs.AddTty(QStringLiteral("ttyS0"), QStringLiteral("pnp0/00:01"));
+    for (const char* node : {"ttyUSB0", "ttyACM0", "ttyUSB9", "ttyS0"})
+        fs.Write(fs.dev + QLatin1Char('/') + QLatin1String(node), {});
+    QDir().mkpath(fs.dev + QStringLiteral("/serial/by-id"));
+    const QString byId = fs.dev + QStringLiteral("/serial/by-id/usb-HUAWEI_Mobile-if00-port0");
+    ASSERT_TRUE(QFile::link(fs.dev + QStringLiteral("/ttyUSB0"), byId));
+
+    const PortEnumerator enumerator(fs.root, fs.dev);
+    struct Case {
+        QString port;
+        QString vendor; // empty: no USB device
+        QString product;
+        QString name;
+    };
+    const Case cases[] = {
+        {fs.dev + QStringLiteral("/ttyUSB0"), QStringLiteral("12d1"), QStringLiteral("1506"),
+         QStringLiteral("HUAWEI Mobile")},
+        {byId, QStringLiteral("12d1"), QStringLiteral("1506"), QStringLiteral("HUAWEI Mobile")},
+        {fs.dev + QStringLiteral("/ttyACM0"), QStringLiteral("12d1"), QStringLiteral("a0b1"), QStringLiteral("Phone")},
+        {fs.dev + QStringLiteral("/ttyUSB9"), {}, {}, {}}, // an id that is no hex number never reaches a rule
+        {fs.dev + QStringLiteral("/ttyS0"), {}, {}, {}},
+        {fs.dev + QStringLiteral("/ttyUSB7"), {}, {}, {}},
+        {QStringLiteral("/nonexistent/ttyUSB0"), {}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        const auto device = enumerator.UsbDeviceOf(c.port);
+        ASSERT_EQ(device.has_value(), !c.vendor.isEmpty()) << c.port.toStdString();
+        if (!device)
+            continue;
+        EXPECT_EQ(device->vendorId, c.vendor);
+        EXPECT_EQ(device->productId, c.product);
+        EXPECT_EQ(device->product, c.name);
+        EXPECT_TRUE(device->sysfsPath.endsWith(QStringLiteral("-1"))) << device->sysfsPath.toStdString();
+    }
 }

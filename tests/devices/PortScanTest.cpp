@@ -9,7 +9,9 @@
 #include "fakes/HoldingProcess.h"
 #include "modem/SerialLine.h"
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <atomic>
 #include <csignal>
@@ -200,4 +202,38 @@ TEST(PortScan, PortThatIsNotThereCannotBeAccessed) {
         Scanner().ScanPorts({PortInfo{QStringLiteral("/nonexistent/ttyUSB9"), {}, PortInfo::Kind::Device}}, nullptr);
     EXPECT_TRUE(result.rows.empty());
     EXPECT_EQ(result.ports[0].status, QStringLiteral("Cannot access this port (No such file or directory)"));
+}
+
+// A port ModemManager holds: the scan's report says what to do, whether the open was refused or the device
+// said nothing (ModemManager answering it). The process list is one of our own, the lock a real one.
+TEST(PortScan, ReportsOfPortsModemManagerHoldsCarryAdvice) {
+    auto held = StartSim();
+    auto dead = StartSim(QStringLiteral("dead"));
+    auto healthy = StartSim();
+    QTemporaryDir proc;
+    int pid = 5000812; // above the kernel's limit: never a real process, never ours
+    for (const SimModem* sim : {held.get(), dead.get()}) {
+        const QString base = proc.path() + QLatin1Char('/') + QString::number(pid++);
+        ASSERT_TRUE(QDir().mkpath(base + QStringLiteral("/fd")));
+        QFile comm(base + QStringLiteral("/comm"));
+        ASSERT_TRUE(comm.open(QIODevice::WriteOnly));
+        comm.write("ModemManager\n");
+        ASSERT_TRUE(QFile::link(QFileInfo(sim->PortName()).canonicalFilePath(), base + QStringLiteral("/fd/9")));
+    }
+    PortScanner::Options options;
+    options.replyTimeoutMs = DeviceTest::kReplyTimeoutMs;
+    options.timing = DeviceTest::Timing();
+    options.procRoot = proc.path();
+    HoldingProcess lock(held->PortName());
+    ASSERT_TRUE(lock.Holding());
+    const auto result = PortScanner(options).ScanPorts({Port(*held), Port(*dead), Port(*healthy)}, nullptr);
+    ASSERT_EQ(result.ports.size(), 3u);
+    EXPECT_EQ(result.ports[0].status, QStringLiteral("Cannot access this port (Device or resource busy; in use by "
+                                                     "ModemManager (pid 5000812))"));
+    EXPECT_TRUE(result.ports[0].advice.startsWith(QStringLiteral("ModemManager (pid 5000812) holds this port")));
+    EXPECT_TRUE(result.ports[0].advice.contains(QStringLiteral("bulksms-cli udev-rule --port ") + held->PortName()));
+    EXPECT_EQ(result.ports[1].status, DeviceTexts::kRequestTimeout);
+    EXPECT_TRUE(result.ports[1].advice.startsWith(QStringLiteral("ModemManager (pid 5000813) holds this port")));
+    EXPECT_TRUE(result.ports[2].listed);
+    EXPECT_TRUE(result.ports[2].advice.isEmpty());
 }

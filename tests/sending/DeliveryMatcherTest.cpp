@@ -49,19 +49,29 @@ TEST(DeliveryMatcher, MatchesByDeviceReferenceAndRecipient) {
 TEST(DeliveryMatcher, AConcatenatedMessageIsDeliveredWhenEveryPartIs) {
     DeliveryMatcher matcher;
     matcher.Expect(7, kA, QStringLiteral("+15550001"), {10, 11, 12});
-    EXPECT_FALSE(matcher.Match(kA, 11, QStringLiteral("+15550001"), Status(0)));
-    EXPECT_FALSE(matcher.Match(kA, 10, QStringLiteral("+15550001"), Status(0)));
+    for (int reference : {11, 10}) {
+        const auto part = matcher.Match(kA, reference, QStringLiteral("+15550001"), Status(0));
+        ASSERT_TRUE(part);
+        EXPECT_EQ(part->item, 7);
+        EXPECT_FALSE(part->changed);
+        EXPECT_EQ(part->text, QStringLiteral("Awaiting delivery report"));
+    }
     const auto last = matcher.Match(kA, 12, QStringLiteral("+15550001"), Status(0));
     ASSERT_TRUE(last);
     EXPECT_EQ(last->item, 7);
+    EXPECT_TRUE(last->changed);
     EXPECT_EQ(last->text, QStringLiteral("Delivered"));
 
     // One failed part fails the message at once; the parts after it change nothing.
     matcher.Expect(8, kA, QStringLiteral("+15550002"), {13, 14});
     const auto failed = matcher.Match(kA, 14, QStringLiteral("+15550002"), Status(0x41));
     ASSERT_TRUE(failed);
+    EXPECT_TRUE(failed->changed);
     EXPECT_EQ(failed->text, DeliveryMatcher::kFailedPrefix + TpStatus{0x41}.Meaning());
-    EXPECT_FALSE(matcher.Match(kA, 13, QStringLiteral("+15550002"), Status(0)));
+    const auto after = matcher.Match(kA, 13, QStringLiteral("+15550002"), Status(0));
+    ASSERT_TRUE(after);
+    EXPECT_FALSE(after->changed);
+    EXPECT_EQ(after->state, DeliveryMatcher::State::Failed);
 }
 
 // References wrap at 255: the 257th message to one number on one device reuses the first one's reference,

@@ -166,5 +166,38 @@ TEST(PauseSetting, DurationsAndCountdown) {
               QStringLiteral("Pausing the process for 1 Hour 30 Minutes 5 Seconds."));
     EXPECT_EQ(PauseSetting::CountdownText(1000), QStringLiteral("Pausing the process for 1 Second."));
     EXPECT_EQ(PauseSetting::CountdownText(125000), QStringLiteral("Pausing the process for 2 Minutes 5 Seconds."));
-    EXPECT_EQ(PauseSetting::CountdownText(2 * 3600000), QStringLiteral("Pausing the process for 2 Hours 0 Minute 0 Second."));
+    EXPECT_EQ(PauseSetting::CountdownText(2 * 3600000),
+              QStringLiteral("Pausing the process for 2 Hours 0 Minute 0 Second."));
+}
+
+// A row is final once nothing in the run will change its result again: the command line prints it then.
+TEST(SendJob, RowIsFinalOnlyWithItsLastResult) {
+    SendJob job;
+    for (const char* number : {"111", "222", "333", "444", "555"})
+        job.AppendRow(QLatin1String(number), QStringLiteral("m"));
+    const auto final = [&job](int row) { return SendJob::IsFinal(job.RowAt(row)); };
+    EXPECT_FALSE(final(0));
+    ASSERT_TRUE(job.Take(0, kW1));
+    EXPECT_FALSE(final(0));
+    // Two retry passes: the first failure waits for a pass; during the pass the old error is still shown.
+    ASSERT_TRUE(job.RecordResult(0, kW1, QStringLiteral("Error : +CMS ERROR: 500"), {true, 1}).written);
+    EXPECT_FALSE(final(0));
+    job.RequeueFailed();
+    EXPECT_FALSE(final(0));
+    ASSERT_TRUE(job.Take(0, kW2));
+    EXPECT_FALSE(final(0));
+    ASSERT_TRUE(job.RecordResult(0, kW2, QStringLiteral("Error : +CMS ERROR: 500"), {true, 1}).final);
+    EXPECT_TRUE(final(0));
+
+    ASSERT_TRUE(job.Take(1, kW1));
+    ASSERT_TRUE(job.RecordResult(1, kW1, QStringLiteral("Message sent successfully."), {true, 1}).final);
+    EXPECT_TRUE(final(1));
+    EXPECT_TRUE(job.RecordSkip(2, kW1, SendJob::Skip::Excluded));
+    EXPECT_TRUE(final(2));
+    // A permanent error is not retried, so it is final at once even with retry passes to come.
+    ASSERT_TRUE(job.Take(4, kW1));
+    ASSERT_TRUE(job.RecordResult(4, kW1, QStringLiteral("Error : +CMS ERROR: 1"), {true, 1}).final);
+    EXPECT_TRUE(final(4));
+    job.MarkWaitingStopped();
+    EXPECT_TRUE(final(3));
 }

@@ -383,6 +383,12 @@ TEST(SendRun, DeliveryReportsArriveAfterTheRunAndReachTheSentItems) {
     }
     EXPECT_EQ(collector.Counts().delivered + collector.Counts().failed, 7);
     EXPECT_EQ(collector.Counts().unmatchedReports, 0);
+    QList<InboxRecord> kept;
+    ASSERT_TRUE(inbox.Load(&kept));
+    for (const InboxRecord& r : kept)
+        ADD_FAILURE() << "kept in the inbox: " << r.number.toStdString() << " " << r.text.toStdString() << " "
+                      << r.raw.toStdString();
+
     // Every report was taken off the devices once used.
     for (const auto& sim : rig.sims)
         EXPECT_GT(sim->CountCommands(QStringLiteral("AT+CMGD=")), 0);

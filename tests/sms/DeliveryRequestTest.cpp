@@ -61,6 +61,10 @@ struct Combination {
     SmsMode mode;
 };
 class DeliveryRequestOverSim : public testing::TestWithParam<Combination> {};
+std::string Name(const testing::TestParamInfo<Combination>& param) {
+    return std::string(param.param.nonOverlapped ? "NonOverlapped" : "Overlapped") +
+           (param.param.mode == SmsMode::Pdu ? "Pdu" : "Text");
+}
 } // namespace
 
 // Two messages, one of them in three parts: each part asks for a report, the port is told once which
@@ -86,8 +90,9 @@ TEST_P(DeliveryRequestOverSim, EveryPartAsksForAReportAndItsReferenceComesBack) 
     ASSERT_GE(references.size(), 3u);
     for (std::size_t i = 0; i < accepted.size(); ++i) {
         EXPECT_TRUE(accepted[i].statusReportRequested) << i;
-        if (i > 0)
+        if (i > 0) {
             EXPECT_EQ(accepted[i].messageReference, references[i - 1]) << i;
+        }
     }
     EXPECT_EQ(sim->CountCommands(QStringLiteral("AT+CNMI=?")), 1);
     EXPECT_EQ(sim->CountCommands(QStringLiteral("AT+CNMI=2,1,0,2,0")), 1);
@@ -111,7 +116,4 @@ TEST_P(DeliveryRequestOverSim, WithoutTheOptionNothingIsAsked) {
 INSTANTIATE_TEST_SUITE_P(Transports, DeliveryRequestOverSim,
                          testing::Values(Combination{false, SmsMode::Pdu}, Combination{false, SmsMode::Text},
                                          Combination{true, SmsMode::Pdu}, Combination{true, SmsMode::Text}),
-                         [](const testing::TestParamInfo<Combination>& info) {
-                             return std::string(info.param.nonOverlapped ? "NonOverlapped" : "Overlapped") +
-                                    (info.param.mode == SmsMode::Pdu ? "Pdu" : "Text");
-                         });
+                         Name);

@@ -3,7 +3,7 @@
 namespace {
 constexpr int kTailDigits = 8;
 
-// The last digits of the number's comparison form, as a number (0 when it has none).
+// The last digits of a number text, as a number, with their count above them.
 std::uint32_t DigitTail(QStringView key) {
     std::uint32_t tail = 0;
     std::uint32_t scale = 1;
@@ -30,17 +30,31 @@ void DeliveryMatcher::Reserve(std::size_t parts) {
 }
 
 std::uint64_t DeliveryMatcher::Key(const QString& device, int reference, const QString& recipient) {
-    const auto found = m_devices.constFind(device);
-    const int deviceIndex = found != m_devices.cend() ? *found : *m_devices.insert(device, int(m_devices.size()));
-    NumberComparison::KeyBuffer buffer;
-    const std::uint32_t tail = DigitTail(m_comparison.KeyView(recipient, buffer));
+    // Reports come in runs from one device: the last one's index is kept.
+    if (m_lastDeviceIndex < 0 || device != m_lastDevice) {
+        const auto found = m_devices.constFind(device);
+        m_lastDeviceIndex = found != m_devices.cend() ? *found : *m_devices.insert(device, int(m_devices.size()));
+        m_lastDevice = device;
+    }
+    const int deviceIndex = m_lastDeviceIndex;
+    // A national and an international form of one number end in the same 8 digits, so the comparison form is
+    // only needed for a shorter number, whose digit count tells the forms apart.
+    std::uint32_t tail = DigitTail(recipient);
+    if ((tail >> 27) < kTailDigits) {
+        NumberComparison::KeyBuffer buffer;
+        tail = DigitTail(m_comparison.KeyView(recipient, buffer));
+    }
     return (static_cast<std::uint64_t>(deviceIndex & 0xFFFFFF) << 40) |
            (static_cast<std::uint64_t>(reference & 0xFF) << 32) | tail;
 }
 
 void DeliveryMatcher::Expect(int item, const QString& device, const QString& recipient,
                              const std::vector<int>& references) {
-    m_messages[item] = {static_cast<int>(references.size()), false};
+    if (item < 0)
+        return;
+    if (static_cast<std::size_t>(item) >= m_messages.size())
+        m_messages.resize(static_cast<std::size_t>(item) + 1, Message{0, false});
+    m_messages[static_cast<std::size_t>(item)] = {static_cast<int>(references.size()), false};
     for (int reference : references) {
         if (reference < 0)
             continue;
@@ -76,7 +90,7 @@ std::optional<DeliveryMatcher::Outcome> DeliveryMatcher::Match(const QString& de
     if (part.next < 0)
         m_chains.erase(chain);
 
-    Message& message = m_messages[part.item];
+    Message& message = m_messages[static_cast<std::size_t>(part.item)];
     --message.partsLeft;
     const bool delivered = status.StatusClass() == TpStatus::Class::Completed;
     if (message.failed) // the first failed part decided; later parts change nothing

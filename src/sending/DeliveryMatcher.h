@@ -25,7 +25,7 @@ public:
     explicit DeliveryMatcher(NumberComparison comparison = {});
 
     void Reserve(std::size_t parts);
-    // A sent message whose parts got these references; parts without a reference (-1) can never be matched,
+    // A sent message (item >= 0) whose parts got these references; parts without a reference (-1) can never be matched,
     // so such a message stays awaiting.
     void Expect(int item, const QString& device, const QString& recipient, const std::vector<int>& references);
 
@@ -67,8 +67,10 @@ private:
 
     NumberComparison m_comparison;
     QHash<QString, int> m_devices;
+    QString m_lastDevice;
+    int m_lastDeviceIndex = -1;
     std::unordered_map<std::uint64_t, Chain> m_chains;
     std::vector<Part> m_parts;
-    std::unordered_map<int, Message> m_messages;
+    std::vector<Message> m_messages; // by item (items are small indexes: rows, records)
     std::size_t m_awaited = 0;
 };

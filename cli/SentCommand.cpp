@@ -4,7 +4,9 @@
 #include "CliJson.h"
 
 #include "app/FileError.h"
+#include "modem/ModemTiming.h"
 #include "records/SentItemsStore.h"
+#include "session/Session.h"
 
 namespace {
 
@@ -15,8 +17,22 @@ QString Shown(QString text) {
 int RunSent(const CliArgs& args) {
     const DataPaths paths = CliData::Start(args);
     QList<SentItemRecord> records;
-    if (!CliData::LoadSentItems(paths, &records))
+    if (args.Has(QStringLiteral("number"))) {
+        // One person's entries, however the number was written, compared as the send compares it.
+        CliPrompter prompter;
+        Session session(prompter, Session::Options{paths, ModemTiming::Fast()});
+        if (!session.ChooseCountry(args.Has(QStringLiteral("country"))
+                                       ? std::optional<QString>(args.Value(QStringLiteral("country")))
+                                       : std::nullopt))
+            return CliUsageError(QStringLiteral("sent"), QStringLiteral("--country takes a country code such as GB"));
+        FileError error;
+        if (!session.FindSentItems(args.Value(QStringLiteral("number")), &records, &error)) {
+            CliErr(FileErrorText(error));
+            return kExitRefused;
+        }
+    } else if (!CliData::LoadSentItems(paths, &records)) {
         return kExitRefused;
+    }
     if (args.Json()) {
         QJsonArray json;
         for (const SentItemRecord& r : records) {
@@ -44,8 +60,12 @@ BULKSMS_CLI_COMMAND(CliCommand{
     .name = QStringLiteral("sent"),
     .summary = QStringLiteral("Print the sent items log, one entry a line: number, message, date and status, "
                               "tab-separated, line feeds shown as \\n; then the delivery state where reports were requested."),
-    .synopsis = CliData::kUsage + QStringLiteral(" [--json]"),
-    .options = {CliData::kOption, CliOptions::kJson},
+    .synopsis = CliData::kUsage + QStringLiteral(" [--number NUMBER [--country CC]] [--json]"),
+    .options = {CliData::kOption,
+                {QStringLiteral("number"), QStringLiteral("NUMBER"),
+                 QStringLiteral("Only the entries of this number, in any way it was written (see --country).")},
+                CliOptions::kCountry,
+                CliOptions::kJson},
     .details = QStringLiteral("JSON: [{\"number\": TEXT, \"message\": TEXT, \"date\": TEXT, \"status\": TEXT}, ...], "
                               "the texts as stored."),
     .failure = QStringLiteral("the log could not be read"),

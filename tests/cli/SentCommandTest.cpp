@@ -22,3 +22,21 @@ TEST_F(SentCommand, PrintsEveryRecordWithLineFeedsShown) {
 }
 
 } // namespace
+
+// --number finds one person's entries in any written form under the default country.
+TEST_F(SentCommand, NumberFindsOnePersonsEntriesInAnyForm) {
+    const DataPaths paths(m_dir.path());
+    paths.EnsureDataFiles();
+    const SentItemsStore store(paths.SentItemFile());
+    for (const char* number : {"07700 900555", "+447700900556", "0044-7700-900555"})
+        ASSERT_TRUE(store.Append(SentItemsStore::MakeRecord(QString::fromLatin1(number), QStringLiteral("Hi"),
+                                                            QStringLiteral("Message sent successfully."))));
+    CliRun r = RunCli({"sent", "--data", m_dir.path(), "--number", "+447700900555", "--country", "GB"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(r.lines.size(), 2) << r.out.toStdString();
+    EXPECT_TRUE(r.lines[0].startsWith(QStringLiteral("07700 900555\t")));
+    EXPECT_TRUE(r.lines[1].startsWith(QStringLiteral("0044-7700-900555\t")));
+    r = RunCli({"sent", "--data", m_dir.path(), "--number", "+447700900555", "--country", ""});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.lines.isEmpty()) << r.out.toStdString();
+}

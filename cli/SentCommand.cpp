@@ -66,8 +66,8 @@ BULKSMS_CLI_COMMAND(CliCommand{
                  QStringLiteral("Only the entries of this number, in any way it was written (see --country).")},
                 CliOptions::kCountry,
                 CliOptions::kJson},
-    .details = QStringLiteral("JSON: [{\"number\": TEXT, \"message\": TEXT, \"date\": TEXT, \"status\": TEXT}, ...], "
-                              "the texts as stored."),
+    .details = QStringLiteral("JSON: [{\"number\": TEXT, \"message\": TEXT, \"date\": TEXT, \"status\": TEXT[, "
+                              "\"delivery\": TEXT]}, ...], the texts as stored."),
     .failure = QStringLiteral("the log could not be read"),
     .run = RunSent,
 });

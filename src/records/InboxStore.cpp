@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSaveFile>
 
 #include <mutex>
 
@@ -67,6 +68,26 @@ bool InboxStore::ParseLine(const QString& line, InboxRecord* r) {
 bool InboxStore::Append(const InboxRecord& record, FileError* error) const {
     std::lock_guard lock(InboxLock());
     return AppendRecord(m_path, FormatLine(record), QStringLiteral("\r\n"), error);
+}
+
+bool InboxStore::Rewrite(const QList<InboxRecord>& records, FileError* error) const {
+    QString text;
+    for (const InboxRecord& record : records)
+        text += FormatLine(record) + QStringLiteral("\r\n");
+    QByteArray bytes("\xFF\xFE", 2);
+    bytes.reserve(2 + text.size() * 2);
+    for (QChar c : std::as_const(text)) {
+        bytes.append(static_cast<char>(c.unicode() & 0xFF));
+        bytes.append(static_cast<char>(c.unicode() >> 8));
+    }
+    std::lock_guard lock(InboxLock());
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error)
+            *error = FileError::FromText(m_path, file.errorString());
+        return false;
+    }
+    return true;
 }
 
 bool InboxStore::Load(QList<InboxRecord>* records, FileError* error) const {

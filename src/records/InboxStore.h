@@ -31,6 +31,8 @@ public:
     const QString& Path() const { return m_path; }
 
     [[nodiscard]] bool Append(const InboxRecord& record, FileError* error = nullptr) const;
+    // Replaces the whole inbox atomically (what is left after a deletion).
+    [[nodiscard]] bool Rewrite(const QList<InboxRecord>& records, FileError* error = nullptr) const;
     // A missing file is an empty inbox.
     [[nodiscard]] bool Load(QList<InboxRecord>* records, FileError* error = nullptr) const;
 

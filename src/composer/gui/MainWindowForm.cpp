@@ -203,6 +203,7 @@ void MainWindowForm::Build(QDialog* owner) {
     toolRow->addWidget(CommandButton(QStringLiteral("Exclusion List Wizard")));
     toolRow->addWidget(CommandButton(QStringLiteral("View Templates")));
     toolRow->addWidget(CommandButton(QStringLiteral("Sent Items")));
+    toolRow->addWidget(CommandButton(QStringLiteral("Inbox")));
     optionsLayout->addLayout(toolRow, 5, 0, 1, 2);
 
     auto* right = new QVBoxLayout;

@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
         // National numbers sent; the reports give the international form.
         sent.push_back({device, nextReference[device]++ % 256,
                         QStringLiteral("07%1").arg(std::uniform_int_distribution<int>(0, 999999999)(random), 9, 10,
-                                                     QLatin1Char('0'))});
+                                                   QLatin1Char('0'))});
     }
     std::vector<int> order(kMessages);
     for (int i = 0; i < kMessages; ++i)

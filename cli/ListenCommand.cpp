@@ -31,8 +31,7 @@ int RunListen(const CliArgs& a) {
     SentItemsStore sentItems(paths.SentItemFile());
     InboxStore inbox(paths.InboxFile());
     ExclusionStore exclusion(paths);
-    DeliveryCollector collector({&sentItems, &inbox, &exclusion},
-                                NumberComparison::ForCountry(a.Value("country")));
+    DeliveryCollector collector({&sentItems, &inbox, &exclusion}, NumberComparison::ForCountry(a.Value("country")));
     FileError fileError;
     if (!collector.LoadSentItems(&fileError)) {
         CliErr(FileErrorText(fileError));

@@ -5,9 +5,9 @@
 namespace OptOut {
 
 const QStringList& DefaultKeywords() {
-    static const QStringList keywords = {QStringLiteral("STOP"),   QStringLiteral("STOP ALL"),
+    static const QStringList keywords = {QStringLiteral("STOP"),        QStringLiteral("STOP ALL"),
                                          QStringLiteral("UNSUBSCRIBE"), QStringLiteral("CANCEL"),
-                                         QStringLiteral("END"),    QStringLiteral("QUIT")};
+                                         QStringLiteral("END"),         QStringLiteral("QUIT")};
     return keywords;
 }
 

@@ -10,13 +10,13 @@
 struct InboxRecord {
     enum class Kind { Message, Report, Undecodable };
     Kind kind = Kind::Message;
-    QString received; // when the program stored it, ISO 8601 local time
-    QString device;   // the port it came through
-    QString number;   // the originator (a report: the recipient it reports on)
-    QString sent;     // the service centre time stamp as the network gave it, "yy/MM/dd,hh:mm:ss+zz"
-    QString text;     // the message text, parts put together; a report: its delivery text
-    QString raw;      // the PDU(s) as the device gave them
-    QString reason;   // Undecodable: why; a message with a part missing: which
+    QString received;    // when the program stored it, ISO 8601 local time
+    QString device;      // the port it came through
+    QString number;      // the originator (a report: the recipient it reports on)
+    QString sent;        // the service centre time stamp as the network gave it, "yy/MM/dd,hh:mm:ss+zz"
+    QString text;        // the message text, parts put together; a report: its delivery text
+    QString raw;         // the PDU(s) as the device gave them
+    QString reason;      // Undecodable: why; a message with a part missing: which
     bool optOut = false; // the text was an opt-out keyword and the sender was put on the opt-out list
 
     friend bool operator==(const InboxRecord&, const InboxRecord&) = default;

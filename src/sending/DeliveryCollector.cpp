@@ -101,9 +101,11 @@ void DeliveryCollector::ListStorage(CSMSSerialPort& port, const QString& memory,
             for (int n : group.Missing())
                 missing << QString::number(n);
             for (const ConcatReassembler::Part& part : group.parts)
-                raw << m_partRaw.take(PartKey(group.key.device, group.key.originator, group.key.reference, part.sequence));
-            if (StoreMessage(group.key.device, group.key.originator, QString(), group.Text(), raw.join(QLatin1Char(' ')),
-                             QStringLiteral("Part %1 of %2 missing").arg(missing.join(QLatin1Char(','))).arg(group.key.total))) {
+                raw << m_partRaw.take(
+                    PartKey(group.key.device, group.key.originator, group.key.reference, part.sequence));
+            if (StoreMessage(
+                    group.key.device, group.key.originator, QString(), group.Text(), raw.join(QLatin1Char(' ')),
+                    QStringLiteral("Part %1 of %2 missing").arg(missing.join(QLatin1Char(','))).arg(group.key.total))) {
                 for (const ConcatReassembler::Part& part : group.parts)
                     if (part.id >= 0)
                         toDelete.push_back(static_cast<int>(part.id));
@@ -173,8 +175,7 @@ bool DeliveryCollector::Handle(const QString& device, const UnsolicitedSms::Item
 
 bool DeliveryCollector::HandleReport(const QString& device, const IncomingPdu& pdu) {
     const SmsStatusReport& report = *pdu.statusReport;
-    if (const auto outcome =
-            m_matcher.Match(device, report.messageReference, report.recipient.value, report.status)) {
+    if (const auto outcome = m_matcher.Match(device, report.messageReference, report.recipient.value, report.status)) {
         if (outcome->changed) {
             m_records[outcome->item].delivery = outcome->text;
             m_changed.insert(outcome->item);

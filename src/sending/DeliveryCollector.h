@@ -62,7 +62,8 @@ public:
 
 private:
     // True when the item was handled (kept where it belongs), so its stored copy may be deleted.
-    bool Handle(const QString& device, const UnsolicitedSms::Item& item, qint64 nowMs, std::vector<int>* completedIndexes);
+    bool Handle(const QString& device, const UnsolicitedSms::Item& item, qint64 nowMs,
+                std::vector<int>* completedIndexes);
     bool HandleReport(const QString& device, const IncomingPdu& pdu);
     bool StoreMessage(const QString& device, const QString& number, const QString& sent, const QString& text,
                       const QString& raw, const QString& reason);

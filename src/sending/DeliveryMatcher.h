@@ -32,13 +32,14 @@ public:
     struct Outcome {
         int item = -1;
         State state = State::Awaiting;
-        QString text;        // DeliveryText of the state
+        QString text;         // DeliveryText of the state
         bool changed = false; // the report completed or failed the message (not: one part of several, or a part
                               // after the message had failed already)
     };
     // A report from a device: the item whose awaited part it answers, with the item's state; nullopt when it
     // matches no awaited part, or when it only says the service centre is still trying (the part stays awaited).
-    [[nodiscard]] std::optional<Outcome> Match(const QString& device, int reference, const QString& recipient, TpStatus status);
+    [[nodiscard]] std::optional<Outcome> Match(const QString& device, int reference, const QString& recipient,
+                                               TpStatus status);
 
     std::size_t AwaitedParts() const { return m_awaited; }
 

@@ -1,7 +1,7 @@
 // Opt-out replies: the keywords, and the list they feed.
 
-#include "exclusion/LoadExclusionSet.h"
 #include "exclusion/OptOut.h"
+#include "exclusion/LoadExclusionSet.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +12,10 @@ TEST(OptOut, WholeTrimmedTextIsAKeywordIgnoringCase) {
         const char* text;
         bool optOut;
     } cases[] = {
-        {"STOP", true},         {"stop", true},        {"  Stop \n", true},  {"STOP ALL", true},
-        {"stop  all", true},    {"Unsubscribe", true}, {"cancel", true},     {"END", true},
-        {"quit", true},         {"STOP.", false},      {"Stop it", false},   {"please stop", false},
-        {"", false},            {"   ", false},        {"STOPALL", false},   {"ending", false},
+        {"STOP", true},      {"stop", true},        {"  Stop \n", true}, {"STOP ALL", true},
+        {"stop  all", true}, {"Unsubscribe", true}, {"cancel", true},    {"END", true},
+        {"quit", true},      {"STOP.", false},      {"Stop it", false},  {"please stop", false},
+        {"", false},         {"   ", false},        {"STOPALL", false},  {"ending", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(OptOut::IsOptOut(QString::fromUtf8(c.text)), c.optOut) << c.text;

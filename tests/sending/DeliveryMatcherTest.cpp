@@ -28,10 +28,10 @@ TEST(DeliveryMatcher, MatchesByDeviceReferenceAndRecipient) {
         DeliveryMatcher::State state;
     } cases[] = {
         {kB, 5, QStringLiteral("+447946000001"), 0x00, 1, DeliveryMatcher::State::Delivered},
-        {kB, 5, QStringLiteral("+447946000001"), 0x00, -1, {}},                   // reported already
-        {kA, 6, QStringLiteral("+447946000001"), 0x00, -1, {}},                   // no such reference
-        {kA, 5, QStringLiteral("+447946000003"), 0x00, -1, {}},                   // no such recipient
-        {kA, 5, QStringLiteral("+447946000002"), 0x20, -1, {}},                   // still trying: stays awaited
+        {kB, 5, QStringLiteral("+447946000001"), 0x00, -1, {}}, // reported already
+        {kA, 6, QStringLiteral("+447946000001"), 0x00, -1, {}}, // no such reference
+        {kA, 5, QStringLiteral("+447946000003"), 0x00, -1, {}}, // no such recipient
+        {kA, 5, QStringLiteral("+447946000002"), 0x20, -1, {}}, // still trying: stays awaited
         {kA, 5, QStringLiteral("+447946000002"), 0x41, 2, DeliveryMatcher::State::Failed},
         {kA, 5, QStringLiteral("07946000001"), 0x00, 0, DeliveryMatcher::State::Delivered},
     };
@@ -89,7 +89,8 @@ TEST(DeliveryMatcher, ReusedReferencesGoToTheOldestAwaitedMessage) {
 }
 
 TEST(DeliveryMatcher, StateTexts) {
-    EXPECT_EQ(DeliveryMatcher::DeliveryText(DeliveryMatcher::State::Awaiting), QStringLiteral("Awaiting delivery report"));
+    EXPECT_EQ(DeliveryMatcher::DeliveryText(DeliveryMatcher::State::Awaiting),
+              QStringLiteral("Awaiting delivery report"));
     EXPECT_EQ(DeliveryMatcher::DeliveryText(DeliveryMatcher::State::Failed, TpStatus{0x41}),
               QStringLiteral("Delivery failed: ") + TpStatus{0x41}.Meaning());
 }

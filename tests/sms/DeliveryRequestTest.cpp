@@ -36,9 +36,9 @@ TEST(DeliveryRequest, IndicationsAreChosenFromWhatTheDeviceOffers) {
         {"+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)\r\n\r\nOK", "AT+CNMI=2,1,0,2,0"},
         {"+CNMI: (0,1),(0,1),(0),(0,1),(0)", "AT+CNMI=1,1,0,1,0"},
         {"+CNMI: (0-3),(0,2,3),(0),(1),(0,1)", "AT+CNMI=2,0,0,1,0"},
-        {"+CNMI: 2,1,0,2,0", "AT+CNMI=2,1,0,2,0"}, // single values
-        {"+CNMI: (0-2),(0-3),(0,2),(0),(0,1)", ""},  // reports only stored silently
-        {"+CNMI: (0),(0-3),(0),(0-2)", ""},          // no mode that passes indications on
+        {"+CNMI: 2,1,0,2,0", "AT+CNMI=2,1,0,2,0"},  // single values
+        {"+CNMI: (0-2),(0-3),(0,2),(0),(0,1)", ""}, // reports only stored silently
+        {"+CNMI: (0),(0-3),(0),(0-2)", ""},         // no mode that passes indications on
         {"ERROR", ""},
         {"+CNMI: (0-2)", ""},
     };

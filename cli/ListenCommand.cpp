@@ -5,6 +5,7 @@
 #include "CliData.h"
 
 #include "exclusion/ExclusionStore.h"
+#include "exclusion/OptOut.h"
 #include "modem/CSMSException.h"
 #include "modem/CSMSSerialPort.h"
 #include "sending/DeliveryCollector.h"
@@ -31,7 +32,14 @@ int RunListen(const CliArgs& a) {
     SentItemsStore sentItems(paths.SentItemFile());
     InboxStore inbox(paths.InboxFile());
     ExclusionStore exclusion(paths);
-    DeliveryCollector collector({&sentItems, &inbox, &exclusion}, NumberComparison::ForCountry(a.Value("country")));
+    DeliveryCollector collector({&sentItems, &inbox, &exclusion}, NumberComparison::ForCountry(a.Value("country")),
+                                a.Value("opt-out-list", OptOut::kDefaultList));
+    if (a.Has("opt-out-words")) {
+        const QStringList words = a.Value("opt-out-words").split(QLatin1Char(','), Qt::SkipEmptyParts);
+        if (words.isEmpty())
+            return CliUsageError(kName, QStringLiteral("--opt-out-words needs at least one word"));
+        collector.SetOptOutKeywords(words);
+    }
     FileError fileError;
     if (!collector.LoadSentItems(&fileError)) {
         CliErr(FileErrorText(fileError));
@@ -89,12 +97,18 @@ int RunListen(const CliArgs& a) {
 BULKSMS_CLI_COMMAND(CliCommand{
     .name = kName,
     .summary = QStringLiteral("Collect delivery reports and received messages from devices for a while."),
-    .synopsis = QStringLiteral("--port PATH [--port PATH]... [--for SECONDS] [--country CC] ") + CliData::kUsage,
+    .synopsis = QStringLiteral("--port PATH [--port PATH]... [--for SECONDS] [--country CC] [--opt-out-list NAME] "
+                               "[--opt-out-words WORD,WORD...] ") +
+                CliData::kUsage,
     .options = {{QStringLiteral("port"), QStringLiteral("PATH"), QStringLiteral("A device to listen on (repeatable).")},
                 {QStringLiteral("for"), QStringLiteral("SECONDS"),
                  QStringLiteral("Keep listening this long (default 0: read what the devices hold, then end).")},
                 {QStringLiteral("country"), QStringLiteral("CC"),
                  QStringLiteral("The country whose national numbers match the international ones of the reports.")},
+                {QStringLiteral("opt-out-list"), QStringLiteral("NAME"),
+                 QStringLiteral("The exclusion list opt-out replies go on (default \"Opt-outs\").")},
+                {QStringLiteral("opt-out-words"), QStringLiteral("WORD,WORD..."),
+                 QStringLiteral("The opt-out words, instead of STOP, STOP ALL, UNSUBSCRIBE, CANCEL, END, QUIT.")},
                 CliData::kOption},
     .details = QStringLiteral(
         "Status reports give the sent items awaiting them their delivery state (\"Delivered\", \"Delivery failed: "

@@ -33,7 +33,8 @@ QString PartKey(const QString& device, const QString& originator, int reference,
 } // namespace
 
 DeliveryCollector::DeliveryCollector(Stores stores, NumberComparison comparison, QString optOutList)
-    : m_stores(stores), m_optOutList(std::move(optOutList)), m_matcher(std::move(comparison)) {}
+    : m_stores(stores), m_optOutList(std::move(optOutList)), m_optOutKeywords(OptOut::DefaultKeywords()),
+      m_matcher(std::move(comparison)) {}
 
 bool DeliveryCollector::LoadSentItems(FileError* error) {
     if (!m_stores.sentItems->Load(&m_records, error))
@@ -211,7 +212,7 @@ bool DeliveryCollector::StoreMessage(const QString& device, const QString& numbe
     record.text = text;
     record.raw = raw;
     record.reason = reason;
-    record.optOut = !number.isEmpty() && OptOut::IsOptOut(text);
+    record.optOut = !number.isEmpty() && OptOut::IsOptOut(text, m_optOutKeywords);
     // The opt-out list first: a reply stored but not acted on would be read as honoured.
     if (record.optOut && m_stores.exclusion) {
         if (!OptOut::AddToList(*m_stores.exclusion, number, m_optOutList).Ok())

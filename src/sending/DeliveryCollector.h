@@ -38,6 +38,8 @@ public:
     };
 
     DeliveryCollector(Stores stores, NumberComparison comparison, QString optOutList = QStringLiteral("Opt-outs"));
+    // The words that make a reply an opt-out (OptOut::DefaultKeywords() unless set).
+    void SetOptOutKeywords(QStringList keywords) { m_optOutKeywords = std::move(keywords); }
 
     // Reads the sent items and registers every record awaiting a delivery report. False with the reason when
     // the file could not be read.
@@ -71,6 +73,7 @@ private:
 
     Stores m_stores;
     QString m_optOutList;
+    QStringList m_optOutKeywords;
     DeliveryMatcher m_matcher;
     QList<SentItemRecord> m_records;
     std::set<int> m_changed; // records whose delivery state changed since loading

@@ -3,6 +3,7 @@
 #include "CliProcess.h"
 #include "fakes/PtyPeer.h"
 #include "modem/ModemTiming.h"
+#include "sim/SimIncomingMessage.h"
 #include "sim/SimModem.h"
 #include "sim/SimProfile.h"
 
@@ -191,4 +192,25 @@ TEST_F(SendCli, DeliveryReportsAreCollectedByListen) {
     EXPECT_TRUE(after[0].startsWith(QStringLiteral("+15550001\t")));
     EXPECT_TRUE(after[0].endsWith(QStringLiteral("\tDelivered")));
     EXPECT_TRUE(after[1].endsWith(QStringLiteral("\tDelivery failed: Incompatible destination"))) << after[1].toStdString();
+}
+
+// listen with its own opt-out words and list: the reply is stored, its sender is on the list, and a later send
+// with exclusion rules leaves the sender out.
+TEST_F(SendCli, ListenPutsAnOptOutReplyOnTheChosenList) {
+    auto a = Sim(QStringLiteral("350000000000012"));
+    SimIncomingMessage reply;
+    reply.from = QStringLiteral("+15550007");
+    reply.text = QStringLiteral(" basta ");
+    ASSERT_TRUE(a->Inject(reply));
+    const CliRun listen = RunCli({"listen", "--port", a->PortName(), "--opt-out-words", "BASTA,ALTO", "--opt-out-list",
+                                  "No more", "--data", m_dir.path()});
+    ASSERT_EQ(listen.exitCode, 0) << listen.err.toStdString();
+    EXPECT_TRUE(listen.out.contains(QStringLiteral("Opt-outs: 1"))) << listen.out.toStdString();
+    EXPECT_EQ(a->CountCommands(QStringLiteral("AT+CMGD=")), 1);
+
+    const QString rows = File(QStringLiteral("rows.txt"), "+15550007\tagain\n+15550008\tnew\n");
+    const CliRun r = RunCli({"send", "--port", a->PortName(), "--rows", rows, "--exclusion", "--data", m_dir.path()});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(a->SubmissionCount(), 1);
+    EXPECT_EQ(a->Submissions().front().to, QStringLiteral("+15550008"));
 }

@@ -389,9 +389,12 @@ TEST(SendRun, DeliveryReportsArriveAfterTheRunAndReachTheSentItems) {
         ADD_FAILURE() << "kept in the inbox: " << r.number.toStdString() << " " << r.text.toStdString() << " "
                       << r.raw.toStdString();
 
-    // Every report was taken off the devices once used.
+    // Every report (one a part) was taken off its device once used; which modem sent how many rows is not
+    // checked (on a loaded machine one may take them all).
+    int deleted = 0;
     for (const auto& sim : rig.sims)
-        EXPECT_GT(sim->CountCommands(QStringLiteral("AT+CMGD=")), 0);
+        deleted += sim->CountCommands(QStringLiteral("AT+CMGD="));
+    EXPECT_EQ(deleted, 8);
 }
 
 // A reply "STOP" puts its sender on the opt-out list; the next send with exclusion rules skips that number.

@@ -141,6 +141,7 @@ int Run(const CliArgs& a) {
     options.SetSaveSentItems(a.Has("save-sent"));
     options.SetSaveTemplates(a.Has("save-templates"));
     options.SetNonOverlapped(a.Has("non-overlapped"));
+    options.SetDeliveryReports(a.Has("delivery-reports"));
     if (retries > 0) {
         options.SetRetries(true);
         static_cast<void>(options.SetRetryCount(QString::number(retries)));
@@ -252,6 +253,9 @@ std::vector<CliOption> CommandOptions() {
         CliOptions::kDropImpossible,
         {QStringLiteral("save-sent"), {}, QStringLiteral("Log every attempt in the sent items.")},
         {QStringLiteral("save-templates"), {}, QStringLiteral("Add the messages sent to the templates.")},
+        {QStringLiteral("delivery-reports"),
+         {},
+         QStringLiteral("Ask the network for a delivery report of every message; \"listen\" collects them.")},
         {QStringLiteral("non-overlapped"),
          {},
          QStringLiteral("Use the non-overlapped transport, as the window's \"Sent Non Overlapped\" does.")},
@@ -279,7 +283,7 @@ BULKSMS_CLI_COMMAND(CliCommand{
                                "--message-file FILE] [--mode PATH=pdu|text]... [--smsc PATH=NUMBER]... "
                                "[--quota PATH=N]... [--unicode] [--flash] [--retries N] [--pause-every N --pause-for "
                                "TEXT] [--retry-all-errors] [--skip-duplicates] [--exclusion] [--save-sent] [--save-templates] "
-                               "[--non-overlapped] [--timing fast|standard] [--country CC] [--drop-impossible] "
+                               "[--delivery-reports] [--non-overlapped] [--timing fast|standard] [--country CC] [--drop-impossible] "
                                "[--status-export FILE.xls|FILE.xlsx [--filter ALL|SUC|FAL]] [--data DIR] [--yes] [--json]"),
     .options = CommandOptions(),
     .details = QStringLiteral(

@@ -35,17 +35,21 @@ int RunSent(const CliArgs& args) {
     }
     if (args.Json()) {
         QJsonArray json;
-        for (const SentItemRecord& r : records)
-            json.append(QJsonObject{{QStringLiteral("number"), r.number},
-                                    {QStringLiteral("message"), r.message},
-                                    {QStringLiteral("date"), r.date},
-                                    {QStringLiteral("status"), r.status}});
+        for (const SentItemRecord& r : records) {
+            QJsonObject entry{{QStringLiteral("number"), r.number},
+                              {QStringLiteral("message"), r.message},
+                              {QStringLiteral("date"), r.date},
+                              {QStringLiteral("status"), r.status}};
+            if (!r.delivery.isEmpty())
+                entry.insert(QStringLiteral("delivery"), r.delivery);
+            json.append(entry);
+        }
         CliJson::Print(json);
         return kExitOk;
     }
     for (const SentItemRecord& r : records) {
         CliOut(Shown(r.number) + QLatin1Char('\t') + Shown(r.message) + QLatin1Char('\t') + Shown(r.date) +
-               QLatin1Char('\t') + Shown(r.status));
+               QLatin1Char('\t') + Shown(r.status) + (r.delivery.isEmpty() ? QString() : QLatin1Char('\t') + r.delivery));
     }
     return kExitOk;
 }
@@ -55,15 +59,15 @@ int RunSent(const CliArgs& args) {
 BULKSMS_CLI_COMMAND(CliCommand{
     .name = QStringLiteral("sent"),
     .summary = QStringLiteral("Print the sent items log, one entry a line: number, message, date and status, "
-                              "tab-separated, line feeds shown as \\n."),
+                              "tab-separated, line feeds shown as \\n; then the delivery state where reports were requested."),
     .synopsis = CliData::kUsage + QStringLiteral(" [--number NUMBER [--country CC]] [--json]"),
     .options = {CliData::kOption,
                 {QStringLiteral("number"), QStringLiteral("NUMBER"),
                  QStringLiteral("Only the entries of this number, in any way it was written (see --country).")},
                 CliOptions::kCountry,
                 CliOptions::kJson},
-    .details = QStringLiteral("JSON: [{\"number\": TEXT, \"message\": TEXT, \"date\": TEXT, \"status\": TEXT}, ...], "
-                              "the texts as stored."),
+    .details = QStringLiteral("JSON: [{\"number\": TEXT, \"message\": TEXT, \"date\": TEXT, \"status\": TEXT[, "
+                              "\"delivery\": TEXT]}, ...], the texts as stored."),
     .failure = QStringLiteral("the log could not be read"),
     .run = RunSent,
 });

@@ -53,6 +53,9 @@ QString DataPaths::TemplatesFile() const {
 QString DataPaths::SentItemFile() const {
     return DataFolder() + QStringLiteral("/SentItem.vrix");
 }
+QString DataPaths::InboxFile() const {
+    return DataFolder() + QStringLiteral("/Inbox.vrix");
+}
 QString DataPaths::SentItemWndFile() const {
     return DataFolder() + QStringLiteral("/SentItemWnd.vrix");
 }

@@ -19,6 +19,7 @@ public:
     QString DataFolder() const;
     QString TemplatesFile() const;
     QString SentItemFile() const;
+    QString InboxFile() const; // received messages and unmatched reports (InboxStore)
     QString SentItemWndFile() const;
     QString SentItemAndFile() const;
     QString AppExclusionFile() const;

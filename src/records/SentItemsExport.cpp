@@ -3,6 +3,8 @@
 #include "app/Prompter.h"
 #include "app/ReportFile.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString kRule = QString(132, QLatin1Char('='));
@@ -59,6 +61,8 @@ QByteArray SentItemsExport::TextReport(const QList<SentItemRecord>& selected, co
         text += QStringLiteral("S.No.\t: ") + QString::number(++serial) + kEol;
         text += QStringLiteral("Date\t: ") + r.date + kEol;
         text += QStringLiteral("Status\t: ") + r.status + kEol;
+        if (!r.delivery.isEmpty())
+            text += QStringLiteral("Delivery\t: ") + r.delivery + kEol;
         text += QStringLiteral("Number\t: ") + r.number + kEol;
         text += QStringLiteral("Message\t: ") + r.message + kEol;
         text += kRule + kEol;
@@ -79,6 +83,8 @@ QByteArray SentItemsExport::HtmlReport(const QList<SentItemRecord>& selected, co
             QStringLiteral("<table><tr><td width=60>S.No.</td><td>:&nbsp;&nbsp;</td><td>") + QString::number(++serial);
         html += field(QStringLiteral("Date"), ReportFile::EscapeHtml(r.date));
         html += field(QStringLiteral("Status"), ReportFile::EscapeHtml(r.status));
+        if (!r.delivery.isEmpty())
+            html += field(QStringLiteral("Delivery"), ReportFile::EscapeHtml(r.delivery));
         html += field(QStringLiteral("Number"), ReportFile::EscapeHtml(r.number));
         html += field(QStringLiteral("Message"), ReportFile::HtmlMessage(r.message));
         html += QStringLiteral("</td></table></td></tr>");
@@ -99,11 +105,17 @@ ExportResult SentItemsExport::Export(const QList<SentItemRecord>& records, const
             format == Format::Text ? TextReport(selected, from, to) : HtmlReport(selected, from, to);
         return ExportResult::WriteReport(path, bytes, selected.size(), kExported);
     }
+    // The delivery column only when a record has a state, so logs without reports export as they always did.
+    const bool withDelivery =
+        std::any_of(selected.cbegin(), selected.cend(), [](const SentItemRecord& r) { return !r.delivery.isEmpty(); });
     QList<QStringList> rows;
     rows.reserve(selected.size());
-    for (const SentItemRecord& r : selected)
+    for (const SentItemRecord& r : selected) {
         rows.append({r.number, r.message, r.date, r.status});
-    return ExportResult::FromSpreadsheet(SpreadsheetExport(prompter).Export(SpreadsheetExportTable::SentItems(), rows,
+        if (withDelivery)
+            rows.last() << r.delivery;
+    }
+    return ExportResult::FromSpreadsheet(SpreadsheetExport(prompter).Export(SpreadsheetExportTable::SentItems(withDelivery), rows,
                                                                             SpreadsheetExport::Filter::All, path,
                                                                             SpreadsheetFormatOf(format)),
                                          kExported);

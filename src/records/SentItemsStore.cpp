@@ -51,7 +51,22 @@ QString SentItemsStore::FormatLine(const SentItemRecord& record) {
     QString line = kNumberMark + record.number + kMessageMark + record.message + kNumberMark + record.date +
                    kMessageMark + record.status;
     line.replace(QLatin1Char('\n'), kNewlineMarker);
-    return line + QStringLiteral("\r\n");
+    line += QStringLiteral("\r\n");
+    if (!record.delivery.isEmpty())
+        line += kMessageMark + kDeliveryTag + kMessageMark + record.delivery + kMessageMark + record.device +
+                kMessageMark + record.references + QStringLiteral("\r\n");
+    return line;
+}
+
+bool SentItemsStore::ParseDeliveryLine(const QString& line, SentItemRecord* record) {
+    const QString head = kMessageMark + kDeliveryTag + kMessageMark;
+    if (!line.startsWith(head))
+        return false;
+    const QStringList fields = line.mid(head.size()).split(kMessageMark);
+    record->delivery = fields.value(0);
+    record->device = fields.value(1);
+    record->references = fields.value(2);
+    return true;
 }
 
 std::optional<SentItemRecord> SentItemsStore::ParseLine(const QString& stored) {
@@ -89,6 +104,13 @@ QList<SentItemRecord> SentItemsStore::ParseFile(const QByteArray& bytes) {
     auto finish = [&] {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
+        if (line.startsWith(kMessageMark)) {
+            // No number: a delivery line belongs to the record before it; any other such line is passed over.
+            if (!records.isEmpty())
+                static_cast<void>(ParseDeliveryLine(line, &records.last()));
+            line.clear();
+            return;
+        }
         if (auto record = ParseLine(line))
             records << *record;
         line.clear();

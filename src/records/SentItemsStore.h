@@ -15,6 +15,11 @@ struct SentItemRecord {
     QString message;
     QString date;
     QString status;
+    // Delivery reports (empty when none was requested): the delivery state text, the device (port name) that
+    // sent it and the message references of its parts ("17,18").
+    QString delivery = {};
+    QString device = {};
+    QString references = {};
 
     friend bool operator==(const SentItemRecord&, const SentItemRecord&) = default;
 };
@@ -23,7 +28,14 @@ struct SentItemRecord {
 //
 //   BEL number VT message BEL date VT status CR LF
 //
-// with every line feed inside the record written as the marker "|AP*|DX/". Appends from any number of
+// with every line feed inside the record written as the marker "|AP*|DX/". A record sent with a delivery
+// report request is followed by a line of its own:
+//
+//   VT "DLR" VT delivery VT device VT references CR LF
+//
+// Its number field is empty, and every reader of the log, this one's earlier versions included, has always
+// passed over a line with an empty number; so older versions show the record as before and only leave the
+// delivery state out (a rewrite by one of them drops it). This reader attaches it to the record before it. Appends from any number of
 // threads are serialised by one process-wide lock, so lines never interleave; a rewrite replaces the file
 // atomically, so a failure midway leaves the previous log intact.
 class SentItemsStore {
@@ -51,6 +63,9 @@ public:
     static QString FormatLine(const SentItemRecord& record);
     // One stored line (without its line end); nullopt for a line whose number is empty.
     static std::optional<SentItemRecord> ParseLine(const QString& line);
+    // The delivery line's fields applied to the record; false when the line is no delivery line.
+    static bool ParseDeliveryLine(const QString& line, SentItemRecord* record);
+    static inline const QString kDeliveryTag = QStringLiteral("DLR");
     // Records from the file's bytes (UTF-16LE, any U+FEFF ignored).
     static QList<SentItemRecord> ParseFile(const QByteArray& bytes);
 

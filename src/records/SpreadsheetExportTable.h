@@ -17,17 +17,23 @@ struct SpreadsheetExportTable {
     // An exclusion list: Exclusion Number.
     static SpreadsheetExportTable ExclusionList() { return {{QStringLiteral("Exclusion Number")}}; }
     // The sent items: Number, Message, Date, Status.
-    static SpreadsheetExportTable SentItems() {
-        return {{QStringLiteral("Number"), QStringLiteral("Message"), QStringLiteral("Date"), QStringLiteral("Status")},
-                3};
+    // withDelivery: a last column "Delivery" (only when delivery reports were requested for a row).
+    static SpreadsheetExportTable SentItems(bool withDelivery = false) {
+        SpreadsheetExportTable table{
+            {QStringLiteral("Number"), QStringLiteral("Message"), QStringLiteral("Date"), QStringLiteral("Status")}, 3};
+        if (withDelivery)
+            table.columns << QStringLiteral("Delivery");
+        return table;
     }
     // The sending status: Number, Message, Current Status, Status and, when retries were on, Retry.
-    static SpreadsheetExportTable SendingStatus(bool withRetry) {
+    static SpreadsheetExportTable SendingStatus(bool withRetry, bool withDelivery = false) {
         SpreadsheetExportTable table{{QStringLiteral("Number"), QStringLiteral("Message"),
                                       QStringLiteral("Current Status"), QStringLiteral("Status")},
                                      3};
         if (withRetry)
             table.columns << QStringLiteral("Retry");
+        if (withDelivery)
+            table.columns << QStringLiteral("Delivery");
         return table;
     }
     // The templates: Template Message.

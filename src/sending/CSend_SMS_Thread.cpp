@@ -1,9 +1,12 @@
 #include "sending/CSend_SMS_Thread.h"
 
+#include "sending/DeliveryMatcher.h"
+
 #include "devices/DetailsText.h"
 #include "exclusion/ExclusionSet.h"
 #include "modem/CSMSException.h"
 #include "records/SentItemsStore.h"
+#include "sending/DeliveryMatcher.h"
 #include "sending/PauseSetting.h"
 #include "sending/SendRun.h"
 #include "sending/SendState.h"
@@ -115,6 +118,10 @@ void CSend_SMS_Thread::HandleRow(int row) {
     const SendJob::Recorded recorded =
         job.RecordResult(row, m_worker, result,
                          {ctx.options.retriesOn, state.totalRetries.load(), ctx.options.retryAllErrors});
+    if (recorded.written && recorded.sent && ctx.options.deliveryReports) {
+        job.SetText(row, SendJob::kReferences, m_lastReferences.join(QLatin1Char(',')));
+        job.SetText(row, SendJob::kDelivery, DeliveryMatcher::kAwaiting);
+    }
     if (recorded.written) {
         state.processedCount.fetch_add(1);
         if (recorded.sent)
@@ -148,7 +155,11 @@ QString CSend_SMS_Thread::Submit(const QString& number, const QString& message) 
         SmsTransport& port = ctx.slots->Transport(m_fields.index, ctx.options.nonOverlapped);
         if (!port.IsOpen())
             CSMSException::ThrowSystemError(EBADF);
+        port.SetStatusReports(ctx.options.deliveryReports);
+        m_lastReferences.clear();
         port.Submit(request, m_fields.smsMode == 1 ? SmsMode::Pdu : SmsMode::Text);
+        for (int reference : port.MessageReferences())
+            m_lastReferences << QString::number(reference);
         return SubmissionResult::Sent(notDetected);
     } catch (const CSMSException& e) {
         // A port that failed at the system level (device gone, I/O error) takes no further rows: the other

@@ -4,6 +4,7 @@
 #include "sending/SendJob.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <thread>
@@ -55,6 +56,7 @@ private:
     std::thread m_thread;
     std::atomic<int> m_sentCount{0};
     bool m_portFailed = false;
+    QStringList m_lastReferences; // the message references of the last submission's parts
     int m_pauseEvery = 0;
     int m_pauseMs = -1; // -1: no pause
 };

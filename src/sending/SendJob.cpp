@@ -13,7 +13,8 @@ const QStringList& SendJob::ColumnCaptions() {
     static const QStringList captions = {QStringLiteral("Number"),         QStringLiteral("Message"),
                                          QStringLiteral("Use Port"),       QStringLiteral("Use Status"),
                                          QStringLiteral("Current Status"), QStringLiteral("Status"),
-                                         QStringLiteral("Retry"),          QStringLiteral("Sent_item")};
+                                         QStringLiteral("Retry"),          QStringLiteral("Sent_item"),
+                                         QStringLiteral("Delivery"),       QStringLiteral("References")};
     return captions;
 }
 

@@ -18,7 +18,21 @@ struct RecipientRow;
 // step, so no two workers ever take or finish the same row.
 class SendJob {
 public:
-    enum Column { kNumber, kMessage, kUsePort, kUseStatus, kCurrentStatus, kStatus, kRetry, kSentItem, kColumnCount };
+    // kDelivery: the delivery state when reports were requested; kReferences (not shown): the message
+    // references of the sent parts, "17,18".
+    enum Column {
+        kNumber,
+        kMessage,
+        kUsePort,
+        kUseStatus,
+        kCurrentStatus,
+        kStatus,
+        kRetry,
+        kSentItem,
+        kDelivery,
+        kReferences,
+        kColumnCount
+    };
     using Row = std::array<QString, kColumnCount>;
 
     static const QStringList& ColumnCaptions();

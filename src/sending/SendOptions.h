@@ -18,4 +18,5 @@ struct SendOptions {
     bool nonOverlapped = false;    // "Sent Non Overlapped"
     bool quotaManagement = false;  // the quota check box
     bool sendInternational = false; // "Send numbers in international format": send and log the E.164 form
+    bool deliveryReports = false;   // "Request delivery reports": TP-SRR set, reports matched to the rows
 };

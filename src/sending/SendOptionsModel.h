@@ -65,6 +65,9 @@ public:
     // and logged in it; the list keeps them as given.
     void SetSendInternational(bool on) { m_options.sendInternational = on; }
     bool SendInternational() const { return m_options.sendInternational; }
+    // "Request delivery reports" (off by default): every submission asks the network for a status report.
+    void SetDeliveryReports(bool on) { m_options.deliveryReports = on; }
+    bool DeliveryReports() const { return m_options.deliveryReports; }
     // The quota check box: set when the quota window is confirmed.
     void SetQuotaManagement(bool on) { m_options.quotaManagement = on; }
     bool QuotaManagement() const { return m_options.quotaManagement; }

@@ -449,8 +449,14 @@ void SendRun::LogSentItem(int row) {
     const SendJob::Row r = m_job.RowAt(row);
     if (!SentItemsStore::IsLoggedAtEndOfRun(r[SendJob::kStatus]) || !m_job.MarkSentItem(row))
         return;
-    if (!m_ctx.sentItems->Append(
-            SentItemsStore::MakeRecord(NumberToSend(r[SendJob::kNumber]), r[SendJob::kMessage], r[SendJob::kStatus]))) {
+    SentItemRecord record =
+        SentItemsStore::MakeRecord(NumberToSend(r[SendJob::kNumber]), r[SendJob::kMessage], r[SendJob::kStatus]);
+    record.delivery = r[SendJob::kDelivery];
+    if (!record.delivery.isEmpty()) {
+        record.device = r[SendJob::kUsePort];
+        record.references = r[SendJob::kReferences];
+    }
+    if (!m_ctx.sentItems->Append(record)) {
         m_job.ReleaseSentItem(row);
         if (m_ctx.observer)
             m_ctx.observer->Diagnostic(QStringLiteral("Sent items file could not be written."));

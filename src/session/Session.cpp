@@ -214,6 +214,7 @@ const QString kSkipDuplicates = QStringLiteral("SkipDuplicates");
 const QString kUseExclusion = QStringLiteral("UseExclusionRules");
 const QString kSaveSentItems = QStringLiteral("SaveSentItems");
 const QString kSaveTemplates = QStringLiteral("SaveTemplates");
+const QString kDeliveryReports = QStringLiteral("DeliveryReports");
 } // namespace
 
 void Session::SetFixedPauses(bool on) {
@@ -245,6 +246,7 @@ void Session::RestoreChoices() {
     o.SetUseExclusion(s.Option(kUseExclusion, false).toBool());
     o.SetSaveSentItems(s.Option(kSaveSentItems, false).toBool());
     o.SetSaveTemplates(s.Option(kSaveTemplates, false).toBool());
+    o.SetDeliveryReports(s.Option(kDeliveryReports, false).toBool());
     if (s.Option(kDelayed, false).toBool()) {
         o.SetDelayedDelivery(true);
         static_cast<void>(o.SetPauseEvery(s.Option(kPauseEvery, o.PauseEvery()).toString()));
@@ -269,6 +271,7 @@ void Session::RememberChoices() {
     s.SetOption(kUseExclusion, o.UseExclusion());
     s.SetOption(kSaveSentItems, o.SaveSentItems());
     s.SetOption(kSaveTemplates, o.SaveTemplates());
+    s.SetOption(kDeliveryReports, o.DeliveryReports());
     s.SetOption(kDelayed, o.DelayedDelivery());
     s.SetOption(kPauseEvery, o.PauseEvery());
     s.SetOption(kPauseFor, o.PauseFor());

@@ -10,6 +10,8 @@
 #include "sms/SmsRequest.h"
 #include "sms/SubmissionSteps.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString kError = QStringLiteral("ERROR");
@@ -47,7 +49,7 @@ namespace {
 
 // The result lines after the data: unsolicited lines and echoes are passed over until the device's message
 // reference, "OK" or an error arrives. Returns normally only on a confirmation.
-void AwaitConfirmation(CIrdaPort& port) {
+int AwaitConfirmation(CIrdaPort& port) {
     const ModemTiming& timing = port.Timing();
     ModemTiming::Sleep(timing.settleBeforeResultMs);
     const int silenceMs = timing.waitForReplies ? timing.finalResultLimitMs : timing.irdaLineSilenceMs;
@@ -65,7 +67,7 @@ void AwaitConfirmation(CIrdaPort& port) {
             if (timing.waitForReplies && line != kOk)
                 port.ReadFinalResult();
             ModemTiming::Sleep(timing.irdaAfterResultMs);
-            return;
+            return SubmissionSteps::MessageReference(line);
         }
         const QString error = CIrdaPort::ParseError(line);
         if (!error.isEmpty()) {
@@ -79,7 +81,8 @@ void AwaitConfirmation(CIrdaPort& port) {
 }
 
 // One AT+CMGS exchange with the prompt, the data and Ctrl-Z (written without a carriage return).
-void SubmitOne(CIrdaPort& port, const QString& command, const QByteArray& data, bool textMode) {
+// Returns the message reference (-1 when the device confirmed without one).
+int SubmitOne(CIrdaPort& port, const QString& command, const QByteArray& data, bool textMode) {
     QString response;
     if (!port.ExecuteCommand(command, kError, QStringLiteral(">"), &response, true)) {
         // Should the prompt still come, the message body it opens is cancelled: a device left waiting for a
@@ -91,7 +94,7 @@ void SubmitOne(CIrdaPort& port, const QString& command, const QByteArray& data, 
         ModemTiming::Sleep(port.Timing().beforeTextMs);
     if (!port.WriteAll(data + '\x1a'))
         CSMSException::ThrowNoResponse();
-    AwaitConfirmation(port);
+    return AwaitConfirmation(port);
 }
 
 } // namespace
@@ -118,6 +121,7 @@ void IrdaPortTransport::Submit(const SmsRequest& request, SmsMode mode) {
     const bool prepareOnce = m_port.Timing().prepareOnce;
     if (!prepareOnce)
         m_state.ForgetPreparation();
+    m_references.clear();
     try {
         mode == SmsMode::Text ? SubmitText(request) : SubmitPdu(request);
     } catch (const CSMSException&) {
@@ -140,13 +144,19 @@ bool IrdaPortTransport::Step(const QString& command) {
 }
 
 void IrdaPortTransport::Prepare(SmsMode mode) {
-    if (m_state.preparedMode == mode)
-        return;
-    QString response;
-    if (!m_port.ExecuteCommand(mode == SmsMode::Pdu ? QStringLiteral("AT+CMGF=0") : QStringLiteral("AT+CMGF=1"), kError,
-                               kOk, &response, true))
-        Fail(response);
-    m_state.preparedMode = mode;
+    if (m_state.preparedMode != mode) {
+        QString response;
+        if (!m_port.ExecuteCommand(mode == SmsMode::Pdu ? QStringLiteral("AT+CMGF=0") : QStringLiteral("AT+CMGF=1"),
+                                   kError, kOk, &response, true))
+            Fail(response);
+        m_state.preparedMode = mode;
+    }
+    if (StatusReports() && !m_state.indicationsSet) {
+        const QString command = SubmissionSteps::IndicationCommand(m_port.QueryOneLine(QStringLiteral("AT+CNMI=?")));
+        if (!command.isEmpty())
+            Step(command);
+        m_state.indicationsSet = true;
+    }
 }
 
 QString IrdaPortTransport::TextCharset(bool unicode) {
@@ -182,15 +192,18 @@ void IrdaPortTransport::SubmitPdu(const SmsRequest& request) {
     Handshake();
     Prepare(SmsMode::Pdu);
 
-    const std::vector<Pdu::EncodedPdu> pdus =
+    std::vector<Pdu::EncodedPdu> pdus =
         SubmissionSteps::EncodeParts(message, request.recipientNumber, smsc, flags.flash, flags.unicode, reference);
+    if (StatusReports())
+        std::for_each(pdus.begin(), pdus.end(), SubmissionSteps::RequestStatusReport);
     const int total = static_cast<int>(pdus.size());
     SubmissionSteps::SendParts(
         total, m_state.cmms, [this](const QString& command) { return Step(command); },
         [&](int n) {
             const Pdu::EncodedPdu& pdu = pdus[static_cast<size_t>(n)];
             ThrowIfStopped(n, total);
-            SubmitOne(m_port, QStringLiteral("AT+CMGS=%1").arg(pdu.tpduLength), pdu.hex.toLatin1(), false);
+            m_references.push_back(
+                SubmitOne(m_port, QStringLiteral("AT+CMGS=%1").arg(pdu.tpduLength), pdu.hex.toLatin1(), false));
         });
 }
 
@@ -207,11 +220,13 @@ void IrdaPortTransport::SubmitText(const SmsRequest& request) {
     // Validity period 167 (one day) and the data coding scheme; the answer is not needed, and while the port
     // stays prepared it is not given again for the same scheme.
     const int dcs = Pdu::DataCodingScheme(flags.flash, flags.unicode);
-    if (m_state.textDcs != dcs) {
+    const int firstOctet = SubmissionSteps::TextFirstOctet(StatusReports());
+    if (m_state.textDcs != dcs || m_state.textFirstOctet != firstOctet) {
         SubmissionSteps::SetTextParameters(
-            QStringLiteral("AT+CSMP=17,167,0,%1").arg(dcs),
+            QStringLiteral("AT+CSMP=%1,167,0,%2").arg(firstOctet).arg(dcs),
             [this](const QString& query) { return m_port.QueryOneLine(query); }, command);
         m_state.textDcs = dcs;
+        m_state.textFirstOctet = firstOctet;
     }
     const QString charset = TextCharset(flags.unicode);
     const bool hexText = flags.unicode && !charset.isEmpty();
@@ -223,6 +238,7 @@ void IrdaPortTransport::SubmitText(const SmsRequest& request) {
     SubmissionSteps::SendParts(total, m_state.cmms, command, [&](int n) {
         ThrowIfStopped(n, total);
         const QString& piece = pieces.at(n);
-        SubmitOne(m_port, cmgs, hexText ? Pdu::ToUcs2Hex(piece).toLatin1() : AnsiCodec::Encode(piece), true);
+        m_references.push_back(
+            SubmitOne(m_port, cmgs, hexText ? Pdu::ToUcs2Hex(piece).toLatin1() : AnsiCodec::Encode(piece), true));
     });
 }

@@ -10,6 +10,8 @@
 #include "sms/SmsRequest.h"
 #include "sms/SubmissionSteps.h"
 
+#include <algorithm>
+
 namespace {
 constexpr char kEscape = '\x1b'; // TS 27.005 3.5.1: ends a message body without sending it
 } // namespace
@@ -32,6 +34,7 @@ void SerialPortTransport::ResetModem() {
 void SerialPortTransport::Submit(const SmsRequest& request, SmsMode mode) {
     if (!m_port.Timing().prepareOnce)
         m_state.ForgetPreparation();
+    m_references.clear();
     try {
         mode == SmsMode::Text ? SubmitText(request) : SubmitPdu(request);
     } catch (const CSMSException&) {
@@ -54,13 +57,21 @@ bool SerialPortTransport::Step(const QByteArray& line) {
 }
 
 void SerialPortTransport::Prepare(SmsMode mode) {
-    if (m_state.preparedMode == mode)
-        return;
-    // The answers to AT and AT+CSMS=0 are not needed: a device that ignores AT+CSMS still sends.
-    Step("AT\r");
-    Step("AT+CSMS=0\r");
-    if (Step(mode == SmsMode::Pdu ? "AT+CMGF=0\r" : "AT+CMGF=1\r"))
-        m_state.preparedMode = mode;
+    if (m_state.preparedMode != mode) {
+        // The answers to AT and AT+CSMS=0 are not needed: a device that ignores AT+CSMS still sends.
+        Step("AT\r");
+        Step("AT+CSMS=0\r");
+        if (Step(mode == SmsMode::Pdu ? "AT+CMGF=0\r" : "AT+CMGF=1\r"))
+            m_state.preparedMode = mode;
+    }
+    if (StatusReports() && !m_state.indicationsSet) {
+        // Asked once per preparation; a device that offers no report indication still sends, its reports are
+        // then read from its storage.
+        const QString command = Step("AT+CNMI=?\r") ? SubmissionSteps::IndicationCommand(m_port.LastReply()) : QString();
+        if (!command.isEmpty())
+            Step(command.toLatin1() + '\r');
+        m_state.indicationsSet = true;
+    }
 }
 
 QString SerialPortTransport::TextCharset(bool unicode) {
@@ -128,6 +139,7 @@ void SerialPortTransport::SubmitOne(const QByteArray& command, const QByteArray&
     const QByteArray fresh = reply.mid(ModemReply::EchoLength(reply, data));
     switch (ModemReply::FindFinalResult(fresh)) {
     case ModemReply::FinalResult::Ok:
+        m_references.push_back(SubmissionSteps::MessageReference(AnsiCodec::Decode(fresh)));
         return;
     case ModemReply::FinalResult::Error:
         CSMSException::ThrowModemError(ModemReply::ParseError(AnsiCodec::Decode(fresh)));
@@ -136,8 +148,10 @@ void SerialPortTransport::SubmitOne(const QByteArray& command, const QByteArray&
     }
     // No final result within the limit. The device's message reference still confirms the submission;
     // silence does not.
-    if (ModemReply::HasMessageReference(fresh))
+    if (ModemReply::HasMessageReference(fresh)) {
+        m_references.push_back(SubmissionSteps::MessageReference(AnsiCodec::Decode(fresh)));
         return;
+    }
     const QString lastReply = AnsiCodec::Decode(fresh);
     SubmissionSteps::ThrowUnconfirmed(
         CSMSSerialPort::ParseError(lastReply.trimmed().isEmpty() ? promptReply : lastReply));
@@ -151,8 +165,10 @@ void SerialPortTransport::SubmitPdu(const SmsRequest& request) {
     const ModemTiming& timing = m_port.Timing();
 
     Prepare(SmsMode::Pdu);
-    const std::vector<Pdu::EncodedPdu> pdus =
+    std::vector<Pdu::EncodedPdu> pdus =
         SubmissionSteps::EncodeParts(message, request.recipientNumber, smsc, flags.flash, flags.unicode, reference);
+    if (StatusReports())
+        std::for_each(pdus.begin(), pdus.end(), SubmissionSteps::RequestStatusReport);
     const int total = static_cast<int>(pdus.size());
     SubmissionSteps::SendParts(
         total, m_state.cmms, [this](const QString& command) { return Step(command.toLatin1() + '\r'); },
@@ -177,14 +193,16 @@ void SerialPortTransport::SubmitText(const SmsRequest& request) {
     Prepare(SmsMode::Text);
     // Validity period 255 (relative, maximum) and the data coding scheme of the message.
     const int dcs = Pdu::DataCodingScheme(flags.flash, flags.unicode);
-    if (m_state.textDcs != dcs) {
+    const int firstOctet = SubmissionSteps::TextFirstOctet(StatusReports());
+    if (m_state.textDcs != dcs || m_state.textFirstOctet != firstOctet) {
         // Refused or not, it is not asked again while the port stays prepared: a device that ignores AT+CSMP
         // still sends.
         SubmissionSteps::SetTextParameters(
-            QStringLiteral("AT+CSMP=17,255,0,%1").arg(dcs),
+            QStringLiteral("AT+CSMP=%1,255,0,%2").arg(firstOctet).arg(dcs),
             [this](const QString& query) { return Step(query.toLatin1() + '\r') ? m_port.LastReply() : QString(); },
             command);
         m_state.textDcs = dcs;
+        m_state.textFirstOctet = firstOctet;
     }
     const QString charset = TextCharset(flags.unicode);
     const bool hexText = flags.unicode && !charset.isEmpty();

@@ -15,6 +15,8 @@ struct SmsPortState {
 
     std::optional<SmsMode> preparedMode; // AT+CSMS=0 and AT+CMGF given for this mode
     int textDcs = -1;                    // text mode: the <dcs> of the last AT+CSMP the device accepted
+    int textFirstOctet = -1;             // text mode: the <fo> of that AT+CSMP (TP-SRR in it or not)
+    bool indicationsSet = false;         // AT+CNMI given for status reports and new messages
     QString supportedCharsets;           // the answer to AT+CSCS=?, empty until asked
     QString charset;                     // the character set in force (AT+CSCS? or the one last set), or empty
     Cmms cmms = Cmms::Unknown;           // the device's answer to AT+CMMS=2, asked once per opening

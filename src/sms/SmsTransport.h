@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 struct SmsRequest;
 class SubmissionSettings;
@@ -43,14 +44,23 @@ public:
     // Polled between the parts of a concatenated message: once it is non-zero, the message ends after the part
     // being sent. Null: never stopped.
     void SetStopFlag(const std::atomic<int>* stop) { m_stop = stop; }
+    // "Request delivery reports": every part asks for a status report (TP-SRR, TS 23.040 9.2.3.5; text mode
+    // through AT+CSMP's <fo>), and the port is set once (AT+CNMI) to announce reports and new messages.
+    void SetStatusReports(bool on) { m_statusReports = on; }
+    bool StatusReports() const { return m_statusReports; }
+    // The message references (+CMGS: <mr>, 0-255) the device gave the parts of the last Submit, in part order;
+    // -1 for a part confirmed without one.
+    const std::vector<int>& MessageReferences() const { return m_references; }
 
 protected:
     MessageFlags FlagsFor(const SmsRequest& request) const { return DeriveMessageFlags(request, m_settings); }
     // Throws the "stopped" exception before part n (from 0) of total when a stop was requested; the first part
     // always goes.
     void ThrowIfStopped(int n, int total) const;
+    std::vector<int> m_references;
 
 private:
+    bool m_statusReports = false;
     const SubmissionSettings* m_settings = nullptr;
     const std::atomic<int>* m_stop = nullptr;
 };

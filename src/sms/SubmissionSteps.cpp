@@ -3,6 +3,8 @@
 #include "modem/CSMSException.h"
 #include "modem/ModemReply.h"
 
+#include <QRegularExpression>
+
 namespace SubmissionSteps {
 
 void ThrowStopped(int partsSent, int totalParts) {
@@ -94,6 +96,82 @@ void SetTextParameters(const QString& csmp, const Query& query, const Command& c
             restore += QStringLiteral(",%1").arg(before->type);
         command(restore);
     }
+}
+
+} // namespace SubmissionSteps
+
+namespace SubmissionSteps {
+
+void RequestStatusReport(Pdu::EncodedPdu& pdu) {
+    bool ok = false;
+    const qsizetype smscOctets = pdu.hex.left(2).toInt(&ok, 16);
+    const qsizetype at = 2 + 2 * smscOctets;
+    if (!ok || pdu.hex.size() < at + 2)
+        return;
+    const int first = pdu.hex.mid(at, 2).toInt(&ok, 16);
+    if (ok)
+        pdu.hex.replace(at, 2, QStringLiteral("%1").arg(first | 0x20, 2, 16, QLatin1Char('0')).toUpper());
+}
+
+int TextFirstOctet(bool statusReport) {
+    return statusReport ? 0x31 : 0x11;
+}
+
+int MessageReference(const QString& reply) {
+    static const QRegularExpression kCmgs(QStringLiteral("\\+CMGS:\\s*(\\d+)"));
+    const QRegularExpressionMatch match = kCmgs.match(reply);
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+namespace {
+// The values one parenthesised list of a test answer offers ("(0-2)", "(0,2)", "2").
+QList<int> Offered(const QString& list) {
+    QList<int> values;
+    for (const QString& piece : QString(list).remove(QLatin1Char('(')).remove(QLatin1Char(')')).split(QLatin1Char(','))) {
+        const QStringList range = piece.trimmed().split(QLatin1Char('-'));
+        bool ok1 = false;
+        bool ok2 = false;
+        const int from = range.value(0).toInt(&ok1);
+        const int to = range.size() > 1 ? range.value(1).toInt(&ok2) : from;
+        if (ok1 && (range.size() == 1 || ok2))
+            for (int v = from; v <= to && v - from < 16; ++v)
+                values << v;
+    }
+    return values;
+}
+} // namespace
+
+QString IndicationCommand(const QString& supported) {
+    const qsizetype colon = supported.indexOf(QLatin1String("+CNMI:"));
+    if (colon < 0)
+        return {};
+    // Split at the commas between the parenthesised lists.
+    QStringList lists;
+    QString current;
+    int depth = 0;
+    for (QChar c : supported.mid(colon + 6).section(QLatin1Char('\n'), 0, 0)) {
+        if (c == QLatin1Char('('))
+            ++depth;
+        else if (c == QLatin1Char(')'))
+            --depth;
+        if (c == QLatin1Char(',') && depth == 0) {
+            lists << current;
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    lists << current;
+    if (lists.size() < 4)
+        return {};
+    const QList<int> modes = Offered(lists[0]);
+    const QList<int> mt = Offered(lists[1]);
+    const QList<int> ds = Offered(lists[3]);
+    const int mode = modes.contains(2) ? 2 : modes.contains(1) ? 1 : -1;
+    const int report = ds.contains(2) ? 2 : ds.contains(1) ? 1 : -1;
+    if (mode < 0 || report < 0)
+        return {};
+    return QStringLiteral("AT+CNMI=%1,%2,0,%3,0").arg(mode).arg(mt.contains(1) ? 1 : 0).arg(report);
 }
 
 } // namespace SubmissionSteps

@@ -45,6 +45,18 @@ using Query = std::function<QString(const QString& command)>;
 // never fails a message whose parts were all confirmed.
 void SendParts(int total, SmsPortState::Cmms& cmms, const Command& command, const std::function<void(int n)>& part);
 
+// Sets TP-SRR (bit 5 of the SMS-SUBMIT first octet, TS 23.040 9.2.3.5) in an encoded PDU.
+void RequestStatusReport(Pdu::EncodedPdu& pdu);
+// AT+CSMP's <fo> for a text-mode submission: SMS-SUBMIT with a relative validity period, TP-SRR when asked.
+int TextFirstOctet(bool statusReport);
+// The message reference of a "+CMGS: <mr>" line in the reply; -1 when there is none.
+int MessageReference(const QString& reply);
+// The AT+CNMI command that announces status reports and new messages on a device whose AT+CNMI=? answer is
+// `supported` (TS 27.005 3.4.1): reports stored and announced with +CDSI (<ds> 2) where offered, else routed
+// with +CDS (<ds> 1); new messages stored and announced with +CMTI (<mt> 1), so nothing is lost unstored.
+// Empty when the answer offers no way to announce reports.
+QString IndicationCommand(const QString& supported);
+
 // Sets the text-mode parameters with csmp (an "AT+CSMP=..." command) and keeps the device's service centre:
 // devices built on some chipsets forget their stored SMSC on any AT+CSMP, and every later submission then
 // fails with +CMS ERROR: 330 in either mode. The address is read before (AT+CSCA?), read again after, and

@@ -3,6 +3,7 @@
 #include "CliProcess.h"
 #include "fakes/PtyPeer.h"
 #include "modem/ModemTiming.h"
+#include "sim/SimIncomingMessage.h"
 #include "sim/SimModem.h"
 #include "sim/SimProfile.h"
 
@@ -170,4 +171,46 @@ TEST_F(SendCli, WaitsOnRepliesByDefaultAndStandardKeepsItsPauses) {
     sent = sim->Submissions();
     ASSERT_EQ(sent.size(), 12u);
     EXPECT_GE(sent[11].acceptedMs - sent[10].acceptedMs, smallestPause);
+}
+
+// send --delivery-reports, then listen: the sent items go from awaiting to delivered or failed.
+TEST_F(SendCli, DeliveryReportsAreCollectedByListen) {
+    auto a = Sim(QStringLiteral("350000000000011"), QStringLiteral("report-delay:200,report:+15550002=failed:0x41"));
+    const QString rows = File(QStringLiteral("rows.txt"), "+15550001\tfirst\n+15550002\tsecond\n");
+    const CliRun r = RunCli({"send", "--port", a->PortName(), "--rows", rows, "--timing", "fast", "--save-sent",
+                             "--delivery-reports", "--data", m_dir.path()});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const CliRun before = RunCli({"sent", "--data", m_dir.path()});
+    EXPECT_EQ(before.out.count(QStringLiteral("\tAwaiting delivery report")), 2) << before.out.toStdString();
+
+    const CliRun listen = RunCli({"listen", "--port", a->PortName(), "--for", "3", "--data", m_dir.path()});
+    ASSERT_EQ(listen.exitCode, 0) << listen.err.toStdString();
+    EXPECT_TRUE(listen.out.contains(QStringLiteral("Delivered: 1"))) << listen.out.toStdString();
+    EXPECT_TRUE(listen.out.contains(QStringLiteral("Delivery failed: 1"))) << listen.out.toStdString();
+    const QStringList after = RunCli({"sent", "--data", m_dir.path()}).out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(after.size(), 2);
+    EXPECT_TRUE(after[0].startsWith(QStringLiteral("+15550001\t")));
+    EXPECT_TRUE(after[0].endsWith(QStringLiteral("\tDelivered")));
+    EXPECT_TRUE(after[1].endsWith(QStringLiteral("\tDelivery failed: Incompatible destination"))) << after[1].toStdString();
+}
+
+// listen with its own opt-out words and list: the reply is stored, its sender is on the list, and a later send
+// with exclusion rules leaves the sender out.
+TEST_F(SendCli, ListenPutsAnOptOutReplyOnTheChosenList) {
+    auto a = Sim(QStringLiteral("350000000000012"));
+    SimIncomingMessage reply;
+    reply.from = QStringLiteral("+15550007");
+    reply.text = QStringLiteral(" basta ");
+    ASSERT_TRUE(a->Inject(reply));
+    const CliRun listen = RunCli({"listen", "--port", a->PortName(), "--opt-out-words", "BASTA,ALTO", "--opt-out-list",
+                                  "No more", "--data", m_dir.path()});
+    ASSERT_EQ(listen.exitCode, 0) << listen.err.toStdString();
+    EXPECT_TRUE(listen.out.contains(QStringLiteral("Opt-outs: 1"))) << listen.out.toStdString();
+    EXPECT_EQ(a->CountCommands(QStringLiteral("AT+CMGD=")), 1);
+
+    const QString rows = File(QStringLiteral("rows.txt"), "+15550007\tagain\n+15550008\tnew\n");
+    const CliRun r = RunCli({"send", "--port", a->PortName(), "--rows", rows, "--exclusion", "--data", m_dir.path()});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(a->SubmissionCount(), 1);
+    EXPECT_EQ(a->Submissions().front().to, QStringLiteral("+15550008"));
 }

@@ -162,7 +162,7 @@ struct WizardOverPorts {
     WizardOverPorts(CVRIX_Bulk_SMSDlg& window, Prompter& prompter, DemoModems& demos, std::vector<PortInfo> ports) {
         DeviceSelectionController::Options options;
         options.timing = ModemTiming::Fast();
-        options.scanTimeoutMs = 500;
+        options.scanTimeoutMs = 2000; // room for a loaded machine; a silent port costs this once
         wizard = std::make_unique<CPhone_List_Dlg>(window.Devices(), prompter, demos, options, &window,
                                                    [ports] { return ports; });
         wizard->show();

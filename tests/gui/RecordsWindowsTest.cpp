@@ -11,7 +11,9 @@
 #include "excel_import/gui/CExcel_Info_Dlg.h"
 #include "fakes/FileBytes.h"
 #include "records/SentItemsExport.h"
+#include "records/InboxStore.h"
 #include "records/gui/CExport_Option.h"
+#include "records/gui/CInbox.h"
 #include "records/gui/COpen_Export_Log.h"
 #include "records/gui/CSent_Items.h"
 #include "sending/gui/CStatus_Export_Opt.h"
@@ -331,3 +333,34 @@ TEST_F(RecordsWindowsTest, TemplatesAddUpdateDeleteUseImportExportAndClose) {
 }
 
 } // namespace
+
+// The inbox lists what the devices handed over, shows one whole, and deletes the selected entries from the file.
+TEST_F(RecordsWindowsTest, InboxListsShowsAndDeletes) {
+    const InboxStore inbox(S().Paths().InboxFile());
+    InboxRecord stop{InboxRecord::Kind::Message, "2026-12-08T10:00:00", "/dev/ttyUSB0", "+4401", "26/12/08,09:59:58+00",
+                     "STOP", "", "", true};
+    InboxRecord hello{InboxRecord::Kind::Message, "2026-12-08T10:01:00", "/dev/ttyUSB1", "+4402", "", "Hello\nthere",
+                      "", "", false};
+    InboxRecord broken{InboxRecord::Kind::Undecodable, "2026-12-08T10:02:00", "/dev/ttyUSB0", "", "", "", "07FF",
+                       "cut short", false};
+    for (const InboxRecord& r : {stop, hello, broken})
+        ASSERT_TRUE(inbox.Append(r));
+
+    window->Button(QStringLiteral("Inbox"))->click();
+    CInbox* dialog = Open<CInbox>(window.get());
+    ASSERT_NE(dialog, nullptr);
+    QTableView* list = dialog->List();
+    ASSERT_EQ(list->model()->rowCount(), 3);
+    EXPECT_EQ(list->model()->index(0, 4).data().toString(), QStringLiteral("Opt-out"));
+    EXPECT_EQ(list->model()->index(2, 2).data().toString(), QStringLiteral("cut short"));
+    list->selectRow(1);
+    EXPECT_TRUE(dialog->Details()->toPlainText().contains(QStringLiteral("Hello\nthere")));
+    EXPECT_TRUE(dialog->Details()->toPlainText().contains(QStringLiteral("/dev/ttyUSB1")));
+
+    dialog->Button(QStringLiteral("Delete"))->click();
+    ASSERT_EQ(list->model()->rowCount(), 2);
+    QList<InboxRecord> left;
+    ASSERT_TRUE(inbox.Load(&left));
+    EXPECT_EQ(left, (QList<InboxRecord>{stop, broken}));
+    dialog->Button(QStringLiteral("Close"))->click();
+}

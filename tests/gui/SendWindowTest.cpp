@@ -49,7 +49,7 @@ protected:
         }
         DeviceSelectionController::Options options;
         options.timing = ModemTiming::Fast();
-        options.scanTimeoutMs = 500;
+        options.scanTimeoutMs = 5000; // a loaded machine may be slow to answer; a healthy demo modem answers at once
         DemoModems* d = &demos;
         CPhone_List_Dlg wizard(window->Devices(), prompter, demos, options, window.get(),
                                [d] { return d->ExtraPorts(); });
@@ -146,7 +146,7 @@ TEST_F(SendWindowTest, WizardTakesBothDemoModemsAndARunFinishesOverBoth) {
     details.reject();
     DeviceSelectionController::Options scan;
     scan.timing = ModemTiming::Fast();
-    scan.scanTimeoutMs = 500;
+    scan.scanTimeoutMs = 5000; // a loaded machine may be slow to answer; a healthy demo modem answers at once
     MainDeviceState rescanned;
     DemoModems* d = &demos;
     DeviceSelectionController rescan(

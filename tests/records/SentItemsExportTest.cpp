@@ -77,6 +77,21 @@ TEST(SentItemsExportText, ByteExact) {
     EXPECT_EQ(SentItemsExport::TextReport(selected, D(1, 3), D(12, 3)), Utf16File(expected));
 }
 
+// A record with a delivery state gets a line for it after its status; the others stay as they were.
+TEST(SentItemsExportText, DeliveryLineOnlyWhereThereIsAState) {
+    SentItemRecord tracked{QStringLiteral("+912"), QStringLiteral("Hi"), QStringLiteral("01/03/2024"), kOk};
+    tracked.delivery = QStringLiteral("Delivered");
+    const SentItemRecord plain{QStringLiteral("+913"), QStringLiteral("Yo"), QStringLiteral("02/03/2024"), kOk};
+    const QString r(132, QLatin1Char('='));
+    const QString expected = r + "\r\n\r\n\t\t\t\t\t\t[ Bulk SMS - Sent Items ]\r\n\r\n" +
+                             "\t\t\t\t\t    [ Duration - 01/03/2024 to 12/03/2024 ]\r\n\r\n" + r + "\r\n" +
+                             "S.No.\t: 1\r\nDate\t: 01/03/2024\r\nStatus\t: Message sent successfully.\r\n" +
+                             "Delivery\t: Delivered\r\nNumber\t: +912\r\nMessage\t: Hi\r\n" + r + "\r\n" +
+                             "S.No.\t: 2\r\nDate\t: 02/03/2024\r\nStatus\t: Message sent successfully.\r\n" +
+                             "Number\t: +913\r\nMessage\t: Yo\r\n" + r + "\r\n";
+    EXPECT_EQ(SentItemsExport::TextReport({tracked, plain}, D(1, 3), D(12, 3)), Utf16File(expected));
+}
+
 TEST(SentItemsExportHtml, ByteExactWithEscapingLineBreaksAndSpaces) {
     const QList<SentItemRecord> selected = {
         {QStringLiteral("+91<2>"), QStringLiteral("a & b\nsay \"x\" <b>"), QStringLiteral("01/03/2024"),

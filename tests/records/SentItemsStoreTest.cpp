@@ -1,4 +1,5 @@
 #include "records/SentItemsStore.h"
+#include "records/InboxStore.h"
 #include "fakes/FileBytes.h"
 
 #include <QDir>
@@ -211,3 +212,80 @@ TEST_F(SentItemsStoreTest, RewriteFailingMidwayLeavesTheOldLogIntact) {
 }
 
 } // namespace
+
+namespace {
+// The reading rule of the versions before delivery lines: every line by itself through ParseLine (unchanged
+// since), lines without a number passed over.
+QList<SentItemRecord> ReadAsBefore(const QString& text) {
+    QList<SentItemRecord> records;
+    for (QString line : text.split(QLatin1Char('\n'))) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (auto record = SentItemsStore::ParseLine(line))
+            records << *record;
+    }
+    return records;
+}
+} // namespace
+
+// A record with a delivery state writes a second line that earlier versions pass over, and this version reads
+// both old and new lines.
+TEST_F(SentItemsStoreTest, DeliveryLinesStayReadableBothWays) {
+    SentItemRecord plain{"+15550001", "Hi", "01/02/2026", "Message sent successfully."};
+    SentItemRecord tracked{"+15550002", "Two\nlines", "01/02/2026", "Message sent successfully.",
+                           "Delivery failed: Incompatible destination", "/dev/ttyUSB0", "17,18"};
+    const QString written = SentItemsStore::FormatLine(plain) + SentItemsStore::FormatLine(tracked) +
+                            SentItemsStore::FormatLine(plain);
+    EXPECT_EQ(SentItemsStore::FormatLine(tracked),
+              QStringLiteral("\a+15550002\vTwo|AP*|DX/lines\a01/02/2026\vMessage sent successfully.\r\n"
+                             "\vDLR\vDelivery failed: Incompatible destination\v/dev/ttyUSB0\v17,18\r\n"));
+
+    // An earlier version sees the three records as they always were.
+    SentItemRecord trackedAsBefore = tracked;
+    trackedAsBefore.delivery.clear();
+    trackedAsBefore.device.clear();
+    trackedAsBefore.references.clear();
+    EXPECT_EQ(ReadAsBefore(written), (QList<SentItemRecord>{plain, trackedAsBefore, plain}));
+
+    // This version reads them whole, and a file of old lines as before; a stray delivery line at the top has
+    // no record to belong to and is passed over.
+    Put(kBom + Utf16Le(written));
+    EXPECT_EQ(Load(), (QList<SentItemRecord>{plain, tracked, plain}));
+    Put(kBom + Utf16Le(QStringLiteral("\vDLR\vDelivered\vx\v1\r\n") + SentItemsStore::FormatLine(plain)));
+    EXPECT_EQ(Load(), (QList<SentItemRecord>{plain}));
+
+    // Append and Rewrite keep the delivery line with its record.
+    Put(QByteArray());
+    ASSERT_TRUE(m_store.Append(tracked));
+    ASSERT_TRUE(m_store.Append(plain));
+    EXPECT_EQ(Load(), (QList<SentItemRecord>{tracked, plain}));
+    ASSERT_TRUE(m_store.Rewrite({plain, tracked}));
+    EXPECT_EQ(Load(), (QList<SentItemRecord>{plain, tracked}));
+}
+
+// The inbox keeps any text (line breaks, quotes, characters outside the BMP) and every kind of entry; a line
+// that is no entry is passed over.
+TEST(InboxStore, EntriesComeBackAsWritten) {
+    QTemporaryDir dir;
+    const InboxStore inbox(dir.filePath(QStringLiteral("Inbox.vrix")));
+    QList<InboxRecord> none;
+    ASSERT_TRUE(inbox.Load(&none));
+    EXPECT_TRUE(none.empty());
+    InboxRecord message{InboxRecord::Kind::Message, "2026-12-08T10:00:00", "/dev/ttyUSB0", "+15550001",
+                        "26/12/08,09:59:58+04", "Two\r\nlines \"quoted\" \U0001F600", "0791...", "", true};
+    InboxRecord broken{InboxRecord::Kind::Undecodable, "2026-12-08T10:00:01", "/dev/ttyUSB0", "", "", "",
+                       "07FF", "the PDU ends inside its SMSC field", false};
+    InboxRecord report{InboxRecord::Kind::Report, "2026-12-08T10:00:02", "/dev/ttyUSB1", "+15550002", "", "Delivered (reference 4)",
+                       "0006040B91", "", false};
+    ASSERT_TRUE(inbox.Append(message));
+    ASSERT_TRUE(inbox.Append(broken));
+    {
+        QFile file(inbox.Path());
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write(FileBytes::Utf16Le(QStringLiteral("not an entry\r\n")));
+    }
+    ASSERT_TRUE(inbox.Append(report));
+    QList<InboxRecord> loaded;
+    ASSERT_TRUE(inbox.Load(&loaded));
+    EXPECT_EQ(loaded, (QList<InboxRecord>{message, broken, report}));
+}

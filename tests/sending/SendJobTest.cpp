@@ -141,7 +141,8 @@ TEST(SendJob, ProgressLabel) {
     EXPECT_EQ(SendJob::ProgressLabel(0, 12), QStringLiteral("1 / 12 Message or 8.00%"));
     EXPECT_EQ(SendJob::ProgressLabel(20, 12), QStringLiteral("12 / 12 Message or 100.00%"));
     EXPECT_EQ(SendJob::ProgressLabel(1, 3), QStringLiteral("1 / 3 Message or 33.00%"));
-    EXPECT_EQ(SendJob::ColumnCaptions().size(), 8);
+    EXPECT_EQ(SendJob::ColumnCaptions().size(), int(SendJob::kColumnCount));
+    EXPECT_EQ(SendJob::ColumnCaptions().value(SendJob::kDelivery), QStringLiteral("Delivery"));
 }
 
 TEST(PauseSetting, DurationsAndCountdown) {

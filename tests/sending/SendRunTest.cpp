@@ -1,12 +1,26 @@
 // Whole runs over several simulated modems on real pseudo-terminals, with a scaled clock.
 
 #include "SendRunRig.h"
+#include "exclusion/ExclusionSet.h"
+#include "exclusion/ExclusionStore.h"
+#include "exclusion/LoadExclusionSet.h"
+#include "modem/CSMSSerialPort.h"
+#include "sending/DeliveryCollector.h"
+#include "fakes/ScriptedPrompter.h"
+#include "records/SentItemsStore.h"
+#include "sending/SendRun.h"
+#include "sending/SendState.h"
+#include "sim/SimIncomingMessage.h"
+#include "sim/SimModem.h"
 #include "sms/SubmissionResult.h"
 
 #include <gtest/gtest.h>
 
 #include <QSet>
 #include <QTemporaryDir>
+
+#include <chrono>
+#include <thread>
 
 #include <algorithm>
 #include <memory>
@@ -213,4 +227,121 @@ TEST(SendRun, AnUnsupportedSmsModeFailsEveryAttempt) {
     auto run = rig.Run();
     EXPECT_EQ(Statuses(*run), (QStringList{"Error : +CMS ERROR: 500", "Error : +CMS ERROR: 500"}));
     EXPECT_EQ(rig.sims[0]->SubmissionCount(), 0);
+}
+
+namespace {
+
+// Collects from every modem of the rig until the reports awaited have come or 20 s have passed (the modems'
+// report delay is short; the limit only ends a broken run).
+void CollectUntilDone(DeliveryCollector& collector, Rig& rig, int passesAfterDone = 0) {
+    std::vector<std::unique_ptr<CSMSSerialPort>> ports;
+    for (const auto& sim : rig.sims) {
+        ports.push_back(std::make_unique<CSMSSerialPort>());
+        ports.back()->Open(2000, sim->PortName());
+        DeliveryCollector::Prepare(*ports.back());
+    }
+    const auto start = std::chrono::steady_clock::now();
+    int extra = passesAfterDone;
+    while (std::chrono::steady_clock::now() - start < std::chrono::seconds(20)) {
+        for (auto& port : ports)
+            collector.Collect(*port, 0);
+        if (collector.AwaitedParts() == 0 && extra-- <= 0)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_TRUE(collector.SaveSentItems());
+}
+
+} // namespace
+
+// Send with delivery reports over two modems (whose message references both start at the same value), let the
+// run end, then collect: each row's sent item says what became of it, a long message only once all its parts
+// are delivered.
+TEST(SendRun, DeliveryReportsArriveAfterTheRunAndReachTheSentItems) {
+    const QString profile = QStringLiteral("report-delay:100,report:+1555*1003=failed:0x41");
+    Rig rig({profile, profile});
+    rig.ctx.options.saveSentItems = true;
+    rig.ctx.options.deliveryReports = true;
+    rig.AddRows(6);
+    rig.rows.emplace_back(QStringLiteral("+15559999999"), QString(300, QLatin1Char('y'))); // two parts
+    const auto run = rig.Run();
+    for (int r = 0; r < run->Job().RowCount(); ++r) {
+        EXPECT_EQ(run->Job().Text(r, SendJob::kDelivery), QStringLiteral("Awaiting delivery report")) << r;
+        EXPECT_FALSE(run->Job().Text(r, SendJob::kReferences).isEmpty()) << r;
+    }
+    QList<SentItemRecord> logged = rig.Logged();
+    ASSERT_EQ(logged.size(), 7);
+    for (const SentItemRecord& record : logged)
+        EXPECT_EQ(record.delivery, QStringLiteral("Awaiting delivery report")) << record.number.toStdString();
+    rig.slots.CloseAll();
+
+    InboxStore inbox(rig.dir.filePath(QStringLiteral("Inbox.vrix")));
+    DeliveryCollector collector({rig.sentItems.get(), &inbox, nullptr}, NumberComparison());
+    ASSERT_TRUE(collector.LoadSentItems());
+    EXPECT_EQ(collector.AwaitedParts(), 8u);
+    CollectUntilDone(collector, rig);
+    EXPECT_EQ(collector.AwaitedParts(), 0u);
+
+    logged = rig.Logged();
+    ASSERT_EQ(logged.size(), 7);
+    for (const SentItemRecord& record : logged) {
+        const QString expected = record.number == QLatin1String("+15550001003")
+                                     ? QStringLiteral("Delivery failed: ") + TpStatus{0x41}.Meaning()
+                                     : QStringLiteral("Delivered");
+        EXPECT_EQ(record.delivery, expected) << record.number.toStdString();
+    }
+    EXPECT_EQ(collector.Counts().delivered + collector.Counts().failed, 7);
+    EXPECT_EQ(collector.Counts().unmatchedReports, 0);
+    QList<InboxRecord> kept;
+    ASSERT_TRUE(inbox.Load(&kept));
+    for (const InboxRecord& r : kept)
+        ADD_FAILURE() << "kept in the inbox: " << r.number.toStdString() << " " << r.text.toStdString() << " "
+                      << r.raw.toStdString();
+
+    // Every report (one a part) was taken off its device once used; which modem sent how many rows is not
+    // checked (on a loaded machine one may take them all).
+    int deleted = 0;
+    for (const auto& sim : rig.sims)
+        deleted += sim->CountCommands(QStringLiteral("AT+CMGD="));
+    EXPECT_EQ(deleted, 8);
+}
+
+// A reply "STOP" puts its sender on the opt-out list; the next send with exclusion rules skips that number.
+TEST(SendRun, AStopReplyExcludesTheSenderFromTheNextSend) {
+    Rig rig({QStringLiteral("default")});
+    SimIncomingMessage stop;
+    stop.from = QStringLiteral("+15550001001");
+    stop.text = QStringLiteral("  stop ");
+    ASSERT_TRUE(rig.sims.front()->Inject(stop));
+    SimIncomingMessage hello;
+    hello.from = QStringLiteral("+15550001002");
+    hello.text = QStringLiteral("Stop it, I like these") + QString(200, QLatin1Char('!')); // two parts, no opt-out
+    ASSERT_TRUE(rig.sims.front()->Inject(hello));
+
+    InboxStore inbox(rig.dir.filePath(QStringLiteral("Inbox.vrix")));
+    const DataPaths paths(rig.dir.path());
+    paths.EnsureDataFiles();
+    ExclusionStore exclusionStore{paths};
+    DeliveryCollector collector({rig.sentItems.get(), &inbox, &exclusionStore}, NumberComparison());
+    ASSERT_TRUE(collector.LoadSentItems());
+    CollectUntilDone(collector, rig, 3);
+    EXPECT_EQ(collector.Counts().messages, 2);
+    EXPECT_EQ(collector.Counts().optOuts, 1);
+
+    QList<InboxRecord> received;
+    ASSERT_TRUE(inbox.Load(&received));
+    ASSERT_EQ(received.size(), 2);
+    EXPECT_EQ(received[0].number, QStringLiteral("+15550001001"));
+    EXPECT_TRUE(received[0].optOut);
+    EXPECT_EQ(received[1].text, hello.text);
+    EXPECT_FALSE(received[1].optOut);
+    EXPECT_EQ(rig.sims.front()->CountCommands(QStringLiteral("AT+CMGD=")), 3); // one message, two parts
+
+    rig.exclusion = LoadExclusionSet(exclusionStore).set;
+    rig.ctx.options.useExclusion = true;
+    rig.AddRows(3);
+    const auto run = rig.Run();
+    EXPECT_EQ(Statuses(*run).at(1), QStringLiteral("Excluded."));
+    EXPECT_EQ(rig.Accepted().count(QStringLiteral("+15550001001")), 0u);
+    EXPECT_EQ(rig.Accepted().size(), 2u);
 }

@@ -105,3 +105,36 @@ TEST(SendStatusExport, RetryColumnOnlyWhenTheRunHadRetries) {
     EXPECT_EQ(ExportedNumbers(path, &heading).size(), 6);
     EXPECT_EQ(heading.value(4), QStringLiteral("Retry"));
 }
+
+// A run that asked for delivery reports exports their states in a last column; one that did not keeps the
+// columns it always had.
+TEST(SendStatusExport, DeliveryColumnOnlyWhenReportsWereRequested) {
+    SendJob job;
+    FillWithEveryOutcome(job);
+    QTemporaryDir dir;
+    ScriptedPrompter prompter;
+    const QString plain = dir.filePath(QStringLiteral("plain.xlsx"));
+    ASSERT_TRUE(
+        SendStatusExport::Write(job, false, SpreadsheetExport::Filter::All, plain, SpreadsheetExport::Format::Xlsx, prompter)
+            .Ok());
+    QStringList heading;
+    ExportedNumbers(plain, &heading);
+    EXPECT_EQ(heading, (QStringList{QStringLiteral("Number"), QStringLiteral("Message"), QStringLiteral("Current Status"),
+                                    QStringLiteral("Status")}));
+
+    job.SetText(0, SendJob::kDelivery, QStringLiteral("Delivered"));
+    const QString tracked = dir.filePath(QStringLiteral("tracked.xlsx"));
+    ASSERT_TRUE(SendStatusExport::Write(job, true, SpreadsheetExport::Filter::All, tracked,
+                                        SpreadsheetExport::Format::Xlsx, prompter)
+                    .Ok());
+    heading.clear();
+    ExportedNumbers(tracked, &heading);
+    EXPECT_EQ(heading.value(4), QStringLiteral("Retry"));
+    EXPECT_EQ(heading.value(5), QStringLiteral("Delivery"));
+    WorkbookReader reader;
+    SheetData data;
+    ASSERT_TRUE(reader.OpenSheet(tracked, 1, &data).Ok());
+    QString state;
+    ASSERT_TRUE(reader.CellText(2, 6, &state).Ok());
+    EXPECT_EQ(state, QStringLiteral("Delivered"));
+}

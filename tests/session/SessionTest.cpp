@@ -254,6 +254,7 @@ TEST(SessionChoices, RememberedChoicesComeBackInTheNextSession) {
     ASSERT_TRUE(first.SendOptions().SetRetryCount(QStringLiteral("3")));
     first.SendOptions().SetRetryAllErrors(true);
     first.SendOptions().SetSendInternational(true);
+    first.SendOptions().SetDeliveryReports(true);
     first.Composer().SetUnicodeChecked(true);
     first.RememberChoices();
     rig.AddSim(QStringLiteral("default"), QStringLiteral("351234567890001"));
@@ -271,6 +272,7 @@ TEST(SessionChoices, RememberedChoicesComeBackInTheNextSession) {
     EXPECT_EQ(second.SendOptions().RetryCount(), QStringLiteral("3"));
     EXPECT_TRUE(second.SendOptions().RetryAllErrors());
     EXPECT_TRUE(second.SendOptions().SendInternational());
+    EXPECT_TRUE(second.SendOptions().DeliveryReports());
     EXPECT_TRUE(second.Composer().IsUnicodeChecked());
     EXPECT_EQ(second.Settings().ChosenImeis(), QStringList({QStringLiteral("351234567890001")}));
     // The country joins the two forms of one Indian number in the duplicate test.

@@ -122,6 +122,7 @@ void CVRIX_Bulk_SMSDlg::ConnectUi() {
     connect(Button(ImportWindows::kExclusion), &QPushButton::clicked, m_importWindows, &ImportWindows::OnExclusion);
     auto* records = new RecordsWindows(*this);
     connect(Button(QStringLiteral("Sent Items")), &QPushButton::clicked, records, &RecordsWindows::OnSentItems);
+    connect(Button(QStringLiteral("Inbox")), &QPushButton::clicked, records, &RecordsWindows::OnInbox);
     connect(Button(QStringLiteral("View Templates")), &QPushButton::clicked, records, &RecordsWindows::OnViewTemplates);
     connect(Button(QStringLiteral("Help")), &QPushButton::clicked, records, &RecordsWindows::OnHelp);
     connect(Button(QStringLiteral("About Us")), &QPushButton::clicked, records, &RecordsWindows::OnAbout);

@@ -157,6 +157,7 @@ void MainWindowForm::Build(QDialog* owner) {
     useExclusion = MakeCheck(QStringLiteral("Use Exclusion Rules"));
     saveSentItems = MakeCheck(QStringLiteral("Save Sent Items"));
     saveTemplates = MakeCheck(QStringLiteral("Save sent message to Templates"));
+    deliveryReports = MakeCheck(QStringLiteral("Request delivery reports"));
     // Not shown: their start state is all the user ever gets (the quota window sets the last one).
     clearAfterSend = MakeCheck(QStringLiteral("Clear all fields after sending SMS"));
     nonOverlapped = MakeCheck(QStringLiteral("Sent Non Overlapped"));
@@ -197,10 +198,12 @@ void MainWindowForm::Build(QDialog* owner) {
     optionsLayout->addLayout(countryRow, 8, 0);
     sendInternational = MakeCheck(QStringLiteral("Send numbers in international format"));
     optionsLayout->addWidget(sendInternational, 8, 1);
+    optionsLayout->addWidget(deliveryReports, 9, 0);
     auto* toolRow = new QHBoxLayout;
     toolRow->addWidget(CommandButton(QStringLiteral("Exclusion List Wizard")));
     toolRow->addWidget(CommandButton(QStringLiteral("View Templates")));
     toolRow->addWidget(CommandButton(QStringLiteral("Sent Items")));
+    toolRow->addWidget(CommandButton(QStringLiteral("Inbox")));
     optionsLayout->addLayout(toolRow, 5, 0, 1, 2);
 
     auto* right = new QVBoxLayout;
@@ -243,6 +246,7 @@ void MainWindowForm::ShowOptions(const SendOptionsModel& options) {
     setCheck(useExclusion, options.UseExclusion());
     setCheck(saveSentItems, options.SaveSentItems());
     setCheck(saveTemplates, options.SaveTemplates());
+    setCheck(deliveryReports, options.DeliveryReports());
     setCheck(clearAfterSend, options.ClearAfterSend());
     setCheck(nonOverlapped, options.NonOverlapped());
     setCheck(quota, options.QuotaManagement());
@@ -276,7 +280,7 @@ void MainWindowForm::SetListModel(QAbstractItemModel* model) const {
 
 void MainWindowForm::OnOptionChanged(const std::function<void()>& changed) const {
     for (QCheckBox* check : {delayed, retry, retryAllErrors, unicode, skipDuplicates, useExclusion, saveSentItems,
-                             saveTemplates, fixedPauses, sendInternational})
+                             saveTemplates, fixedPauses, sendInternational, deliveryReports})
         QObject::connect(check, &QCheckBox::toggled, window, changed);
     for (QComboBox* combo : {pauseEvery, pauseFor, retryCount, messageType})
         QObject::connect(combo, &QComboBox::currentIndexChanged, window, changed);
@@ -300,6 +304,7 @@ void MainWindowForm::ConnectOptions(SendOptionsModel& options) {
     onToggle(clearAfterSend, &SendOptionsModel::SetClearAfterSend, model);
     onToggle(nonOverlapped, &SendOptionsModel::SetNonOverlapped, model);
     onToggle(sendInternational, &SendOptionsModel::SetSendInternational, model);
+    onToggle(deliveryReports, &SendOptionsModel::SetDeliveryReports, model);
 }
 
 void MainWindowForm::ShowDevices(const Session::DeviceView& view) {

@@ -79,6 +79,7 @@ struct MainWindowForm {
     QCheckBox* skipDuplicates = nullptr;
     QCheckBox* useExclusion = nullptr;
     QCheckBox* saveSentItems = nullptr;
+    QCheckBox* deliveryReports = nullptr;
     QCheckBox* saveTemplates = nullptr;
     QLabel* quotaLink = nullptr;
     QCheckBox* fixedPauses = nullptr;       // "Wait fixed pauses between commands (older devices)"

@@ -2,6 +2,7 @@
 
 #include "app/gui/CAboutDlg.h"
 #include "composer/gui/CVRIX_Bulk_SMSDlg.h"
+#include "records/gui/CInbox.h"
 #include "records/gui/CSent_Items.h"
 #include "templates/gui/CViewTemplates.h"
 #include "ui/ComposerEdit.h"
@@ -38,6 +39,12 @@ void RecordsWindows::OnSentItems() {
     window->SetFileChooser(m_chooser);
     window->SetListChanged([main = &m_main] { main->RefreshList(); });
     OpenWindowModal(window);
+}
+
+void RecordsWindows::OnInbox() {
+    if (m_main.IsListBusy())
+        return;
+    OpenWindowModal(new CInbox(m_main.UserSession().Paths().InboxFile(), &m_main));
 }
 
 void RecordsWindows::OnViewTemplates() {

@@ -26,6 +26,7 @@ public:
 
 public Q_SLOTS:
     void OnSentItems();
+    void OnInbox(); // "Inbox" (CInbox): received messages and what else the devices handed over
     void OnViewTemplates();
     void OnHelp();
     void OnAbout();

@@ -12,7 +12,7 @@ int SentItemsTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int SentItemsTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 4;
+    return parent.isValid() ? 0 : 5;
 }
 
 QVariant SentItemsTableModel::data(const QModelIndex& index, int role) const {
@@ -28,6 +28,8 @@ QVariant SentItemsTableModel::data(const QModelIndex& index, int role) const {
         return record.date;
     case 3:
         return record.status;
+    case 4:
+        return record.delivery;
     default:
         return {};
     }
@@ -45,6 +47,8 @@ QVariant SentItemsTableModel::headerData(int section, Qt::Orientation orientatio
         return QStringLiteral("Date");
     case 3:
         return QStringLiteral("Status");
+    case 4:
+        return QStringLiteral("Delivery");
     default:
         return {};
     }

@@ -149,7 +149,7 @@ CSMS_Sending::CSMS_Sending(SendContext context, Prompter& prompter, QWidget* par
     m_jobView->setColumnWidth(SendJob::kCurrentStatus, 180);
     m_jobView->setColumnWidth(SendJob::kStatus, m_retriesOn ? 180 : 340);
     m_jobView->setColumnWidth(SendJob::kRetry, 50);
-    for (int hidden : {int(SendJob::kUsePort), int(SendJob::kUseStatus), int(SendJob::kSentItem)})
+    for (int hidden : {int(SendJob::kUsePort), int(SendJob::kUseStatus), int(SendJob::kSentItem), int(SendJob::kReferences)})
         m_jobView->setColumnHidden(hidden, true);
     m_jobView->setColumnHidden(SendJob::kRetry, !m_retriesOn);
     // Retry shown last before the stretched column would stretch it; keep Status the stretching one.

@@ -1,0 +1,117 @@
+#include "records/InboxStore.h"
+
+#include "app/AppendRecord.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+#include <mutex>
+
+namespace {
+
+std::mutex& InboxLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+const char* KindName(InboxRecord::Kind kind) {
+    switch (kind) {
+    case InboxRecord::Kind::Message:
+        return "message";
+    case InboxRecord::Kind::Report:
+        return "report";
+    case InboxRecord::Kind::Undecodable:
+        break;
+    }
+    return "undecodable";
+}
+
+} // namespace
+
+QString InboxStore::FormatLine(const InboxRecord& r) {
+    QJsonObject o;
+    o.insert(QStringLiteral("kind"), QLatin1String(KindName(r.kind)));
+    o.insert(QStringLiteral("received"), r.received);
+    o.insert(QStringLiteral("device"), r.device);
+    o.insert(QStringLiteral("number"), r.number);
+    o.insert(QStringLiteral("sent"), r.sent);
+    o.insert(QStringLiteral("text"), r.text);
+    o.insert(QStringLiteral("raw"), r.raw);
+    o.insert(QStringLiteral("reason"), r.reason);
+    o.insert(QStringLiteral("optOut"), r.optOut);
+    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+}
+
+bool InboxStore::ParseLine(const QString& line, InboxRecord* r) {
+    const QJsonDocument doc = QJsonDocument::fromJson(line.trimmed().toUtf8());
+    if (!doc.isObject())
+        return false;
+    const QJsonObject o = doc.object();
+    const QString kind = o.value(QStringLiteral("kind")).toString();
+    r->kind = kind == QLatin1String("message")  ? InboxRecord::Kind::Message
+              : kind == QLatin1String("report") ? InboxRecord::Kind::Report
+                                                : InboxRecord::Kind::Undecodable;
+    r->received = o.value(QStringLiteral("received")).toString();
+    r->device = o.value(QStringLiteral("device")).toString();
+    r->number = o.value(QStringLiteral("number")).toString();
+    r->sent = o.value(QStringLiteral("sent")).toString();
+    r->text = o.value(QStringLiteral("text")).toString();
+    r->raw = o.value(QStringLiteral("raw")).toString();
+    r->reason = o.value(QStringLiteral("reason")).toString();
+    r->optOut = o.value(QStringLiteral("optOut")).toBool();
+    return true;
+}
+
+bool InboxStore::Append(const InboxRecord& record, FileError* error) const {
+    std::lock_guard lock(InboxLock());
+    return AppendRecord(m_path, FormatLine(record), QStringLiteral("\r\n"), error);
+}
+
+bool InboxStore::Rewrite(const QList<InboxRecord>& records, FileError* error) const {
+    QString text;
+    for (const InboxRecord& record : records)
+        text += FormatLine(record) + QStringLiteral("\r\n");
+    QByteArray bytes("\xFF\xFE", 2);
+    bytes.reserve(2 + text.size() * 2);
+    for (QChar c : std::as_const(text)) {
+        bytes.append(static_cast<char>(c.unicode() & 0xFF));
+        bytes.append(static_cast<char>(c.unicode() >> 8));
+    }
+    std::lock_guard lock(InboxLock());
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error)
+            *error = FileError::FromText(m_path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool InboxStore::Load(QList<InboxRecord>* records, FileError* error) const {
+    records->clear();
+    std::lock_guard lock(InboxLock());
+    if (!QFileInfo::exists(m_path))
+        return true;
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = FileError::FromText(m_path, file.errorString());
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    QString text(bytes.size() / 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        text[i] = QChar(static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                              (static_cast<unsigned char>(bytes[2 * i + 1]) << 8)));
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        InboxRecord record;
+        QString clean = line;
+        clean.remove(QChar(0xFEFF));
+        if (ParseLine(clean, &record))
+            *records << record;
+    }
+    return true;
+}

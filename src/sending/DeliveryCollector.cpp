@@ -1,0 +1,249 @@
+#include "sending/DeliveryCollector.h"
+
+#include "common/AnsiCodec.h"
+#include "exclusion/ExclusionStore.h"
+#include "exclusion/OptOut.h"
+#include "modem/CSMSException.h"
+#include "modem/CSMSSerialPort.h"
+#include "sms/SubmissionSteps.h"
+
+#include <QDateTime>
+
+namespace {
+
+QString Now() {
+    return QDateTime::currentDateTime().toString(Qt::ISODate);
+}
+
+// The message references of a record, "17,18" -> {17, 18}; an unreadable one as -1.
+std::vector<int> References(const QString& text) {
+    std::vector<int> references;
+    for (const QString& piece : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int value = piece.trimmed().toInt(&ok);
+        references.push_back(ok ? value : -1);
+    }
+    return references;
+}
+
+QString PartKey(const QString& device, const QString& originator, int reference, int sequence) {
+    return QStringLiteral("%1|%2|%3|%4").arg(device, originator).arg(reference).arg(sequence);
+}
+
+} // namespace
+
+DeliveryCollector::DeliveryCollector(Stores stores, NumberComparison comparison, QString optOutList)
+    : m_stores(stores), m_optOutList(std::move(optOutList)), m_optOutKeywords(OptOut::DefaultKeywords()),
+      m_matcher(std::move(comparison)) {}
+
+bool DeliveryCollector::LoadSentItems(FileError* error) {
+    if (!m_stores.sentItems->Load(&m_records, error))
+        return false;
+    m_changed.clear();
+    for (int i = 0; i < m_records.size(); ++i) {
+        const SentItemRecord& r = m_records.at(i);
+        if (r.delivery == DeliveryMatcher::kAwaiting)
+            m_matcher.Expect(i, r.device, r.number, References(r.references));
+    }
+    return true;
+}
+
+void DeliveryCollector::Prepare(CSMSSerialPort& port) {
+    if (port.Exchange("AT+CMGF=0\r") == ModemReply::FinalResult::None)
+        CSMSException::ThrowNoResponse();
+    if (port.Command("AT+CNMI=?\r")) {
+        const QString command = SubmissionSteps::IndicationCommand(port.LastReply());
+        if (!command.isEmpty())
+            static_cast<void>(port.Command(command.toLatin1() + '\r'));
+    }
+}
+
+void DeliveryCollector::Collect(CSMSSerialPort& port, qint64 nowMs) {
+    // What the device announced on its own since the last command; stored notices (+CDSI, +CMTI) are left to
+    // the listings below.
+    QByteArray pending;
+    while (port.WaitForData(0) && pending.size() < (1 << 20))
+        pending += port.Read();
+    if (!pending.isEmpty()) {
+        for (const UnsolicitedSms::Item& item :
+             UnsolicitedSms::ReadItems(AnsiCodec::Decode(pending), UnsolicitedSms::SmsMode::Pdu)) {
+            if (item.source == UnsolicitedSms::Item::Source::Cds || item.source == UnsolicitedSms::Item::Source::Cmt)
+                static_cast<void>(Handle(port.PortName(), item, nowMs, nullptr));
+        }
+    }
+    ListStorage(port, QStringLiteral("SR"), nowMs);
+    ListStorage(port, QStringLiteral("SM"), nowMs);
+}
+
+void DeliveryCollector::ListStorage(CSMSSerialPort& port, const QString& memory, qint64 nowMs) {
+    if (!port.Command("AT+CPMS=\"" + memory.toLatin1() + "\"\r"))
+        return; // no such storage on this device
+    if (!port.Command("AT+CMGL=4\r"))
+        return;
+    const QString device = port.PortName();
+    std::vector<int> toDelete;
+    for (const UnsolicitedSms::Item& item : UnsolicitedSms::ReadItems(port.LastReply(), UnsolicitedSms::SmsMode::Pdu)) {
+        if (item.source != UnsolicitedSms::Item::Source::Cmgl) {
+            if (item.source == UnsolicitedSms::Item::Source::Cds || item.source == UnsolicitedSms::Item::Source::Cmt)
+                static_cast<void>(Handle(device, item, nowMs, nullptr));
+            continue;
+        }
+        std::vector<int> completed;
+        if (Handle(device, item, nowMs, &completed)) {
+            toDelete.push_back(item.index);
+            toDelete.insert(toDelete.end(), completed.begin(), completed.end());
+        }
+    }
+    if (memory == QLatin1String("SM")) {
+        // Parts waiting too long for the rest: stored as far as they came, then taken off the device.
+        for (const ConcatReassembler::Group& group : m_parts.TakeExpired(nowMs, kMissingPartTimeoutMs)) {
+            QStringList missing;
+            QStringList raw;
+            for (int n : group.Missing())
+                missing << QString::number(n);
+            for (const ConcatReassembler::Part& part : group.parts)
+                raw << m_partRaw.take(
+                    PartKey(group.key.device, group.key.originator, group.key.reference, part.sequence));
+            if (StoreMessage(
+                    group.key.device, group.key.originator, QString(), group.Text(), raw.join(QLatin1Char(' ')),
+                    QStringLiteral("Part %1 of %2 missing").arg(missing.join(QLatin1Char(','))).arg(group.key.total))) {
+                for (const ConcatReassembler::Part& part : group.parts)
+                    if (part.id >= 0)
+                        toDelete.push_back(static_cast<int>(part.id));
+            }
+        }
+    }
+    for (int index : toDelete) {
+        if (index >= 0)
+            static_cast<void>(port.Command("AT+CMGD=" + QByteArray::number(index) + '\r'));
+    }
+}
+
+bool DeliveryCollector::Handle(const QString& device, const UnsolicitedSms::Item& item, qint64 nowMs,
+                               std::vector<int>* completedIndexes) {
+    const IncomingPdu& pdu = item.message;
+    switch (pdu.kind) {
+    case IncomingPdu::Kind::Undecodable: {
+        InboxRecord record;
+        record.kind = InboxRecord::Kind::Undecodable;
+        record.received = Now();
+        record.device = device;
+        record.raw = pdu.rawHex.isEmpty() ? item.lines.join(QLatin1Char('\n')) : pdu.rawHex;
+        record.reason = pdu.error;
+        ++m_totals.undecodable;
+        return m_stores.inbox->Append(record);
+    }
+    case IncomingPdu::Kind::StatusReport:
+        return HandleReport(device, pdu);
+    case IncomingPdu::Kind::Deliver:
+        break;
+    }
+    const SmsDeliver& deliver = *pdu.deliver;
+    const QString number = deliver.originator.value;
+    const QString sent = deliver.serviceCentreTime.Text();
+    const std::optional<TpConcatenation>& concat = deliver.userData.header.concatenation;
+    if (!concat)
+        return StoreMessage(device, number, sent, deliver.userData.text, pdu.rawHex, QString());
+
+    ConcatReassembler::Part part;
+    part.key = {device, number, concat->reference, concat->total};
+    part.sequence = concat->sequence;
+    part.text = deliver.userData.text;
+    part.id = item.index;
+    const ConcatReassembler::AddResult added = m_parts.Add(part, nowMs);
+    switch (added.outcome) {
+    case ConcatReassembler::Outcome::Invalid:
+        return StoreMessage(device, number, sent, deliver.userData.text, pdu.rawHex,
+                            QStringLiteral("Part %1 of %2 is out of range").arg(concat->sequence).arg(concat->total));
+    case ConcatReassembler::Outcome::Duplicate:
+    case ConcatReassembler::Outcome::Waiting:
+        m_partRaw.insert(PartKey(device, number, concat->reference, concat->sequence), pdu.rawHex);
+        return false; // stays on the device until the whole message is stored
+    case ConcatReassembler::Outcome::Completed:
+        break;
+    }
+    const ConcatReassembler::Group& group = *added.completed;
+    QStringList raw;
+    for (const ConcatReassembler::Part& each : group.parts) {
+        raw << (each.sequence == part.sequence
+                    ? pdu.rawHex
+                    : m_partRaw.take(PartKey(device, number, concat->reference, each.sequence)));
+        if (completedIndexes && each.id >= 0 && each.id != part.id)
+            completedIndexes->push_back(static_cast<int>(each.id));
+    }
+    return StoreMessage(device, number, sent, group.Text(), raw.join(QLatin1Char(' ')), QString());
+}
+
+bool DeliveryCollector::HandleReport(const QString& device, const IncomingPdu& pdu) {
+    const SmsStatusReport& report = *pdu.statusReport;
+    if (const auto outcome = m_matcher.Match(device, report.messageReference, report.recipient.value, report.status)) {
+        if (outcome->changed) {
+            m_records[outcome->item].delivery = outcome->text;
+            m_changed.insert(outcome->item);
+            ++(outcome->state == DeliveryMatcher::State::Delivered ? m_totals.delivered : m_totals.failed);
+        }
+        return true;
+    }
+    // A report on no awaited part (or a "still trying" one) is kept in the inbox as it came.
+    InboxRecord record;
+    record.kind = InboxRecord::Kind::Report;
+    record.received = Now();
+    record.device = device;
+    record.number = report.recipient.value;
+    record.sent = report.dischargeTime.Text();
+    record.text = QStringLiteral("%1 (reference %2)")
+                      .arg(report.status.IsDelivered()
+                               ? DeliveryMatcher::kDelivered
+                               : DeliveryMatcher::DeliveryText(DeliveryMatcher::State::Failed, report.status))
+                      .arg(report.messageReference);
+    record.raw = pdu.rawHex;
+    ++m_totals.unmatchedReports;
+    return m_stores.inbox->Append(record);
+}
+
+bool DeliveryCollector::StoreMessage(const QString& device, const QString& number, const QString& sent,
+                                     const QString& text, const QString& raw, const QString& reason) {
+    InboxRecord record;
+    record.kind = InboxRecord::Kind::Message;
+    record.received = Now();
+    record.device = device;
+    record.number = number;
+    record.sent = sent;
+    record.text = text;
+    record.raw = raw;
+    record.reason = reason;
+    record.optOut = !number.isEmpty() && OptOut::IsOptOut(text, m_optOutKeywords);
+    // The opt-out list first: a reply stored but not acted on would be read as honoured.
+    if (record.optOut && m_stores.exclusion) {
+        if (!OptOut::AddToList(*m_stores.exclusion, number, m_optOutList).Ok())
+            return false;
+        ++m_totals.optOuts;
+    }
+    if (!m_stores.inbox->Append(record))
+        return false;
+    ++m_totals.messages;
+    return true;
+}
+
+bool DeliveryCollector::SaveSentItems(FileError* error) {
+    if (m_changed.empty())
+        return true;
+    // Records appended since loading (a run in another window or process) are kept: the states are applied to
+    // the file as it is now, to the records still in their place.
+    QList<SentItemRecord> current;
+    if (!m_stores.sentItems->Load(&current, error))
+        return false;
+    for (int i : m_changed) {
+        if (i >= current.size())
+            continue;
+        SentItemRecord& now = current[i];
+        const SentItemRecord& mine = m_records.at(i);
+        if (now.number == mine.number && now.device == mine.device && now.references == mine.references &&
+            now.date == mine.date)
+            now.delivery = mine.delivery;
+    }
+    if (!m_stores.sentItems->Rewrite(current, error))
+        return false;
+    m_changed.clear();
+    return true;
+}

@@ -3,6 +3,8 @@
 // is used; "standard" or "fast" gives one (standard is the fixed pauses the program once started with).
 // Usage: bench_gui_first_send [standard|fast] [messages] [modems] (defaults: the program's default, 20, 2)
 
+#include "GuiBench.h"
+
 #include "app/AppShell.h"
 #include "app/Prompter.h"
 #include "composer/gui/CVRIX_Bulk_SMSDlg.h"
@@ -21,27 +23,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-
-namespace {
-
-class YesPrompter final : public Prompter {
-public:
-    Answer Ask(const QString&, const QString&, Icon, Buttons buttons) override {
-        return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
-    }
-};
-
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -101,8 +82,8 @@ int main(int argc, char** argv) {
     for (int i = 0; i < demos.DemoCount(); ++i)
         received += demos.Demo(i)->SubmissionCount();
     std::printf("%d messages over %d demo modems, %s: Send to \"Finish.\" %s in %.0f ms, %d received\n", messages,
-                modems, qPrintable(window.UserSession().Timing().Description()),
-                finished ? "finished" : "NOT finished", runMs, received);
+                modems, qPrintable(window.UserSession().Timing().Description()), finished ? "finished" : "NOT finished",
+                runMs, received);
     if (sending != nullptr)
         sending->StopButton()->click();
     WaitFor([&] { return !window.IsSending(); }, 30000);

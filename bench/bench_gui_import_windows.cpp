@@ -9,6 +9,8 @@
 
 #include "BenchMeasure.h"
 
+#include "GuiBench.h"
+
 #include "app/AppShell.h"
 #include "app/Prompter.h"
 #include "composer/gui/CVRIX_Bulk_SMSDlg.h"
@@ -42,7 +44,8 @@
 
 namespace {
 
-class YesPrompter final : public Prompter {
+// Answers as YesPrompter, except that closing leaves the numbers unsaved.
+class WizardPrompter final : public Prompter {
 public:
     Answer Ask(const QString& message, const QString&, Icon, Buttons buttons) override {
         // Closing leaves the numbers unsaved.
@@ -80,30 +83,6 @@ private:
     qint64 m_worst = 0;
 };
 
-bool WaitFor(const std::function<bool()>& done, int timeoutMs = 300000) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-void Settle(QWidget* window) {
-    QCoreApplication::processEvents();
-    window->repaint();
-    QCoreApplication::processEvents();
-}
-
-template <typename Window> Window* OpenChild(QWidget* parent) {
-    for (Window* w : parent->findChildren<Window*>()) {
-        if (w->isVisible())
-            return w;
-    }
-    return nullptr;
-}
-
 // Runs `step` (which starts the work), waits for `done`, and prints its time and the longest stall.
 bool Measure(const char* what, StallMeter& meter, const std::function<void()>& step, const std::function<bool()>& done,
              QWidget* paint) {
@@ -131,7 +110,7 @@ int main(int argc, char** argv) {
     const int rows = argc > 2 ? std::atoi(argv[2]) : 50000;
     QTemporaryDir data;
     AppShell::Startup(data.path());
-    YesPrompter prompter;
+    WizardPrompter prompter;
     DemoModems demos;
     CVRIX_Bulk_SMSDlg::Options options;
     options.shutdown = [] {};

@@ -9,6 +9,8 @@
 // between ticks of a 5 ms timer).
 // Usage: bench_gui_records_windows [sent items] [templates] (defaults 1000000 100000)
 
+#include "GuiBench.h"
+
 #include "app/AppShell.h"
 #include "app/Prompter.h"
 #include "composer/gui/CVRIX_Bulk_SMSDlg.h"
@@ -34,13 +36,6 @@
 #include <functional>
 
 namespace {
-
-class YesPrompter final : public Prompter {
-public:
-    Answer Ask(const QString&, const QString&, Icon, Buttons buttons) override {
-        return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
-    }
-};
 
 // The largest gap between ticks of a 5 ms timer while it runs: the longest the event loop was kept from running.
 class StallProbe {
@@ -70,34 +65,6 @@ private:
     qint64 m_last = 0;
     qint64 m_worst = 0;
 };
-
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-void Settle(QWidget* window) {
-    QCoreApplication::processEvents();
-    window->repaint();
-    QCoreApplication::processEvents();
-}
-
-double Ms(const QElapsedTimer& t) {
-    return static_cast<double>(t.nsecsElapsed()) / 1e6;
-}
-
-template <typename Window> Window* OpenChild(QWidget* parent) {
-    for (Window* w : parent->findChildren<Window*>()) {
-        if (w->isVisible())
-            return w;
-    }
-    return nullptr;
-}
 
 void SelectRows(QTableView* view, int first, int last) {
     view->selectionModel()->select(

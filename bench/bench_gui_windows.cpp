@@ -7,6 +7,8 @@
 //     window's event loop while the run goes (a 5 ms timer's largest gap between ticks).
 // Usage: bench_gui_windows [rows] [run rows] [modems] (defaults 1000000 1000 4)
 
+#include "GuiBench.h"
+
 #include "app/AppShell.h"
 #include "app/Prompter.h"
 #include "composer/gui/CFill_Msg_In_List.h"
@@ -33,47 +35,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-
-namespace {
-
-class YesPrompter final : public Prompter {
-public:
-    Answer Ask(const QString&, const QString&, Icon, Buttons buttons) override {
-        return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
-    }
-};
-
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-// Lets every pending event and paint of the window run.
-void Settle(QWidget* window) {
-    QCoreApplication::processEvents();
-    window->repaint();
-    QCoreApplication::processEvents();
-}
-
-double Ms(const QElapsedTimer& t) {
-    return static_cast<double>(t.nsecsElapsed()) / 1e6;
-}
-
-// The visible window of that class the main window has open, or null.
-template <typename Window> Window* OpenChild(QWidget* parent) {
-    for (Window* w : parent->findChildren<Window*>()) {
-        if (w->isVisible())
-            return w;
-    }
-    return nullptr;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

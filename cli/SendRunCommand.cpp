@@ -102,6 +102,9 @@ int Run(const CliArgs& a) {
             return CliUsageError(kName, QStringLiteral("--retries takes 1 to 10"));
     }
     QString pauseFor;
+    std::optional<int> reconnectWait;
+    if (!CliReconnectWait(a, &reconnectWait, &error))
+        return CliUsageError(kName, error);
     if (a.Has("pause-every") != a.Has("pause-for"))
         return CliUsageError(kName, QStringLiteral("--pause-every and --pause-for go together"));
     if (a.Has("pause-every")) {
@@ -142,6 +145,8 @@ int Run(const CliArgs& a) {
     options.SetSaveTemplates(a.Has("save-templates"));
     options.SetNonOverlapped(a.Has("non-overlapped"));
     options.SetDeliveryReports(a.Has("delivery-reports"));
+    if (reconnectWait)
+        options.SetReconnectWaitSeconds(*reconnectWait);
     if (retries > 0) {
         options.SetRetries(true);
         static_cast<void>(options.SetRetryCount(QString::number(retries)));
@@ -259,6 +264,7 @@ std::vector<CliOption> CommandOptions() {
         {QStringLiteral("non-overlapped"),
          {},
          QStringLiteral("Use the non-overlapped transport, as the window's \"Sent Non Overlapped\" does.")},
+        kReconnectWaitOption,
         CliOptions::kTiming,
         {QStringLiteral("status-export"), QStringLiteral("FILE.xls|FILE.xlsx"),
          QStringLiteral("Write the run's status table to a spreadsheet at the end.")},
@@ -283,7 +289,7 @@ BULKSMS_CLI_COMMAND(CliCommand{
                                "--message-file FILE] [--mode PATH=pdu|text]... [--smsc PATH=NUMBER]... "
                                "[--quota PATH=N]... [--unicode] [--flash] [--retries N] [--pause-every N --pause-for "
                                "TEXT] [--retry-all-errors] [--skip-duplicates] [--exclusion] [--save-sent] [--save-templates] "
-                               "[--delivery-reports] [--non-overlapped] [--timing fast|standard] [--country CC] [--drop-impossible] "
+                               "[--delivery-reports] [--non-overlapped] [--reconnect-wait SECONDS] [--timing fast|standard] [--country CC] [--drop-impossible] "
                                "[--status-export FILE.xls|FILE.xlsx [--filter ALL|SUC|FAL]] [--data DIR] [--yes] [--json]"),
     .options = CommandOptions(),
     .details = QStringLiteral(

@@ -5,6 +5,7 @@
 
 struct SqlConnectionThread::Item {
     Work work;
+    std::function<void()> after;
     bool wait = false;
     bool done = false;
     bool ok = false;
@@ -48,6 +49,11 @@ bool SqlConnectionThread::Run(Work work, QString* error) {
             *error = m_openError.isEmpty() ? QStringLiteral("the journal is not open") : m_openError;
         return false;
     }
+    if (!m_postedError.isEmpty()) {
+        if (error)
+            *error = m_postedError;
+        return false;
+    }
     m_queue.push_back(item);
     m_wake.notify_all();
     m_wake.wait(lock, [&] { return item->done; });
@@ -56,14 +62,38 @@ bool SqlConnectionThread::Run(Work work, QString* error) {
     return item->ok;
 }
 
-void SqlConnectionThread::Post(Work work) {
+void SqlConnectionThread::Post(Work work, std::function<void()> after) {
     auto item = std::make_shared<Item>();
     item->work = std::move(work);
-    std::lock_guard lock(m_mutex);
-    if (!m_ready)
-        return;
-    m_queue.push_back(std::move(item));
-    m_wake.notify_all();
+    item->after = std::move(after);
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_ready) {
+            m_queue.push_back(std::move(item));
+            m_wake.notify_all();
+            return;
+        }
+    }
+    if (item->after)
+        item->after(); // nothing will be written: the step must not wait for ever
+}
+
+bool SqlConnectionThread::Barrier(QString* error) {
+    auto item = std::make_shared<Item>();
+    item->work = [](QSqlDatabase&, QString*) { return true; };
+    item->wait = true;
+    std::unique_lock lock(m_mutex);
+    if (m_ready) {
+        m_queue.push_back(item);
+        m_wake.notify_all();
+        m_wake.wait(lock, [&] { return item->done; });
+    }
+    const QString failure = !m_ready ? m_openError : !m_postedError.isEmpty() ? m_postedError : item->error;
+    if (failure.isEmpty() && (!m_ready || item->ok))
+        return true;
+    if (error)
+        *error = failure.isEmpty() ? QStringLiteral("the journal is not open") : failure;
+    return false;
 }
 
 void SqlConnectionThread::Loop() {
@@ -123,7 +153,13 @@ void SqlConnectionThread::RunGroup(std::deque<std::shared_ptr<Item>>& group) {
             item->ok = ok;
             item->error = error;
             item->done = true;
+            if (!ok && !item->wait && m_postedError.isEmpty())
+                m_postedError = error.isEmpty() ? QStringLiteral("a write failed") : error;
         }
     }
     m_wake.notify_all();
+    for (const auto& item : group) {
+        if (item->after)
+            item->after();
+    }
 }

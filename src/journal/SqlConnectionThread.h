@@ -31,9 +31,14 @@ public:
     [[nodiscard]] bool Start(QString* error);
     // Runs the work in a transaction (shared with other queued work) and waits for its commit.
     [[nodiscard]] bool Run(Work work, QString* error);
-    // Queues the work for the next transaction without waiting; a failure is reported to the next Run caller
-    // of the same group.
-    void Post(Work work);
+    // Queues the work for the next transaction without waiting. A failure is kept: every later Run (and
+    // Barrier) reports it, so nothing that must be durable is taken as such after a lost write. after (may be
+    // empty) runs on the connection's thread once the transaction holding the work has ended (committed or
+    // not); later groups wait for it.
+    void Post(Work work, std::function<void()> after = {});
+    // Waits until everything queued before has ended (its after steps included); false with the kept error
+    // when any posted work failed since the start.
+    [[nodiscard]] bool Barrier(QString* error);
 
 private:
     struct Item;
@@ -53,5 +58,6 @@ private:
     bool m_ready = false;
     bool m_openDone = false;
     QString m_openError;
+    QString m_postedError; // the first failure of posted work; every later Run fails with it
     std::thread m_thread;
 };

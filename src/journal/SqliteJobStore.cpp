@@ -276,26 +276,57 @@ JobStore::ClaimOutcome SqliteJobStore::Claim(qint64 runId, int row, const QStrin
     return taken ? ClaimOutcome::Taken : ClaimOutcome::Claimed;
 }
 
+namespace {
+// The work that writes a row's result; the values are copied, since posted work runs later.
+SqlConnectionThread::Work ResultWork(qint64 runId, int row, JournalRowState state, const QString& status,
+                                     const QString& reference, int retry) {
+    return [=](QSqlDatabase& db, QString* e) {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral(
+            "UPDATE run_rows SET state = ?, status = ?, reference = ?, retry = ? WHERE run_id = ? AND row = ?"));
+        q.addBindValue(static_cast<int>(state));
+        q.addBindValue(status);
+        q.addBindValue(reference);
+        q.addBindValue(retry);
+        q.addBindValue(runId);
+        q.addBindValue(row);
+        return Exec(q, e);
+    };
+}
+} // namespace
+
 JournalResult SqliteJobStore::RecordResult(qint64 runId, int row, JournalRowState state, const QString& status,
                                            const QString& reference, int retry) {
     if (!m_connection)
         return Failed(QStringLiteral("written"), QStringLiteral("it is not open"));
     QString error;
-    const bool ok = m_connection->Run(
-        [&](QSqlDatabase& db, QString* e) {
-            QSqlQuery q(db);
-            q.prepare(QStringLiteral(
-                "UPDATE run_rows SET state = ?, status = ?, reference = ?, retry = ? WHERE run_id = ? AND row = ?"));
-            q.addBindValue(static_cast<int>(state));
-            q.addBindValue(status);
-            q.addBindValue(reference);
-            q.addBindValue(retry);
-            q.addBindValue(runId);
-            q.addBindValue(row);
-            return Exec(q, e);
-        },
-        &error);
+    const bool ok = m_connection->Run(ResultWork(runId, row, state, status, reference, retry), &error);
     return ok ? JournalResult::Ok() : Failed(QStringLiteral("written"), error);
+}
+
+void SqliteJobStore::PostResult(qint64 runId, int row, JournalRowState state, const QString& status,
+                                const QString& reference, int retry, QString* error) {
+    if (!m_connection) {
+        if (error)
+            *error = Failed(QStringLiteral("written"), QStringLiteral("it is not open")).message;
+        return;
+    }
+    m_connection->Post(ResultWork(runId, row, state, status, reference, retry));
+}
+
+void SqliteJobStore::WhenDurable(std::function<void()> step) {
+    if (!m_connection) {
+        step();
+        return;
+    }
+    m_connection->Post([](QSqlDatabase&, QString*) { return true; }, std::move(step));
+}
+
+JournalResult SqliteJobStore::Flush() {
+    if (!m_connection)
+        return Failed(QStringLiteral("written"), QStringLiteral("it is not open"));
+    QString error;
+    return m_connection->Barrier(&error) ? JournalResult::Ok() : Failed(QStringLiteral("written"), error);
 }
 
 void SqliteJobStore::MarkLogged(qint64 runId, int row) {

@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
     const int rows = argc > 1 ? std::atoi(argv[1]) : 100000;
     const int resumeRows = argc > 2 ? std::atoi(argv[2]) : 1000000;
     QTemporaryDir tmp;
-    const QString dir = argc > 3 ? QString::fromLocal8Bit(argv[3]) : tmp.path();
+    const QString given = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+    const QString dir = given.isEmpty() ? tmp.path() : given; // "" keeps the temporary folder
     const QString parts = argc > 4 ? QString::fromLocal8Bit(argv[4]) : QStringLiteral("engine,store,resume");
     const QString imeis[] = {QStringLiteral("350000000000001"), QStringLiteral("350000000000002"),
                              QStringLiteral("350000000000003"), QStringLiteral("350000000000004")};

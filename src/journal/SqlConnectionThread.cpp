@@ -7,6 +7,7 @@ struct SqlConnectionThread::Item {
     Work work;
     std::function<void()> after;
     bool wait = false;
+    bool barrier = false; // done only once the group's after steps ran
     bool done = false;
     bool ok = false;
     QString error;
@@ -82,6 +83,7 @@ bool SqlConnectionThread::Barrier(QString* error) {
     auto item = std::make_shared<Item>();
     item->work = [](QSqlDatabase&, QString*) { return true; };
     item->wait = true;
+    item->barrier = true;
     std::unique_lock lock(m_mutex);
     if (m_ready) {
         m_queue.push_back(item);
@@ -152,14 +154,21 @@ void SqlConnectionThread::RunGroup(std::deque<std::shared_ptr<Item>>& group) {
         for (const auto& item : group) {
             item->ok = ok;
             item->error = error;
-            item->done = true;
+            item->done = !item->barrier;
             if (!ok && !item->wait && m_postedError.isEmpty())
                 m_postedError = error.isEmpty() ? QStringLiteral("a write failed") : error;
         }
     }
+    // Waiting writers go on at once; the after steps follow the commit, and a barrier waits for them too.
     m_wake.notify_all();
     for (const auto& item : group) {
         if (item->after)
             item->after();
     }
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto& item : group)
+            item->done = true;
+    }
+    m_wake.notify_all();
 }

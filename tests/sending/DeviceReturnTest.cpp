@@ -79,7 +79,7 @@ private:
 TEST(DeviceReturn, AModemBackUnderAnotherPortNameIsFoundByImeiAndTheRunGoesOn) {
     for (const int after : {1, 6}) {
         SCOPED_TRACE(after);
-        Rig rig({QStringLiteral("default")});
+        Rig rig({QStringLiteral("slow:20")}); // 20 ms a message: the unplugging comes in the middle of the run
         rig.AddRows(20);
         SqliteJobStore store(rig.dir.filePath(SqliteJobStore::kFileName));
         ASSERT_TRUE(store.Open().ok);
@@ -122,23 +122,26 @@ TEST(DeviceReturn, AModemBackUnderAnotherPortNameIsFoundByImeiAndTheRunGoesOn) {
 }
 
 TEST(DeviceReturn, AModemThatDoesNotComeBackLeavesTheRunAfterTheWait) {
-    Rig rig({QStringLiteral("default"), QStringLiteral("default")});
-    rig.AddRows(16);
+    Rig rig({QStringLiteral("slow:20")});
+    rig.AddRows(12);
     rig.ctx.options.reconnectWaitSeconds = 3; // 30 real ms at the rig's clock
-    Unplugger unplugger(rig, 2, false);
+    Unplugger unplugger(rig, 1, false);
     rig.ctx.devicePorts = [&] { return unplugger.Ports(); };
     auto run = rig.Run();
 
-    // The other modem sent the rest; nothing went twice.
+    // Its last device gone, the run ended: the first row sent, nothing twice, nothing reported sent that was not.
+    QStringList statuses;
+    for (int r = 0; r < run->Job().RowCount(); ++r)
+        statuses << run->Job().Text(r, SendJob::kStatus);
     int sent = 0;
     for (int r = 0; r < run->Job().RowCount(); ++r)
         sent += run->Job().Text(r, SendJob::kStatus) == QStringLiteral("Message sent successfully.") ? 1 : 0;
-    EXPECT_GE(sent, 15);
+    EXPECT_LE(sent, rig.sims[0]->SubmissionCount());
     for (const auto& [number, count] : rig.Accepted())
         EXPECT_EQ(count, 1) << number.toStdString();
     const QString told = rig.observer.diagnostics.join(QLatin1Char('\n'));
     EXPECT_TRUE(told.contains(SendRun::kDeviceNotBack.arg(rig.ctx.devicesInUse[0].record.imei).arg(3)))
-        << told.toStdString();
+        << told.toStdString() << statuses.join(QLatin1Char('|')).toStdString();
 }
 
 TEST(DeviceReturn, OnlyADeviceWithTheSameImeiIsTaken) {

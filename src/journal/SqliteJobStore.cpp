@@ -496,8 +496,10 @@ JournalResult SqliteJobStore::LoadRun(qint64 runId, JournalRun* run) {
 
             run->rows.reserve(static_cast<size_t>(count));
             run->states.reserve(static_cast<size_t>(count));
-            q.prepare(QStringLiteral("SELECT row, number, message_id, state, imei, claimed_ms, status, reference, "
-                                     "retry, logged FROM run_rows WHERE run_id = ? ORDER BY row"));
+            // The texts of every row first; then the states of the rows that have one (most rows of an
+            // interrupted run were never claimed): a million rows load in a fraction of the time ten columns
+            // of each would take.
+            q.prepare(QStringLiteral("SELECT row, number, message_id FROM run_rows WHERE run_id = ? ORDER BY row"));
             q.addBindValue(runId);
             if (!Exec(q, e))
                 return false;
@@ -510,16 +512,31 @@ JournalResult SqliteJobStore::LoadRun(qint64 runId, JournalRun* run) {
                     return false;
                 }
                 run->rows.push_back({q.value(1).toString(), messages[static_cast<size_t>(messageId)]});
-                JournalRowRecord r;
-                r.state = StateOf(q.value(3).toInt());
-                r.imei = q.value(4).toString();
-                r.claimedAtMs = q.value(5).toLongLong();
-                r.status = q.value(6).toString();
-                r.reference = q.value(7).toString();
-                r.retry = q.value(8).toInt();
-                r.logged = q.value(9).toInt() != 0;
-                run->states.push_back(std::move(r));
-                switch (run->states.back().state) {
+            }
+            q.finish();
+            run->states.resize(run->rows.size());
+            q.prepare(QStringLiteral("SELECT row, state, imei, claimed_ms, status, reference, retry, logged FROM "
+                                     "run_rows WHERE run_id = ? AND (state <> 0 OR logged <> 0)"));
+            q.addBindValue(runId);
+            if (!Exec(q, e))
+                return false;
+            while (q.next()) {
+                const int row = q.value(0).toInt();
+                if (row < 0 || static_cast<size_t>(row) >= run->states.size()) {
+                    *e = QStringLiteral("row %1 is damaged").arg(row);
+                    return false;
+                }
+                JournalRowRecord& r = run->states[static_cast<size_t>(row)];
+                r.state = StateOf(q.value(1).toInt());
+                r.imei = q.value(2).toString();
+                r.claimedAtMs = q.value(3).toLongLong();
+                r.status = q.value(4).toString();
+                r.reference = q.value(5).toString();
+                r.retry = q.value(6).toInt();
+                r.logged = q.value(7).toInt() != 0;
+            }
+            for (const JournalRowRecord& r : run->states) {
+                switch (r.state) {
                 case JournalRowState::Sent: ++run->summary.sent; break;
                 case JournalRowState::Claimed:
                 case JournalRowState::Unconfirmed: ++run->summary.unconfirmed; break;

@@ -1,4 +1,5 @@
 #include "journal/SqlConnectionThread.h"
+#include "journal/SqlErrorText.h"
 
 #include <QSqlError>
 #include <QUuid>
@@ -105,7 +106,7 @@ void SqlConnectionThread::Loop() {
         QString error;
         bool ok = db.open();
         if (!ok)
-            error = db.lastError().text();
+            error = SqlErrorText(db.lastError());
         if (ok && m_open)
             ok = m_open(db, &error);
         {
@@ -137,7 +138,7 @@ void SqlConnectionThread::Loop() {
 void SqlConnectionThread::RunGroup(std::deque<std::shared_ptr<Item>>& group) {
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     bool ok = db.transaction();
-    QString error = ok ? QString() : db.lastError().text();
+    QString error = ok ? QString() : SqlErrorText(db.lastError());
     for (const auto& item : group) {
         if (!ok)
             break;
@@ -145,7 +146,7 @@ void SqlConnectionThread::RunGroup(std::deque<std::shared_ptr<Item>>& group) {
     }
     if (ok && !db.commit()) {
         ok = false;
-        error = db.lastError().text();
+        error = SqlErrorText(db.lastError());
     }
     if (!ok)
         db.rollback();

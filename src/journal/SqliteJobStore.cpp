@@ -1,6 +1,7 @@
 #include "journal/SqliteJobStore.h"
 
 #include "journal/SqlConnectionThread.h"
+#include "journal/SqlErrorText.h"
 #include "journal/SqliteSchema.h"
 
 #include <QDateTime>
@@ -22,7 +23,7 @@ const QString kUnreadable = QStringLiteral("unreadable journal");
 bool Exec(QSqlQuery& query, QString* error) {
     if (query.exec())
         return true;
-    *error = query.lastError().text();
+    *error = SqlErrorText(query.lastError());
     return false;
 }
 
@@ -30,7 +31,7 @@ bool Exec(QSqlDatabase& db, const QString& sql, QString* error) {
     QSqlQuery query(db);
     if (query.exec(sql))
         return true;
-    *error = query.lastError().text();
+    *error = SqlErrorText(query.lastError());
     return false;
 }
 
@@ -38,7 +39,7 @@ bool Exec(QSqlDatabase& db, const QString& sql, QString* error) {
 std::optional<QVariant> Value(QSqlDatabase& db, const QString& sql, QString* error) {
     QSqlQuery query(db);
     if (!query.exec(sql) || !query.next()) {
-        *error = query.lastError().text();
+        *error = SqlErrorText(query.lastError());
         return std::nullopt;
     }
     return query.value(0);
@@ -75,7 +76,7 @@ bool PrepareConnection(QSqlDatabase& db, QString* error) {
         return false;
     for (int v = empty ? 0 : version->toInt(); v < migrations; ++v) {
         if (!db.transaction()) {
-            *error = db.lastError().text();
+            *error = SqlErrorText(db.lastError());
             return false;
         }
         bool ok = true;
@@ -85,7 +86,7 @@ bool PrepareConnection(QSqlDatabase& db, QString* error) {
              Exec(db, QStringLiteral("PRAGMA user_version = %1").arg(v + 1), error);
         if (!ok || !db.commit()) {
             if (ok)
-                *error = db.lastError().text();
+                *error = SqlErrorText(db.lastError());
             db.rollback();
             return false;
         }
@@ -393,7 +394,7 @@ JournalResult SqliteJobStore::InterruptedRuns(std::vector<JournalRunSummary>* ru
             q.setForwardOnly(true);
             if (!q.exec(QStringLiteral("SELECT id, created_ms, row_count FROM runs WHERE finished_ms IS NULL "
                                        "ORDER BY id DESC"))) {
-                *e = q.lastError().text();
+                *e = SqlErrorText(q.lastError());
                 return false;
             }
             while (q.next()) {

@@ -26,8 +26,8 @@ public:
     // Looks for the device with this IMEI, every kLookIntervalMs, until waitMs (engine ms) have passed or stop()
     // says so: the port it answers on, or nullopt. A port that cannot be opened (busy: another worker, or
     // another program, holds it) is passed over. An empty IMEI is never looked for.
-    static std::optional<QString> Find(const QString& imei, int waitMs, const PortLister& ports,
-                                       const SendClock& clock, const std::function<bool()>& stop);
+    static std::optional<QString> Find(const QString& imei, int waitMs, const PortLister& ports, const SendClock& clock,
+                                       const std::function<bool()>& stop);
     // The IMEI the device on a port gives (AT+CGSN), or empty when the port could not be opened or gave none.
     static QString ImeiOn(const QString& port);
 };

@@ -43,9 +43,11 @@ TEST(GroupCommit, APostedResultIsOnDiskWhenTheNextClaimReturnsAndBeforeAStepWait
     SqliteJobStore store(path);
     ASSERT_TRUE(store.Open().ok);
     qint64 id = 0;
-    ASSERT_TRUE(store.CreateRun({}, {{QStringLiteral("+15550001"), QStringLiteral("a")},
-                                     {QStringLiteral("+15550002"), QStringLiteral("b")}},
-                                &id)
+    ASSERT_TRUE(store
+                    .CreateRun({},
+                               {{QStringLiteral("+15550001"), QStringLiteral("a")},
+                                {QStringLiteral("+15550002"), QStringLiteral("b")}},
+                               &id)
                     .ok);
     QString error;
     ASSERT_EQ(store.Claim(id, 0, QStringLiteral("350000000000001"), &error), JobStore::ClaimOutcome::Claimed);
@@ -56,8 +58,8 @@ TEST(GroupCommit, APostedResultIsOnDiskWhenTheNextClaimReturnsAndBeforeAStepWait
     store.WhenDurable([&] { seen.set_value(RowOnDisk(path, id, 0)); });
     EXPECT_EQ(seen.get_future().get(), std::make_pair(int(JournalRowState::Sent), QStringLiteral("17,18")));
 
-    store.PostResult(id, 0, JournalRowState::Sent, QStringLiteral("Message sent successfully."),
-                     QStringLiteral("19"), 0, &error);
+    store.PostResult(id, 0, JournalRowState::Sent, QStringLiteral("Message sent successfully."), QStringLiteral("19"),
+                     0, &error);
     ASSERT_EQ(store.Claim(id, 1, QStringLiteral("350000000000001"), &error), JobStore::ClaimOutcome::Claimed);
     EXPECT_EQ(RowOnDisk(path, id, 0).second, QStringLiteral("19"));
     EXPECT_EQ(RowOnDisk(path, id, 1).first, int(JournalRowState::Claimed));
@@ -67,10 +69,9 @@ TEST(GroupCommit, APostedResultIsOnDiskWhenTheNextClaimReturnsAndBeforeAStepWait
 
 TEST(GroupCommit, APostedWriteThatFailedFailsEveryLaterWaitButStillRunsItsSteps) {
     QTemporaryDir dir;
-    SqlConnectionThread connection(QStringLiteral("QSQLITE"), dir.filePath(QStringLiteral("t.db")),
-                                   [](QSqlDatabase& db, QString*) {
-                                       return QSqlQuery(db).exec(QStringLiteral("CREATE TABLE t (v INTEGER)"));
-                                   });
+    SqlConnectionThread connection(
+        QStringLiteral("QSQLITE"), dir.filePath(QStringLiteral("t.db")),
+        [](QSqlDatabase& db, QString*) { return QSqlQuery(db).exec(QStringLiteral("CREATE TABLE t (v INTEGER)")); });
     QString error;
     ASSERT_TRUE(connection.Start(&error)) << error.toStdString();
     const auto insert = [](QSqlDatabase& db, QString*) {

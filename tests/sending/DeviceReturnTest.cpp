@@ -109,8 +109,8 @@ TEST(DeviceReturn, AModemBackUnderAnotherPortNameIsFoundByImeiAndTheRunGoesOn) {
         EXPECT_LE(unconfirmed, 1);
         EXPECT_GT(rig.sims[1]->SubmissionCount(), 0);
         const QString told = rig.observer.diagnostics.join(QLatin1Char('\n'));
-        EXPECT_TRUE(told.contains(SendRun::kDeviceBack.arg(rig.ctx.devicesInUse[0].record.imei,
-                                                            rig.sims[1]->PortName())))
+        EXPECT_TRUE(
+            told.contains(SendRun::kDeviceBack.arg(rig.ctx.devicesInUse[0].record.imei, rig.sims[1]->PortName())))
             << told.toStdString();
         run.reset();
 

@@ -22,7 +22,8 @@ qint64 InterruptedRun(const QString& journalPath, const QStringList& numbers) {
     EXPECT_TRUE(store.Open().ok);
     RunSettings settings;
     settings.options.saveSentItems = true;
-    JournalRunSpec spec{settings.ToBlob(), {{kImei, QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyUSB0 - A")}}};
+    JournalRunSpec spec{settings.ToBlob(),
+                        {{kImei, QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyUSB0 - A")}}};
     std::vector<JournalRowText> rows;
     for (const QString& n : numbers)
         rows.push_back({n, QStringLiteral("Your code is 4417")});

@@ -57,6 +57,7 @@ bool SqlConnectionThread::Run(Work work, QString* error) {
         return false;
     }
     m_queue.push_back(item);
+    ++m_waitingQueued;
     m_wake.notify_all();
     m_wake.wait(lock, [&] { return item->done; });
     if (!item->ok && error)
@@ -88,6 +89,7 @@ bool SqlConnectionThread::Barrier(QString* error) {
     std::unique_lock lock(m_mutex);
     if (m_ready) {
         m_queue.push_back(item);
+        ++m_waitingQueued;
         m_wake.notify_all();
         m_wake.wait(lock, [&] { return item->done; });
     }
@@ -124,7 +126,12 @@ void SqlConnectionThread::Loop() {
                     m_wake.wait(lock, [this] { return m_stop || !m_queue.empty(); });
                     if (m_queue.empty())
                         break;
+                    // Only posted work: a waiting caller (a worker's next claim, microseconds away as a rule)
+                    // gets a moment to join it, so that both share one sync instead of taking one each.
+                    if (m_waitingQueued == 0 && !m_stop)
+                        m_wake.wait_for(lock, kPostedDelay, [this] { return m_stop || m_waitingQueued > 0; });
                     group.swap(m_queue);
+                    m_waitingQueued = 0;
                 }
                 RunGroup(group);
                 group.clear();

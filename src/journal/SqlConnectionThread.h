@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -31,6 +32,10 @@ public:
     [[nodiscard]] bool Start(QString* error);
     // Runs the work in a transaction (shared with other queued work) and waits for its commit.
     [[nodiscard]] bool Run(Work work, QString* error);
+    // How long posted work alone waits for a waiting caller to share its transaction (ms); it is committed
+    // then in any case, so a posted result is durable within this time or with the next claim.
+    static constexpr std::chrono::milliseconds kPostedDelay{2};
+
     // Queues the work for the next transaction without waiting. A failure is kept: every later Run (and
     // Barrier) reports it, so nothing that must be durable is taken as such after a lost write. after (may be
     // empty) runs on the connection's thread once the transaction holding the work has ended (committed or
@@ -53,6 +58,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<std::shared_ptr<Item>> m_queue;
+    int m_waitingQueued = 0; // items in m_queue whose callers wait (Run, Barrier)
     bool m_stop = false;
     bool m_started = false;
     bool m_ready = false;

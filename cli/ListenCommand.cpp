@@ -51,7 +51,7 @@ int RunListen(const CliArgs& a) {
         auto port = std::make_unique<CSMSSerialPort>();
         try {
             port->Open(2000, name);
-            DeliveryCollector::Prepare(*port);
+            static_cast<void>(collector.Prepare(*port));
         } catch (const CSMSException& e) {
             CliErr(QStringLiteral("%1: %2").arg(name, GetErrorText(e)));
             return kExitRefused;

@@ -234,9 +234,7 @@ bool DeliveryCollector::HandleReport(const Origin& from, const IncomingPdu& pdu)
         outcome = m_matcher.Match(from.port, report.messageReference, report.recipient.value, report.status);
     if (outcome) {
         if (outcome->changed) {
-            if (m_sink) {
-                m_sink(outcome->item, *outcome);
-            } else {
+            if (!m_sink || !m_sink(outcome->item, *outcome)) {
                 m_records[outcome->item].delivery = outcome->text;
                 m_changed.insert(outcome->item);
             }

@@ -47,10 +47,12 @@ public:
     // the file could not be read.
     [[nodiscard]] bool LoadSentItems(FileError* error = nullptr);
     std::size_t AwaitedParts() const { return m_matcher.AwaitedParts(); }
+    qsizetype LoadedRecords() const { return m_records.size(); }
 
-    // Instead of the sent items: the caller's own items (a run's job rows), each registered when it was sent;
-    // every change of an item's delivery state goes to the sink, on the thread that handed over the report.
-    using DeliverySink = std::function<void(int item, const DeliveryMatcher::Outcome& outcome)>;
+    // Besides the sent items: the caller's own items (a run's job rows, numbered after the loaded records), each
+    // registered when it was sent; every change of an item's delivery state goes to the sink first, on the thread
+    // that handed over the report, and to the loaded records when the sink returns false.
+    using DeliverySink = std::function<bool(int item, const DeliveryMatcher::Outcome& outcome)>;
     void SetDeliverySink(DeliverySink sink) { m_sink = std::move(sink); }
     void Expect(int item, const QString& device, const QString& recipient, const std::vector<int>& references) {
         m_matcher.Expect(item, device, recipient, references);

@@ -15,6 +15,8 @@ DeliveryRun::DeliveryRun(SendRun& run) : m_run(run) {
     if (ctx.sentItems)
         m_sentItems.emplace(ctx.sentItems->Path());
     DeliveryCollector::Stores stores;
+    if (m_sentItems)
+        stores.sentItems = &*m_sentItems;
     if (ctx.delivery.paths) {
         m_inbox = std::make_unique<InboxStore>(ctx.delivery.paths->InboxFile());
         m_exclusion = std::make_unique<ExclusionStore>(*ctx.delivery.paths);
@@ -25,7 +27,7 @@ DeliveryRun::DeliveryRun(SendRun& run) : m_run(run) {
     m_collector->SetOptOutKeywords(ctx.delivery.optOutKeywords);
     m_collector->SetTapped(true);
     m_collector->SetDeliverySink(
-        [this](int row, const DeliveryMatcher::Outcome& outcome) { OnDelivery(row, outcome); });
+        [this](int item, const DeliveryMatcher::Outcome& outcome) { return OnDelivery(item, outcome); });
 }
 
 DeliveryRun::~DeliveryRun() { Stop(); }
@@ -46,6 +48,12 @@ void DeliveryRun::Attach(int slot, const QString& portName, const QString& imei,
     std::lock_guard lock(m_mutex);
     if (m_stopped)
         return;
+    if (!m_loaded) {
+        // Before this run's first row is sent, so none of its records is among them.
+        m_loaded = true;
+        if (m_sentItems && m_collector->LoadSentItems())
+            m_rowBase = static_cast<int>(m_collector->LoadedRecords());
+    }
     const QString key = imei.isEmpty() ? portName : imei;
     m_keys.insert(portName, key);
     m_collector->SetDeviceKey(portName, key);
@@ -62,7 +70,7 @@ void DeliveryRun::Sent(int row, int slot, const QString& recipient, const std::v
     std::lock_guard lock(m_mutex);
     const auto tap = m_taps.find(slot);
     const QString port = tap != m_taps.end() && tap->second.port ? tap->second.port->PortName() : QString();
-    m_collector->Expect(row, m_keys.value(port, port), recipient, references);
+    m_collector->Expect(m_rowBase + row, m_keys.value(port, port), recipient, references);
 }
 
 void DeliveryRun::Poll(int slot) {
@@ -102,14 +110,19 @@ void DeliveryRun::PollLocked(Tap& tap) {
     }
 }
 
-void DeliveryRun::OnDelivery(int row, const DeliveryMatcher::Outcome& outcome) {
+bool DeliveryRun::OnDelivery(int item, const DeliveryMatcher::Outcome& outcome) {
+    if (item < m_rowBase)
+        return false; // a sent item of an earlier run: the collector keeps it
+    const int row = item - m_rowBase;
     m_run.Job().SetText(row, SendJob::kDelivery, outcome.text);
     m_changedRows.insert(row);
     if (m_run.Context().observer)
         m_run.Context().observer->RowChanged(row);
+    return true;
 }
 
 void DeliveryRun::SaveSentItemsLocked() {
+    static_cast<void>(m_collector->SaveSentItems()); // earlier runs' records (kept for the next save on failure)
     if (m_changedRows.empty() || !m_sentItems)
         return;
     QList<SentItemRecord> records;

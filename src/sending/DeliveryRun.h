@@ -72,7 +72,7 @@ private:
         bool active = false; // a worker uses the port: only it polls
     };
     void PollLocked(Tap& tap);
-    void OnDelivery(int row, const DeliveryMatcher::Outcome& outcome);
+    bool OnDelivery(int item, const DeliveryMatcher::Outcome& outcome);
     void SaveSentItemsLocked();
     void Idle();
     qint64 NowMs() const;
@@ -87,6 +87,10 @@ private:
     std::map<int, Tap> m_taps;  // by slot
     QHash<QString, QString> m_keys; // device key by port name
     std::set<int> m_changedRows;    // rows whose delivery state changed since the last save
+    // The sent items awaiting reports from earlier runs are matched too (their reports may be listed from a
+    // device's storage now); rows are the collector's items from this number on. Loaded at the first Attach.
+    int m_rowBase = 0;
+    bool m_loaded = false;
     std::thread m_idle;
     std::condition_variable m_wake;
     bool m_stopping = false;

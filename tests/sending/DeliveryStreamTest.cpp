@@ -24,8 +24,8 @@ TEST(DeliveryStream, IndicationsInsideAndBetweenRepliesSurviveEverySplit) {
     // An AT+CMGS exchange with a report arriving before the answer, a +CMTI between commands and a +CMT after
     // the final result; the listing reply (+CMGL) is the collector's own and is not taken.
     const QByteArray all = "AT+CMGS=25\r\r\n> 0011000C9144...\x1a\r\n+CDS: 25\r\n" + kReport +
-                           "\r\n\r\n+CMGS: 65\r\n\r\nOK\r\n\r\n+CMTI: \"SM\",3\r\nAT+CMGL=4\r\r\n+CMGL: 3,0,,24\r\n" +
-                           kDeliver + "\r\nOK\r\n\r\n+CMT: ,24\r\n" + kDeliver + "\r\n+CDSI: \"SR\",1\r\n";
+                           "\r\n\r\n+CMGS: 65\r\n\r\nOK\r\n\r\n+CMTI: \"SM\",3\r\nAT+CMGL=4\r\r\n+CMGL: 3,0,,29\r\n" +
+                           kDeliver + "\r\nOK\r\n\r\n+CMT: ,29\r\n" + kDeliver + "\r\n+CDSI: \"SR\",1\r\n";
     const std::vector<Source> expected = {Source::Cds, Source::Cmti, Source::Cmt, Source::Cdsi};
     for (qsizetype cut = 0; cut <= all.size(); ++cut) {
         DeliveryStream stream;
@@ -45,7 +45,7 @@ TEST(DeliveryStream, HeaderWaitsForItsDataLine) {
     DeliveryStream stream;
     EXPECT_TRUE(stream.Feed("\r\n+CDS: 25\r\n").empty());
     EXPECT_GT(stream.Pending(), 0);
-    const auto items = stream.Feed(kReport + "\r\n");
+    const auto items = stream.Feed(QByteArray(kReport + "\r\n"));
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].message.kind, IncomingPdu::Kind::StatusReport);
 

@@ -1,5 +1,6 @@
 #include "records/gui/CInbox.h"
 
+#include "app/Prompter.h"
 #include "exclusion/gui/COptOut_Settings.h"
 #include "records/SentItemsController.h"
 #include "records/gui/COpen_Export_Log.h"

@@ -7,7 +7,7 @@ namespace {
 const QString kRule = QString(132, QLatin1Char('='));
 const QString kEol = QStringLiteral("\r\n");
 
-// %1 the title, %2 the caption; the subtitle goes between the two parts.
+// %1 the title (twice), %2 the caption; the subtitle goes between the two parts.
 const QString kHtmlHeadTemplate = QStringLiteral(
     "<html><head><title>%1</title><style type=text/css>Body,Td,Th{font-family:Verdana, Arial, "
     "Helvetica, sans-serif; font-size:11px}.style1 {font-size: 16px;font-weight: bold; color: #000000;}.style2 "
@@ -47,7 +47,7 @@ QByteArray Html(const Heading& heading, const QList<Fields>& entries) {
                value;
     };
     const QString title = ReportFile::EscapeHtml(heading.title);
-    QString html = kHtmlHeadTemplate.arg(title, title) + ReportFile::EscapeHtml(heading.subtitle) +
+    QString html = kHtmlHeadTemplate.arg(title) + ReportFile::EscapeHtml(heading.subtitle) +
                    kHtmlHeadEndTemplate.arg(ReportFile::EscapeHtml(heading.caption));
     qsizetype serial = 0;
     for (const Fields& fields : entries) {

@@ -26,6 +26,19 @@ std::uint64_t NumberValue(QStringView key) {
     }
     return kHashed | (qHash(key, 0x5bd1e995U) & ~kHashed);
 }
+
+// "+" and 7 to 15 digits, the first not 0: already an E.164 form, which the comparison would give back unchanged.
+// A report gives its recipient so (TP-RA of type international, TS 23.040 9.1.2.5), so the costly classification
+// is left out for it.
+bool IsCanonicalInternational(QStringView number) {
+    if (number.size() < 8 || number.size() > 16 || number.front() != u'+' || number[1] == u'0')
+        return false;
+    for (qsizetype i = 1; i < number.size(); ++i) {
+        if (number[i] < u'0' || number[i] > u'9')
+            return false;
+    }
+    return true;
+}
 } // namespace
 
 DeliveryMatcher::DeliveryMatcher(NumberComparison comparison) : m_comparison(std::move(comparison)) {}
@@ -36,7 +49,8 @@ void DeliveryMatcher::Reserve(std::size_t parts) {
     m_messages.reserve(parts);
 }
 
-DeliveryMatcher::PartKey DeliveryMatcher::Key(const QString& device, int reference, const QString& recipient) {
+DeliveryMatcher::PartKey DeliveryMatcher::Key(const QString& device, int reference, const QString& recipient,
+                                               bool report) {
     // Reports come in runs from one device: the last one's index is kept.
     if (m_lastDeviceIndex < 0 || device != m_lastDevice) {
         const auto found = m_devices.constFind(device);
@@ -44,7 +58,8 @@ DeliveryMatcher::PartKey DeliveryMatcher::Key(const QString& device, int referen
         m_lastDevice = device;
     }
     NumberComparison::KeyBuffer buffer;
-    return {NumberValue(m_comparison.KeyView(recipient, buffer)),
+    const bool canonical = report && IsCanonicalInternational(recipient);
+    return {NumberValue(canonical ? QStringView(recipient) : m_comparison.KeyView(recipient, buffer)),
             (static_cast<std::uint32_t>(m_lastDeviceIndex) << 8) | static_cast<std::uint32_t>(reference & 0xFF)};
 }
 
@@ -73,7 +88,7 @@ std::optional<DeliveryMatcher::Outcome> DeliveryMatcher::Match(const QString& de
                                                                const QString& recipient, TpStatus status) {
     if (!status.IsFinal())
         return std::nullopt;
-    const auto chain = m_chains.find(Key(device, reference, recipient));
+    const auto chain = m_chains.find(Key(device, reference, recipient, true));
     if (chain == m_chains.end())
         return std::nullopt;
     std::int32_t at = chain->second.first;

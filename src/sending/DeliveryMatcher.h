@@ -62,7 +62,8 @@ private:
                                             0xBF58476D1CE4E5B9ULL);
         }
     };
-    PartKey Key(const QString& device, int reference, const QString& recipient);
+    // report: the recipient comes from a status report (a canonical international form is taken as it is).
+    PartKey Key(const QString& device, int reference, const QString& recipient, bool report = false);
 
     struct Part {
         int item;

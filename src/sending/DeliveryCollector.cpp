@@ -71,6 +71,13 @@ DeliveryCollector::Origin DeliveryCollector::OriginOf(const CSMSSerialPort& port
     return {m_keys.value(port.PortName(), port.PortName()), port.PortName()};
 }
 
+void DeliveryCollector::ListStored(CSMSSerialPort& port, qint64 nowMs, bool textMode) {
+    std::vector<UnsolicitedSms::Item> notices(2);
+    notices[0].source = UnsolicitedSms::Item::Source::Cdsi;
+    notices[1].source = UnsolicitedSms::Item::Source::Cmti;
+    Feed(port, notices, nowMs, textMode);
+}
+
 void DeliveryCollector::Feed(CSMSSerialPort& port, const std::vector<UnsolicitedSms::Item>& items, qint64 nowMs,
                              bool textMode) {
     const Origin from = OriginOf(port);

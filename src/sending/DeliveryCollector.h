@@ -78,6 +78,9 @@ public:
     // textMode: the device is in text mode and goes back to it after a listing (which is made in PDU mode).
     void Feed(CSMSSerialPort& port, const std::vector<UnsolicitedSms::Item>& items, qint64 nowMs, bool textMode);
     void SetTapped(bool tapped) { m_tapped = tapped; }
+    // Reads (and empties of what gets stored) the device's report and message storages, as after +CDSI and +CMTI:
+    // for what came while no program listened, and for devices that store without a word.
+    void ListStored(CSMSSerialPort& port, qint64 nowMs, bool textMode);
     // Writes the delivery states back into the sent items when one changed; true when nothing needed writing.
     [[nodiscard]] bool SaveSentItems(FileError* error = nullptr);
 

@@ -4,6 +4,7 @@
 #include "modem/CSMSSerialPort.h"
 #include "sending/SendRun.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -62,6 +63,7 @@ void DeliveryRun::Attach(int slot, const QString& portName, const QString& imei,
     tap.textMode = textMode;
     tap.failed = false;
     tap.active = true;
+    tap.listedMs = -1;
     tap.stream.SetMode(textMode ? UnsolicitedSms::SmsMode::Text : UnsolicitedSms::SmsMode::Pdu);
     tap.port->SetReceiveTap(&tap.bytes);
 }
@@ -89,7 +91,7 @@ void DeliveryRun::Detach(int slot) {
     }
 }
 
-void DeliveryRun::PollLocked(Tap& tap) {
+void DeliveryRun::PollLocked(Tap& tap, qint64 listAfterMs) {
     if (tap.port == nullptr || tap.failed || !tap.port->IsOpen())
         return;
     try {
@@ -103,6 +105,13 @@ void DeliveryRun::PollLocked(Tap& tap) {
         while (!tap.bytes.isEmpty()) {
             const QByteArray bytes = std::exchange(tap.bytes, QByteArray());
             m_collector->Feed(*tap.port, tap.stream.Feed(bytes), NowMs(), tap.textMode);
+        }
+        // The storages once after the first row (the device is prepared by then: what it stored before the run),
+        // then now and then after the run.
+        const qint64 now = NowMs();
+        if (tap.listedMs < 0 || (listAfterMs > 0 && now - tap.listedMs >= listAfterMs)) {
+            tap.listedMs = now;
+            m_collector->ListStored(*tap.port, now, tap.textMode);
         }
     } catch (const CSMSException&) {
         // The worker finds out about its port on its next submission; after the run the port is left alone.
@@ -165,7 +174,7 @@ void DeliveryRun::Idle() {
     while (!m_stopping) {
         for (auto& [slot, tap] : m_taps) {
             if (!tap.active)
-                PollLocked(tap);
+                PollLocked(tap, std::max(1, m_run.Context().clock.RealMs(kListEveryMs)));
         }
         SaveSentItemsLocked();
         m_wake.wait_for(lock, std::chrono::milliseconds(kIdlePollMs), [this] { return m_stopping; });

@@ -61,6 +61,9 @@ public:
 
     // How often the ports are read after the run (ms).
     static constexpr int kIdlePollMs = 500;
+    // How often the storages are listed after the run (ms on the run's clock), for devices that store reports
+    // without a word.
+    static constexpr int kListEveryMs = 10000;
 
 private:
     struct Tap {
@@ -70,8 +73,10 @@ private:
         bool textMode = false;
         bool failed = false; // the port failed after the run: no longer read
         bool active = false; // a worker uses the port: only it polls
+        qint64 listedMs = -1; // when the storages were last read (-1: not yet)
     };
-    void PollLocked(Tap& tap);
+    // listAfterMs: the storages are listed too when they were not for this long (0: whenever not yet).
+    void PollLocked(Tap& tap, qint64 listAfterMs = 0);
     bool OnDelivery(int item, const DeliveryMatcher::Outcome& outcome);
     void SaveSentItemsLocked();
     void Idle();

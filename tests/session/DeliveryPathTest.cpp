@@ -134,3 +134,20 @@ TEST(DeliveryPath, StopReplyPutsTheSenderOnTheOptOutListAndTheNextSendSkipsIt) {
     rig.Send();
     EXPECT_EQ(rig.statuses, QStringList({ResultText::kSentSuccessfully, SendJob::kExcluded, ResultText::kSentSuccessfully}));
 }
+
+TEST(DeliveryPath, WhatTheDeviceStoredBeforeTheRunIsReadAndTakenOffIt) {
+    // Reports stored without a word (no routing offered) and a reply that came while no program listened.
+    DeliveryRig rig(QStringLiteral("cnmi-none,report-delay:0"));
+    SimIncomingMessage early;
+    early.from = QStringLiteral("+447700900555");
+    early.text = QStringLiteral("Are you open on Sunday?");
+    ASSERT_TRUE(rig.sims[0]->Inject(early));
+    rig.Send({}, [&](SendRun& run) {
+        // The after-run reader lists the storages again within its listing period.
+        EXPECT_TRUE(WaitUntil([&] { return NoneAwaiting(Deliveries(run)); })) << Deliveries(run).join(u'|').toStdString();
+    });
+    const QList<InboxRecord> inbox = rig.Inbox();
+    ASSERT_EQ(inbox.size(), 1);
+    EXPECT_EQ(inbox[0].text, early.text);
+    EXPECT_GE(rig.sims[0]->CountCommands(QStringLiteral("AT+CMGD=")), 1);
+}

@@ -151,3 +151,21 @@ TEST(DeliveryPath, WhatTheDeviceStoredBeforeTheRunIsReadAndTakenOffIt) {
     EXPECT_EQ(inbox[0].text, early.text);
     EXPECT_GE(rig.sims[0]->CountCommands(QStringLiteral("AT+CMGD=")), 1);
 }
+
+TEST(DeliveryPath, TextModeDevicesGiveTheirReportsAsTextAndStayInTextMode) {
+    for (const QString& routing : {QStringLiteral("cnmi-cds-only"), QStringLiteral("cnmi-cdsi-only")}) {
+        DeliveryRig rig(routing + QStringLiteral(",slow:200,report-delay:100"));
+        std::vector<DeviceRecord> records = rig.session->Devices().Records();
+        records[0].smsMode = DeviceRecord::kModeText;
+        rig.session->Devices().ReplaceSelection(records);
+        rig.AddRows(2, QStringLiteral("07700901"), QStringLiteral("Second batch"));
+        rig.Send({}, [&](SendRun& run) {
+            EXPECT_TRUE(WaitUntil([&] { return NoneAwaiting(Deliveries(run)); }))
+                << routing.toStdString() << " " << Deliveries(run).join(u'|').toStdString();
+        });
+        EXPECT_EQ(rig.statuses, QStringList(5, ResultText::kSentSuccessfully)) << routing.toStdString();
+        // Every message went out as text: a listing in PDU mode between rows set text mode again.
+        for (const SimSubmission& s : rig.sims[0]->Submissions())
+            EXPECT_EQ(s.mode, QStringLiteral("text")) << routing.toStdString();
+    }
+}

@@ -32,6 +32,7 @@ SentItemsController::Change SentItemsController::Remove(const std::vector<qsizet
                 if (at >= 0)
                     records.removeAt(at);
             }
+            return true;
         },
         &change.records, &change.error);
     return change;

@@ -188,7 +188,7 @@ bool SentItemsStore::Rewrite(const QList<SentItemRecord>& records, FileError* er
     return RewriteHeld(records, error);
 }
 
-bool SentItemsStore::Update(const std::function<void(QList<SentItemRecord>&)>& change,
+bool SentItemsStore::Update(const std::function<bool(QList<SentItemRecord>&)>& change,
                             QList<SentItemRecord>* written, FileError* error) const {
     std::lock_guard lock(StoreLock());
     const DataFileLock fileLock(m_path); // the read and the rewrite as one step for every other writer
@@ -200,8 +200,7 @@ bool SentItemsStore::Update(const std::function<void(QList<SentItemRecord>&)>& c
     QList<SentItemRecord> records;
     if (!LoadHeld(&records, error))
         return false;
-    change(records);
-    if (!RewriteHeld(records, error))
+    if (change(records) && !RewriteHeld(records, error))
         return false;
     if (written)
         *written = std::move(records);

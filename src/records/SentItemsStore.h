@@ -55,10 +55,10 @@ public:
     [[nodiscard]] bool Load(QList<SentItemRecord>* records, FileError* error = nullptr) const;
     // Replaces the whole log by the records in list order; an empty list leaves only FF FE.
     [[nodiscard]] bool Rewrite(const QList<SentItemRecord>& records, FileError* error = nullptr) const;
-    // Reads the log as it is now, lets change edit its records and rewrites it, all under the log's locks, so
-    // that an entry another process appends meanwhile is neither lost nor written in between. *written (may be
-    // null) gets the records written.
-    [[nodiscard]] bool Update(const std::function<void(QList<SentItemRecord>&)>& change,
+    // Reads the log as it is now, lets change edit its records and rewrites it (unless change returns false:
+    // nothing changed), all under the log's locks, so that an entry another process or thread appends meanwhile
+    // is neither lost nor written in between. *written (may be null) gets the records as they are now.
+    [[nodiscard]] bool Update(const std::function<bool(QList<SentItemRecord>&)>& change,
                               QList<SentItemRecord>* written, FileError* error = nullptr) const;
 
     // A record of today's local date.

@@ -4,6 +4,7 @@
 #include "modem/CSMSException.h"
 #include "records/SentItemsStore.h"
 #include "sending/CSend_SMS_Thread.h"
+#include "sending/DeliveryRun.h"
 #include "common/ResultText.h"
 #include "sending/PauseSetting.h"
 #include "sending/DeviceReturn.h"
@@ -31,6 +32,8 @@ SendRun::SendRun(SendContext context) : m_ctx(std::move(context)) {
         m_ownState = std::make_unique<SendState>();
         m_ctx.state = m_ownState.get();
     }
+    if (m_ctx.options.deliveryReports)
+        m_deliveries = std::make_unique<DeliveryRun>(*this);
 }
 
 SendRun::~SendRun() {
@@ -59,6 +62,8 @@ SendRun::~SendRun() {
     }
     if (m_journal)
         m_journal->Flush(); // sent-items steps waiting for a commit run before the job goes
+    if (m_deliveries)
+        m_deliveries->Stop(); // no worker uses the ports any more
     SendState& state = *m_ctx.state;
     if (!m_closed && state.windowOpen.load() == 1 && state.generation.load() == m_generation) {
         state.windowOpen.store(0);
@@ -485,7 +490,7 @@ void SendRun::LogSentItem(int row) {
         SentItemsStore::MakeRecord(NumberToSend(r[SendJob::kNumber]), r[SendJob::kMessage], r[SendJob::kStatus]);
     record.delivery = r[SendJob::kDelivery];
     if (!record.delivery.isEmpty()) {
-        record.device = r[SendJob::kUsePort];
+        record.device = m_deliveries ? m_deliveries->DeviceKey(r[SendJob::kUsePort]) : r[SendJob::kUsePort];
         record.references = r[SendJob::kReferences];
     }
     // With a journal the entry follows the row's durable result, so the log never holds a row the journal
@@ -634,6 +639,10 @@ void SendRun::EndOfRun() {
     }
     if (stoppedByUser)
         m_job.MarkRetryWaitingStopped();
+    if (m_journal)
+        m_journal->Flush(); // the sent-items entries waiting for the journal are in the log before its states
+    if (m_deliveries)
+        m_deliveries->RunEnded();
     // Ended (finished or stopped by the user): no longer offered for a resume. A run stopped by its journal
     // stays open there.
     if (m_journal) {
@@ -652,6 +661,8 @@ void SendRun::CloseWindow() {
         m_closed = true;
         m_tickerStop = true;
     }
+    if (m_deliveries)
+        m_deliveries->EndIdle();
     if (state.generation.load() == m_generation) {
         state.windowOpen.store(0);
         state.generation.store(std::max(0, state.generation.load() - 1));

@@ -60,7 +60,15 @@ struct ResumeRig : SessionRig {
                 statuses << run.Job().Text(r, SendJob::kStatus);
         });
     }
-    QStringList Sent() const { return sims.empty() ? QStringList() : Received(*sims[0]); }
+    // The numbers the run's modem received, in order.
+    QStringList Sent() const {
+        QStringList received;
+        for (const auto& sim : sims) {
+            for (const SimSubmission& s : sim->Submissions())
+                received << s.to;
+        }
+        return received;
+    }
 };
 
 } // namespace

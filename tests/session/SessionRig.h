@@ -1,6 +1,7 @@
 #pragma once
 
-// A session over a fresh data folder with simulated modems as its selected devices, for the session's tests.
+// A session over a fresh data folder with simulated modems as its selected devices, and Send as the window
+// does it, for the session's tests.
 
 #include "devices/DeviceTexts.h"
 #include "fakes/ScriptedPrompter.h"
@@ -12,7 +13,9 @@
 
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 inline ModemTiming TestTiming() {
     ModemTiming timing = ModemTiming::Fast();
@@ -54,8 +57,9 @@ struct SessionRig {
     }
 
     // Send as the window does, with the run's window replaced by a loop that waits for its end. onOpen runs on
-    // the run's thread once the run is open.
-    SendCommand::RunOutcome Send(const std::function<void(SendRun&)>& onOpen = {}) {
+    // the run's thread once the run is open; beforeClose once the run has ended, before its window closes.
+    SendCommand::RunOutcome Send(const std::function<void(SendRun&)>& onOpen = {},
+                                 const std::function<void(SendRun&)>& beforeClose = {}) {
         const Session::DeviceView view = session->DeviceDisplay();
         SendCommand::CheckResult checked =
             session->CheckSend({QString(), view.text, view.entries.value(view.selected), false});
@@ -67,6 +71,8 @@ struct SessionRig {
             if (onOpen)
                 onOpen(run);
             EXPECT_TRUE(run.WaitForEnd(60000));
+            if (beforeClose)
+                beforeClose(run);
             run.RequestStop(true);
             statuses.clear();
             for (int r = 0; r < run.Job().RowCount(); ++r)
@@ -76,11 +82,3 @@ struct SessionRig {
 
     QStringList statuses; // of the last run, by row
 };
-
-inline QStringList Received(const SimModem& sim) {
-    QStringList numbers;
-    for (const SimSubmission& s : sim.Submissions())
-        numbers << s.to;
-    return numbers;
-}
-

@@ -2,6 +2,7 @@
 // (their own data folders, modems, composer settings and run state).
 
 #include "SessionRig.h"
+#include "session/Session.h"
 #include "devices/DeviceTexts.h"
 #include "fakes/ScriptedPrompter.h"
 #include "sending/SendRun.h"
@@ -17,7 +18,16 @@
 #include <thread>
 
 namespace {
+
 using Answer = Prompter::Answer;
+
+QStringList Received(const SimModem& sim) {
+    QStringList numbers;
+    for (const SimSubmission& s : sim.Submissions())
+        numbers << s.to;
+    return numbers;
+}
+
 } // namespace
 
 TEST(Session, TwoSessionsSendSideBySideWithTheirOwnSettingsAndStops) {

@@ -8,6 +8,7 @@
 #include "records/SentItemsStore.h"
 #include "sending/DeliveryMatcher.h"
 #include "sending/PauseSetting.h"
+#include "sending/RowSource.h"
 #include "sending/SendRun.h"
 #include "sending/SendState.h"
 #include "sms/SmsRequest.h"
@@ -38,7 +39,10 @@ void CSend_SMS_Thread::Run() {
     m_pauseMs = PauseSetting::DurationMs(options.pauseFor).value_or(-1);
 
     // A manual quota already used up (or 0) sends nothing.
-    if (m_run.Job().RowCount() > 0 && m_run.IsCurrent(m_fields.generation) && !QuotaUsedUp()) {
+    if (m_run.Context().rowSource && m_run.Job().RowCount() > 0 && m_run.IsCurrent(m_fields.generation) &&
+        !QuotaUsedUp()) {
+        RunFromSource();
+    } else if (m_run.Job().RowCount() > 0 && m_run.IsCurrent(m_fields.generation) && !QuotaUsedUp()) {
         bool firstScan = true;
         bool leave = false;
         while (!leave && m_run.Job().IsPending()) {
@@ -75,6 +79,25 @@ void CSend_SMS_Thread::Run() {
     if (QuotaUsedUp() || m_portFailed)
         m_run.RemoveDevice(m_fields.deviceText);
     m_run.WorkerExited(*this);
+}
+
+void CSend_SMS_Thread::RunFromSource() {
+    RowSource& source = *m_run.Context().rowSource;
+    while (StillWanted()) {
+        if (m_run.State().paused.load() == 1) {
+            m_run.Context().clock.Sleep(1000, [this] { return m_run.StopRequested(); });
+            continue;
+        }
+        const int row = source.NextRow([this] { return !StillWanted(); });
+        if (row < 0 || row >= m_fields.rowCount)
+            break;
+        if (!m_run.Job().ClaimTest(row))
+            continue;
+        HandleRow(row);
+        if (QuotaUsedUp() || m_portFailed)
+            break;
+        PauseRule();
+    }
 }
 
 void CSend_SMS_Thread::HandleRow(int row) {

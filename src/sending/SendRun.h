@@ -24,6 +24,7 @@
 class CSend_SMS_Thread;
 class ExclusionSet;
 class JobStore;
+class RowSource;
 class RunJournal;
 struct ResumePlan;
 class Prompter;
@@ -65,6 +66,9 @@ struct SendContext {
     JournalRunSpec journalSpec; // a new run's options and devices
     // Set: the run continues this journal run (rowCount/rowAt give its rows) instead of starting one.
     std::shared_ptr<const ResumePlan> resume;
+    // Set: the rows are shared with other processes; workers take the rows it hands out, and a row the
+    // journal reports taken by another process is left to it.
+    RowSource* rowSource = nullptr;
 };
 
 // The sending progress window's logic (CSMS_Sending without widgets): opening, the job dispatcher, the

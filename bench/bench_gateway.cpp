@@ -9,7 +9,7 @@
 //       made directly on the store by that many threads, each as a gateway worker does before and after its
 //       submission.
 
-#include "PrivatePostgres.h"
+#include "fakes/PrivatePostgres.h"
 #include "journal/PgJobStore.h"
 #include "session/RunSettings.h"
 #include "sim/SimModem.h"

@@ -347,7 +347,9 @@ JournalResult PgJobStore::RecordResult(qint64 runId, int row, JournalRowState st
     const bool ok = RunRetrying(
         [&](QSqlDatabase& db, QString* e) {
             QSqlQuery q(db);
-            q.prepare(QStringLiteral("UPDATE job_rows SET state = ?, status = ?, reference = ?, retry = ? WHERE "
+            // The retry count only grows: a retry pass counts it here, whatever the gateway's copy says.
+            q.prepare(QStringLiteral("UPDATE job_rows SET state = ?, status = ?, reference = ?, retry = GREATEST(retry, "
+                                     "?) WHERE "
                                      "job_id = ? AND row_no = ? AND (gateway_id = ? OR ? = 0) AND state IN (1, 4)"));
             q.addBindValue(static_cast<int>(state));
             q.addBindValue(Text(status));
@@ -564,6 +566,48 @@ PgJobStore::Reserve PgJobStore::ReserveRows(qint64 runId, int count, std::vector
     if (!rows->empty())
         return Reserve::Rows;
     return open == 0 ? Reserve::Done : Reserve::Wait;
+}
+
+JournalResult PgJobStore::FailedRows(qint64 runId, std::vector<FailedRow>* rows) {
+    QString error;
+    const bool ok = RunRetrying(
+        [&](QSqlDatabase& db, QString* e) {
+            rows->clear();
+            QSqlQuery q(db);
+            q.setForwardOnly(true);
+            q.prepare(QStringLiteral("SELECT row_no, status, retry FROM job_rows WHERE job_id = ? AND state = 3 ORDER "
+                                     "BY row_no"));
+            q.addBindValue(runId);
+            if (!Exec(q, e))
+                return false;
+            while (q.next())
+                rows->push_back({q.value(0).toInt(), q.value(1).toString(), q.value(2).toInt()});
+            return true;
+        },
+        &error);
+    return ok ? JournalResult::Ok() : Failed(QStringLiteral("read"), error);
+}
+
+JournalResult PgJobStore::Requeue(qint64 runId, const std::vector<FailedRow>& rows, int* requeued) {
+    QString error;
+    const bool ok = RunRetrying(
+        [&](QSqlDatabase& db, QString* e) {
+            *requeued = 0;
+            QSqlQuery q(db);
+            q.prepare(QStringLiteral("UPDATE job_rows SET state = 0, retry = retry + 1, gateway_id = NULL, batch = "
+                                     "NULL WHERE job_id = ? AND row_no = ? AND state = 3 AND retry = ?"));
+            for (const FailedRow& r : rows) {
+                q.addBindValue(runId);
+                q.addBindValue(r.row);
+                q.addBindValue(r.retry);
+                if (!Exec(q, e))
+                    return false;
+                *requeued += q.numRowsAffected();
+            }
+            return true;
+        },
+        &error);
+    return ok ? JournalResult::Ok() : Failed(QStringLiteral("written"), error);
 }
 
 JournalResult PgJobStore::NextJob(qint64* runId) {

@@ -97,6 +97,16 @@ public:
     // Reserves up to count free rows of the job, lowest row numbers first; rows of dead gateways are given
     // back to the queue (or marked Unconfirmed) first.
     [[nodiscard]] Reserve ReserveRows(qint64 runId, int count, std::vector<int>* rows, QString* error);
+    struct FailedRow {
+        int row = 0;
+        QString status;
+        int retry = 0;
+    };
+    // The job's failed rows, for a retry pass (decided once no row of the job is open).
+    [[nodiscard]] JournalResult FailedRows(qint64 runId, std::vector<FailedRow>* rows);
+    // A retry pass: the rows wait again with their retry count one higher. A row another gateway has already
+    // put back (its retry no longer the one read) is left alone, so a pass happens once whoever starts it.
+    [[nodiscard]] JournalResult Requeue(qint64 runId, const std::vector<FailedRow>& rows, int* requeued);
     // The oldest job that still has open rows (0: none).
     [[nodiscard]] JournalResult NextJob(qint64* runId);
     // Every job with its counts by gateway and device, oldest first.

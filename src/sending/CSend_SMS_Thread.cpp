@@ -91,7 +91,8 @@ void CSend_SMS_Thread::RunFromSource() {
         const int row = source.NextRow([this] { return !StillWanted(); });
         if (row < 0 || row >= m_fields.rowCount)
             break;
-        if (!m_run.Job().ClaimTest(row))
+        // A row this process failed earlier comes back when a retry pass of the shared job hands it out again.
+        if (!m_run.Job().ClaimTest(row) && !m_run.Job().RequeueRow(row))
             continue;
         HandleRow(row);
         if (QuotaUsedUp() || m_portFailed)

@@ -1,6 +1,7 @@
 #include "session/PgGateway.h"
 
 #include "journal/PgJobStore.h"
+#include "modem/ModemErrorCause.h"
 #include "sending/RowSource.h"
 #include "sending/RunJournal.h"
 #include "sending/SendRun.h"
@@ -20,7 +21,13 @@ namespace {
 // reservations come back to the queue.
 class PgRowSource final : public RowSource {
 public:
-    PgRowSource(PgJobStore& store, qint64 jobId, int batch) : m_store(store), m_jobId(jobId), m_batch(batch) {}
+    // The job's retry rule: passes over the failed rows once none is open, as a run's retry passes.
+    struct Retries {
+        int passes = 0;
+        bool allErrors = false; // also permanent errors (an unassigned number)
+    };
+    PgRowSource(PgJobStore& store, qint64 jobId, int batch, Retries retries)
+        : m_store(store), m_jobId(jobId), m_batch(batch), m_retries(retries) {}
 
     int NextRow(const std::function<bool()>& stop) override {
         std::unique_lock lock(m_mutex);
@@ -45,7 +52,16 @@ public:
             m_reserving = false;
             switch (reserved) {
             case PgJobStore::Reserve::Rows: m_queue.insert(m_queue.end(), rows.begin(), rows.end()); break;
-            case PgJobStore::Reserve::Done: m_done = true; break;
+            case PgJobStore::Reserve::Done:
+                lock.unlock();
+                if (RetryPass(&error)) {
+                    lock.lock();
+                    continue;
+                }
+                lock.lock();
+                m_done = true;
+                m_error = error;
+                break;
             case PgJobStore::Reserve::Failed:
                 m_done = true;
                 m_error = error;
@@ -65,10 +81,31 @@ public:
     }
 
 private:
+    // Starts the next retry pass when the rule allows one; false when no row went back to the queue.
+    bool RetryPass(QString* error) {
+        if (m_retries.passes <= 0)
+            return false;
+        std::vector<PgJobStore::FailedRow> failed;
+        JournalResult read = m_store.FailedRows(m_jobId, &failed);
+        std::vector<PgJobStore::FailedRow> again;
+        for (const PgJobStore::FailedRow& r : failed) {
+            if (r.retry < m_retries.passes &&
+                (m_retries.allErrors || ModemErrorCause::Of(r.status).kind != ModemErrorCause::Kind::Permanent))
+                again.push_back(r);
+        }
+        int requeued = 0;
+        if (read.ok && !again.empty())
+            read = m_store.Requeue(m_jobId, again, &requeued);
+        if (!read.ok)
+            *error = read.message;
+        return read.ok && requeued > 0;
+    }
+
     static constexpr int kPollMs = 200;
     PgJobStore& m_store;
     const qint64 m_jobId;
     const int m_batch;
+    const Retries m_retries;
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<int> m_queue;
@@ -114,9 +151,11 @@ JournalResult PgGateway::RunJob(qint64 jobId, const SendCommand::OpenRun& open, 
     SendOptions options;
     if (!m_session.ApplyRunSettings(run->options, &options))
         return JournalResult::Error(QStringLiteral("The settings of job %1 could not be read.").arg(jobId));
-    // Decided when the job was submitted; retry passes of one gateway cannot see the other gateways' rows.
+    // Decided when the job was submitted; retry passes are the job's (the row source's), since one gateway's own
+    // passes would see only its own rows.
     options.skipDuplicates = false;
     options.useExclusion = false;
+    const PgRowSource::Retries retries{options.retriesOn ? options.totalRetries : 0, options.retryAllErrors};
     options.retriesOn = false;
 
     // The job is continued as a resumed run is: rows decided elsewhere are done here, rows claimed elsewhere
@@ -127,7 +166,7 @@ JournalResult PgGateway::RunJob(qint64 jobId, const SendCommand::OpenRun& open, 
     resume->resendUnconfirmed = true;
     auto rows = std::make_shared<const std::vector<JournalRowText>>(std::move(run->rows));
     const int devices = static_cast<int>(m_session.Devices().Records().size());
-    PgRowSource source(m_store, jobId, m_options.batch > 0 ? m_options.batch : std::max(1, devices));
+    PgRowSource source(m_store, jobId, m_options.batch > 0 ? m_options.batch : std::max(1, devices), retries);
     bool opened = false;
     const bool planned = m_session.RunRows(options, rows, resume, [&](SendContext context) {
         opened = true;

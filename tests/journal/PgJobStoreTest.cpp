@@ -1,7 +1,7 @@
 // The PostgreSQL job store against a private server: URLs, the refusals at opening, reservations shared by
 // gateways, claims and results, a dead gateway's rows, and a server restarted between calls.
 
-#include "PrivatePostgres.h"
+#include "fakes/PrivatePostgres.h"
 #include "journal/PgJobStore.h"
 #include "journal/PgUrl.h"
 

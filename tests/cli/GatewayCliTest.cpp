@@ -276,19 +276,27 @@ TEST_F(GatewayCli, WrongUrlsLoginsAndSchemasAreRefusedWithTheirExitStatus) {
     EXPECT_TRUE(other.err.contains(QLatin1String("schema version 7"))) << other.err.toStdString();
 }
 
-TEST_F(GatewayCli, SubmitDecidesDuplicatesAndShowsTheJob) {
+// Submit reads its list as send does: with --skip-duplicates the repeated number is left out (and said so) before
+// the job is recorded; the job waits for a gateway.
+TEST_F(GatewayCli, SubmitChecksTheListAsSendDoesAndShowsTheJob) {
     const QString rows = File(QStringLiteral("dups.txt"), "+15550001\ta\n+15550002\tb\n+15550001\tc\n");
     const CliRun submitted =
         RunCli({"submit", "--db", Url(), "--rows", rows, "--skip-duplicates", "--json", "--data", m_dir.path()});
     ASSERT_EQ(submitted.exitCode, 0) << submitted.err.toStdString();
+    EXPECT_TRUE(submitted.err.contains(QLatin1String("+15550001"))) << submitted.err.toStdString();
     const QJsonObject o = QJsonDocument::fromJson(submitted.lines.value(0).toUtf8()).object();
-    EXPECT_EQ(o.value("rows").toInt(), 3);
-    EXPECT_EQ(o.value("skipped").toInt(), 1);
+    EXPECT_EQ(o.value("rows").toInt(), 2);
     const CliRun jobs = RunCli({"jobs", "--db", Url(), "--json"});
     const QJsonObject job = QJsonDocument::fromJson(jobs.lines.value(0).toUtf8()).object();
+    EXPECT_EQ(job.value("job").toInt(), o.value("job").toInt());
     EXPECT_EQ(job.value("pending").toInt(), 2);
-    EXPECT_EQ(job.value("skipped").toInt(), 1);
     EXPECT_EQ(job.value("state").toString(), QStringLiteral("open"));
+    // Without --db, or with a job number that is none, a usage error.
+    EXPECT_EQ(RunCli({"submit", "--rows", rows}).exitCode, 2);
+    EXPECT_EQ(RunCli({"results", "--db", Url(), "--job", "x", "--status-export", "a.xls"}).exitCode, 2);
+    const CliRun missing = RunCli({"results", "--db", Url(), "--job", "99", "--status-export", m_dir.filePath("a.xls")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains(QLatin1String("no job 99"))) << missing.err.toStdString();
 }
 
 } // namespace

@@ -4,11 +4,15 @@
 //       One modem's rate through one gateway (measured first), then the job over all modems split between the
 //       gateway processes; prints the rate against modems x one modem's rate. Rates count from each run's first
 //       submission to its last, so process start and device scans are left out of both.
+//   bench_gateway overhead [rows=3000] [modems=16] [gateways=4]
+//       The job at no modem latency through the gateways, against the same submissions made directly through the
+//       ports: the time the gateways and the database add per row (wall time of the whole job / rows).
 //   bench_gateway dbcost [rows=3000] [workers=4]
 //       What the database costs a worker per row: reserve (in batches of one per worker), claim and result,
 //       made directly on the store by that many threads, each as a gateway worker does before and after its
 //       submission.
 
+#include "BenchDirect.h"
 #include "fakes/PrivatePostgres.h"
 #include "journal/PgJobStore.h"
 #include "session/RunSettings.h"
@@ -63,8 +67,7 @@ std::unique_ptr<PgJobStore> OpenStore(const QString& url) {
 qint64 Submit(PgJobStore& store, int rows) {
     std::vector<JournalRowText> texts;
     for (int i = 0; i < rows; ++i)
-        texts.push_back({QStringLiteral("+4477009%1").arg(i, 5, 10, QLatin1Char('0')),
-                         QStringLiteral("Your appointment is confirmed for 10:30 tomorrow. Reply STOP to opt out.")});
+        texts.push_back({BenchNumber(i), kBenchMessage});
     qint64 id = 0;
     if (!store.CreateRun(JournalRunSpec{RunSettings().ToBlob(), {}}, texts, &id).ok)
         std::fprintf(stderr, "job not recorded\n");
@@ -158,6 +161,34 @@ int Spread(int modemCount, int gateways, int rows, int latency) {
     return many.count == rows ? 0 : 1;
 }
 
+int Overhead(int rows, int modemCount, int gateways) {
+    Server server;
+    if (!server.Start())
+        return 1;
+    double direct = 0;
+    {
+        Modems modems(modemCount, QStringLiteral("default"));
+        direct = DirectSubmissions(modems.sims, rows, ModemTiming::Fast());
+    }
+    const QString url = server.NewDatabase();
+    auto store = OpenStore(url);
+    if (!store)
+        return 1;
+    Submit(*store, rows);
+    Modems modems(modemCount, QStringLiteral("default"));
+    RunGateways(url, modems, gateways);
+    std::chrono::duration<double> span;
+    {
+        std::lock_guard lock(modems.mutex);
+        span = modems.last - modems.first;
+    }
+    std::printf("%d rows, %d modems, no latency: direct submissions %.2f s; %d gateways %.2f s from the first "
+                "submission to the last (%d received); the gateways and the database add %.3f ms per row\n",
+                rows, modemCount, direct, gateways, span.count(), modems.count,
+                (span.count() - direct) * 1000.0 / rows);
+    return modems.count == rows ? 0 : 1;
+}
+
 int DbCost(int rows, int workers) {
     Server server;
     if (!server.Start())
@@ -219,6 +250,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     const QString mode = args.value(1, QStringLiteral("spread"));
+    if (mode == QLatin1String("overhead"))
+        return Overhead(args.value(2, QStringLiteral("3000")).toInt(), args.value(3, QStringLiteral("16")).toInt(),
+                        args.value(4, QStringLiteral("4")).toInt());
     if (mode == QLatin1String("dbcost"))
         return DbCost(args.value(2, QStringLiteral("3000")).toInt(), args.value(3, QStringLiteral("4")).toInt());
     return Spread(args.value(2, QStringLiteral("32")).toInt(), args.value(3, QStringLiteral("4")).toInt(),

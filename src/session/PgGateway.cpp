@@ -79,6 +79,11 @@ public:
         std::lock_guard lock(m_mutex);
         return m_error;
     }
+    // No row of the job is open any more (or the database was lost: Error).
+    bool Done() const {
+        std::lock_guard lock(m_mutex);
+        return m_done;
+    }
 
 private:
     // Starts the next retry pass when the rule allows one; false when no row went back to the queue.
@@ -181,5 +186,10 @@ JournalResult PgGateway::RunJob(qint64 jobId, const SendCommand::OpenRun& open, 
         return JournalResult::Error(QStringLiteral("Job %1 could not be started on this gateway's devices.").arg(jobId));
     if (!source.Error().isEmpty())
         return JournalResult::Error(source.Error());
+    // The workers left with rows still open (quotas used up, ports failed): this gateway can do no more for it.
+    if (!source.Done())
+        return JournalResult::Error(QStringLiteral("Job %1 still has rows to send, but none of this gateway's devices "
+                                                   "can take them (quota used up or port failed).")
+                                        .arg(jobId));
     return JournalResult::Ok();
 }

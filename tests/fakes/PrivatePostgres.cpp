@@ -82,7 +82,10 @@ bool PrivatePostgres::Start(QString* error) {
         *error = MissingReason();
         return false;
     }
-    m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/bulksms-pg-XXXXXX"));
+    // Under root the server runs as another user, who must reach the folder: /tmp is open to everyone, while a
+    // TMPDIR may sit in root's own home. The socket's path must also stay short (about 100 bytes).
+    const QString base = geteuid() == 0 ? QStringLiteral("/tmp") : QDir::tempPath();
+    m_dir = std::make_unique<QTemporaryDir>(base + QStringLiteral("/bulksms-pg-XXXXXX"));
     if (!m_dir->isValid()) {
         *error = m_dir->errorString();
         return false;

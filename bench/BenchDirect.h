@@ -16,7 +16,9 @@
 inline const QString kBenchMessage =
     QStringLiteral("Your appointment is confirmed for 10:30 tomorrow. Reply STOP to opt out.");
 
-inline QString BenchNumber(int i) { return QStringLiteral("+4477009%1").arg(i, 5, 10, QLatin1Char('0')); }
+inline QString BenchNumber(int i) {
+    return QStringLiteral("+4477009%1").arg(i, 5, 10, QLatin1Char('0'));
+}
 
 // Rows 0..rows-1 spread over the modems; the wall time in seconds.
 inline double DirectSubmissions(const std::vector<std::unique_ptr<SimModem>>& sims, int rows,

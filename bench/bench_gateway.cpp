@@ -113,7 +113,12 @@ void RunGateways(const QString& url, Modems& modems, int gateways) {
     const int per = static_cast<int>(modems.sims.size()) / gateways;
     QTemporaryDir data;
     for (int g = 0; g < gateways; ++g) {
-        QStringList args{"gateway", "--db", url, "--name", QStringLiteral("bench%1").arg(g), "--data",
+        QStringList args{"gateway",
+                         "--db",
+                         url,
+                         "--name",
+                         QStringLiteral("bench%1").arg(g),
+                         "--data",
                          data.filePath(QString::number(g))};
         for (int m = g * per; m < (g + 1) * per; ++m)
             args << "--port" << modems.sims[static_cast<size_t>(m)]->PortName();
@@ -215,8 +220,9 @@ int DbCost(int rows, int workers) {
                     return;
                 for (const int row : batch) {
                     if (gateway->Claim(job, row, imei, &error) != JobStore::ClaimOutcome::Claimed ||
-                        !gateway->RecordResult(job, row, JournalRowState::Sent,
-                                               QStringLiteral("Message sent successfully."), {}, 0)
+                        !gateway
+                             ->RecordResult(job, row, JournalRowState::Sent,
+                                            QStringLiteral("Message sent successfully."), {}, 0)
                              .ok)
                         std::fprintf(stderr, "row %d: %s\n", row, qPrintable(error));
                 }

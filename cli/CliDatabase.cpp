@@ -19,9 +19,12 @@ std::optional<int> Open(const CliArgs& a, const QString& command, const PgJobSto
     if (!result.ok) {
         CliErr(result.message);
         switch (opened->OpenFailure()) {
-        case PgJobStore::Failure::LoginRefused: return kExitLoginRefused;
-        case PgJobStore::Failure::SchemaVersion: return kExitSchemaVersion;
-        default: return kExitUnreachable;
+        case PgJobStore::Failure::LoginRefused:
+            return kExitLoginRefused;
+        case PgJobStore::Failure::SchemaVersion:
+            return kExitSchemaVersion;
+        default:
+            return kExitUnreachable;
         }
     }
     *store = std::move(opened);

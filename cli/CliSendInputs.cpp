@@ -46,10 +46,10 @@ bool ReadRows(const QString& path, RecipientList& list, const QString& composer,
 
 QString CliSendInputs::Synopsis() {
     return QStringLiteral(
-    "(--numbers FILE | --rows FILE | --excel FILE --sheet N --number-column C (--message-column C | --template "
-    "TEXT)) [--message TEXT | --message-file FILE] [--quota PATH=N]... [--unicode] [--flash] [--retries N] "
-    "[--pause-every N --pause-for TEXT] [--retry-all-errors] [--skip-duplicates] [--exclusion] [--save-sent] "
-    "[--save-templates] [--delivery-reports] [--non-overlapped] [--timing fast|standard] [--country CC] "
+        "(--numbers FILE | --rows FILE | --excel FILE --sheet N --number-column C (--message-column C | --template "
+        "TEXT)) [--message TEXT | --message-file FILE] [--quota PATH=N]... [--unicode] [--flash] [--retries N] "
+        "[--pause-every N --pause-for TEXT] [--retry-all-errors] [--skip-duplicates] [--exclusion] [--save-sent] "
+        "[--save-templates] [--delivery-reports] [--non-overlapped] [--timing fast|standard] [--country CC] "
         "[--drop-impossible]");
 }
 

@@ -6,6 +6,7 @@
 #include "CliProgressLine.h"
 #include "CliSendObserver.h"
 #include "CliSendRun.h"
+#include "CliSignals.h"
 
 #include "common/ResultText.h"
 #include "sending/PrompterComposerTextQuestion.h"
@@ -16,6 +17,9 @@
 
 #include <QCoreApplication>
 #include <QSysInfo>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -34,6 +38,30 @@ std::optional<int> Number(const CliArgs& a, const QString& option, int fallback,
 }
 
 int Run(const CliArgs& a) {
+    // SIGINT, SIGTERM and SIGHUP stop the gateway cleanly: each device finishes the row it is sending, the rows
+    // reserved but not begun go back to the queue at once, and no further job is begun. The signals are blocked
+    // before any thread starts, so only the watcher below takes them.
+    const sigset_t stopSignals = CliStopSignals();
+    const SignalMaskGuard mask(stopSignals);
+    std::atomic<bool> interrupted{false};
+    std::atomic<bool> ending{false};
+    std::thread watcher([&] {
+        int signal = 0;
+        while (sigwait(&stopSignals, &signal) != 0) {
+        }
+        if (!ending.load())
+            interrupted.store(true);
+    });
+    struct WatcherEnd {
+        std::thread& thread;
+        std::atomic<bool>& ending;
+        ~WatcherEnd() {
+            ending.store(true);
+            pthread_kill(thread.native_handle(), SIGTERM); // taken by its sigwait, never delivered
+            thread.join();
+        }
+    } watcherEnd{watcher, ending};
+
     const QStringList ports = a.Values("port");
     if (ports.isEmpty())
         return CliUsageError(kName, QStringLiteral("give at least one --port"));
@@ -67,9 +95,11 @@ int Run(const CliArgs& a) {
         return kExitRefused;
     }
     PgGateway::Options options;
-    options.name = a.Value("name", QSysInfo::machineHostName() + QStringLiteral(":%1").arg(QCoreApplication::applicationPid()));
+    options.name =
+        a.Value("name", QSysInfo::machineHostName() + QStringLiteral(":%1").arg(QCoreApplication::applicationPid()));
     options.jobId = jobId;
     options.batch = *batch;
+    options.stopped = [&interrupted] { return interrupted.load(); };
     PgGateway gateway(session, *store, options);
 
     // Each job's run to its end; one line per job: its number, the rows this gateway sent and failed.
@@ -82,7 +112,9 @@ int Run(const CliArgs& a) {
         SendRun run(context);
         observer.Watch(run.Job());
         run.Open();
-        while (!run.WaitForEnd(1000)) {
+        while (!run.WaitForEnd(200)) {
+            if (interrupted.load())
+                run.State().stopAll.store(1); // as the window's Stop once confirmed: workers end after their row
         }
         run.RequestStop(true);
         observer.Finish();
@@ -96,7 +128,7 @@ int Run(const CliArgs& a) {
                 continue; // another gateway's row
             if (ResultText::IsSent(row[SendJob::kStatus]))
                 ++sent;
-            else
+            else if (ResultText::IsFailure(row[SendJob::kStatus]))
                 ++failed;
         }
         allSent = allSent && failed == 0;
@@ -135,7 +167,9 @@ BULKSMS_CLI_COMMAND(CliCommand{
                  QStringLiteral("How long a lost database is waited for, sending nothing meanwhile (default 600).")},
                 CliData::kOption,
                 {QStringLiteral("yes"), {}, QStringLiteral("Answer the devices' questions with yes instead of no.")}},
-    .details = QStringLiteral("Ends when no job has rows left to send. Prints one line per job it took part in: the "
+    .details = QStringLiteral("Ends when no job has rows left to send, or on SIGINT/SIGTERM once each device has "
+                              "finished its row (the rows it had reserved go straight back to the others). Prints one "
+                              "line per job it took part in: the "
                               "job, the rows this gateway sent and the rows its devices refused (tab-separated).\n") +
                CliDatabase::kExitHelp,
     .failure = QStringLiteral("a row was refused by a device, no device was found, or the database was lost"),

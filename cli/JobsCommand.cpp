@@ -27,13 +27,22 @@ int Run(const CliArgs& a) {
         if (a.Json()) {
             QJsonArray devices;
             for (const PgJobDevice& d : job.devices)
-                devices.append(QJsonObject{{"gateway", d.gateway}, {"imei", d.imei}, {"sent", d.sent},
-                                           {"failed", d.failed}, {"inFlight", d.inFlight},
+                devices.append(QJsonObject{{"gateway", d.gateway},
+                                           {"imei", d.imei},
+                                           {"sent", d.sent},
+                                           {"failed", d.failed},
+                                           {"inFlight", d.inFlight},
                                            {"unconfirmed", d.unconfirmed}});
-            const QJsonObject o{{"job", job.summary.id}, {"created", created},   {"state", state},
-                                {"rows", job.summary.rows}, {"sent", job.summary.sent}, {"failed", job.failed},
-                                {"unconfirmed", job.summary.unconfirmed}, {"skipped", job.skipped},
-                                {"pending", job.pending}, {"devices", devices}};
+            const QJsonObject o{{"job", job.summary.id},
+                                {"created", created},
+                                {"state", state},
+                                {"rows", job.summary.rows},
+                                {"sent", job.summary.sent},
+                                {"failed", job.failed},
+                                {"unconfirmed", job.summary.unconfirmed},
+                                {"skipped", job.skipped},
+                                {"pending", job.pending},
+                                {"devices", devices}};
             CliOut(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
             continue;
         }

@@ -60,7 +60,8 @@ BULKSMS_CLI_COMMAND(CliCommand{
     .name = kName,
     .summary = QStringLiteral("Record a list as a job in a job database, for gateway hosts to send together "
                               "(`bulksms-cli gateway`)."),
-    .synopsis = QStringLiteral("--db URL ") + CliSendInputs::Synopsis() + QStringLiteral(" [--data DIR] [--yes] [--json]"),
+    .synopsis = QStringLiteral("--db URL ") + CliSendInputs::Synopsis() +
+                QStringLiteral(" [--data DIR] [--yes] [--json]"),
     .options = CommandOptions(),
     .details = QStringLiteral("The inputs and options are send's. Duplicates and excluded numbers are decided here, "
                               "against this host's exclusion lists. Prints the job number, its rows and the rows "

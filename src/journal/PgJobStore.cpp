@@ -33,9 +33,13 @@ bool Exec(QSqlDatabase& db, const QString& sql, QString* error) {
 }
 
 // QtSql binds a null QString as NULL: an empty text is stored as ''.
-QString Text(const QString& text) { return text.isNull() ? QStringLiteral("") : text; }
+QString Text(const QString& text) {
+    return text.isNull() ? QStringLiteral("") : text;
+}
 
-qint64 NowMs() { return QDateTime::currentMSecsSinceEpoch(); }
+qint64 NowMs() {
+    return QDateTime::currentMSecsSinceEpoch();
+}
 
 qint64 SteadyMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -93,7 +97,7 @@ bool PrepareConnection(QSqlDatabase& db, QString* error) {
 
 JournalRowState StateOf(int value) {
     return value >= 0 && value <= static_cast<int>(JournalRowState::Skipped) ? static_cast<JournalRowState>(value)
-                                                                              : JournalRowState::Pending;
+                                                                             : JournalRowState::Pending;
 }
 
 PgJobStore::Failure Classify(const QString& error) {
@@ -164,15 +168,16 @@ JournalResult PgJobStore::Open() {
         m_failure = Classify(error);
         switch (m_failure) {
         case Failure::LoginRefused:
-            return JournalResult::Error(QStringLiteral("The job database %1 refused the login: %2")
-                                            .arg(m_url.Display(), error.trimmed()));
+            return JournalResult::Error(
+                QStringLiteral("The job database %1 refused the login: %2").arg(m_url.Display(), error.trimmed()));
         case Failure::SchemaVersion:
             return JournalResult::Error(
                 QStringLiteral("The job database %1 cannot be used: %2.").arg(m_url.Display(), error.trimmed()));
         case Failure::NoDatabase:
             return JournalResult::Error(QStringLiteral("The job database %1 does not exist on its server: %2")
                                             .arg(m_url.Display(), error.trimmed()));
-        default: return Failed(QStringLiteral("reached"), error);
+        default:
+            return Failed(QStringLiteral("reached"), error);
         }
     }
     m_connectedSinceMs.store(SteadyMs());
@@ -192,10 +197,14 @@ bool PgJobStore::RunRetrying(const Work& work, QString* error) {
         bool lost = false;
         if (m_connection->Run(work, error, &lost))
             return true;
-        if (!lost || waited.elapsed() >= m_options.reconnectForMs)
+        // A deadlock between two gateways' transactions (rare: a retry pass while rows are being marked logged)
+        // rolled one back; its work is repeated like work cut off by a lost connection.
+        const bool deadlock = error->contains(QLatin1String("deadlock detected"));
+        if ((!lost && !deadlock) || waited.elapsed() >= m_options.reconnectForMs)
             return false;
         // Dead gateways are judged only after everyone had the time to beat again on the new connection.
-        m_connectedSinceMs.store(SteadyMs() + delayMs);
+        if (lost)
+            m_connectedSinceMs.store(SteadyMs() + delayMs);
         std::unique_lock lock(m_mutex);
         m_wake.wait_for(lock, std::chrono::milliseconds(delayMs), [this] { return m_stop; });
         delayMs = std::min(delayMs * 2, 2000);
@@ -296,7 +305,9 @@ JournalResult PgJobStore::RecordSkips(qint64 runId, const std::vector<std::pair<
     return ok ? JournalResult::Ok() : Failed(QStringLiteral("written"), error);
 }
 
-JournalResult PgJobStore::TakeOwnership(qint64) { return JournalResult::Ok(); }
+JournalResult PgJobStore::TakeOwnership(qint64) {
+    return JournalResult::Ok();
+}
 
 JobStore::ClaimOutcome PgJobStore::Claim(qint64 runId, int row, const QString& imei, QString* error) {
     const qint64 gateway = m_gatewayId.load();
@@ -348,9 +359,10 @@ JournalResult PgJobStore::RecordResult(qint64 runId, int row, JournalRowState st
         [&](QSqlDatabase& db, QString* e) {
             QSqlQuery q(db);
             // The retry count only grows: a retry pass counts it here, whatever the gateway's copy says.
-            q.prepare(QStringLiteral("UPDATE job_rows SET state = ?, status = ?, reference = ?, retry = GREATEST(retry, "
-                                     "?) WHERE "
-                                     "job_id = ? AND row_no = ? AND (gateway_id = ? OR ? = 0) AND state IN (1, 4)"));
+            q.prepare(
+                QStringLiteral("UPDATE job_rows SET state = ?, status = ?, reference = ?, retry = GREATEST(retry, "
+                               "?) WHERE "
+                               "job_id = ? AND row_no = ? AND (gateway_id = ? OR ? = 0) AND state IN (1, 4)"));
             q.addBindValue(static_cast<int>(state));
             q.addBindValue(Text(status));
             q.addBindValue(Text(reference));
@@ -685,13 +697,35 @@ JournalResult PgJobStore::Progress(std::vector<PgJobProgress>* jobs) {
                     device = &p.devices[found->second];
                 }
                 switch (state) {
-                case 0: p.pending += n; p.summary.notSent += n; break;
-                case 1: p.summary.unconfirmed += n; device->inFlight += n; break;
-                case 2: p.summary.sent += n; device->sent += n; break;
-                case 3: p.failed += n; p.summary.notSent += n; device->failed += n; break;
-                case 4: p.summary.unconfirmed += n; device->unconfirmed += n; break;
-                case 5: p.skipped += n; p.summary.notSent += n; break;
-                default: p.summary.notSent += n; device->inFlight += n; break; // reserved
+                case 0:
+                    p.pending += n;
+                    p.summary.notSent += n;
+                    break;
+                case 1:
+                    p.summary.unconfirmed += n;
+                    device->inFlight += n;
+                    break;
+                case 2:
+                    p.summary.sent += n;
+                    device->sent += n;
+                    break;
+                case 3:
+                    p.failed += n;
+                    p.summary.notSent += n;
+                    device->failed += n;
+                    break;
+                case 4:
+                    p.summary.unconfirmed += n;
+                    device->unconfirmed += n;
+                    break;
+                case 5:
+                    p.skipped += n;
+                    p.summary.notSent += n;
+                    break;
+                default:
+                    p.summary.notSent += n;
+                    device->inFlight += n;
+                    break; // reserved
                 }
             }
             return true;
@@ -768,10 +802,16 @@ JournalResult PgJobStore::LoadRun(qint64 runId, JournalRun* run) {
                 r.retry = q.value(8).toInt();
                 r.logged = q.value(9).toBool();
                 switch (r.state) {
-                case JournalRowState::Sent: ++run->summary.sent; break;
+                case JournalRowState::Sent:
+                    ++run->summary.sent;
+                    break;
                 case JournalRowState::Claimed:
-                case JournalRowState::Unconfirmed: ++run->summary.unconfirmed; break;
-                default: ++run->summary.notSent; break;
+                case JournalRowState::Unconfirmed:
+                    ++run->summary.unconfirmed;
+                    break;
+                default:
+                    ++run->summary.notSent;
+                    break;
                 }
                 run->states.push_back(std::move(r));
             }

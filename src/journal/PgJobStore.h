@@ -6,8 +6,8 @@
 #include <QString>
 
 #include <atomic>
-#include <functional>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -23,7 +23,7 @@ struct PgJobDevice {
     QString imei;
     int sent = 0;
     int failed = 0;
-    int inFlight = 0;    // reserved or claimed, no result yet
+    int inFlight = 0; // reserved or claimed, no result yet
     int unconfirmed = 0;
 };
 
@@ -48,10 +48,10 @@ struct PgJobProgress {
 class PgJobStore final : public JobStore {
 public:
     struct Options {
-        int heartbeatMs = 1000;       // how often a gateway tells it is alive
-        int staleAfterMs = 10000;     // a gateway silent this long is taken for dead
-        int reconnectForMs = 600000;  // how long a lost database is waited for before the caller is told
-        QString unconfirmedStatus;    // the status text of a dead gateway's claimed rows
+        int heartbeatMs = 1000;      // how often a gateway tells it is alive
+        int staleAfterMs = 10000;    // a gateway silent this long is taken for dead
+        int reconnectForMs = 600000; // how long a lost database is waited for before the caller is told
+        QString unconfirmedStatus;   // the status text of a dead gateway's claimed rows
     };
     // Why Open failed, for the caller's exit code.
     enum class Failure { None, Unreachable, LoginRefused, NoDatabase, SchemaVersion, Other };

@@ -51,7 +51,9 @@ public:
             lock.lock();
             m_reserving = false;
             switch (reserved) {
-            case PgJobStore::Reserve::Rows: m_queue.insert(m_queue.end(), rows.begin(), rows.end()); break;
+            case PgJobStore::Reserve::Rows:
+                m_queue.insert(m_queue.end(), rows.begin(), rows.end());
+                break;
             case PgJobStore::Reserve::Done:
                 lock.unlock();
                 if (RetryPass(&error)) {
@@ -133,6 +135,8 @@ JournalResult PgGateway::Run(const SendCommand::OpenRun& open, Outcome* outcome)
         return RunJob(m_options.jobId, open, outcome);
     qint64 last = 0;
     for (;;) {
+        if (m_options.stopped && m_options.stopped())
+            return JournalResult::Ok();
         qint64 jobId = 0;
         const JournalResult next = m_store.NextJob(&jobId);
         if (!next.ok)
@@ -183,11 +187,12 @@ JournalResult PgGateway::RunJob(qint64 jobId, const SendCommand::OpenRun& open, 
         open(std::move(context));
     });
     if (!planned || !opened)
-        return JournalResult::Error(QStringLiteral("Job %1 could not be started on this gateway's devices.").arg(jobId));
+        return JournalResult::Error(
+            QStringLiteral("Job %1 could not be started on this gateway's devices.").arg(jobId));
     if (!source.Error().isEmpty())
         return JournalResult::Error(source.Error());
     // The workers left with rows still open (quotas used up, ports failed): this gateway can do no more for it.
-    if (!source.Done())
+    if (!source.Done() && !(m_options.stopped && m_options.stopped()))
         return JournalResult::Error(QStringLiteral("Job %1 still has rows to send, but none of this gateway's devices "
                                                    "can take them (quota used up or port failed).")
                                         .arg(jobId));

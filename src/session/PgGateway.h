@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class PgJobStore;
 class Session;
 
@@ -15,9 +17,11 @@ class Session;
 class PgGateway {
 public:
     struct Options {
-        QString name;      // shown by `jobs`
-        qint64 jobId = 0;  // 0: every open job, oldest first
-        int batch = 0;     // rows reserved at a time; 0: one per device
+        QString name;     // shown by `jobs`
+        qint64 jobId = 0; // 0: every open job, oldest first
+        int batch = 0;    // rows reserved at a time; 0: one per device
+        // The user asked the gateway to stop (the caller stops the run it has open): no further job is begun.
+        std::function<bool()> stopped;
     };
     struct Outcome {
         int jobs = 0; // job runs this gateway took part in

@@ -68,7 +68,8 @@ JournalResult Load(PgJobStore& store, qint64 jobId, SendJob* job, bool* withRetr
         job->SetText(row, SendJob::kRetry, QString::number(s.retry));
         job->SetText(row, SendJob::kUsePort, s.imei);
         switch (s.state) {
-        case JournalRowState::Pending: continue; // as the run shows a row not yet taken
+        case JournalRowState::Pending:
+            continue; // as the run shows a row not yet taken
         case JournalRowState::Claimed:
             job->SetText(row, SendJob::kUseStatus, SendJob::kSending);
             job->SetText(row, SendJob::kCurrentStatus, SendJob::kSending);
@@ -76,7 +77,9 @@ JournalResult Load(PgJobStore& store, qint64 jobId, SendJob* job, bool* withRetr
         case JournalRowState::Unconfirmed:
             job->SetText(row, SendJob::kStatus, s.status.isEmpty() ? RunJournal::kUnconfirmed : s.status);
             break;
-        default: job->SetText(row, SendJob::kStatus, s.status); break;
+        default:
+            job->SetText(row, SendJob::kStatus, s.status);
+            break;
         }
         job->SetText(row, SendJob::kUseStatus, SendJob::kDone);
         job->SetText(row, SendJob::kCurrentStatus, SendJob::kDone);

@@ -69,8 +69,10 @@ bool PrivatePostgres::RunTool(const QString& tool, const QStringList& args, QStr
     if (out)
         *out = QString::fromLocal8Bit(p.readAllStandardOutput());
     if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        *error = QStringLiteral("%1 failed (%2): %3").arg(tool).arg(p.exitCode()).arg(
-            QString::fromLocal8Bit(p.readAllStandardError()).trimmed());
+        *error = QStringLiteral("%1 failed (%2): %3")
+                     .arg(tool)
+                     .arg(p.exitCode())
+                     .arg(QString::fromLocal8Bit(p.readAllStandardError()).trimmed());
         return false;
     }
     return true;
@@ -145,10 +147,10 @@ bool PrivatePostgres::Psql(const QString& database, const QString& sql, QString*
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("PGPASSWORD"), kPassword);
     p.setProcessEnvironment(env);
-    p.start(QStringLiteral("psql"), {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-A"),
-                                     QStringLiteral("-t"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
-                                     QStringLiteral("-h"), m_dir->path(), QStringLiteral("-U"), kUser,
-                                     QStringLiteral("-d"), database, QStringLiteral("-c"), sql});
+    p.start(QStringLiteral("psql"),
+            {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-A"), QStringLiteral("-t"),
+             QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-h"), m_dir->path(),
+             QStringLiteral("-U"), kUser, QStringLiteral("-d"), database, QStringLiteral("-c"), sql});
     if (!p.waitForStarted(10000) || !p.waitForFinished(60000)) {
         *error = QStringLiteral("psql did not run: %1").arg(p.errorString());
         return false;

@@ -1,8 +1,8 @@
 // The PostgreSQL job store against a private server: URLs, the refusals at opening, reservations shared by
 // gateways, claims and results, a dead gateway's rows, and a server restarted between calls.
 
-#include "fakes/PrivatePostgres.h"
 #include "journal/PgJobStore.h"
+#include "fakes/PrivatePostgres.h"
 #include "journal/PgUrl.h"
 
 #include <gtest/gtest.h>
@@ -50,10 +50,11 @@ TEST(PgUrlTest, ReadsServerAndSocketForms) {
 }
 
 TEST(PgUrlTest, RefusesWhatIsNoDatabaseUrl) {
-    for (const char* text : {"", "jobs", "mysql://sms@h/jobs", "postgresql://sms@host", "postgresql://sms@host/",
-                             "postgresql://@host/jobs", "postgresql://sms@host:99999/jobs",
-                             "postgresql://sms@host:port/jobs", "postgresql://sms@/jobs", "postgresql://sms@/jobs?host=rel/dir",
-                             "postgresql://sms@host/jobs?sslmode=require", "postgresql://sms@[::1/jobs"}) {
+    for (const char* text :
+         {"", "jobs", "mysql://sms@h/jobs", "postgresql://sms@host", "postgresql://sms@host/",
+          "postgresql://@host/jobs", "postgresql://sms@host:99999/jobs", "postgresql://sms@host:port/jobs",
+          "postgresql://sms@/jobs", "postgresql://sms@/jobs?host=rel/dir", "postgresql://sms@host/jobs?sslmode=require",
+          "postgresql://sms@[::1/jobs"}) {
         SCOPED_TRACE(text);
         QString error;
         EXPECT_FALSE(PgUrl::Parse(QString::fromUtf8(text), &error));
@@ -187,8 +188,9 @@ TEST_F(PgJobStoreTest, GatewaysReserveDisjointRowsAndClaimOnlyTheirOwn) {
                 for (const int row : rows) {
                     ASSERT_EQ(store.Claim(job, row, QStringLiteral("35%1").arg(w), &error),
                               JobStore::ClaimOutcome::Claimed);
-                    ASSERT_TRUE(store.RecordResult(job, row, JournalRowState::Sent,
-                                                   QStringLiteral("Message sent successfully."), {}, 0)
+                    ASSERT_TRUE(store
+                                    .RecordResult(job, row, JournalRowState::Sent,
+                                                  QStringLiteral("Message sent successfully."), {}, 0)
                                     .ok);
                     taken[static_cast<size_t>(w)].push_back(row);
                 }
@@ -256,8 +258,8 @@ TEST_F(PgJobStoreTest, ADeadGatewaysReservationsReturnAndItsClaimsBecomeUnconfir
     QString error;
     ASSERT_EQ(dead->ReserveRows(job, 3, &rows, &error), PgJobStore::Reserve::Rows);
     ASSERT_EQ(dead->Claim(job, 0, QStringLiteral("d"), &error), JobStore::ClaimOutcome::Claimed);
-    ASSERT_TRUE(dead->RecordResult(job, 0, JournalRowState::Sent, QStringLiteral("Message sent successfully."), {}, 0)
-                    .ok);
+    ASSERT_TRUE(
+        dead->RecordResult(job, 0, JournalRowState::Sent, QStringLiteral("Message sent successfully."), {}, 0).ok);
     ASSERT_EQ(dead->Claim(job, 1, QStringLiteral("d"), &error), JobStore::ClaimOutcome::Claimed);
     auto live = Gateway(QStringLiteral("live"), staleMs);
 

@@ -5,7 +5,9 @@
 #include "CliData.h"
 
 #include "exclusion/ExclusionStore.h"
+#include "app/UserSettings.h"
 #include "exclusion/OptOut.h"
+#include "exclusion/OptOutSettings.h"
 #include "modem/CSMSException.h"
 #include "modem/CSMSSerialPort.h"
 #include "sending/DeliveryCollector.h"
@@ -32,8 +34,11 @@ int RunListen(const CliArgs& a) {
     SentItemsStore sentItems(paths.SentItemFile());
     InboxStore inbox(paths.InboxFile());
     ExclusionStore exclusion(paths);
+    // The opt-out settings kept by the desktop program, unless the options say otherwise.
+    const OptOutSettings saved = OptOutSettings::Load(UserSettings(paths.SettingsFile()));
     DeliveryCollector collector({&sentItems, &inbox, &exclusion}, NumberComparison::ForCountry(a.Value("country")),
-                                a.Value("opt-out-list", OptOut::kDefaultList));
+                                a.Value("opt-out-list", saved.list));
+    collector.SetOptOutKeywords(saved.keywords);
     if (a.Has("opt-out-words")) {
         const QStringList words = a.Value("opt-out-words").split(QLatin1Char(','), Qt::SkipEmptyParts);
         if (words.isEmpty())
@@ -51,7 +56,7 @@ int RunListen(const CliArgs& a) {
         auto port = std::make_unique<CSMSSerialPort>();
         try {
             port->Open(2000, name);
-            DeliveryCollector::Prepare(*port);
+            static_cast<void>(collector.Prepare(*port));
         } catch (const CSMSException& e) {
             CliErr(QStringLiteral("%1: %2").arg(name, GetErrorText(e)));
             return kExitRefused;
@@ -106,9 +111,11 @@ BULKSMS_CLI_COMMAND(CliCommand{
                 {QStringLiteral("country"), QStringLiteral("CC"),
                  QStringLiteral("The country whose national numbers match the international ones of the reports.")},
                 {QStringLiteral("opt-out-list"), QStringLiteral("NAME"),
-                 QStringLiteral("The exclusion list opt-out replies go on (default \"Opt-outs\").")},
+                 QStringLiteral("The exclusion list opt-out replies go on (default: the one chosen in the Inbox's "
+                                "opt-out settings, else \"Opt-outs\").")},
                 {QStringLiteral("opt-out-words"), QStringLiteral("WORD,WORD..."),
-                 QStringLiteral("The opt-out words, instead of STOP, STOP ALL, UNSUBSCRIBE, CANCEL, END, QUIT.")},
+                 QStringLiteral("The opt-out words, instead of the saved ones (default STOP, STOP ALL, UNSUBSCRIBE, "
+                                "CANCEL, END, QUIT).")},
                 CliData::kOption},
     .details = QStringLiteral(
         "Status reports give the sent items awaiting them their delivery state (\"Delivered\", \"Delivery failed: "

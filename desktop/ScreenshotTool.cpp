@@ -23,6 +23,9 @@
 #include "records/gui/CExport_Option.h"
 #include "records/gui/COpen_Export_Log.h"
 #include "records/gui/CSent_Items.h"
+#include "records/gui/CInbox.h"
+#include "exclusion/gui/COptOut_Settings.h"
+#include "records/InboxStore.h"
 #include "sending/gui/CQuota_Dlg.h"
 #include "sending/gui/CSMS_Sending.h"
 #include "sending/gui/CSend_Msg_Info.h"
@@ -39,6 +42,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDeadlineTimer>
+#include <QDateTime>
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
@@ -166,6 +170,49 @@ void ShootRecordsWindows(Shooter& shooter, CVRIX_Bulk_SMSDlg& main, FileOpener& 
     CAboutDlg about(&main);
     shooter.Save(&about);
     about.hide();
+}
+
+// The inbox over received messages (an opt-out, a UCS-2 one, one of three parts), a report that matched no
+// sent message and an unreadable PDU, the opt-out selected; and its opt-out settings window.
+void ShootInbox(Shooter& shooter, CVRIX_Bulk_SMSDlg& main, FileOpener& opener) {
+    Session& session = main.UserSession();
+    const InboxStore store(session.Paths().InboxFile());
+    const auto add = [&](InboxRecord::Kind kind, const QString& number, const QString& text, bool optOut,
+                         const QString& reason = {}, const QString& raw = {}) {
+        static int minute = 0;
+        InboxRecord r{kind,
+                      QDateTime::currentDateTime().addSecs(-3600 + 60 * minute++).toString(Qt::ISODate),
+                      QStringLiteral("/dev/serial/by-id/usb-SIMCOM_SIM800-if0%1").arg(minute % 2),
+                      number,
+                      QStringLiteral("26/12/08,10:%1:00+04").arg(minute, 2, 10, QLatin1Char('0')),
+                      text,
+                      raw,
+                      reason,
+                      optOut};
+        if (!store.Append(r))
+            shooter.Fail("sample inbox");
+    };
+    using Kind = InboxRecord::Kind;
+    add(Kind::Message, QStringLiteral("+15550301200"), QStringLiteral("Thanks, the parcel arrived!"), false);
+    add(Kind::Message, QStringLiteral("+15550301201"), QStringLiteral("STOP"), true);
+    add(Kind::Message, QStringLiteral("+15550301202"), QStringLiteral("Can we move it to 11:00? \u2014 Ana"), false);
+    add(Kind::Message, QStringLiteral("+4917612345678"), QStringLiteral("Danke! Bis Montag \U0001F44D"), false);
+    add(Kind::Message, QStringLiteral("+15550301204"), QStringLiteral("stop all"), true);
+    add(Kind::Message, QStringLiteral("+15550301205"),
+        QStringLiteral("This is a long reply that came in three parts. ").repeated(7).trimmed(), false);
+    add(Kind::Report, QStringLiteral("+15550301299"), QStringLiteral("Delivered (reference 17)"), false, {},
+        QStringLiteral("0791551010010201060B915155103092F1622180014314226221800143142200"));
+    add(Kind::Message, QStringLiteral("Bank"), QStringLiteral("Your code is 482913."), false);
+    add(Kind::Undecodable, QString(), QString(), false, QStringLiteral("The PDU is shorter than its length says."),
+        QStringLiteral("07911326040000F0040B9113"));
+    add(Kind::Message, QStringLiteral("+15550301207"), QStringLiteral("Unsubscribe"), true);
+    CInbox inbox(session, opener, &main);
+    inbox.List()->selectRow(1);
+    shooter.Save(&inbox);
+    COptOut_Settings settings(session, &inbox);
+    shooter.Save(&settings);
+    settings.hide();
+    inbox.hide();
 }
 
 } // namespace
@@ -341,5 +388,6 @@ bool ScreenshotTool::Run(const QString& directory) {
     shooter.Save(&exported);
     exported.hide();
     ShootRecordsWindows(shooter, main, opener);
+    ShootInbox(shooter, main, opener);
     return shooter.Ok();
 }

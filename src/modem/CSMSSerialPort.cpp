@@ -11,6 +11,19 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kMaxStaleBlocks = 16; // of up to kBlockSize bytes each
 
+// Where the "> " prompt of AT+CMGS begins (TS 27.005 3.5.1: <CR><LF><greater_than><space>), -1 when it has not
+// come: a '>' at the start of a line, followed by a space or nothing yet. A '>' inside a line (the text of a
+// message indicated meanwhile) is no prompt.
+qsizetype PromptAt(const QByteArray& reply) {
+    for (qsizetype at = reply.indexOf('>'); at >= 0; at = reply.indexOf('>', at + 1)) {
+        const bool lineStart = at == 0 || reply.at(at - 1) == '\n' || reply.at(at - 1) == '\r';
+        const bool spaceNext = at + 1 == reply.size() || reply.at(at + 1) == ' ';
+        if (lineStart && spaceNext)
+            return at;
+    }
+    return -1;
+}
+
 int MsLeft(Clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return left > 0 ? static_cast<int>(left) : 0;
@@ -63,6 +76,8 @@ QByteArray CSMSSerialPort::Read() {
     if (n < 0)
         CSMSException::ThrowSystemError(error);
     block.truncate(n);
+    if (m_tap != nullptr)
+        m_tap->append(block);
     m_passed = m_follower.Follow(block);
     return block;
 }
@@ -138,8 +153,8 @@ bool CSMSSerialPort::Await(Awaited what, int limitMs, bool silence, const QByteA
         const QByteArray fresh = accumulated.mid(echo);
         qsizetype resultStart = 0;
         const ModemReply::FinalResult result = ModemReply::FindFinalResult(fresh, &resultStart);
-        if (what == Awaited::Prompt && fresh.contains('>') &&
-            (result == ModemReply::FinalResult::None || fresh.indexOf('>') < resultStart)) {
+        const qsizetype prompt = what == Awaited::Prompt ? PromptAt(fresh) : -1;
+        if (prompt >= 0 && (result == ModemReply::FinalResult::None || prompt < resultStart)) {
             StoreReply(accumulated);
             return true;
         }

@@ -79,6 +79,11 @@ public:
     void ResetModem();
     static QString ParseError(const QString& reply);
 
+    // Every byte read from the device is also appended to *tap while one is set (null: none), so that the
+    // unsolicited lines a reply passes over or StartCommand drops (+CDS, +CMT, +CDSI, +CMTI) still reach their
+    // reader. The buffer belongs to the caller and is used on the port's thread only.
+    void SetReceiveTap(QByteArray* tap) { m_tap = tap; }
+
     void SetTiming(const ModemTiming& timing) { m_timing = timing; }
     const ModemTiming& Timing() const { return m_timing; }
 
@@ -96,4 +101,5 @@ private:
     QString m_lastReply;
     QByteArray m_lastReplyBytes;
     ModemTiming m_timing;
+    QByteArray* m_tap = nullptr;
 };

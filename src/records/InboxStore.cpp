@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QHash>
 #include <QSaveFile>
 
 #include <mutex>
@@ -70,47 +71,96 @@ bool InboxStore::Append(const InboxRecord& record, FileError* error) const {
     return AppendRecord(m_path, FormatLine(record), QStringLiteral("\r\n"), error);
 }
 
-bool InboxStore::Rewrite(const QList<InboxRecord>& records, FileError* error) const {
-    QString text;
-    for (const InboxRecord& record : records)
-        text += FormatLine(record) + QStringLiteral("\r\n");
+namespace {
+
+QByteArray Utf16Le(const QString& text) {
     QByteArray bytes("\xFF\xFE", 2);
     bytes.reserve(2 + text.size() * 2);
-    for (QChar c : std::as_const(text)) {
+    for (QChar c : text) {
         bytes.append(static_cast<char>(c.unicode() & 0xFF));
         bytes.append(static_cast<char>(c.unicode() >> 8));
     }
-    std::lock_guard lock(InboxLock());
-    QSaveFile file(m_path);
+    return bytes;
+}
+
+QString FromUtf16Le(const QByteArray& bytes) {
+    QString text(bytes.size() / 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        text[i] = QChar(static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                              (static_cast<unsigned char>(bytes[2 * i + 1]) << 8)));
+    text.remove(QChar(0xFEFF));
+    return text;
+}
+
+// Under the inbox lock.
+bool WriteWhole(const QString& path, const QString& text, FileError* error) {
+    const QByteArray bytes = Utf16Le(text);
+    QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error)
-            *error = FileError::FromText(m_path, file.errorString());
+            *error = FileError::FromText(path, file.errorString());
         return false;
     }
     return true;
 }
 
+// Under the inbox lock. A missing file reads as empty.
+bool ReadWhole(const QString& path, QString* text, FileError* error) {
+    text->clear();
+    if (!QFileInfo::exists(path))
+        return true;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = FileError::FromText(path, file.errorString());
+        return false;
+    }
+    *text = FromUtf16Le(file.readAll());
+    return true;
+}
+
+} // namespace
+
+bool InboxStore::Rewrite(const QList<InboxRecord>& records, FileError* error) const {
+    QString text;
+    for (const InboxRecord& record : records)
+        text += FormatLine(record) + QStringLiteral("\r\n");
+    std::lock_guard lock(InboxLock());
+    return WriteWhole(m_path, text, error);
+}
+
+bool InboxStore::RemoveLines(const QStringList& lines, FileError* error) const {
+    std::lock_guard lock(InboxLock());
+    QString text;
+    if (!ReadWhole(m_path, &text, error))
+        return false;
+    QHash<QString, int> toRemove;
+    for (const QString& line : lines)
+        ++toRemove[line.trimmed()];
+    QString kept;
+    kept.reserve(text.size());
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.isEmpty())
+            continue;
+        if (auto found = toRemove.find(trimmed); found != toRemove.end() && *found > 0) {
+            --*found;
+            continue;
+        }
+        kept += trimmed + QStringLiteral("\r\n");
+    }
+    return WriteWhole(m_path, kept, error);
+}
+
 bool InboxStore::Load(QList<InboxRecord>* records, FileError* error) const {
     records->clear();
     std::lock_guard lock(InboxLock());
-    if (!QFileInfo::exists(m_path))
-        return true;
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = FileError::FromText(m_path, file.errorString());
+    QString text;
+    if (!ReadWhole(m_path, &text, error))
         return false;
-    }
-    const QByteArray bytes = file.readAll();
-    QString text(bytes.size() / 2, Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i)
-        text[i] = QChar(static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                              (static_cast<unsigned char>(bytes[2 * i + 1]) << 8)));
     for (const QString& line : text.split(QLatin1Char('\n'))) {
         InboxRecord record;
-        QString clean = line;
-        clean.remove(QChar(0xFEFF));
-        if (ParseLine(clean, &record))
+        if (ParseLine(line, &record))
             *records << record;
     }
     return true;

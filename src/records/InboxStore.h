@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // One thing a device handed over from the network and the program kept: a received message, a status report
 // that matched no sent message, or a PDU that could not be read (kept raw with the reason).
@@ -33,6 +34,9 @@ public:
     [[nodiscard]] bool Append(const InboxRecord& record, FileError* error = nullptr) const;
     // Replaces the whole inbox atomically (what is left after a deletion).
     [[nodiscard]] bool Rewrite(const QList<InboxRecord>& records, FileError* error = nullptr) const;
+    // Takes the given lines (as stored, without line ends; each once) out of the inbox atomically, leaving every
+    // other line as it is, appended meanwhile or not. False with the reason when the file could not be rewritten.
+    [[nodiscard]] bool RemoveLines(const QStringList& lines, FileError* error = nullptr) const;
     // A missing file is an empty inbox.
     [[nodiscard]] bool Load(QList<InboxRecord>* records, FileError* error = nullptr) const;
 

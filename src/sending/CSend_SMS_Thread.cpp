@@ -1,6 +1,6 @@
 #include "sending/CSend_SMS_Thread.h"
 
-#include "sending/DeliveryMatcher.h"
+#include "sending/DeliveryRun.h"
 
 #include "devices/DetailsText.h"
 #include "exclusion/ExclusionSet.h"
@@ -39,6 +39,9 @@ void CSend_SMS_Thread::Run() {
     m_pauseMs = PauseSetting::DurationMs(options.pauseFor).value_or(-1);
 
     // A manual quota already used up (or 0) sends nothing.
+    DeliveryRun* deliveries = m_run.Deliveries();
+    if (deliveries)
+        deliveries->Attach(m_fields.index, m_fields.port, m_fields.imei, m_fields.smsMode == 2);
     if (m_run.Context().rowSource && m_run.Job().RowCount() > 0 && m_run.IsCurrent(m_fields.generation) &&
         !QuotaUsedUp()) {
         RunFromSource();
@@ -64,6 +67,8 @@ void CSend_SMS_Thread::Run() {
                     continue;
                 handledAny = true;
                 HandleRow(row);
+                if (deliveries)
+                    deliveries->Poll(m_fields.index);
                 if (QuotaUsedUp() || m_portFailed) {
                     leave = true;
                     break;
@@ -75,6 +80,8 @@ void CSend_SMS_Thread::Run() {
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }
+    if (deliveries)
+        deliveries->Detach(m_fields.index);
     // A device that used up its manual quota, or whose port failed, leaves the devices in use.
     if (QuotaUsedUp() || m_portFailed)
         m_run.RemoveDevice(m_fields.deviceText);
@@ -145,6 +152,12 @@ void CSend_SMS_Thread::HandleRow(int row) {
     if (recorded.written && recorded.sent && ctx.options.deliveryReports) {
         job.SetText(row, SendJob::kReferences, m_lastReferences.join(QLatin1Char(',')));
         job.SetText(row, SendJob::kDelivery, DeliveryMatcher::kAwaiting);
+        if (DeliveryRun* deliveries = m_run.Deliveries()) {
+            std::vector<int> references;
+            for (const QString& reference : m_lastReferences)
+                references.push_back(reference.toInt());
+            deliveries->Sent(row, m_fields.index, m_run.NumberToSend(number), references);
+        }
     }
     if (recorded.written) {
         state.processedCount.fetch_add(1);

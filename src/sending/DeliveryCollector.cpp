@@ -1,6 +1,7 @@
 #include "sending/DeliveryCollector.h"
 
 #include "common/AnsiCodec.h"
+#include "devices/DeviceQueries.h"
 #include "exclusion/ExclusionStore.h"
 #include "exclusion/OptOut.h"
 #include "modem/CSMSException.h"
@@ -48,7 +49,7 @@ bool DeliveryCollector::LoadSentItems(FileError* error) {
     return true;
 }
 
-void DeliveryCollector::Prepare(CSMSSerialPort& port) {
+QString DeliveryCollector::Prepare(CSMSSerialPort& port) {
     if (port.Exchange("AT+CMGF=0\r") == ModemReply::FinalResult::None)
         CSMSException::ThrowNoResponse();
     if (port.Command("AT+CNMI=?\r")) {
@@ -56,6 +57,59 @@ void DeliveryCollector::Prepare(CSMSSerialPort& port) {
         if (!command.isEmpty())
             static_cast<void>(port.Command(command.toLatin1() + '\r'));
     }
+    const QString key = DeviceKey(port);
+    m_keys.insert(port.PortName(), key);
+    return key;
+}
+
+QString DeliveryCollector::DeviceKey(CSMSSerialPort& port) {
+    const QString imei = DeviceQueries(port).GetImei();
+    return imei.isEmpty() ? port.PortName() : imei;
+}
+
+DeliveryCollector::Origin DeliveryCollector::OriginOf(const CSMSSerialPort& port) const {
+    return {m_keys.value(port.PortName(), port.PortName()), port.PortName()};
+}
+
+void DeliveryCollector::ListStored(CSMSSerialPort& port, qint64 nowMs, bool textMode) {
+    std::vector<UnsolicitedSms::Item> notices(2);
+    notices[0].source = UnsolicitedSms::Item::Source::Cdsi;
+    notices[1].source = UnsolicitedSms::Item::Source::Cmti;
+    Feed(port, notices, nowMs, textMode);
+}
+
+void DeliveryCollector::Feed(CSMSSerialPort& port, const std::vector<UnsolicitedSms::Item>& items, qint64 nowMs,
+                             bool textMode) {
+    const Origin from = OriginOf(port);
+    bool listReports = false;
+    bool listMessages = false;
+    for (const UnsolicitedSms::Item& item : items) {
+        switch (item.source) {
+        case UnsolicitedSms::Item::Source::Cds:
+        case UnsolicitedSms::Item::Source::Cmt:
+            static_cast<void>(Handle(from, item, nowMs, nullptr));
+            break;
+        case UnsolicitedSms::Item::Source::Cdsi:
+            listReports = true;
+            break;
+        case UnsolicitedSms::Item::Source::Cmti:
+            listMessages = true;
+            break;
+        default:
+            break;
+        }
+    }
+    if (!listReports && !listMessages)
+        return;
+    // Listings are read in PDU mode, so every field of every stored item is there.
+    if (textMode && !port.Command("AT+CMGF=0\r"))
+        return;
+    if (listReports)
+        ListStorage(port, QStringLiteral("SR"), nowMs);
+    if (listMessages)
+        ListStorage(port, QStringLiteral("SM"), nowMs);
+    if (textMode)
+        static_cast<void>(port.Command("AT+CMGF=1\r"));
 }
 
 void DeliveryCollector::Collect(CSMSSerialPort& port, qint64 nowMs) {
@@ -68,7 +122,7 @@ void DeliveryCollector::Collect(CSMSSerialPort& port, qint64 nowMs) {
         for (const UnsolicitedSms::Item& item :
              UnsolicitedSms::ReadItems(AnsiCodec::Decode(pending), UnsolicitedSms::SmsMode::Pdu)) {
             if (item.source == UnsolicitedSms::Item::Source::Cds || item.source == UnsolicitedSms::Item::Source::Cmt)
-                static_cast<void>(Handle(port.PortName(), item, nowMs, nullptr));
+                static_cast<void>(Handle(OriginOf(port), item, nowMs, nullptr));
         }
     }
     ListStorage(port, QStringLiteral("SR"), nowMs);
@@ -80,16 +134,18 @@ void DeliveryCollector::ListStorage(CSMSSerialPort& port, const QString& memory,
         return; // no such storage on this device
     if (!port.Command("AT+CMGL=4\r"))
         return;
-    const QString device = port.PortName();
+    const Origin from = OriginOf(port);
     std::vector<int> toDelete;
     for (const UnsolicitedSms::Item& item : UnsolicitedSms::ReadItems(port.LastReply(), UnsolicitedSms::SmsMode::Pdu)) {
         if (item.source != UnsolicitedSms::Item::Source::Cmgl) {
-            if (item.source == UnsolicitedSms::Item::Source::Cds || item.source == UnsolicitedSms::Item::Source::Cmt)
-                static_cast<void>(Handle(device, item, nowMs, nullptr));
+            // An indication that came inside the listing; a tap sees it too and hands it over itself.
+            if (!m_tapped &&
+                (item.source == UnsolicitedSms::Item::Source::Cds || item.source == UnsolicitedSms::Item::Source::Cmt))
+                static_cast<void>(Handle(from, item, nowMs, nullptr));
             continue;
         }
         std::vector<int> completed;
-        if (Handle(device, item, nowMs, &completed)) {
+        if (Handle(from, item, nowMs, &completed)) {
             toDelete.push_back(item.index);
             toDelete.insert(toDelete.end(), completed.begin(), completed.end());
         }
@@ -119,8 +175,9 @@ void DeliveryCollector::ListStorage(CSMSSerialPort& port, const QString& memory,
     }
 }
 
-bool DeliveryCollector::Handle(const QString& device, const UnsolicitedSms::Item& item, qint64 nowMs,
+bool DeliveryCollector::Handle(const Origin& from, const UnsolicitedSms::Item& item, qint64 nowMs,
                                std::vector<int>* completedIndexes) {
+    const QString& device = from.port;
     const IncomingPdu& pdu = item.message;
     switch (pdu.kind) {
     case IncomingPdu::Kind::Undecodable: {
@@ -131,10 +188,10 @@ bool DeliveryCollector::Handle(const QString& device, const UnsolicitedSms::Item
         record.raw = pdu.rawHex.isEmpty() ? item.lines.join(QLatin1Char('\n')) : pdu.rawHex;
         record.reason = pdu.error;
         ++m_totals.undecodable;
-        return m_stores.inbox->Append(record);
+        return m_stores.inbox != nullptr && m_stores.inbox->Append(record);
     }
     case IncomingPdu::Kind::StatusReport:
-        return HandleReport(device, pdu);
+        return HandleReport(from, pdu);
     case IncomingPdu::Kind::Deliver:
         break;
     }
@@ -174,12 +231,20 @@ bool DeliveryCollector::Handle(const QString& device, const UnsolicitedSms::Item
     return StoreMessage(device, number, sent, group.Text(), raw.join(QLatin1Char(' ')), QString());
 }
 
-bool DeliveryCollector::HandleReport(const QString& device, const IncomingPdu& pdu) {
+bool DeliveryCollector::HandleReport(const Origin& from, const IncomingPdu& pdu) {
     const SmsStatusReport& report = *pdu.statusReport;
-    if (const auto outcome = m_matcher.Match(device, report.messageReference, report.recipient.value, report.status)) {
+    const QString& device = from.port;
+    // Messages are known by the device's key; records written before keys were IMEIs name the port.
+    std::optional<DeliveryMatcher::Outcome> outcome =
+        m_matcher.Match(from.key, report.messageReference, report.recipient.value, report.status);
+    if (!outcome && from.port != from.key)
+        outcome = m_matcher.Match(from.port, report.messageReference, report.recipient.value, report.status);
+    if (outcome) {
         if (outcome->changed) {
-            m_records[outcome->item].delivery = outcome->text;
-            m_changed.insert(outcome->item);
+            if (!m_sink || !m_sink(outcome->item, *outcome)) {
+                m_records[outcome->item].delivery = outcome->text;
+                m_changed.insert(outcome->item);
+            }
             ++(outcome->state == DeliveryMatcher::State::Delivered ? m_totals.delivered : m_totals.failed);
         }
         return true;
@@ -198,11 +263,13 @@ bool DeliveryCollector::HandleReport(const QString& device, const IncomingPdu& p
                       .arg(report.messageReference);
     record.raw = pdu.rawHex;
     ++m_totals.unmatchedReports;
-    return m_stores.inbox->Append(record);
+    return m_stores.inbox != nullptr && m_stores.inbox->Append(record);
 }
 
 bool DeliveryCollector::StoreMessage(const QString& device, const QString& number, const QString& sent,
                                      const QString& text, const QString& raw, const QString& reason) {
+    if (m_stores.inbox == nullptr)
+        return false; // stays on the device
     InboxRecord record;
     record.kind = InboxRecord::Kind::Message;
     record.received = Now();

@@ -10,7 +10,9 @@
 #include <QHash>
 #include <QString>
 
+#include <functional>
 #include <set>
+#include <vector>
 
 class CSMSSerialPort;
 class ExclusionStore;
@@ -24,8 +26,8 @@ class ExclusionStore;
 class DeliveryCollector {
 public:
     struct Stores {
-        SentItemsStore* sentItems = nullptr; // required
-        InboxStore* inbox = nullptr;         // required
+        SentItemsStore* sentItems = nullptr; // required for LoadSentItems / SaveSentItems
+        InboxStore* inbox = nullptr;         // null: nothing is stored, so nothing is deleted from a device
         ExclusionStore* exclusion = nullptr; // null: opt-outs are marked in the inbox but put on no list
     };
     struct Totals {
@@ -45,14 +47,40 @@ public:
     // the file could not be read.
     [[nodiscard]] bool LoadSentItems(FileError* error = nullptr);
     std::size_t AwaitedParts() const { return m_matcher.AwaitedParts(); }
+    qsizetype LoadedRecords() const { return m_records.size(); }
+
+    // Besides the sent items: the caller's own items (a run's job rows, numbered after the loaded records), each
+    // registered when it was sent; every change of an item's delivery state goes to the sink first, on the thread
+    // that handed over the report, and to the loaded records when the sink returns false.
+    using DeliverySink = std::function<bool(int item, const DeliveryMatcher::Outcome& outcome)>;
+    void SetDeliverySink(DeliverySink sink) { m_sink = std::move(sink); }
+    void Expect(int item, const QString& device, const QString& recipient, const std::vector<int>& references) {
+        m_matcher.Expect(item, device, recipient, references);
+    }
 
     // PDU mode and the indications for reports and messages (AT+CNMI as the device offers it). Throws
-    // CSMSException when the device does not answer.
-    static void Prepare(CSMSSerialPort& port);
+    // CSMSException when the device does not answer. Returns the device's key (DeviceKey) and keeps it for the
+    // port's name.
+    QString Prepare(CSMSSerialPort& port);
+    // What names a device when its reports are matched: its IMEI (a port may change its name between a run and
+    // its reports), else the port name.
+    static QString DeviceKey(CSMSSerialPort& port);
+    // The key of a port prepared elsewhere (a run's worker knows its device's IMEI).
+    void SetDeviceKey(const QString& portName, const QString& key) { m_keys.insert(portName, key); }
+
     // One pass over an open, prepared port: what it announced since the last pass (+CDS, +CMT), then its
     // stored reports ("SR") and messages ("SM"). nowMs: the caller's steady clock, for the time-out of a
     // concatenated message whose part is missing.
     void Collect(CSMSSerialPort& port, qint64 nowMs);
+    // Indications framed from what the port's tap saw (DeliveryStream): +CDS and +CMT are handled at once; a
+    // +CDSI or +CMTI has its storage read (and emptied of what was stored) on the port. With a tap, the
+    // indications inside the collector's own replies are left to the tap, so none is handled twice.
+    // textMode: the device is in text mode and goes back to it after a listing (which is made in PDU mode).
+    void Feed(CSMSSerialPort& port, const std::vector<UnsolicitedSms::Item>& items, qint64 nowMs, bool textMode);
+    void SetTapped(bool tapped) { m_tapped = tapped; }
+    // Reads (and empties of what gets stored) the device's report and message storages, as after +CDSI and +CMTI:
+    // for what came while no program listened, and for devices that store without a word.
+    void ListStored(CSMSSerialPort& port, qint64 nowMs, bool textMode);
     // Writes the delivery states back into the sent items when one changed; true when nothing needed writing.
     [[nodiscard]] bool SaveSentItems(FileError* error = nullptr);
 
@@ -64,9 +92,15 @@ public:
 
 private:
     // True when the item was handled (kept where it belongs), so its stored copy may be deleted.
-    bool Handle(const QString& device, const UnsolicitedSms::Item& item, qint64 nowMs,
+    // A device as reports are matched (key) and as the inbox shows it (port).
+    struct Origin {
+        QString key;
+        QString port;
+    };
+    Origin OriginOf(const CSMSSerialPort& port) const;
+    bool Handle(const Origin& from, const UnsolicitedSms::Item& item, qint64 nowMs,
                 std::vector<int>* completedIndexes);
-    bool HandleReport(const QString& device, const IncomingPdu& pdu);
+    bool HandleReport(const Origin& from, const IncomingPdu& pdu);
     bool StoreMessage(const QString& device, const QString& number, const QString& sent, const QString& text,
                       const QString& raw, const QString& reason);
     void ListStorage(CSMSSerialPort& port, const QString& memory, qint64 nowMs);
@@ -80,4 +114,7 @@ private:
     ConcatReassembler m_parts;
     QHash<QString, QString> m_partRaw; // PDU hex of parts waiting, by "device|memory|index"
     Totals m_totals;
+    DeliverySink m_sink;
+    QHash<QString, QString> m_keys; // device key by port name
+    bool m_tapped = false;
 };

@@ -1,23 +1,43 @@
 #include "sending/DeliveryMatcher.h"
 
 namespace {
-constexpr int kTailDigits = 8;
+constexpr int kMaxExactDigits = 17; // 10^17 < 2^57: digits, their count (5 bits) and the "+" fit 63 bits
+constexpr std::uint64_t kHashed = std::uint64_t(1) << 63;
 
-// The last digits of a number text, as a number, with their count above them.
-std::uint32_t DigitTail(QStringView key) {
-    std::uint32_t tail = 0;
-    std::uint32_t scale = 1;
-    int taken = 0;
-    for (qsizetype i = key.size() - 1; i >= 0 && taken < kTailDigits; --i) {
-        const char16_t c = key[i].unicode();
-        if (c < u'0' || c > u'9')
-            continue;
-        tail += static_cast<std::uint32_t>(c - u'0') * scale;
-        scale *= 10;
-        ++taken;
+// A number's comparison form as one value: exact for "+" and up to 17 digits, or up to 17 digits (the count
+// keeps "0012" apart from "12", the flag "+12" from "12"); a hash with the top bit set for anything else
+// (letters, longer texts), which no exact value can equal.
+std::uint64_t NumberValue(QStringView key) {
+    const bool plus = !key.isEmpty() && key.front() == u'+';
+    const QStringView digits = plus ? key.mid(1) : key;
+    if (!digits.isEmpty() && digits.size() <= kMaxExactDigits) {
+        std::uint64_t value = 0;
+        bool allDigits = true;
+        for (QChar c : digits) {
+            const char16_t u = c.unicode();
+            if (u < u'0' || u > u'9') {
+                allDigits = false;
+                break;
+            }
+            value = value * 10 + static_cast<std::uint64_t>(u - u'0');
+        }
+        if (allDigits)
+            return (value << 6) | (static_cast<std::uint64_t>(digits.size()) << 1) | (plus ? 1 : 0);
     }
-    // The count of digits keeps "0012" apart from "12".
-    return tail | (static_cast<std::uint32_t>(taken) << 27);
+    return kHashed | (qHash(key, 0x5bd1e995U) & ~kHashed);
+}
+
+// "+" and 7 to 15 digits, the first not 0: already an E.164 form, which the comparison would give back unchanged.
+// A report gives its recipient so (TP-RA of type international, TS 23.040 9.1.2.5), so the costly classification
+// is left out for it.
+bool IsCanonicalInternational(QStringView number) {
+    if (number.size() < 8 || number.size() > 16 || number.front() != u'+' || number[1] == u'0')
+        return false;
+    for (qsizetype i = 1; i < number.size(); ++i) {
+        if (number[i] < u'0' || number[i] > u'9')
+            return false;
+    }
+    return true;
 }
 } // namespace
 
@@ -29,23 +49,18 @@ void DeliveryMatcher::Reserve(std::size_t parts) {
     m_messages.reserve(parts);
 }
 
-std::uint64_t DeliveryMatcher::Key(const QString& device, int reference, const QString& recipient) {
+DeliveryMatcher::PartKey DeliveryMatcher::Key(const QString& device, int reference, const QString& recipient,
+                                               bool report) {
     // Reports come in runs from one device: the last one's index is kept.
     if (m_lastDeviceIndex < 0 || device != m_lastDevice) {
         const auto found = m_devices.constFind(device);
         m_lastDeviceIndex = found != m_devices.cend() ? *found : *m_devices.insert(device, int(m_devices.size()));
         m_lastDevice = device;
     }
-    const int deviceIndex = m_lastDeviceIndex;
-    // A national and an international form of one number end in the same 8 digits, so the comparison form is
-    // only needed for a shorter number, whose digit count tells the forms apart.
-    std::uint32_t tail = DigitTail(recipient);
-    if ((tail >> 27) < kTailDigits) {
-        NumberComparison::KeyBuffer buffer;
-        tail = DigitTail(m_comparison.KeyView(recipient, buffer));
-    }
-    return (static_cast<std::uint64_t>(deviceIndex & 0xFFFFFF) << 40) |
-           (static_cast<std::uint64_t>(reference & 0xFF) << 32) | tail;
+    NumberComparison::KeyBuffer buffer;
+    const bool canonical = report && IsCanonicalInternational(recipient);
+    return {NumberValue(canonical ? QStringView(recipient) : m_comparison.KeyView(recipient, buffer)),
+            (static_cast<std::uint32_t>(m_lastDeviceIndex) << 8) | static_cast<std::uint32_t>(reference & 0xFF)};
 }
 
 void DeliveryMatcher::Expect(int item, const QString& device, const QString& recipient,
@@ -73,7 +88,7 @@ std::optional<DeliveryMatcher::Outcome> DeliveryMatcher::Match(const QString& de
                                                                const QString& recipient, TpStatus status) {
     if (!status.IsFinal())
         return std::nullopt;
-    const auto chain = m_chains.find(Key(device, reference, recipient));
+    const auto chain = m_chains.find(Key(device, reference, recipient, true));
     if (chain == m_chains.end())
         return std::nullopt;
     std::int32_t at = chain->second.first;

@@ -13,9 +13,10 @@
 
 // Matches SMS-STATUS-REPORTs (TS 23.040 9.2.2.3) to the messages they report on. A message is known by the
 // device that sent it, the message reference of each part (TP-MR, from "+CMGS: <mr>", 0-255, reused once a
-// device has counted past 255) and its recipient. The recipient is compared by the comparison form of the
-// session (NumberComparison) reduced to its last 8 digits, so a report that gives the number in international
-// form matches a message sent in national form. When a device has used a reference for the same recipient
+// device has counted past 255) and its recipient. A device is any text that names it (its IMEI, else its port
+// name). The recipient is compared by the session's comparison form (NumberComparison): with a country, a report
+// that gives the number in international form matches a message sent in national form, and two subscribers
+// never match each other; without one, the texts must be the same. When a device has used a reference for the same recipient
 // more than once, the oldest message still waiting for that part takes the report (a network reports in
 // order). Used from one thread; an item is any caller's index (a job row, a sent-items record).
 class DeliveryMatcher {
@@ -50,7 +51,19 @@ public:
     static inline const QString kFailedPrefix = QStringLiteral("Delivery failed: ");
 
 private:
-    std::uint64_t Key(const QString& device, int reference, const QString& recipient);
+    struct PartKey {
+        std::uint64_t number;  // the recipient's comparison form (see NumberValue)
+        std::uint32_t station; // device index << 8 | reference
+        bool operator==(const PartKey&) const = default;
+    };
+    struct PartKeyHash {
+        std::size_t operator()(const PartKey& k) const noexcept {
+            return static_cast<std::size_t>((k.number ^ (std::uint64_t(k.station) * 0x9E3779B97F4A7C15ULL)) *
+                                            0xBF58476D1CE4E5B9ULL);
+        }
+    };
+    // report: the recipient comes from a status report (a canonical international form is taken as it is).
+    PartKey Key(const QString& device, int reference, const QString& recipient, bool report = false);
 
     struct Part {
         int item;
@@ -70,7 +83,7 @@ private:
     QHash<QString, int> m_devices;
     QString m_lastDevice;
     int m_lastDeviceIndex = -1;
-    std::unordered_map<std::uint64_t, Chain> m_chains;
+    std::unordered_map<PartKey, Chain, PartKeyHash> m_chains;
     std::vector<Part> m_parts;
     std::vector<Message> m_messages; // by item (items are small indexes: rows, records)
     std::size_t m_awaited = 0;

@@ -146,6 +146,8 @@ SendCommand::RunOutcome SendCommand::Run(Plan plan, const OpenRun& open) {
     context.sentItems = m_models.sentItems;
     context.templates = m_models.templates;
     context.prompter = m_models.prompter;
+    if (m_models.delivery)
+        context.delivery = m_models.delivery();
     m_preparation.FillContext(prepared, context);
     if (m_models.journal) {
         context.journal = m_models.journal();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sending/DeliverySetup.h"
+
 #include "sending/DevicePreparation.h"
 #include "sending/SendOptions.h"
 
@@ -73,6 +75,8 @@ public:
         std::function<JobStore*()> journal;
         // The settings a run's journal keeps besides its options (see RunSettings).
         std::function<QByteArray(const SendOptions&)> runSettings;
+        // Where a run with "Request delivery reports" keeps received messages and opt-outs (unset: nowhere).
+        std::function<DeliverySetup()> delivery;
     };
 
     // What the window reads from its own controls when Send is pressed.

@@ -4,6 +4,7 @@
 #include "modem/CSMSException.h"
 #include "records/SentItemsStore.h"
 #include "sending/CSend_SMS_Thread.h"
+#include "sending/DeliveryRun.h"
 #include "common/ResultText.h"
 #include "sending/PauseSetting.h"
 #include "sending/RunJournal.h"
@@ -30,6 +31,8 @@ SendRun::SendRun(SendContext context) : m_ctx(std::move(context)) {
         m_ownState = std::make_unique<SendState>();
         m_ctx.state = m_ownState.get();
     }
+    if (m_ctx.options.deliveryReports)
+        m_deliveries = std::make_unique<DeliveryRun>(*this);
 }
 
 SendRun::~SendRun() {
@@ -56,6 +59,8 @@ SendRun::~SendRun() {
             t.join();
         workers.clear(); // joins each worker's thread
     }
+    if (m_deliveries)
+        m_deliveries->Stop(); // no worker uses the ports any more
     SendState& state = *m_ctx.state;
     if (!m_closed && state.windowOpen.load() == 1 && state.generation.load() == m_generation) {
         state.windowOpen.store(0);
@@ -455,7 +460,7 @@ void SendRun::LogSentItem(int row) {
         SentItemsStore::MakeRecord(NumberToSend(r[SendJob::kNumber]), r[SendJob::kMessage], r[SendJob::kStatus]);
     record.delivery = r[SendJob::kDelivery];
     if (!record.delivery.isEmpty()) {
-        record.device = r[SendJob::kUsePort];
+        record.device = m_deliveries ? m_deliveries->DeviceKey(r[SendJob::kUsePort]) : r[SendJob::kUsePort];
         record.references = r[SendJob::kReferences];
     }
     if (!m_ctx.sentItems->Append(record)) {
@@ -596,6 +601,8 @@ void SendRun::EndOfRun() {
     }
     if (stoppedByUser)
         m_job.MarkRetryWaitingStopped();
+    if (m_deliveries)
+        m_deliveries->RunEnded();
     // Ended (finished or stopped by the user): no longer offered for a resume. A run stopped by its journal
     // stays open there.
     if (m_journal)
@@ -611,6 +618,8 @@ void SendRun::CloseWindow() {
         m_closed = true;
         m_tickerStop = true;
     }
+    if (m_deliveries)
+        m_deliveries->EndIdle();
     if (state.generation.load() == m_generation) {
         state.windowOpen.store(0);
         state.generation.store(std::max(0, state.generation.load() - 1));

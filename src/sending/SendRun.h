@@ -2,6 +2,7 @@
 
 #include "exclusion/NumberComparison.h"
 #include "journal/JournalTypes.h"
+#include "sending/DeliverySetup.h"
 #include "sending/ModemSlots.h"
 #include "sending/QuotaState.h"
 #include "sending/RunDevice.h"
@@ -22,6 +23,7 @@
 #include <vector>
 
 class CSend_SMS_Thread;
+class DeliveryRun;
 class ExclusionSet;
 class JobStore;
 class RowSource;
@@ -69,6 +71,8 @@ struct SendContext {
     // Set: the rows are shared with other processes; workers take the rows it hands out, and a row the
     // journal reports taken by another process is left to it.
     RowSource* rowSource = nullptr;
+    // With "Request delivery reports": where received messages and opt-outs go.
+    DeliverySetup delivery;
 };
 
 // The sending progress window's logic (CSMS_Sending without widgets): opening, the job dispatcher, the
@@ -110,6 +114,9 @@ public:
 
     SendState& State() { return *m_ctx.state; }
     bool StopRequested() const { return m_ctx.state->stopAll.load() != 0; }
+
+    // The run's reports and replies (DeliveryRun); null without "Request delivery reports".
+    DeliveryRun* Deliveries() { return m_deliveries.get(); }
 
     SendJob& Job() { return m_job; }
     const SendJob& Job() const { return m_job; }
@@ -164,6 +171,7 @@ private:
     SendJob m_job;
     int m_generation = 0;
     std::unique_ptr<RunJournal> m_journal;
+    std::unique_ptr<DeliveryRun> m_deliveries;
 
     mutable std::mutex m_mutex; // guards the members below
     std::condition_variable m_changed;

@@ -1,5 +1,7 @@
 #include "session/Session.h"
 
+#include "exclusion/OptOutSettings.h"
+
 #include "app/FileOpener.h"
 #include "app/Prompter.h"
 #include "app/UserGuide.h"
@@ -60,6 +62,14 @@ Session::Session(Prompter& prompter, Options options) : m_prompter(prompter), m_
     models.composerQuestion = question;
     models.journal = [this] { return Journal(); };
     models.runSettings = [this](const ::SendOptions& sendOptions) { return RunSettingsBlob(sendOptions); };
+    models.delivery = [this] {
+        DeliverySetup setup;
+        setup.paths = m_options.paths;
+        const OptOutSettings optOuts = OptOuts();
+        setup.optOutList = optOuts.list;
+        setup.optOutKeywords = optOuts.keywords;
+        return setup;
+    };
     m_sendCommand = std::make_unique<SendCommand>(models);
 }
 
@@ -607,4 +617,19 @@ bool Session::ConfirmExit() {
 
 bool Session::Help(FileOpener& opener) const {
     return UserGuide::Open(UserGuide::Candidates(QCoreApplication::applicationDirPath()), opener, m_prompter);
+}
+
+OptOutSettings Session::OptOuts() const { return OptOutSettings::Load(*m_settings); }
+
+bool Session::SetOptOuts(const OptOutSettings& settings) {
+    const QString refusal = settings.Refusal();
+    if (!refusal.isEmpty()) {
+        m_prompter.Notice(refusal);
+        return false;
+    }
+    OptOutSettings kept = settings;
+    kept.list = settings.list.trimmed();
+    kept.keywords = OptOutSettings::ParseKeywords(settings.keywords.join(QLatin1Char('\n')));
+    kept.Save(*m_settings);
+    return true;
 }

@@ -2,6 +2,7 @@
 
 #include "app/DataPaths.h"
 #include "app/UserSettings.h"
+#include "exclusion/OptOutSettings.h"
 #include "composer/ContactTextImport.h"
 #include "composer/ContactWorkbookImport.h"
 #include "composer/ListEditController.h"
@@ -78,6 +79,11 @@ public:
     TemplateCache& Templates() { return *m_templates; }
     ListEditController& ListEdit() { return *m_listEdit; }
     UserSettings& Settings() { return *m_settings; }
+    // The opt-out keywords and the exclusion list their senders go on (used by runs with delivery reports and
+    // by the inbox). SetOptOuts refuses, through the Prompter, settings without a keyword or a usable list
+    // name, and keeps nothing then.
+    OptOutSettings OptOuts() const;
+    bool SetOptOuts(const OptOutSettings& settings);
 
     // ---- Choices kept across starts (the desktop program; commands take theirs from their options) ----
     // "Wait fixed pauses between commands (older devices)": the standard timing instead of waiting on replies.

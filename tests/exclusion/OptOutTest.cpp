@@ -2,6 +2,8 @@
 
 #include "exclusion/OptOut.h"
 #include "exclusion/LoadExclusionSet.h"
+#include "exclusion/OptOutSettings.h"
+#include "app/UserSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -38,4 +40,35 @@ TEST(OptOut, TheSenderGoesOnAnAppliedListOnce) {
     const ExclusionSet set = LoadExclusionSet(store).set;
     EXPECT_TRUE(set.IsExcluded(u"+15550002"));
     EXPECT_FALSE(set.IsExcluded(u"+15550003"));
+}
+
+TEST(OptOutSettings, KeptAcrossStartsAndRefusedWithoutKeywordOrUsableList) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("settings.ini"));
+    {
+        UserSettings settings(path);
+        const OptOutSettings defaults = OptOutSettings::Load(settings);
+        EXPECT_EQ(defaults.keywords, OptOut::DefaultKeywords());
+        EXPECT_EQ(defaults.list, OptOut::kDefaultList);
+        OptOutSettings mine;
+        mine.keywords = OptOutSettings::ParseKeywords(QStringLiteral(" Stop \nSTOP\nhalt,  end   now \n\n"));
+        EXPECT_EQ(mine.keywords, QStringList({QStringLiteral("Stop"), QStringLiteral("halt"), QStringLiteral("end now")}));
+        mine.list = QStringLiteral("Unsubscribed");
+        EXPECT_TRUE(mine.Refusal().isEmpty());
+        mine.Save(settings);
+    }
+    UserSettings again(path);
+    const OptOutSettings kept = OptOutSettings::Load(again);
+    EXPECT_EQ(kept.keywords, QStringList({QStringLiteral("Stop"), QStringLiteral("halt"), QStringLiteral("end now")}));
+    EXPECT_EQ(kept.list, QStringLiteral("Unsubscribed"));
+    EXPECT_TRUE(OptOut::IsOptOut(QStringLiteral("END  NOW"), kept.keywords));
+
+    OptOutSettings bad;
+    bad.keywords = {QStringLiteral("  ")};
+    EXPECT_EQ(bad.Refusal(), OptOutSettings::kNoKeyword);
+    bad.keywords = {QStringLiteral("STOP")};
+    bad.list = QStringLiteral(" ");
+    EXPECT_EQ(bad.Refusal(), OptOutSettings::kNoList);
+    bad.list = QStringLiteral("../Opt-outs");
+    EXPECT_EQ(bad.Refusal(), OptOutSettings::kBadList);
 }

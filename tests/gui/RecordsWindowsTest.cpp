@@ -14,6 +14,9 @@
 #include "records/InboxStore.h"
 #include "records/gui/CExport_Option.h"
 #include "records/gui/CInbox.h"
+#include "exclusion/gui/COptOut_Settings.h"
+#include "exclusion/OptOutSettings.h"
+#include <QComboBox>
 #include "records/gui/COpen_Export_Log.h"
 #include "records/gui/CSent_Items.h"
 #include "sending/gui/CStatus_Export_Opt.h"
@@ -363,4 +366,32 @@ TEST_F(RecordsWindowsTest, InboxListsShowsAndDeletes) {
     ASSERT_TRUE(inbox.Load(&left));
     EXPECT_EQ(left, (QList<InboxRecord>{stop, broken}));
     dialog->Button(QStringLiteral("Close"))->click();
+}
+
+// "Reply" puts the sender into the Recipient list for the composer's text and returns to the main window; the
+// opt-out settings keep the keywords and list through the session, refusing settings without a keyword.
+TEST_F(RecordsWindowsTest, InboxRepliesThroughTheListAndEditsOptOutSettings) {
+    const InboxStore inbox(S().Paths().InboxFile());
+    InboxRecord hello{InboxRecord::Kind::Message, "2026-12-08T10:01:00", "/dev/ttyUSB1", "+15550301202", "", "Hello",
+                      "", "", false};
+    ASSERT_TRUE(inbox.Append(hello));
+    window->Button(QStringLiteral("Inbox"))->click();
+    CInbox* dialog = Open<CInbox>(window.get());
+    ASSERT_NE(dialog, nullptr);
+    dialog->List()->selectRow(0);
+    dialog->Button(QStringLiteral("Reply"))->click();
+    ASSERT_EQ(S().List().Count(), 1);
+    EXPECT_EQ(S().List().Row(0).number, QStringLiteral("+15550301202"));
+    EXPECT_FALSE(dialog->isVisible());
+
+    COptOut_Settings settings(S(), window.get());
+    settings.Keywords()->setPlainText(QStringLiteral("STOP\nhalt\n stop \n\n"));
+    settings.List()->setCurrentText(QStringLiteral("Unsubscribed"));
+    settings.accept();
+    EXPECT_EQ(S().OptOuts().keywords, QStringList({QStringLiteral("STOP"), QStringLiteral("halt")}));
+    EXPECT_EQ(S().OptOuts().list, QStringLiteral("Unsubscribed"));
+    settings.Keywords()->setPlainText(QStringLiteral("  \n"));
+    settings.accept();
+    EXPECT_TRUE(prompter.Messages().contains(OptOutSettings::kNoKeyword));
+    EXPECT_EQ(S().OptOuts().keywords, QStringList({QStringLiteral("STOP"), QStringLiteral("halt")}));
 }

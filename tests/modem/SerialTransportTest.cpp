@@ -118,6 +118,22 @@ TEST(CSMSSerialPort, AwaitPassesOverEchoAndUnsolicitedLines) {
     EXPECT_TRUE(port.LastReply().contains(QLatin1String("304")));
 }
 
+// A message indicated in text mode while AT+CMGS waits for its prompt may hold '>' in its text: that is no
+// prompt, so the body is not written into the middle of the indication. Everything read also reaches the tap.
+TEST(CSMSSerialPort, AGreaterThanInsideAnIndicatedMessageIsNoPrompt) {
+    PtyPeer peer;
+    CSMSSerialPort port;
+    port.Open(200, peer.SlavePath());
+    QByteArray tap;
+    port.SetReceiveTap(&tap);
+    peer.Send("AT+CMGS=\"+15550001\"\r\r\n+CMT: \"+4479\",,\"24/03/01,10:00:00+00\"\r\nprice > 5 -> no\r\n");
+    EXPECT_FALSE(port.Await(CSMSSerialPort::Awaited::Prompt, 150, false));
+    SendLater(peer, "\r\n> ", 30);
+    EXPECT_TRUE(port.Await(CSMSSerialPort::Awaited::Prompt, 1000, false));
+    EXPECT_TRUE(tap.contains("price > 5 -> no\r\n\r\n> "));
+    port.SetReceiveTap(nullptr);
+}
+
 // The rest of an unsolicited line that the device writes in pieces arrives after the next command went out:
 // it is no part of that command's answer, whether its start was read with the answer before (Case 1) or was
 // still waiting when the command went (Case 2). Devices writing "^BOOT:20952548,0,0,0,72" in pieces once gave

@@ -94,3 +94,48 @@ TEST(DeliveryMatcher, StateTexts) {
     EXPECT_EQ(DeliveryMatcher::DeliveryText(DeliveryMatcher::State::Failed, TpStatus{0x41}),
               QStringLiteral("Delivery failed: ") + TpStatus{0x41}.Meaning());
 }
+
+TEST(DeliveryMatcher, NumbersCompareByTheirInternationalFormNeverByTheirTail) {
+    DeliveryMatcher gb(NumberComparison::ForCountry(u"GB"));
+    gb.Expect(0, kA, QStringLiteral("07946 000001"), {9});
+    gb.Expect(1, kA, QStringLiteral("0044 7946 000002"), {9});
+    gb.Expect(2, kA, QStringLiteral("+33 6 12 00 00 01"), {9});
+    // Another country's subscriber whose number ends in the same digits.
+    EXPECT_FALSE(gb.Match(kA, 9, QStringLiteral("+497946000001"), Status(0)));
+    EXPECT_FALSE(gb.Match(kA, 9, QStringLiteral("+3312000001"), Status(0)));
+    EXPECT_EQ(gb.Match(kA, 9, QStringLiteral("+447946000001"), Status(0))->item, 0);
+    EXPECT_EQ(gb.Match(kA, 9, QStringLiteral("+447946000002"), Status(0))->item, 1);
+    EXPECT_EQ(gb.Match(kA, 9, QStringLiteral("0033612000001"), Status(0))->item, 2);
+
+    // Without a country a national form cannot be told to be an international one: only the same text matches.
+    DeliveryMatcher plain;
+    plain.Expect(0, kA, QStringLiteral("07946000001"), {9});
+    plain.Expect(1, kA, QStringLiteral("+447946000002"), {9});
+    plain.Expect(2, kA, QStringLiteral("Shop"), {9}); // alphanumeric recipients compare as text, ignoring case
+    EXPECT_FALSE(plain.Match(kA, 9, QStringLiteral("+447946000001"), Status(0)));
+    EXPECT_FALSE(plain.Match(kA, 9, QStringLiteral("447946000002"), Status(0)));
+    EXPECT_EQ(plain.Match(kA, 9, QStringLiteral("+447946000002"), Status(0))->item, 1);
+    EXPECT_EQ(plain.Match(kA, 9, QStringLiteral("07946000001"), Status(0))->item, 0);
+    EXPECT_FALSE(plain.Match(kA, 9, QStringLiteral("Shops"), Status(0)));
+    EXPECT_EQ(plain.Match(kA, 9, QStringLiteral("SHOP"), Status(0))->item, 2);
+}
+
+TEST(DeliveryMatcher, ReferencesWrapPerDeviceAcrossManyDevices) {
+    // 3 devices each send 600 messages to one number: references wrap twice on each. Reports in reverse order of
+    // devices, each device's in order, find their own device's messages, oldest first.
+    DeliveryMatcher matcher(NumberComparison::ForCountry(u"GB"));
+    const QStringList devices = {QStringLiteral("350000000000011"), QStringLiteral("350000000000012"),
+                                 QStringLiteral("350000000000013")};
+    int item = 0;
+    for (int n = 0; n < 600; ++n)
+        for (const QString& device : devices)
+            matcher.Expect(item++, device, QStringLiteral("07946000001"), {n % 256});
+    for (int d = 2; d >= 0; --d) {
+        for (int n = 0; n < 600; ++n) {
+            const auto outcome = matcher.Match(devices[d], n % 256, QStringLiteral("+447946000001"), Status(0));
+            ASSERT_TRUE(outcome.has_value());
+            EXPECT_EQ(outcome->item, n * 3 + d);
+        }
+    }
+    EXPECT_EQ(matcher.AwaitedParts(), 0u);
+}

@@ -57,7 +57,7 @@ struct SendRig : SimDeviceRig {
     ScriptedPrompter prompter;
     ScriptedComposerQuestion question;
     SendCommand command{SendCommand::Models{&list, &composer, &options, &devices, &exclusion, &exclusionStore,
-                                            &templates, &sentItems, &slots, &state, &quota, &prompter, &question, {}, {}}};
+                                            &templates, &sentItems, &slots, &state, &quota, &prompter, &question, {}, {}, {}}};
     SendCommand::WindowState window;
 
     SendRig() { paths.EnsureDataFiles(); }

@@ -238,7 +238,7 @@ void CollectUntilDone(DeliveryCollector& collector, Rig& rig, int passesAfterDon
     for (const auto& sim : rig.sims) {
         ports.push_back(std::make_unique<CSMSSerialPort>());
         ports.back()->Open(2000, sim->PortName());
-        DeliveryCollector::Prepare(*ports.back());
+        static_cast<void>(collector.Prepare(*ports.back()));
     }
     const auto start = std::chrono::steady_clock::now();
     int extra = passesAfterDone;
@@ -254,11 +254,11 @@ void CollectUntilDone(DeliveryCollector& collector, Rig& rig, int passesAfterDon
 
 } // namespace
 
-// Send with delivery reports over two modems (whose message references both start at the same value), let the
-// run end, then collect: each row's sent item says what became of it, a long message only once all its parts
-// are delivered.
-TEST(SendRun, DeliveryReportsArriveAfterTheRunAndReachTheSentItems) {
-    const QString profile = QStringLiteral("report-delay:100,report:+1555*1003=failed:0x41");
+// Send with delivery reports over two modems (whose message references both start at the same value), close the
+// sending window before the reports come, then collect as `listen` does: each row's sent item says what became
+// of it, a long message only once all its parts are delivered.
+TEST(SendRun, DeliveryReportsArriveAfterTheWindowClosedAndReachTheSentItems) {
+    const QString profile = QStringLiteral("report-delay:3000,report:+1555*1003=failed:0x41");
     Rig rig({profile, profile});
     rig.ctx.options.saveSentItems = true;
     rig.ctx.options.deliveryReports = true;
@@ -273,6 +273,7 @@ TEST(SendRun, DeliveryReportsArriveAfterTheRunAndReachTheSentItems) {
     ASSERT_EQ(logged.size(), 7);
     for (const SentItemRecord& record : logged)
         EXPECT_EQ(record.delivery, QStringLiteral("Awaiting delivery report")) << record.number.toStdString();
+    run->RequestStop(true);
     rig.slots.CloseAll();
 
     InboxStore inbox(rig.dir.filePath(QStringLiteral("Inbox.vrix")));

@@ -44,7 +44,10 @@ void RecordsWindows::OnSentItems() {
 void RecordsWindows::OnInbox() {
     if (m_main.IsListBusy())
         return;
-    OpenWindowModal(new CInbox(m_main.UserSession().Paths().InboxFile(), &m_main));
+    auto* window = new CInbox(m_main.UserSession(), *m_opener, &m_main);
+    window->SetFileChooser(m_chooser);
+    window->SetListChanged([main = &m_main] { main->RefreshList(); });
+    OpenWindowModal(window);
 }
 
 void RecordsWindows::OnViewTemplates() {

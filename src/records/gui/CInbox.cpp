@@ -1,90 +1,124 @@
 #include "records/gui/CInbox.h"
 
+#include "app/Prompter.h"
+#include "exclusion/gui/COptOut_Settings.h"
+#include "records/SentItemsController.h"
+#include "records/gui/COpen_Export_Log.h"
 #include "records/gui/InboxTableModel.h"
+#include "session/Session.h"
+#include "ui/ListViews.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include <set>
+namespace {
+const ExportFormat kFormats[] = {ExportFormat::Xls, ExportFormat::Xlsx, ExportFormat::Text, ExportFormat::Html};
+} // namespace
 
-CInbox::CInbox(const QString& inboxPath, QWidget* parent)
-    : QDialog(parent), m_store(inboxPath), m_model(new InboxTableModel(this)), m_list(new QTableView),
-      m_details(new QPlainTextEdit) {
+CInbox::CInbox(Session& session, FileOpener& opener, QWidget* parent)
+    : QDialog(parent), m_session(session), m_opener(opener),
+      m_controller(session.Paths().InboxFile(), session.UserPrompter()),
+      m_model(new InboxTableModel(m_controller, this)), m_list(new QTableView), m_details(new QPlainTextEdit) {
+    setObjectName(QStringLiteral("CInbox"));
     setWindowTitle(QStringLiteral("Inbox"));
     m_list->setModel(m_model);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setWordWrap(false);
+    // Rows of one height, so a million of them are laid out without asking each for its size.
+    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
     m_list->horizontalHeader()->setStretchLastSection(true);
+    m_list->setColumnWidth(0, 130);
+    m_list->setColumnWidth(1, 150);
+    m_list->setColumnWidth(2, 300);
+    m_list->setColumnWidth(3, 130);
     m_details->setReadOnly(true);
     auto* buttons = new QHBoxLayout;
-    for (const QString& caption : {QStringLiteral("Delete"), QStringLiteral("Close")}) {
+    for (const QString& caption : {QStringLiteral("Reply"), QStringLiteral("Delete"), QStringLiteral("Export"),
+                                   QStringLiteral("Opt-out Settings"), QStringLiteral("Close")}) {
         auto* button = new QPushButton(caption);
         button->setObjectName(caption);
         buttons->addWidget(button);
     }
-    buttons->insertStretch(0, 1);
+    buttons->insertStretch(4, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_list, 3);
     layout->addWidget(m_details, 1);
     layout->addLayout(buttons);
+    connect(Button(QStringLiteral("Reply")), &QPushButton::clicked, this, &CInbox::OnReply);
     connect(Button(QStringLiteral("Delete")), &QPushButton::clicked, this, &CInbox::OnDelete);
+    connect(Button(QStringLiteral("Export")), &QPushButton::clicked, this, &CInbox::OnExport);
+    connect(Button(QStringLiteral("Opt-out Settings")), &QPushButton::clicked, this, &CInbox::OnOptOutSettings);
     connect(Button(QStringLiteral("Close")), &QPushButton::clicked, this, &QDialog::accept);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { ShowSelected(); });
-    resize(820, 520);
+    resize(900, 560);
     Reload();
 }
+
+CInbox::~CInbox() = default;
 
 QPushButton* CInbox::Button(const QString& caption) const {
     return findChild<QPushButton*>(caption);
 }
 
 void CInbox::Reload() {
-    QList<InboxRecord> records;
-    FileError error;
-    if (!m_store.Load(&records, &error))
-        QMessageBox::information(this, QStringLiteral("Message"), FileErrorText(error));
-    m_model->Show(std::move(records));
+    static_cast<void>(m_controller.Reload());
+    m_model->Reset();
     m_details->clear();
 }
 
 void CInbox::ShowSelected() {
-    const QModelIndexList rows = m_list->selectionModel()->selectedRows();
-    if (rows.size() != 1) {
-        m_details->clear();
+    m_details->setPlainText(m_controller.Details(SelectedRows(m_list)));
+}
+
+void CInbox::OnReply() {
+    const QList<SentItemRecord> entries = m_controller.ReplyEntries(SelectedRows(m_list));
+    if (entries.isEmpty())
         return;
-    }
-    const InboxRecord& r = m_model->Records().at(rows.first().row());
-    QString text = QStringLiteral("From: %1\nDevice: %2\nSent: %3\nReceived: %4\nKind: %5\n\n")
-                       .arg(r.number, r.device, r.sent, r.received, InboxTableModel::KindText(r));
-    text += r.text;
-    if (!r.reason.isEmpty())
-        text += QStringLiteral("\n\nNote: ") + r.reason;
-    if (!r.raw.isEmpty())
-        text += QStringLiteral("\n\nPDU: ") + r.raw;
-    m_details->setPlainText(text);
+    const bool go = m_session.PrepareListFill(QString()).done;
+    if (go)
+        static_cast<void>(m_session.AddSentItems(entries));
+    if (m_listChanged)
+        m_listChanged();
+    if (go)
+        accept(); // back to the main window, where the composer's text goes to them
 }
 
 void CInbox::OnDelete() {
-    std::set<int> selected;
-    for (const QModelIndex& index : m_list->selectionModel()->selectedRows())
-        selected.insert(index.row());
-    if (selected.empty())
+    if (m_controller.Delete(SelectedRows(m_list))) {
+        m_model->Reset();
+        m_details->clear();
+    }
+}
+
+void CInbox::OnExport() {
+    if (!m_controller.MayExport())
         return;
-    QList<InboxRecord> kept;
-    const QList<InboxRecord>& all = m_model->Records();
-    for (int i = 0; i < all.size(); ++i)
-        if (!selected.count(i))
-            kept << all.at(i);
-    FileError error;
-    if (!m_store.Rewrite(kept, &error)) {
-        QMessageBox::information(this, QStringLiteral("Message"), FileErrorText(error));
+    QStringList filters;
+    for (ExportFormat format : kFormats)
+        filters << SentItemsController::DialogFilter(format);
+    QString selected = filters.front();
+    const QString path = m_chooser.save(this, QStringLiteral("Export"), filters.join(QStringLiteral(";;")), &selected);
+    if (path.isEmpty())
+        return;
+    const ExportFormat format = kFormats[std::max<qsizetype>(0, filters.indexOf(selected))];
+    const QString target = PathWithExportExtension(path, format);
+    const ExportResult result = m_controller.Export(SelectedRows(m_list), target, format);
+    if (!result.Ok()) {
+        m_session.UserPrompter().Notice(result.message);
         return;
     }
-    m_model->Show(std::move(kept));
-    m_details->clear();
+    auto* done = new COpen_Export_Log(m_opener, target, result.message, this);
+    done->setAttribute(Qt::WA_DeleteOnClose);
+    done->open();
+}
+
+void CInbox::OnOptOutSettings() {
+    COptOut_Settings settings(m_session, this);
+    settings.exec();
 }

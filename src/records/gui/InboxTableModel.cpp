@@ -1,33 +1,30 @@
 #include "records/gui/InboxTableModel.h"
 
+#include "records/InboxController.h"
+#include "records/InboxTexts.h"
 #include "ui/ListViews.h"
+
+#include <QBrush>
+#include <QColor>
 
 #include <climits>
 
 int InboxTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(std::min<qsizetype>(m_records.size(), INT_MAX));
+    return parent.isValid() ? 0 : static_cast<int>(std::min<qsizetype>(m_controller.Count(), INT_MAX));
 }
 
 int InboxTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : 5;
 }
 
-QString InboxTableModel::KindText(const InboxRecord& record) {
-    switch (record.kind) {
-    case InboxRecord::Kind::Message:
-        return record.optOut ? QStringLiteral("Opt-out") : QStringLiteral("Message");
-    case InboxRecord::Kind::Report:
-        return QStringLiteral("Report");
-    case InboxRecord::Kind::Undecodable:
-        break;
-    }
-    return QStringLiteral("Unreadable");
-}
-
 QVariant InboxTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= m_records.size() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+    if (!index.isValid() || index.row() >= m_controller.Count())
         return {};
-    const InboxRecord& r = m_records.at(index.row());
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::ForegroundRole)
+        return {};
+    const InboxRecord r = m_controller.Record(index.row());
+    if (role == Qt::ForegroundRole) // opt-outs stand out in the list
+        return r.optOut && index.column() == 4 ? QVariant(QBrush(QColor(0xB0, 0x20, 0x20))) : QVariant();
     switch (index.column()) {
     case 0:
         return r.number;
@@ -40,7 +37,7 @@ QVariant InboxTableModel::data(const QModelIndex& index, int role) const {
     case 3:
         return r.device;
     case 4:
-        return KindText(r);
+        return InboxTexts::KindText(r);
     default:
         return {};
     }
@@ -54,8 +51,7 @@ QVariant InboxTableModel::headerData(int section, Qt::Orientation orientation, i
     return captions.value(section);
 }
 
-void InboxTableModel::Show(QList<InboxRecord> records) {
+void InboxTableModel::Reset() {
     beginResetModel();
-    m_records = std::move(records);
     endResetModel();
 }

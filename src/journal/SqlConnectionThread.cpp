@@ -2,6 +2,7 @@
 #include "journal/SqlErrorText.h"
 
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QUuid>
 
 struct SqlConnectionThread::Item {
@@ -11,13 +12,15 @@ struct SqlConnectionThread::Item {
     bool barrier = false; // done only once the group's after steps ran
     bool done = false;
     bool ok = false;
+    bool lost = false;
     QString error;
 };
 
-SqlConnectionThread::SqlConnectionThread(QString driver, QString databaseName, Work open)
+SqlConnectionThread::SqlConnectionThread(QString driver, QString databaseName, Work open,
+                                         std::function<void(QSqlDatabase&)> configure)
     : m_driver(std::move(driver)), m_databaseName(std::move(databaseName)),
       m_connectionName(QStringLiteral("journal-") + QUuid::createUuid().toString(QUuid::WithoutBraces)),
-      m_open(std::move(open)) {}
+      m_open(std::move(open)), m_configure(std::move(configure)) {}
 
 SqlConnectionThread::~SqlConnectionThread() {
     {
@@ -41,7 +44,7 @@ bool SqlConnectionThread::Start(QString* error) {
     return m_ready;
 }
 
-bool SqlConnectionThread::Run(Work work, QString* error) {
+bool SqlConnectionThread::Run(Work work, QString* error, bool* lost) {
     auto item = std::make_shared<Item>();
     item->work = std::move(work);
     item->wait = true;
@@ -62,6 +65,8 @@ bool SqlConnectionThread::Run(Work work, QString* error) {
     m_wake.wait(lock, [&] { return item->done; });
     if (!item->ok && error)
         *error = item->error;
+    if (lost)
+        *lost = item->lost;
     return item->ok;
 }
 
@@ -104,13 +109,8 @@ bool SqlConnectionThread::Barrier(QString* error) {
 void SqlConnectionThread::Loop() {
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(m_driver, m_connectionName);
-        db.setDatabaseName(m_databaseName);
         QString error;
-        bool ok = db.open();
-        if (!ok)
-            error = SqlErrorText(db.lastError());
-        if (ok && m_open)
-            ok = m_open(db, &error);
+        const bool ok = OpenConnection(db, &error);
         {
             std::lock_guard lock(m_mutex);
             m_ready = ok;
@@ -142,10 +142,30 @@ void SqlConnectionThread::Loop() {
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 
+bool SqlConnectionThread::OpenConnection(QSqlDatabase& db, QString* error) {
+    db.setDatabaseName(m_databaseName);
+    if (m_configure)
+        m_configure(db);
+    if (!db.open()) {
+        *error = SqlErrorText(db.lastError());
+        return false;
+    }
+    return !m_open || m_open(db, error);
+}
+
 void SqlConnectionThread::RunGroup(std::deque<std::shared_ptr<Item>>& group) {
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-    bool ok = db.transaction();
-    QString error = ok ? QString() : SqlErrorText(db.lastError());
+    bool ok = true;
+    QString error;
+    if (m_reconnect) {
+        db.close();
+        ok = OpenConnection(db, &error);
+        m_reconnect = !ok;
+    }
+    if (ok && !db.transaction()) {
+        ok = false;
+        error = SqlErrorText(db.lastError());
+    }
     for (const auto& item : group) {
         if (!ok)
             break;
@@ -155,15 +175,23 @@ void SqlConnectionThread::RunGroup(std::deque<std::shared_ptr<Item>>& group) {
         ok = false;
         error = SqlErrorText(db.lastError());
     }
-    if (!ok)
+    if (!ok && !m_reconnect) {
         db.rollback();
+        // A failure with the connection gone (a server restarted or unreachable): the next group reconnects.
+        QSqlQuery probe(db);
+        m_reconnect = !db.isOpen() || !probe.exec(QStringLiteral("SELECT 1"));
+    }
+    const bool lost = !ok && m_reconnect;
     {
         std::lock_guard lock(m_mutex);
         for (const auto& item : group) {
             item->ok = ok;
+            item->lost = lost;
             item->error = error;
             item->done = !item->barrier;
-            if (!ok && !item->wait && m_postedError.isEmpty())
+            // A posted write lost with its connection (a server restarted) is not kept as a failure: the shared
+            // back end repeats its own work after reconnecting, and what it posts is not waited for.
+            if (!ok && !lost && !item->wait && m_postedError.isEmpty())
                 m_postedError = error.isEmpty() ? QStringLiteral("a write failed") : error;
         }
     }

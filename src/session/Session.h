@@ -246,6 +246,15 @@ public:
     // its devices found by a scan of the ports. Nothing is said when there is none.
     ResumeOutcome OfferResumeAtStart(std::function<std::vector<PortInfo>()> ports, const SendCommand::OpenRun& open);
     static QString ResumeQuestion(const JournalRunSummary& run);
+    // The settings a run is recorded with besides its options (composer choices, timing, country, quotas).
+    QByteArray RunSettingsBlob(const ::SendOptions& options) const;
+    // Takes over the settings a recorded run was made with (a resume, a shared job); false when the blob is no
+    // such record.
+    [[nodiscard]] bool ApplyRunSettings(const QByteArray& blob, ::SendOptions* options);
+    // Sends the given rows (not the list's) with the options over the selected devices: open gets the run's
+    // context, with resume set to continue that journal run. False when no run could be planned.
+    bool RunRows(const ::SendOptions& options, std::shared_ptr<const std::vector<JournalRowText>> rows,
+                 std::shared_ptr<const ResumePlan> resume, const SendCommand::OpenRun& open);
     static QString ResendQuestion(int unconfirmed);
     static inline const QString kNoInterruptedRun = QStringLiteral("There is no interrupted run to resume.");
     static inline const QString kNoRunDevice =

@@ -3,6 +3,9 @@
 #include "app/Prompter.h"
 #include "records/SentItemsExport.h"
 
+#include <QHash>
+#include <QStringList>
+
 #include <algorithm>
 
 SentItemsController::SentItemsController(SentItemsStore store, Prompter& prompter)
@@ -17,30 +20,43 @@ SentItemsController::Change SentItemsController::Read() const {
 }
 
 SentItemsController::Change SentItemsController::Remove(const std::vector<qsizetype>& rows) const {
-    // The chosen entries are taken out of the log as it is now: entries another process (a run of
-    // bulksms-cli) appended since the window read it stay.
-    QList<SentItemRecord> removed;
+    QList<SentItemRecord> gone;
     for (const qsizetype row : rows) {
         if (row >= 0 && row < m_records.size())
-            removed.append(m_records.at(row));
+            gone.append(m_records.at(row));
     }
-    Change change;
-    change.ok = m_store.Update(
-        [&removed](QList<SentItemRecord>& records) {
-            for (const SentItemRecord& gone : removed) {
-                const qsizetype at = records.indexOf(gone);
-                if (at >= 0)
-                    records.removeAt(at);
-            }
-            return true;
-        },
-        &change.records, &change.error);
-    return change;
+    return RemoveEntries(gone);
 }
 
 SentItemsController::Change SentItemsController::RemoveAll() const {
+    return RemoveEntries(m_records);
+}
+
+SentItemsController::Change SentItemsController::RemoveEntries(const QList<SentItemRecord>& gone) const {
+    // An entry as the window knows it, less its delivery state: a report saved since the window read the log
+    // changes that field of the same entry.
+    const auto key = [](const SentItemRecord& r) {
+        return QStringList{r.number, r.message, r.date, r.status, r.device, r.references}.join(QChar(0));
+    };
+    QHash<QString, qsizetype> left; // shown entries still to take out, by key; repeats counted
+    for (const SentItemRecord& record : gone)
+        ++left[key(record)];
+    // The entries are taken out of the log as it is now, each shown one once and from the front (the log
+    // only grows at its end): entries another process or thread appended since the window read it stay.
     Change change;
-    change.ok = m_store.Rewrite({}, &change.error);
+    change.ok = m_store.Update(
+        [&](QList<SentItemRecord>& records) {
+            const qsizetype before = records.size();
+            records.removeIf([&](const SentItemRecord& record) {
+                const auto it = left.find(key(record));
+                if (it == left.end() || it.value() == 0)
+                    return false;
+                --it.value();
+                return true;
+            });
+            return records.size() != before;
+        },
+        &change.records, &change.error);
     return change;
 }
 

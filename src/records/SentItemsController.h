@@ -41,9 +41,10 @@ public:
     // ---- Loading and deleting ----
     // Worker work: the log as it stands (a missing log is an empty list).
     Change Read() const;
-    // Worker work: the list without the rows, and the log rewritten from what is left.
+    // Worker work: the rows' entries taken out of the log as it is now; the list becomes the log after it.
     Change Remove(const std::vector<qsizetype>& rows) const;
-    // Worker work: the log rewritten empty (its byte-order mark only).
+    // Worker work: every entry of the list taken out of the log as it is now, so entries appended since the
+    // list was read (a run's journal, bulksms-cli send or listen) stay and are shown.
     Change RemoveAll() const;
     // Takes the step's list; a failed step shows its file error text and leaves the list as it was. True
     // when the step succeeded.
@@ -100,6 +101,8 @@ public:
     static inline const QString kCopied = QStringLiteral("Selected sent items inserted in SMS Composer successfully.");
 
 private:
+    Change RemoveEntries(const QList<SentItemRecord>& gone) const;
+
     SentItemsStore m_store;
     Prompter& m_prompter;
     QList<SentItemRecord> m_records;

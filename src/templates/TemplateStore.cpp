@@ -57,8 +57,12 @@ QStringList TemplateStore::ParseRows(const QByteArray& bytes, Duplicates duplica
 }
 
 bool TemplateStore::Read(QStringList* rows, Duplicates duplicates, FileError* error) const {
-    rows->clear();
     std::lock_guard lock(StoreLock());
+    return ReadHeld(rows, duplicates, error);
+}
+
+bool TemplateStore::ReadHeld(QStringList* rows, Duplicates duplicates, FileError* error) const {
+    rows->clear();
     CStdioFileEx file;
     FileError openError;
     if (!file.Open(m_path, CStdioFileEx::kReadDataFile, &openError)) {
@@ -117,6 +121,29 @@ bool TemplateStore::Rewrite(const QStringList& rows, FileError* error) const {
             *error = FileError::FromText(m_path, fileLock.Error());
         return false;
     }
+    return RewriteHeld(rows, error);
+}
+
+bool TemplateStore::Update(const std::function<bool(QStringList&)>& change, QStringList* rows,
+                           FileError* error) const {
+    std::lock_guard lock(StoreLock());
+    const DataFileLock fileLock(m_path); // the read and the rewrite as one step for every other writer
+    if (!fileLock.IsLocked()) {
+        if (error)
+            *error = FileError::FromText(m_path, fileLock.Error());
+        return false;
+    }
+    QStringList current;
+    if (!ReadHeld(&current, Duplicates::Exact, error))
+        return false;
+    if (change(current) && !RewriteHeld(current, error))
+        return false;
+    if (rows)
+        *rows = std::move(current);
+    return true;
+}
+
+bool TemplateStore::RewriteHeld(const QStringList& rows, FileError* error) const {
     CStdioFileEx file;
     FileError openError;
     if (!file.Open(m_path, CStdioFileEx::kRewriteDataFile, &openError)) {

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // The template store "Templates.vrix": UTF-16LE with FF FE; one record per template, the text with each
 // U+000A written as the marker "|AP*|DX/", then a single U+000A. The record written last is shown first.
 // Every operation on the file holds one process-wide lock, so appends from sending workers never interleave.
@@ -31,6 +33,12 @@ public:
     // Replaces the file by the rows, written from the bottom row up to row 0, so that reading gives the
     // same order. The old file stays whole until the new one is complete. No rows leave FF FE only.
     [[nodiscard]] bool Rewrite(const QStringList& rows, FileError* error = nullptr) const;
+    // Reads the templates as they are now (exact duplicate test), lets change edit them in window order and
+    // rewrites the file (unless change returns false: nothing changed), all under the store's locks, so a
+    // template another process or thread adds meanwhile is neither lost nor written in between. *rows (may be
+    // null) gets the templates as they are now, also when change returned false.
+    [[nodiscard]] bool Update(const std::function<bool(QStringList&)>& change, QStringList* rows,
+                              FileError* error = nullptr) const;
 
     // The record of a text, without its U+000A.
     static QString EncodeRecord(const QString& text);
@@ -41,5 +49,9 @@ public:
     static inline const QString kNewlineMarker = QStringLiteral("|AP*|DX/");
 
 private:
+    // Read and Rewrite for a caller holding the locks.
+    bool ReadHeld(QStringList* rows, Duplicates duplicates, FileError* error) const;
+    bool RewriteHeld(const QStringList& rows, FileError* error) const;
+
     QString m_path;
 };

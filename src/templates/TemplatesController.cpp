@@ -13,10 +13,10 @@ bool TemplatesController::Load() {
     m_rows.clear();
     m_paths.EnsureDataFiles();
     FileError error;
-    m_loaded = m_store.Read(&m_rows, TemplateStore::Duplicates::Exact, &error);
-    if (!m_loaded)
-        m_prompter.Notice(FileErrorText(error));
-    return m_loaded;
+    if (m_store.Read(&m_rows, TemplateStore::Duplicates::Exact, &error))
+        return true;
+    m_prompter.Notice(FileErrorText(error));
+    return false;
 }
 
 QString TemplatesController::CountText(qsizetype count) {
@@ -38,52 +38,61 @@ QString TemplatesController::CheckTemplateText(const QString& text, const QStrin
     return {};
 }
 
+bool TemplatesController::Change(const std::function<QString(QStringList&)>& change) {
+    m_paths.EnsureDataFiles();
+    QString refusal;
+    QStringList rows;
+    FileError error;
+    const bool stored = m_store.Update(
+        [&](QStringList& current) {
+            refusal = change(current);
+            return refusal.isEmpty();
+        },
+        &rows, &error);
+    if (!stored) {
+        m_prompter.Notice(FileErrorText(error));
+        return false;
+    }
+    m_rows = std::move(rows);
+    if (!refusal.isEmpty()) {
+        m_prompter.Notice(refusal);
+        return false;
+    }
+    return true;
+}
+
 bool TemplatesController::AddNew(const QString& text) {
+    // Checked against the shown list first, so a refusal needs no file work, then against the store as it is.
     if (const QString refusal = CheckTemplateText(text, m_rows); !refusal.isEmpty()) {
         m_prompter.Notice(refusal);
         return false;
     }
-    FileError error;
-    if (!m_store.Append(text, &error)) {
-        m_prompter.Notice(FileErrorText(error));
-        return false;
-    }
-    m_rows.prepend(text);
-    return true;
+    return Change([&text](QStringList& rows) {
+        if (QString refusal = CheckTemplateText(text, rows); !refusal.isEmpty())
+            return refusal;
+        rows.prepend(text);
+        return QString();
+    });
 }
 
 std::optional<qsizetype> TemplatesController::AddImported(const QStringList& texts, std::atomic<qsizetype>* progress) {
-    QSet<QString> known(m_rows.cbegin(), m_rows.cend());
     QStringList taken;
-    for (const QString& text : texts) {
-        if (text.isEmpty() || known.contains(text))
-            continue;
-        known.insert(text);
-        taken.append(text);
-    }
-    FileError error;
-    if (!m_store.Append(taken, &error)) {
-        m_prompter.Notice(FileErrorText(error));
+    const bool stored = Change([&texts, &taken](QStringList& rows) {
+        QSet<QString> known(rows.cbegin(), rows.cend());
+        for (const QString& text : texts) {
+            if (text.isEmpty() || known.contains(text))
+                continue;
+            known.insert(text);
+            taken.append(text);
+            rows.prepend(text);
+        }
+        return QString();
+    });
+    if (!stored)
         return std::nullopt;
-    }
-    for (const QString& text : taken) {
-        m_rows.prepend(text);
-        if (progress)
-            progress->fetch_add(1, std::memory_order_relaxed);
-    }
+    if (progress)
+        progress->fetch_add(taken.size(), std::memory_order_relaxed);
     return taken.size();
-}
-
-bool TemplatesController::Save() {
-    if (!m_loaded)
-        return true;
-    m_paths.EnsureDataFiles();
-    FileError error;
-    if (!m_store.Rewrite(m_rows, &error)) {
-        m_prompter.Notice(FileErrorText(error));
-        return false;
-    }
-    return true;
 }
 
 bool TemplatesController::MayUpdate(const std::vector<qsizetype>& rows) {
@@ -105,8 +114,19 @@ bool TemplatesController::Update(qsizetype row, const QString& text) {
         m_prompter.Notice(refusal);
         return false;
     }
-    m_rows[row] = text;
-    return true;
+    const QString old = m_rows.at(row);
+    // The template is found by its text in the store as it is now; one another process removed meanwhile
+    // comes back with the new text on top rather than the edit being lost.
+    return Change([&old, &text](QStringList& rows) {
+        const qsizetype at = rows.indexOf(old);
+        if (QString refusal = CheckTemplateText(text, rows, at); !refusal.isEmpty())
+            return refusal;
+        if (at >= 0)
+            rows[at] = text;
+        else
+            rows.prepend(text);
+        return QString();
+    });
 }
 
 bool TemplatesController::MayClearSelected(const std::vector<qsizetype>& rows) {
@@ -119,17 +139,21 @@ bool TemplatesController::MayClearSelected(const std::vector<qsizetype>& rows) {
     return false;
 }
 
-void TemplatesController::RemoveRows(const std::vector<qsizetype>& rows) {
-    QStringList kept;
-    kept.reserve(m_rows.size());
-    auto next = rows.cbegin();
-    for (qsizetype i = 0; i < m_rows.size(); ++i) {
-        while (next != rows.cend() && *next < i)
-            ++next;
-        if (next == rows.cend() || *next != i)
-            kept.append(m_rows.at(i));
+bool TemplatesController::RemoveTexts(const QStringList& gone) {
+    // By text: templates another process added since the list was read stay.
+    return Change([gone = QSet<QString>(gone.cbegin(), gone.cend())](QStringList& rows) {
+        rows.removeIf([&gone](const QString& text) { return gone.contains(text); });
+        return QString();
+    });
+}
+
+bool TemplatesController::RemoveRows(const std::vector<qsizetype>& rows) {
+    QStringList gone;
+    for (const qsizetype row : rows) {
+        if (row >= 0 && row < m_rows.size())
+            gone.append(m_rows.at(row));
     }
-    m_rows = kept;
+    return RemoveTexts(gone);
 }
 
 bool TemplatesController::ClearAll() {
@@ -140,14 +164,7 @@ bool TemplatesController::ClearAll() {
     if (m_prompter.Ask(kClearAllQuestion, QStringLiteral("Message"), Prompter::Icon::Warning,
                        Prompter::Buttons::YesNo) != Prompter::Answer::Yes)
         return false;
-    m_paths.EnsureDataFiles();
-    FileError error;
-    if (!m_store.Rewrite({}, &error)) {
-        m_prompter.Notice(FileErrorText(error));
-        return false;
-    }
-    m_rows.clear();
-    return true;
+    return RemoveTexts(m_rows);
 }
 
 std::optional<QString> TemplatesController::UseTemplate(const std::vector<qsizetype>& rows, const QString& composerText,

@@ -8,14 +8,20 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
 #include <optional>
 #include <vector>
 
 // The logic of the templates window over its list of templates (row 0 at the top): loading, the text
-// check of the template dialog, Add New, Update, the two clear commands, Use Template and saving the list back
-// to the store. Every refusal is shown through the Prompter (caption "Message").
+// check of the template dialog, Add New, Update, the two clear commands and Use Template. Every refusal is
+// shown through the Prompter (caption "Message").
 //
-// Threads: Load, AddImported and Save may run on a worker while the window leaves the controller alone (its
+// Every change is made at once to the store as it is now (read, change, rewrite under its locks), and the list
+// then becomes the store's templates after it, so templates another process (bulksms-cli, a second instance, a
+// run saving sent messages) added while the window was open are kept and shown. A change that fails on the
+// file leaves the list as it was.
+//
+// Threads: Load and AddImported may run on a worker while the window leaves the controller alone (its
 // view keeps its own copy of Rows()). Selected rows are passed as row indexes sorted ascending without repeats.
 class TemplatesController {
 public:
@@ -24,9 +30,6 @@ public:
     // Window load: ensures the data files and reads the store (exact duplicate test). On failure the file
     // error text is shown and the list stays empty.
     bool Load();
-    // Whether the store was read: Save writes the store only then, so a store that could not be read is never
-    // replaced by a list that never held its templates.
-    bool IsLoaded() const { return m_loaded; }
 
     const QStringList& Rows() const { return m_rows; }
     // "Total Items : %d"
@@ -37,36 +40,32 @@ public:
     // kept. ownRow is the row being updated (its own unchanged text is allowed), -1 when adding.
     static QString CheckTemplateText(const QString& text, const QStringList& rows, qsizetype ownRow = -1);
 
-    // Add New after the dialog's OK: checks once more, appends the record to the store and inserts the
-    // template as row 0. False, with the refusal or file error shown, when nothing was added.
+    // Add New after the dialog's OK: checks once more, against the store too, and puts the template on top
+    // of the store. False, with the refusal or file error shown, when nothing was added.
     bool AddNew(const QString& text);
 
-    // A workbook import's texts: each text that is not empty and not yet a template (exact; a text repeated
-    // among `texts` counts once) is appended to the store as a record and inserted as row 0, in the order
-    // given, so the last one taken ends on top. The records go to the store in one write before any row is
-    // inserted: when the store cannot be written its file error text is shown, nothing is added and the result
-    // is nullopt. Otherwise the number added; *progress (when given) follows the rows as they are inserted,
-    // for a window that polls it from another thread. Templates longer than kMaxTemplateLength are kept whole.
+    // A workbook import's texts: each text that is not empty and not yet a template in the store (exact; a
+    // text repeated among `texts` counts once) is put on top, in the order given, so the last one taken ends
+    // on top; one rewrite of the store. When the store cannot be written its file error text is shown, nothing
+    // is added and the result is nullopt. Otherwise the number added, also added to *progress (when given) for
+    // a window that polls it from another thread. Templates longer than kMaxTemplateLength are kept whole.
     std::optional<qsizetype> AddImported(const QStringList& texts, std::atomic<qsizetype>* progress = nullptr);
-
-    // Close: ensures the data files and rewrites the store from the rows (bottom row first). Without a
-    // successful Load the store is left as it is (true).
-    bool Save();
 
     // "Update" (or a double-click): refused over an empty list, without a selection and with more than one
     // selected row.
     bool MayUpdate(const std::vector<qsizetype>& rows);
     // The template dialog's OK in update mode: the row's new text, checked as CheckTemplateText does (the
-    // refusal shown, false). The store is written at Close.
+    // refusal shown, false), replaces the row's old text in the store (put on top when another process
+    // removed it meanwhile).
     bool Update(qsizetype row, const QString& text);
 
     // "Clear Selected" (or Delete): refused over an empty list or without a selection.
     bool MayClearSelected(const std::vector<qsizetype>& rows);
-    // Removes the rows; the store is written at Close.
-    void RemoveRows(const std::vector<qsizetype>& rows);
+    // Removes the rows' templates from the store. False, with the file error shown, when it cannot be written.
+    bool RemoveRows(const std::vector<qsizetype>& rows);
     // "Clear All": refused over an empty list; the question (caption "Message", Yes/No, warning icon); Yes
-    // writes the store anew, empty, and removes every row. True when the rows were removed; a store that
-    // cannot be written shows its file error and keeps the rows.
+    // removes every shown template from the store (those added since the list was read stay). True when they
+    // were removed; a store that cannot be written shows its file error and keeps the rows.
     bool ClearAll();
 
     // "Use Template": refused over an empty list, with more than one selected row and without one. The
@@ -103,9 +102,13 @@ public:
         QStringLiteral("Selected template message has been moved to Message Composer window of Software.");
 
 private:
+    // Runs change over the store's templates as they are now, under its locks, and takes the result as the
+    // list. change gives a refusal (shown; the store is left as it is) or an empty text to write its edit.
+    bool Change(const std::function<QString(QStringList&)>& change);
+    bool RemoveTexts(const QStringList& gone);
+
     DataPaths m_paths;
     Prompter& m_prompter;
     TemplateStore m_store;
     QStringList m_rows;
-    bool m_loaded = false;
 };

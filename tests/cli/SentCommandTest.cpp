@@ -2,7 +2,10 @@
 #include "CliProcess.h"
 
 #include "app/DataPaths.h"
+#include "fakes/ScriptedPrompter.h"
+#include "records/SentItemsController.h"
 #include "records/SentItemsStore.h"
+#include "sim/SimModem.h"
 
 namespace {
 
@@ -39,4 +42,36 @@ TEST_F(SentCommand, NumberFindsOnePersonsEntriesInAnyForm) {
     r = RunCli({"sent", "--data", m_dir.path(), "--number", "+447700900555", "--country", ""});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.lines.isEmpty()) << r.out.toStdString();
+}
+
+// The sent items window's Clear All (its controller, in this process) while bulksms-cli sends and logs more: the
+// entries the window showed go, those the send appended since stay.
+TEST_F(SentCommand, ClearAllKeepsEntriesASendLoggedSinceTheWindowReadTheLog) {
+    const DataPaths paths(m_dir.path());
+    paths.EnsureDataFiles();
+    const SentItemsStore store(paths.SentItemFile());
+    ASSERT_TRUE(store.Append(SentItemsStore::MakeRecord(QStringLiteral("+4401"), QStringLiteral("old"),
+                                                        QStringLiteral("Message sent successfully."))));
+    ScriptedPrompter prompter;
+    SentItemsController window(store, prompter);
+    ASSERT_TRUE(window.Apply(window.Read()));
+
+    SimModem::Options options;
+    options.identity.imei = QStringLiteral("350000000000001");
+    SimModem sim(options);
+    QString error;
+    ASSERT_TRUE(sim.Start(&error)) << error.toStdString();
+    const QString rows = File(QStringLiteral("rows.txt"), "+15550001\tnew one\n+15550002\tnew two\n");
+    const CliRun send = RunCli({"send", "--port", sim.PortName(), "--rows", rows, "--timing", "fast", "--save-sent",
+                                "--data", m_dir.path()});
+    ASSERT_EQ(send.exitCode, 0) << send.err.toStdString();
+
+    ASSERT_TRUE(window.Apply(window.RemoveAll()));
+    QStringList kept;
+    for (const SentItemRecord& record : window.Records())
+        kept << record.number;
+    kept.sort();
+    EXPECT_EQ(kept, (QStringList{"+15550001", "+15550002"}));
+    const CliRun sent = RunCli({"sent", "--data", m_dir.path()});
+    EXPECT_EQ(sent.lines.size(), 2) << sent.out.toStdString();
 }

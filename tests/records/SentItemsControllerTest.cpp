@@ -109,6 +109,39 @@ TEST_F(SentItemsControllerTest, ClearAllLeavesOnlyTheByteOrderMark) {
     EXPECT_EQ(ReadAll(m_store.Path()), QByteArray("\xFF\xFE"));
 }
 
+// While the window shows the log, another writer (a second store object, as the run journal or bulksms-cli
+// has) appends entries, one repeating a shown entry, and saves a delivery report on a shown entry. Clear All
+// takes out exactly the entries shown: the shown entry with its new delivery state, the older of the two equal
+// entries, and keeps every entry appended since.
+TEST_F(SentItemsControllerTest, ClearAllKeepsEntriesAppendedSinceTheLogWasRead) {
+    QList<SentItemRecord> shown = Log();
+    shown[2].delivery = QStringLiteral("Pending");
+    shown[2].device = QStringLiteral("/dev/pts/9");
+    shown[2].references = QStringLiteral("17");
+    ASSERT_TRUE(m_store.Rewrite(shown));
+    Load();
+
+    const SentItemsStore other(m_store.Path());
+    const SentItemRecord late = SentItemsStore::MakeRecord(QStringLiteral("+4409"), QStringLiteral("late"), kOk);
+    ASSERT_TRUE(other.Append(late));
+    ASSERT_TRUE(other.Append(Log().at(0))); // the same text sent again to the same number on the same day
+    ASSERT_TRUE(other.Update(
+        [](QList<SentItemRecord>& records) {
+            records[2].delivery = QStringLiteral("Delivered");
+            return true;
+        },
+        nullptr));
+
+    ASSERT_TRUE(m_controller.Apply(m_controller.RemoveAll()));
+    const QList<SentItemRecord> kept{late, Log().at(0)};
+    EXPECT_EQ(m_controller.Records(), kept);
+    EXPECT_EQ(OnDisk(), kept);
+
+    // A second Clear All over what is shown now empties the log.
+    ASSERT_TRUE(m_controller.Apply(m_controller.RemoveAll()));
+    EXPECT_EQ(OnDisk(), QList<SentItemRecord>());
+}
+
 TEST_F(SentItemsControllerTest, AFailedRewriteShowsTheFileErrorAndChangesNothing) {
     Load();
     // The log's folder turns into a file: the rewrite can create nothing there.

@@ -1,4 +1,4 @@
-// The templates window's commands over its list: Update, the clear commands, Use Template and Close.
+// The templates window's commands over its list and the store: Update, the clear commands and Use Template.
 
 #include "templates/TemplatesController.h"
 
@@ -9,6 +9,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <atomic>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -76,16 +79,13 @@ TEST_F(TemplatesControllerTest, UpdateKeepsItsOwnTextAndRefusesAnotherTemplatesT
     EXPECT_EQ(m_controller.Rows(), (QStringList{"a", "B\r\nnew", "c"}));
     EXPECT_EQ(m_prompter.Messages(),
               (QStringList{TemplatesController::kAlreadyExists, TemplatesController::kTypeTemplate}));
-    // Nothing is written before Close; Close writes the rows bottom up.
-    EXPECT_EQ(ReadAll(m_paths.TemplatesFile()), Utf16File(QStringLiteral("c\nb\na\n")));
-    ASSERT_TRUE(m_controller.Save());
+    // Written at once, bottom row first; a refused text writes nothing.
     EXPECT_EQ(ReadAll(m_paths.TemplatesFile()), Utf16File(QStringLiteral("c\nB\r|AP*|DX/new\na\n")));
 }
 
-TEST_F(TemplatesControllerTest, ClearSelectedRemovesTheRowsAndCloseWritesTheRest) {
-    m_controller.RemoveRows({0, 2, 7});
+TEST_F(TemplatesControllerTest, ClearSelectedRemovesTheRowsFromTheStore) {
+    EXPECT_TRUE(m_controller.RemoveRows({0, 2, 7}));
     EXPECT_EQ(m_controller.Rows(), QStringList{"b"});
-    ASSERT_TRUE(m_controller.Save());
     TemplatesController reopened(m_paths, m_prompter);
     ASSERT_TRUE(reopened.Load());
     EXPECT_EQ(reopened.Rows(), QStringList{"b"});
@@ -165,22 +165,62 @@ TEST_F(TemplatesControllerTest, UseTemplateOverTheLimitAsksAndKeepsTheFirst1600O
     EXPECT_EQ(*cut, QString(1599, QLatin1Char('c')));
 }
 
-TEST(TemplatesControllerClose, AStoreThatCouldNotBeReadIsNeverOverwritten) {
+// Another process (a second store object here; bulksms-cli in the command tests) adds a template while the
+// window shows its list. Every change the window makes works on the store as it is then: the other template
+// stays, in the store and in the list the window shows next.
+TEST_F(TemplatesControllerTest, EveryChangeKeepsTemplatesAnotherProcessAddedMeanwhile) {
+    const TemplateStore other(m_paths.TemplatesFile());
+    struct Case {
+        const char* name;
+        std::function<bool()> change;
+        QStringList rows; // the list after the change
+    };
+    std::atomic<qsizetype> progress = 0;
+    const Case cases[] = {
+        {"add", [&] { return m_controller.AddNew(QStringLiteral("n")); }, {"n", "x1", "a", "b", "c"}},
+        {"update", [&] { return m_controller.Update(3, QStringLiteral("B")); }, {"x2", "n", "x1", "a", "B", "c"}},
+        {"clear selected", [&] { return m_controller.RemoveRows({2, 3}); }, {"x3", "x2", "n", "B", "c"}},
+        {"import",
+         [&] { return m_controller.AddImported({"i1", "x4", "c", "i2"}, &progress) == 2; },
+         {"i2", "i1", "x4", "x3", "x2", "n", "B", "c"}},
+        {"clear all", [&] { return m_controller.ClearAll(); }, {"x5"}},
+    };
+    m_prompter.Script({Prompter::Answer::Yes});
+    int added = 0;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(other.Append(QStringLiteral("x%1").arg(++added)));
+        EXPECT_TRUE(c.change()) << c.name;
+        EXPECT_EQ(m_controller.Rows(), c.rows) << c.name;
+        QStringList stored;
+        ASSERT_TRUE(other.Read(&stored, TemplateStore::Duplicates::Exact));
+        EXPECT_EQ(stored, c.rows) << c.name;
+    }
+    EXPECT_EQ(progress.load(), 2);
+    EXPECT_EQ(m_prompter.Messages(), QStringList{TemplatesController::kClearAllQuestion});
+}
+
+// What the other process did meanwhile decides: a text it added is refused as already there, and a template
+// it removed that the window updates comes back with the new text on top.
+TEST_F(TemplatesControllerTest, ChangesAreCheckedAgainstTheStoreAsItIsNow) {
+    const TemplateStore other(m_paths.TemplatesFile());
+    ASSERT_TRUE(other.Append(QStringLiteral("x")));
+    EXPECT_FALSE(m_controller.AddNew(QStringLiteral("x")));
+    EXPECT_EQ(m_prompter.Messages(), QStringList{TemplatesController::kAlreadyExists});
+    EXPECT_EQ(m_controller.Rows(), (QStringList{"x", "a", "b", "c"})); // shown anew after the refusal
+
+    ASSERT_TRUE(other.Rewrite({"x", "a", "c"}));
+    EXPECT_TRUE(m_controller.Update(2, QStringLiteral("b2")));
+    EXPECT_EQ(m_controller.Rows(), (QStringList{"b2", "x", "a", "c"}));
+}
+
+// A store that could not be read is never replaced by a list that never held its templates: a later change
+// reads the store again and keeps what it holds.
+TEST(TemplatesControllerStore, AChangeAfterAFailedLoadKeepsTheStoredTemplates) {
     QTemporaryDir dir;
     const DataPaths paths(dir.path());
     paths.EnsureDataFiles();
     ScriptedPrompter prompter;
-    const QByteArray stored = Utf16File(QStringLiteral("kept\n"));
-    {
-        QFile file(paths.TemplatesFile());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(stored);
-    }
-    TemplatesController neverLoaded(paths, prompter);
-    EXPECT_TRUE(neverLoaded.Save());
-    EXPECT_EQ(ReadAll(paths.TemplatesFile()), stored);
-
-    // A store that could not be read (here: a folder for a moment) is left alone at Close.
+    ASSERT_TRUE(TemplateStore(paths.TemplatesFile()).Append(QStringLiteral("kept")));
     const QString aside = paths.TemplatesFile() + QStringLiteral(".aside");
     ASSERT_TRUE(QFile::rename(paths.TemplatesFile(), aside));
     ASSERT_TRUE(QDir().mkpath(paths.TemplatesFile()));
@@ -188,8 +228,8 @@ TEST(TemplatesControllerClose, AStoreThatCouldNotBeReadIsNeverOverwritten) {
     EXPECT_FALSE(failed.Load());
     ASSERT_TRUE(QDir().rmdir(paths.TemplatesFile()));
     ASSERT_TRUE(QFile::rename(aside, paths.TemplatesFile()));
-    EXPECT_TRUE(failed.Save());
-    EXPECT_EQ(ReadAll(paths.TemplatesFile()), stored);
+    EXPECT_TRUE(failed.AddNew(QStringLiteral("new")));
+    EXPECT_EQ(failed.Rows(), (QStringList{"new", "kept"}));
 }
 
 } // namespace

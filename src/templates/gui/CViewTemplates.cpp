@@ -153,7 +153,7 @@ void CViewTemplates::OnUpdate() {
     connect(dialog, &QDialog::finished, this, [this, dialog, row](int result) {
         dialog->deleteLater();
         if (result == QDialog::Accepted && m_controller.Update(row, dialog->Text()))
-            m_model->ShowRow(static_cast<int>(row), m_controller.Rows().at(row));
+            ShowRows(static_cast<int>(m_controller.Rows().indexOf(dialog->Text())));
     });
     dialog->open();
 }
@@ -166,7 +166,7 @@ void CViewTemplates::OnClearSelected() {
         return;
     const int mark = std::max(0, m_list->currentIndex().row());
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_controller.RemoveRows(rows);
+    static_cast<void>(m_controller.RemoveRows(rows)); // a failure shows its file error; the list is shown anew
     ShowRows(mark);
     QApplication::restoreOverrideCursor();
 }
@@ -289,13 +289,8 @@ bool CViewTemplates::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CViewTemplates::OnClose() {
-    if (IsBusy() || m_closing)
-        return;
-    m_closing = true;
-    TemplatesController* controller = &m_controller;
-    m_work->Run(
-        CPlease_Wail_Modeless::kDefaultText, [controller] { static_cast<void>(controller->Save()); },
-        [this] { QDialog::done(QDialog::Accepted); });
+    if (!IsBusy()) // every change is in the store already
+        QDialog::done(QDialog::Accepted);
 }
 
 void CViewTemplates::reject() {

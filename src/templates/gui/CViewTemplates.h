@@ -21,11 +21,11 @@ class QTableView;
 class TemplatesTableModel;
 
 // "Templates": the stored templates, a view over TemplatesController. The store is read on a pool thread when
-// the window is first shown; the import, the export and the final write of the store run there too, behind the
-// please-wait box (ListWork), the window disabled and its commands ignored meanwhile. Add New and Update open
-// CUpdateTemp; Delete in the list clears the selected rows, a double-click updates one; Ctrl+A selects every
-// row. "Use Template" puts the chosen template into the main window's composer box. Closing the window (Close,
-// Esc or the title bar) writes the list back to the store first.
+// the window is first shown; the import and the export run there too, behind the please-wait box (ListWork),
+// the window disabled and its commands ignored meanwhile. Add New and Update open CUpdateTemp; Delete in the
+// list clears the selected rows, a double-click updates one; Ctrl+A selects every row. "Use Template" puts the
+// chosen template into the main window's composer box. Every change is written to the store as it is then (the
+// controller), and the list is shown anew from the result.
 class CViewTemplates final : public QDialog {
     Q_OBJECT
 public:
@@ -59,7 +59,7 @@ public Q_SLOTS:
     void ImportFrom(const QString& path);
     void OnExport();
     void ExportTo(const QString& path, ExportFormat format);
-    // Close: the store written from the list, then the window closed.
+    // Close, Esc or the title bar: the window closed (every change is in the store already).
     void OnClose();
     void reject() override;
 
@@ -80,7 +80,6 @@ private:
     QPlainTextEdit* m_composer;
     FileChooser m_chooser = FileChooser::Dialogs();
     bool m_loaded = false;
-    bool m_closing = false;
     std::optional<qsizetype> m_importBase; // the row count before the running import
 
     TemplatesTableModel* m_model;

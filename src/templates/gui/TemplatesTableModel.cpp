@@ -37,10 +37,3 @@ void TemplatesTableModel::Show(const QStringList& rows) {
     m_rows = rows;
     endResetModel();
 }
-
-void TemplatesTableModel::ShowRow(int row, const QString& text) {
-    if (row < 0 || row >= m_rows.size())
-        return;
-    m_rows[row] = text;
-    Q_EMIT dataChanged(index(row, 0), index(row, 0));
-}

@@ -18,8 +18,6 @@ public:
 
     // Shows these texts from now on (the view's selection is cleared).
     void Show(const QStringList& rows);
-    // One row's text changed in place (the selection stays).
-    void ShowRow(int row, const QString& text);
 
     static constexpr int kColumnWidth = 458;
 

@@ -13,6 +13,9 @@
 DatabaseSend::DatabaseSend(std::unique_ptr<PgJobStore> store, Prompter& prompter, Options options)
     : m_store(std::move(store)), m_prompter(prompter), m_options(options) {}
 
+DatabaseSend::DatabaseSend(std::unique_ptr<PgJobStore> store, Prompter& prompter)
+    : DatabaseSend(std::move(store), prompter, Options{}) {}
+
 DatabaseSend::~DatabaseSend() {
     {
         std::lock_guard lock(m_mutex);
@@ -41,6 +44,10 @@ JournalResult DatabaseSend::Submit(Session& session) {
     m_jobId = submitted.jobId;
     m_clearAfter = session.SendOptions().Options().clearAfterSend;
     return PgJobs::Load(*m_store, m_jobId, &m_job, &m_withRetry);
+}
+
+QString DatabaseSend::Location() const {
+    return m_store->Location();
 }
 
 void DatabaseSend::Open(SendObserver& observer) {

@@ -28,7 +28,7 @@ public:
     };
 
     DatabaseSend(std::unique_ptr<PgJobStore> store, Prompter& prompter, Options options);
-    DatabaseSend(std::unique_ptr<PgJobStore> store, Prompter& prompter) : DatabaseSend(std::move(store), prompter, Options{}) {}
+    DatabaseSend(std::unique_ptr<PgJobStore> store, Prompter& prompter);
     ~DatabaseSend(); // stops following (the job goes on in the database)
     DatabaseSend(const DatabaseSend&) = delete;
     DatabaseSend& operator=(const DatabaseSend&) = delete;
@@ -49,6 +49,7 @@ public:
 
     SendJob& Job() { return m_job; }
     qint64 JobId() const { return m_jobId; }
+    QString Location() const; // the database's URL without the password
     bool WithRetry() const { return m_withRetry; }
 
 private:

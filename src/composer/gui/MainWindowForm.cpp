@@ -199,6 +199,8 @@ void MainWindowForm::Build(QDialog* owner) {
     sendInternational = MakeCheck(QStringLiteral("Send numbers in international format"));
     optionsLayout->addWidget(sendInternational, 8, 1);
     optionsLayout->addWidget(deliveryReports, 9, 0);
+    databaseSlot = new QHBoxLayout;
+    optionsLayout->addLayout(databaseSlot, 10, 0, 1, 2);
     auto* toolRow = new QHBoxLayout;
     toolRow->addWidget(CommandButton(QStringLiteral("Exclusion List Wizard")));
     toolRow->addWidget(CommandButton(QStringLiteral("View Templates")));

@@ -29,6 +29,9 @@ DatabaseSend::~DatabaseSend() {
 JournalResult DatabaseSend::OpenStore(const PgUrl& url, std::unique_ptr<PgJobStore>* store) {
     PgJobStore::Options options;
     options.unconfirmedStatus = RunJournal::kUnconfirmed;
+    // The window reads the job again anyway: a lost database holds one read (and a closing window) for at
+    // most this long, not a gateway's ten minutes.
+    options.reconnectForMs = 30000;
     auto opened = std::make_unique<PgJobStore>(url, options);
     const JournalResult result = opened->Open();
     if (result.ok)

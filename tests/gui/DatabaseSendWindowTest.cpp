@@ -77,14 +77,22 @@ TEST_F(DatabaseSendWindowTest, SendGoesThroughTheDatabaseAndTheProgressWindowFol
     static_cast<void>(window->List().AddNumbers(0, numbers, QStringLiteral("Hello"), QStringLiteral("Hello"), {}));
     window->ListModel().Refresh();
     window->Button(QStringLiteral("Send"))->click();
-    ASSERT_TRUE(WaitFor([&] { return window->SendingWindow() != nullptr; }, 30000)) << prompter.Messages().join("; ").toStdString();
+    ASSERT_TRUE(WaitFor([&] { return window->SendingWindow() != nullptr; }, 30000))
+        << prompter.Messages().join("; ").toStdString();
     CSMS_Sending* sending = window->SendingWindow();
     ASSERT_NE(sending->ThroughDatabase(), nullptr);
     EXPECT_EQ(sending->windowTitle(), QStringLiteral("Sending Messages, Please wait..."));
 
     // A gateway host takes the job.
-    QStringList args{"gateway", "--db", url, "--name", "g", "--job",
-                     QString::number(sending->ThroughDatabase()->JobId()), "--data", m_dir.filePath("gateway")};
+    QStringList args{"gateway",
+                     "--db",
+                     url,
+                     "--name",
+                     "g",
+                     "--job",
+                     QString::number(sending->ThroughDatabase()->JobId()),
+                     "--data",
+                     m_dir.filePath("gateway")};
     for (int m = 0; m < 2; ++m) {
         SimModem::Options options;
         QString error;

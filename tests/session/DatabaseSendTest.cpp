@@ -2,13 +2,13 @@
 // a gateway process (bulksms-cli gateway) over simulated modems, and the progress seen through the sending
 // window's observer; Stop deciding the rows no gateway has claimed.
 
+#include "session/DatabaseSend.h"
+#include "common/ResultText.h"
 #include "fakes/PrivatePostgres.h"
 #include "fakes/ScriptedPrompter.h"
 #include "journal/PgJobStore.h"
 #include "journal/PgUrl.h"
-#include "common/ResultText.h"
 #include "sending/SendObserver.h"
-#include "session/DatabaseSend.h"
 #include "session/Session.h"
 #include "sim/SimModem.h"
 
@@ -96,8 +96,15 @@ protected:
             session->List().InsertRow(i, QStringLiteral("+1555%1").arg(100 + i), QStringLiteral("m%1").arg(i), {});
     }
     void StartGateway(int modems, const QString& profile) {
-        QStringList args{"gateway", "--db", m_url, "--name", "g", "--job", QString::number(send->JobId()),
-                         "--data", m_dir.filePath("gateway")};
+        QStringList args{"gateway",
+                         "--db",
+                         m_url,
+                         "--name",
+                         "g",
+                         "--job",
+                         QString::number(send->JobId()),
+                         "--data",
+                         m_dir.filePath("gateway")};
         for (int m = 0; m < modems; ++m) {
             SimModem::Options options;
             QString error;

@@ -134,7 +134,9 @@ CSMS_Sending::CSMS_Sending(std::unique_ptr<DatabaseSend> send, Prompter& prompte
     m_retriesOn = m_database->WithRetry();
     m_job = &m_database->Job();
     Build(m_job->RowCount(), {SendJob::kWaitingRetry, SendJob::kSending},
-          QStringLiteral("Sent by the gateway hosts of job %1 in %2").arg(m_database->JobId()).arg(m_database->Location()));
+          QStringLiteral("Sent by the gateway hosts of job %1 in %2")
+              .arg(m_database->JobId())
+              .arg(m_database->Location()));
 }
 
 void CSMS_Sending::Build(int rows, const QStringList& currentStatuses, const QString& timing) {

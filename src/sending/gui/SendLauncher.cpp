@@ -69,7 +69,8 @@ void SendLauncher::StartThroughDatabase(const PgUrl& url, std::function<void()> 
                 m_prompter.Notice(submitted.refusal);
                 return;
             }
-            Show(new CSMS_Sending(std::move(*submitted.send), m_prompter, m_owner), clearFields, [this] { --m_workers; });
+            Show(new CSMS_Sending(std::move(*submitted.send), m_prompter, m_owner), clearFields,
+                 [this] { --m_workers; });
         });
 }
 

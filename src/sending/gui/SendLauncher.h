@@ -29,6 +29,9 @@ public:
     // A send through the job database at url: the session's list submitted as a job on a pool thread, then
     // the progress window following it. A refusal (no database, an empty list) is told through the Prompter.
     void StartThroughDatabase(const PgUrl& url, std::function<void()> clearFields);
+    // The same for a session operation that may open a run itself (a resume): it runs on a send worker with the
+    // open step Start uses; done runs on the UI thread once it ended.
+    void StartWith(std::function<void(const SendCommand::OpenRun& open)> operation, std::function<void()> done);
     bool IsRunning() const { return m_window != nullptr || m_workers.load() > 0; }
     CSMS_Sending* Window() const { return m_window; }
 

@@ -607,11 +607,13 @@ JournalResult PgJobStore::Requeue(qint64 runId, const std::vector<FailedRow>& ro
             *requeued = 0;
             QSqlQuery q(db);
             q.prepare(QStringLiteral("UPDATE job_rows SET state = 0, retry = retry + 1, gateway_id = NULL, batch = "
-                                     "NULL WHERE job_id = ? AND row_no = ? AND state = 3 AND retry = ?"));
+                                     "NULL WHERE job_id = ? AND row_no = ? AND state = 3 AND retry = ? AND EXISTS "
+                                     "(SELECT 1 FROM jobs WHERE id = ? AND finished_ms IS NULL)"));
             for (const FailedRow& r : rows) {
                 q.addBindValue(runId);
                 q.addBindValue(r.row);
                 q.addBindValue(r.retry);
+                q.addBindValue(runId); // a stopped (finished) job takes no further pass
                 if (!Exec(q, e))
                     return false;
                 *requeued += q.numRowsAffected();
@@ -620,6 +622,48 @@ JournalResult PgJobStore::Requeue(qint64 runId, const std::vector<FailedRow>& ro
         },
         &error);
     return ok ? JournalResult::Ok() : Failed(QStringLiteral("written"), error);
+}
+
+JournalResult PgJobStore::StopJob(qint64 runId, const QString& status, int* stopped) {
+    QString error;
+    const bool ok = RunRetrying(
+        [&](QSqlDatabase& db, QString* e) {
+            *stopped = 0;
+            QSqlQuery q(db);
+            // Reserved rows too: their gateway's claim then finds the reservation gone and leaves the row.
+            q.prepare(QStringLiteral("UPDATE job_rows SET state = 5, status = ?, gateway_id = NULL, batch = NULL "
+                                     "WHERE job_id = ? AND state IN (0, 6)"));
+            q.addBindValue(status);
+            q.addBindValue(runId);
+            if (!Exec(q, e))
+                return false;
+            *stopped = q.numRowsAffected();
+            q.prepare(QStringLiteral("UPDATE jobs SET finished_ms = ? WHERE id = ? AND finished_ms IS NULL"));
+            q.addBindValue(NowMs());
+            q.addBindValue(runId);
+            return Exec(q, e);
+        },
+        &error);
+    return ok ? JournalResult::Ok() : Failed(QStringLiteral("written"), error);
+}
+
+JournalResult PgJobStore::JobOpen(qint64 runId, bool* open) {
+    QString error;
+    const bool ok = RunRetrying(
+        [&](QSqlDatabase& db, QString* e) {
+            QSqlQuery q(db);
+            q.setForwardOnly(true);
+            q.prepare(QStringLiteral("SELECT finished_ms IS NULL OR EXISTS (SELECT 1 FROM job_rows WHERE job_id = ? "
+                                     "AND state IN (0, 1, 6)) FROM jobs WHERE id = ?"));
+            q.addBindValue(runId);
+            q.addBindValue(runId);
+            if (!Exec(q, e))
+                return false;
+            *open = q.next() && q.value(0).toBool();
+            return true;
+        },
+        &error);
+    return ok ? JournalResult::Ok() : Failed(QStringLiteral("read"), error);
 }
 
 JournalResult PgJobStore::NextJob(qint64* runId) {

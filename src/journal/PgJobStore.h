@@ -84,6 +84,12 @@ public:
     // Rows decided without a submission when the job was made (excluded, duplicates): row and status text.
     [[nodiscard]] JournalResult RecordSkips(qint64 runId, const std::vector<std::pair<int, QString>>& skips);
 
+    // Stop: the job's rows no gateway has claimed yet are decided with the status (state Skipped), and the
+    // job is finished, so no retry pass begins; claimed rows keep going to their results. stopped: rows decided.
+    [[nodiscard]] JournalResult StopJob(qint64 runId, const QString& status, int* stopped);
+    // Whether the job may still change: not finished, or a claimed row still waits for its result.
+    [[nodiscard]] JournalResult JobOpen(qint64 runId, bool* open);
+
     // ---- The gateway side ----
     // Registers this process as a gateway under the name and starts its heartbeat.
     [[nodiscard]] JournalResult StartGateway(const QString& name);

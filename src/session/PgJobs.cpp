@@ -77,6 +77,14 @@ JournalResult Load(PgJobStore& store, qint64 jobId, SendJob* job, bool* withRetr
         case JournalRowState::Unconfirmed:
             job->SetText(row, SendJob::kStatus, s.status.isEmpty() ? RunJournal::kUnconfirmed : s.status);
             break;
+        case JournalRowState::Skipped:
+            if (s.status == SendJob::kStopped) { // as a stopped run shows a row it never took
+                for (const SendJob::Column c : {SendJob::kStatus, SendJob::kUseStatus, SendJob::kCurrentStatus})
+                    job->SetText(row, c, SendJob::kStopped);
+                continue;
+            }
+            job->SetText(row, SendJob::kStatus, s.status);
+            break;
         default:
             job->SetText(row, SendJob::kStatus, s.status);
             break;

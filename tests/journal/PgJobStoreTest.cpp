@@ -320,3 +320,48 @@ TEST_F(PgJobStoreTest, ARestartedServerIsReconnectedAndNothingIsClaimedTwice) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PgJobStoreTest, AStoppedJobDecidesItsUnclaimedRowsAndTakesNoRetryPass) {
+    auto a = Gateway(QStringLiteral("a"));
+    auto submitter = Store();
+    const qint64 job = NewJob(*submitter, 6);
+    std::vector<int> rows;
+    QString error;
+    ASSERT_EQ(a->ReserveRows(job, 3, &rows, &error), PgJobStore::Reserve::Rows); // rows 0..2
+    ASSERT_EQ(a->Claim(job, 0, QStringLiteral("imei"), &error), JobStore::ClaimOutcome::Claimed);
+    ASSERT_EQ(a->Claim(job, 1, QStringLiteral("imei"), &error), JobStore::ClaimOutcome::Claimed);
+    ASSERT_TRUE(a->RecordResult(job, 1, JournalRowState::Failed, QStringLiteral("Error : 500"), {}, 0).ok);
+
+    int stopped = 0;
+    ASSERT_TRUE(submitter->StopJob(job, QStringLiteral("Stopped"), &stopped).ok);
+    EXPECT_EQ(stopped, 4); // the reserved row 2 and the pending rows 3..5
+    bool open = false;
+    ASSERT_TRUE(submitter->JobOpen(job, &open).ok);
+    EXPECT_TRUE(open); // row 0 is still being sent
+    EXPECT_EQ(a->Claim(job, 2, QStringLiteral("imei"), &error), JobStore::ClaimOutcome::Taken);
+    ASSERT_TRUE(a->RecordResult(job, 0, JournalRowState::Sent, QStringLiteral("ok"), QStringLiteral("7"), 0).ok);
+    ASSERT_TRUE(submitter->JobOpen(job, &open).ok);
+    EXPECT_FALSE(open);
+
+    // A retry pass after the stop sends nothing again.
+    std::vector<PgJobStore::FailedRow> failed;
+    ASSERT_TRUE(a->FailedRows(job, &failed).ok);
+    ASSERT_EQ(failed.size(), 1U);
+    int requeued = -1;
+    ASSERT_TRUE(a->Requeue(job, failed, &requeued).ok);
+    EXPECT_EQ(requeued, 0);
+    EXPECT_EQ(a->ReserveRows(job, 10, &rows, &error), PgJobStore::Reserve::Done);
+
+    JournalRun run;
+    ASSERT_TRUE(submitter->LoadRun(job, &run).ok);
+    EXPECT_EQ(run.states[0].state, JournalRowState::Sent);
+    EXPECT_EQ(run.states[1].state, JournalRowState::Failed);
+    for (int r = 2; r < 6; ++r) {
+        EXPECT_EQ(run.states[static_cast<size_t>(r)].state, JournalRowState::Skipped) << r;
+        EXPECT_EQ(run.states[static_cast<size_t>(r)].status, QStringLiteral("Stopped")) << r;
+    }
+}
+
+} // namespace

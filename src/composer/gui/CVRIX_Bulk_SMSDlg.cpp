@@ -4,6 +4,7 @@
 #include "app/FileOpener.h"
 #include "app/Prompter.h"
 #include "composer/gui/ContactLoader.h"
+#include "composer/gui/DatabaseSendRow.h"
 #include "composer/gui/ImportWindows.h"
 #include "composer/gui/ListEditWindows.h"
 #include "composer/gui/RecordsWindows.h"
@@ -29,6 +30,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -85,6 +87,8 @@ CVRIX_Bulk_SMSDlg::CVRIX_Bulk_SMSDlg(Prompter& prompter, DemoModems& demos, Opti
     m_contactLoader = new ContactLoader(*m_session, *m_listWork, m_prompter, this);
     m_importWindows = new ImportWindows(*this, *m_listWork, m_prompter);
     m_sendLauncher = new SendLauncher(*m_session, m_prompter, this, m_options.clockScale);
+    m_databaseRow = new DatabaseSendRow(m_session->Settings(), m_prompter);
+    m_form.databaseSlot->addWidget(m_databaseRow);
     RefreshOptions();
     ConnectUi();
     RefreshDevices();
@@ -382,6 +386,11 @@ void CVRIX_Bulk_SMSDlg::OnLoadPhonebook(int slot) { m_deviceWindows->OnLoadPhone
 void CVRIX_Bulk_SMSDlg::OnSend() {
     if (IsSending())
         return;
+    if (m_databaseRow->IsOn()) { // the gateway hosts send it: no local device is checked
+        if (const std::optional<PgUrl> url = m_databaseRow->UrlForSend(); url && !IsListBusy())
+            m_sendLauncher->StartThroughDatabase(*url, [this] { ClearFieldsAfterSend(); });
+        return;
+    }
     SendCommand::CheckResult result;
     {
         const WaitCursor wait;

@@ -18,6 +18,7 @@ class DeviceWindows;
 class ImportWindows;
 class ListEditWindows;
 class SendLauncher;
+class DatabaseSendRow;
 class DemoModems;
 class FileOpener;
 class ListWork;
@@ -139,5 +140,6 @@ private:
     ContactLoader* m_contactLoader = nullptr;
     ImportWindows* m_importWindows = nullptr;
     SendLauncher* m_sendLauncher = nullptr;
+    DatabaseSendRow* m_databaseRow = nullptr; // "Send through a job database"
     CDemo_Modem_Msgs* m_demoMessages = nullptr;
 };

@@ -212,6 +212,8 @@ void MainWindowForm::Build(QDialog* owner) {
     reconnectRow->addWidget(reconnectWait);
     reconnectRow->addStretch(1);
     optionsLayout->addLayout(reconnectRow, 9, 1);
+    databaseSlot = new QHBoxLayout;
+    optionsLayout->addLayout(databaseSlot, 10, 0, 1, 2);
     auto* toolRow = new QHBoxLayout;
     toolRow->addWidget(CommandButton(QStringLiteral("Exclusion List Wizard")));
     toolRow->addWidget(CommandButton(QStringLiteral("View Templates")));

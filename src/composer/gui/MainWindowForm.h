@@ -14,6 +14,7 @@ class QAbstractItemModel;
 class NumberEdit;
 class QCheckBox;
 class QSpinBox;
+class QHBoxLayout;
 class QComboBox;
 class QDialog;
 class QLabel;
@@ -89,6 +90,7 @@ struct MainWindowForm {
     QCheckBox* sendInternational = nullptr; // "Send numbers in international format"
     // Shown while quotas are in use (the quota window turns it on); clearing it turns quota management off.
     QCheckBox* quota = nullptr;
+    QHBoxLayout* databaseSlot = nullptr; // the main window puts its "Send through a job database" row here
     // Not shown: their start state is all the user ever gets.
     QCheckBox* clearAfterSend = nullptr;
     QCheckBox* nonOverlapped = nullptr;

@@ -7,6 +7,7 @@
 #include "sending/SendJob.h"
 #include "sending/SendStatusExport.h"
 #include "sending/gui/CStatus_Export_Opt.h"
+#include "session/DatabaseSend.h"
 #include "ui/SendJobTableModel.h"
 #include "ui/TableFit.h"
 #include "ui/UiPost.h"
@@ -115,16 +116,8 @@ private:
 };
 
 CSMS_Sending::CSMS_Sending(SendContext context, Prompter& prompter, QWidget* parent)
-    : QDialog(parent), m_prompter(prompter), m_bridge(std::make_unique<Bridge>(this)), m_jobView(new QTableView),
-      m_overall(new QProgressBar), m_activity(new QProgressBar), m_statusLabel(new QLabel), m_progressLabel(new QLabel),
-      m_pauseLabel(new QLabel), m_helpText(new QLabel), m_timingLabel(new QLabel), m_stopButton(new QPushButton(QStringLiteral("Stop"))),
-      m_exportButton(new QPushButton(QStringLiteral("Export"))), m_timer(new QTimer(this)) {
-    setObjectName(QStringLiteral("CSMS_Sending"));
-    setWindowTitle(SendRun::kCaptionRunning);
-    setModal(true);
+    : QDialog(parent), m_prompter(prompter), m_bridge(std::make_unique<Bridge>(this)) {
     m_retriesOn = context.options.retriesOn;
-    m_opener = std::make_unique<FileOpener>(
-        prompter, [](const QString& file) { return QDesktopServices::openUrl(QUrl::fromLocalFile(file)); });
     const int rows = context.rowCount ? context.rowCount() : 0;
     // Current Status names the device that took each row: wide enough for the longest of those texts.
     QStringList currentStatuses{SendJob::kWaitingRetry};
@@ -132,7 +125,38 @@ CSMS_Sending::CSMS_Sending(SendContext context, Prompter& prompter, QWidget* par
         currentStatuses << QStringLiteral("Sending (%1)").arg(device.entry);
     context.observer = m_bridge.get();
     m_run = std::make_unique<SendRun>(std::move(context));
-    m_model = new SendJobTableModel(m_run->Job(), this);
+    m_job = &m_run->Job();
+    Build(rows, currentStatuses, m_run->Context().slots->Timing().Description());
+}
+
+CSMS_Sending::CSMS_Sending(std::unique_ptr<DatabaseSend> send, Prompter& prompter, QWidget* parent)
+    : QDialog(parent), m_prompter(prompter), m_bridge(std::make_unique<Bridge>(this)), m_database(std::move(send)) {
+    m_retriesOn = m_database->WithRetry();
+    m_job = &m_database->Job();
+    Build(m_job->RowCount(), {SendJob::kWaitingRetry, SendJob::kSending},
+          QStringLiteral("Sent by the gateway hosts of job %1 in %2")
+              .arg(m_database->JobId())
+              .arg(m_database->Location()));
+}
+
+void CSMS_Sending::Build(int rows, const QStringList& currentStatuses, const QString& timing) {
+    m_jobView = new QTableView;
+    m_overall = new QProgressBar;
+    m_activity = new QProgressBar;
+    m_statusLabel = new QLabel;
+    m_progressLabel = new QLabel;
+    m_pauseLabel = new QLabel;
+    m_helpText = new QLabel;
+    m_timingLabel = new QLabel;
+    m_stopButton = new QPushButton(QStringLiteral("Stop"));
+    m_exportButton = new QPushButton(QStringLiteral("Export"));
+    m_timer = new QTimer(this);
+    setObjectName(QStringLiteral("CSMS_Sending"));
+    setWindowTitle(SendRun::kCaptionRunning);
+    setModal(true);
+    m_opener = std::make_unique<FileOpener>(
+        m_prompter, [](const QString& file) { return QDesktopServices::openUrl(QUrl::fromLocalFile(file)); });
+    m_model = new SendJobTableModel(*m_job, this);
     m_bridge->SetModel(m_model);
 
     m_jobView->setModel(m_model);
@@ -166,7 +190,7 @@ CSMS_Sending::CSMS_Sending(SendContext context, Prompter& prompter, QWidget* par
     m_helpText->setText(SendRun::kHelpRunning);
     // Which timing the run sends with (the main window's "Wait fixed pauses between commands").
     m_timingLabel->setObjectName(QStringLiteral("TimingLabel"));
-    m_timingLabel->setText(m_run->Context().slots->Timing().Description());
+    m_timingLabel->setText(timing);
     m_helpText->setWordWrap(true);
     m_stopButton->setEnabled(false);
     m_stopButton->setAutoDefault(false);
@@ -206,6 +230,7 @@ CSMS_Sending::~CSMS_Sending() {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     m_bridge->SetModel(nullptr);
     m_run.reset(); // stops a run still going and joins its threads
+    m_database.reset();
 }
 
 QString CSMS_Sending::StatusText() const {
@@ -222,7 +247,10 @@ void CSMS_Sending::Start() {
     if (m_started)
         return;
     m_started = true;
-    m_run->Open();
+    if (m_database)
+        m_database->Open(*m_bridge);
+    else
+        m_run->Open();
 }
 
 void CSMS_Sending::showEvent(QShowEvent* event) {
@@ -288,12 +316,16 @@ void CSMS_Sending::OnStop() {
 
 void CSMS_Sending::Request(bool close) {
     SendRun* run = m_run.get();
+    DatabaseSend* database = m_database.get();
     std::atomic<int>* pending = &m_pendingRequests;
     ++m_pendingRequests;
     UiTask::Run(
         this,
-        [run, pending, close] {
-            run->RequestStop(close);
+        [run, database, pending, close] {
+            if (database != nullptr)
+                database->RequestStop(close);
+            else
+                run->RequestStop(close);
             --*pending;
         },
         [] {});
@@ -336,7 +368,7 @@ void CSMS_Sending::OnExport() {
 void CSMS_Sending::ExportTo(const QString& path, int format, int filter) {
     m_exporting = true;
     m_exportButton->setEnabled(false);
-    const SendJob* job = &m_run->Job();
+    const SendJob* job = m_job;
     Prompter* prompter = &m_prompter;
     const bool withRetry = m_retriesOn;
     ++m_pendingRequests;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 
+class DatabaseSend;
 class FileOpener;
 class Prompter;
 class QLabel;
@@ -28,9 +29,12 @@ class CSMS_Sending final : public QDialog {
 public:
     // context.observer is replaced by this window's own.
     CSMS_Sending(SendContext context, Prompter& prompter, QWidget* parent = nullptr);
+    // The same window over a list sent through a job database (its job already submitted).
+    CSMS_Sending(std::unique_ptr<DatabaseSend> send, Prompter& prompter, QWidget* parent = nullptr);
     ~CSMS_Sending() override;
 
-    SendRun& Run() { return *m_run; }
+    SendRun& Run() { return *m_run; } // a send over this host's devices only
+    DatabaseSend* ThroughDatabase() const { return m_database.get(); } // null for a send over this host's devices
     QString StatusText() const;
     QString ProgressText() const;
     QString TimingText() const;
@@ -61,6 +65,8 @@ protected:
 
 private:
     class Bridge;
+    // The widgets, for a job of rows rows; currentStatuses: the Current Status texts the column must fit.
+    void Build(int rows, const QStringList& currentStatuses, const QString& timing);
     void ApplyState();
     void OnFinished();
     void OnClosed();
@@ -70,6 +76,8 @@ private:
     std::unique_ptr<FileOpener> m_opener; // opens an exported file from the export-done window
     std::unique_ptr<Bridge> m_bridge;
     std::unique_ptr<SendRun> m_run; // after m_bridge: destroyed (threads joined) before the bridge
+    std::unique_ptr<DatabaseSend> m_database; // likewise; set instead of m_run
+    SendJob* m_job = nullptr;                 // the rows shown, m_run's or m_database's
     SendJobTableModel* m_model = nullptr;
     bool m_started = false;
     bool m_closing = false;

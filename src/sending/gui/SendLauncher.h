@@ -11,6 +11,7 @@ class CSMS_Sending;
 class Prompter;
 class QWidget;
 class Session;
+struct PgUrl;
 struct SendContext;
 
 // A send after its checks passed: the device preparation (which opens ports and may ask) on a send worker,
@@ -25,6 +26,9 @@ public:
     // fields after sending SMS".
     void Start(SendCommand::Plan plan, std::function<void()> clearFields,
                std::function<void(SendCommand::RunOutcome)> done);
+    // A send through the job database at url: the session's list submitted as a job on a pool thread, then
+    // the progress window following it. A refusal (no database, an empty list) is told through the Prompter.
+    void StartThroughDatabase(const PgUrl& url, std::function<void()> clearFields);
     // The same for a session operation that may open a run itself (a resume): it runs on a send worker with the
     // open step Start uses; done runs on the UI thread once it ended.
     void StartWith(std::function<void(const SendCommand::OpenRun& open)> operation, std::function<void()> done);
@@ -33,6 +37,8 @@ public:
 
 private:
     void OpenAndWait(SendContext context, const std::function<void()>& clearFields);
+    // Shows the window on the UI thread; closed runs once it has gone.
+    void Show(CSMS_Sending* window, const std::function<void()>& clearFields, std::function<void()> closed);
 
     Session& m_session;
     Prompter& m_prompter;

@@ -6,6 +6,7 @@
 //       A run of many rows with no latency, against the same submissions made directly through the ports
 //       (the modems' own time); prints the engine's time per row beyond that, and the peak resident memory.
 
+#include "BenchDirect.h"
 #include "BenchMeasure.h"
 #include "sending/SendRun.h"
 #include "sim/SimModem.h"
@@ -80,30 +81,7 @@ double EngineRun(Modems& modems, int rows, const ModemTiming& timing, int* sent)
 
 // The same submissions made directly, one thread per modem: what the modems cost without the engine.
 double DirectRun(Modems& modems, int rows, const ModemTiming& timing) {
-    QElapsedTimer timer;
-    timer.start();
-    std::vector<std::thread> threads;
-    const int count = static_cast<int>(modems.sims.size());
-    for (int m = 0; m < count; ++m) {
-        threads.emplace_back([&, m] {
-            SerialPortTransport port;
-            port.SetTiming(timing);
-            port.Open(modems.sims[static_cast<size_t>(m)]->PortName());
-            SmsRequest request;
-            request.message =
-                QStringLiteral("Your appointment is confirmed for 10:30 tomorrow. Reply STOP to opt out.");
-            for (int i = m; i < rows; i += count) {
-                request.recipientNumber = QStringLiteral("+4477009%1").arg(i, 5, 10, QLatin1Char('0'));
-                try {
-                    port.Submit(request, SmsMode::Pdu);
-                } catch (...) {
-                }
-            }
-        });
-    }
-    for (auto& t : threads)
-        t.join();
-    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+    return DirectSubmissions(modems.sims, rows, timing);
 }
 
 int Many(int modemCount, int messages, int latency, const QString& timingName) {

@@ -1,4 +1,5 @@
 #include "CliCommand.h"
+#include "CliSignals.h"
 
 #include "sim/SimModem.h"
 
@@ -8,23 +9,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include <pthread.h>
-
 namespace {
 
 const QString kName = QStringLiteral("sim");
-
-// Restores the caller's signal mask when the command ends, however it ends.
-class SignalMaskGuard {
-public:
-    explicit SignalMaskGuard(const sigset_t& block) { pthread_sigmask(SIG_BLOCK, &block, &m_previous); }
-    ~SignalMaskGuard() { pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
-    SignalMaskGuard(const SignalMaskGuard&) = delete;
-    SignalMaskGuard& operator=(const SignalMaskGuard&) = delete;
-
-private:
-    sigset_t m_previous{};
-};
 
 bool IsDigits(const QString& text) {
     for (const QChar c : text) {
@@ -61,11 +48,7 @@ int RunSim(const CliArgs& args) {
 
     // The stop signals are blocked before the serving thread starts, so that it inherits the mask and only
     // sigwait() below ever takes them: nothing runs inside a signal handler.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGHUP);
+    const sigset_t stopSignals = CliStopSignals();
     const SignalMaskGuard mask(stopSignals);
 
     SimModem modem(options);

@@ -84,6 +84,6 @@ The package holds the desktop program (bulksms) and the command line
 (bulksms-cli) for scripts.")
 # The libraries' packages come from dpkg-shlibdeps; Qt's window system plugins are only recommended by Qt.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite") # the run journal needs the SQLite driver plugin
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite, libqt6sql6-psql") # the run journal needs the SQLite driver plugin, gateways the PostgreSQL one
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")
 include(CPack)

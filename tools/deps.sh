@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those that are missing.
 set -euo pipefail
-packages=(build-essential cmake ninja-build pkg-config ccache qt6-base-dev libqt6sql6-sqlite libgl-dev googletest libgtest-dev
+packages=(build-essential cmake ninja-build pkg-config ccache qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql postgresql libgl-dev googletest libgtest-dev
           libgmock-dev libbenchmark-dev libxlsxwriter-dev libzip-dev libexpat1-dev libphonenumber-dev python3
           python3-openpyxl python3-xlwt python3-xlrd dpkg-dev lintian)
 missing=()

@@ -1,6 +1,7 @@
 #include "journal/SqlConnectionThread.h"
 
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QUuid>
 
 struct SqlConnectionThread::Item {
@@ -8,13 +9,15 @@ struct SqlConnectionThread::Item {
     bool wait = false;
     bool done = false;
     bool ok = false;
+    bool lost = false;
     QString error;
 };
 
-SqlConnectionThread::SqlConnectionThread(QString driver, QString databaseName, Work open)
+SqlConnectionThread::SqlConnectionThread(QString driver, QString databaseName, Work open,
+                                         std::function<void(QSqlDatabase&)> configure)
     : m_driver(std::move(driver)), m_databaseName(std::move(databaseName)),
       m_connectionName(QStringLiteral("journal-") + QUuid::createUuid().toString(QUuid::WithoutBraces)),
-      m_open(std::move(open)) {}
+      m_open(std::move(open)), m_configure(std::move(configure)) {}
 
 SqlConnectionThread::~SqlConnectionThread() {
     {
@@ -38,7 +41,7 @@ bool SqlConnectionThread::Start(QString* error) {
     return m_ready;
 }
 
-bool SqlConnectionThread::Run(Work work, QString* error) {
+bool SqlConnectionThread::Run(Work work, QString* error, bool* lost) {
     auto item = std::make_shared<Item>();
     item->work = std::move(work);
     item->wait = true;
@@ -53,6 +56,8 @@ bool SqlConnectionThread::Run(Work work, QString* error) {
     m_wake.wait(lock, [&] { return item->done; });
     if (!item->ok && error)
         *error = item->error;
+    if (lost)
+        *lost = item->lost;
     return item->ok;
 }
 
@@ -69,13 +74,8 @@ void SqlConnectionThread::Post(Work work) {
 void SqlConnectionThread::Loop() {
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(m_driver, m_connectionName);
-        db.setDatabaseName(m_databaseName);
         QString error;
-        bool ok = db.open();
-        if (!ok)
-            error = db.lastError().text();
-        if (ok && m_open)
-            ok = m_open(db, &error);
+        const bool ok = OpenConnection(db, &error);
         {
             std::lock_guard lock(m_mutex);
             m_ready = ok;
@@ -102,10 +102,30 @@ void SqlConnectionThread::Loop() {
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 
+bool SqlConnectionThread::OpenConnection(QSqlDatabase& db, QString* error) {
+    db.setDatabaseName(m_databaseName);
+    if (m_configure)
+        m_configure(db);
+    if (!db.open()) {
+        *error = db.lastError().text();
+        return false;
+    }
+    return !m_open || m_open(db, error);
+}
+
 void SqlConnectionThread::RunGroup(std::deque<std::shared_ptr<Item>>& group) {
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-    bool ok = db.transaction();
-    QString error = ok ? QString() : db.lastError().text();
+    bool ok = true;
+    QString error;
+    if (m_reconnect) {
+        db.close();
+        ok = OpenConnection(db, &error);
+        m_reconnect = !ok;
+    }
+    if (ok && !db.transaction()) {
+        ok = false;
+        error = db.lastError().text();
+    }
     for (const auto& item : group) {
         if (!ok)
             break;
@@ -115,12 +135,18 @@ void SqlConnectionThread::RunGroup(std::deque<std::shared_ptr<Item>>& group) {
         ok = false;
         error = db.lastError().text();
     }
-    if (!ok)
+    if (!ok && !m_reconnect) {
         db.rollback();
+        // A failure with the connection gone (a server restarted or unreachable): the next group reconnects.
+        QSqlQuery probe(db);
+        m_reconnect = !db.isOpen() || !probe.exec(QStringLiteral("SELECT 1"));
+    }
+    const bool lost = !ok && m_reconnect;
     {
         std::lock_guard lock(m_mutex);
         for (const auto& item : group) {
             item->ok = ok;
+            item->lost = lost;
             item->error = error;
             item->done = true;
         }

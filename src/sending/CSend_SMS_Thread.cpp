@@ -8,6 +8,7 @@
 #include "records/SentItemsStore.h"
 #include "sending/DeliveryMatcher.h"
 #include "sending/PauseSetting.h"
+#include "sending/RowSource.h"
 #include "sending/SendRun.h"
 #include "sending/SendState.h"
 #include "sms/SmsRequest.h"
@@ -41,7 +42,10 @@ void CSend_SMS_Thread::Run() {
     DeliveryRun* deliveries = m_run.Deliveries();
     if (deliveries)
         deliveries->Attach(m_fields.index, m_fields.port, m_fields.imei, m_fields.smsMode == 2);
-    if (m_run.Job().RowCount() > 0 && m_run.IsCurrent(m_fields.generation) && !QuotaUsedUp()) {
+    if (m_run.Context().rowSource && m_run.Job().RowCount() > 0 && m_run.IsCurrent(m_fields.generation) &&
+        !QuotaUsedUp()) {
+        RunFromSource();
+    } else if (m_run.Job().RowCount() > 0 && m_run.IsCurrent(m_fields.generation) && !QuotaUsedUp()) {
         bool firstScan = true;
         bool leave = false;
         while (!leave && m_run.Job().IsPending()) {
@@ -82,6 +86,26 @@ void CSend_SMS_Thread::Run() {
     if (QuotaUsedUp() || m_portFailed)
         m_run.RemoveDevice(m_fields.deviceText);
     m_run.WorkerExited(*this);
+}
+
+void CSend_SMS_Thread::RunFromSource() {
+    RowSource& source = *m_run.Context().rowSource;
+    while (StillWanted()) {
+        if (m_run.State().paused.load() == 1) {
+            m_run.Context().clock.Sleep(1000, [this] { return m_run.StopRequested(); });
+            continue;
+        }
+        const int row = source.NextRow([this] { return !StillWanted(); });
+        if (row < 0 || row >= m_fields.rowCount)
+            break;
+        // A row this process failed earlier comes back when a retry pass of the shared job hands it out again.
+        if (!m_run.Job().ClaimTest(row) && !m_run.Job().RequeueRow(row))
+            continue;
+        HandleRow(row);
+        if (QuotaUsedUp() || m_portFailed)
+            break;
+        PauseRule();
+    }
 }
 
 void CSend_SMS_Thread::HandleRow(int row) {

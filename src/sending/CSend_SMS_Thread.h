@@ -44,6 +44,8 @@ public:
 
 private:
     void Run();
+    // The rows come from the run's row source instead of a scan of the job.
+    void RunFromSource();
     bool StillWanted() const;
     // Returns false when the worker must leave its loop after this row.
     void HandleRow(int row);

@@ -194,16 +194,25 @@ int SendJob::RequeueFailed() {
     std::lock_guard lock(m_mutex);
     int done = 0;
     for (Row& r : m_rows) {
-        if (!ResultText::IsRetryable(r[kStatus])) {
+        if (!RequeueLocked(r))
             ++done;
-            continue;
-        }
-        r[kUsePort].clear();
-        r[kRetry] = QString::number(r[kRetry].toInt() + 1);
-        r[kUseStatus] = kWaitingRetry;
-        r[kCurrentStatus] = kWaitingRetry;
     }
     return done;
+}
+
+bool SendJob::RequeueLocked(Row& r) {
+    if (!ResultText::IsRetryable(r[kStatus]))
+        return false;
+    r[kUsePort].clear();
+    r[kRetry] = QString::number(r[kRetry].toInt() + 1);
+    r[kUseStatus] = kWaitingRetry;
+    r[kCurrentStatus] = kWaitingRetry;
+    return true;
+}
+
+bool SendJob::RequeueRow(int row) {
+    std::lock_guard lock(m_mutex);
+    return RequeueLocked(m_rows.at(static_cast<size_t>(row)));
 }
 
 void SendJob::MarkWaitingStopped() {

@@ -110,6 +110,8 @@ public:
     // Start of a retry pass: failed rows wait again with Retry + 1, except those not retried (a permanent
     // error); returns the number of rows already done.
     int RequeueFailed();
+    // The same for one row another process's retry pass handed back to this one: true when it now waits.
+    bool RequeueRow(int row);
 
     // End of a stopped pass: rows still only waiting become "Stopped" in all three state columns.
     void MarkWaitingStopped();
@@ -128,6 +130,7 @@ public:
 
 private:
     bool ClaimTestLocked(const Row& row) const;
+    static bool RequeueLocked(Row& row);
     QString DuplicateKey(const QString& number) const;
 
     mutable std::mutex m_mutex;

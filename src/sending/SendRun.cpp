@@ -331,6 +331,8 @@ bool SendRun::ClaimRow(int row, const QString& imei) {
     switch (m_journal->ClaimRow(row, imei, &error)) {
     case RunJournal::Claim::Claimed: return true;
     case RunJournal::Claim::AlreadySent:
+        if (m_ctx.rowSource)
+            return false; // another process holds the row now: it is theirs to send
         // The journal and the job disagree about the row: nothing more is sent until that is looked into.
         error = QStringLiteral("The run journal holds row %1 as sent already.").arg(row + 1);
         break;

@@ -26,6 +26,7 @@ class CSend_SMS_Thread;
 class DeliveryRun;
 class ExclusionSet;
 class JobStore;
+class RowSource;
 class RunJournal;
 struct ResumePlan;
 class Prompter;
@@ -67,6 +68,9 @@ struct SendContext {
     JournalRunSpec journalSpec; // a new run's options and devices
     // Set: the run continues this journal run (rowCount/rowAt give its rows) instead of starting one.
     std::shared_ptr<const ResumePlan> resume;
+    // Set: the rows are shared with other processes; workers take the rows it hands out, and a row the
+    // journal reports taken by another process is left to it.
+    RowSource* rowSource = nullptr;
     // With "Request delivery reports": where received messages and opt-outs go.
     DeliverySetup delivery;
 };

@@ -62,16 +62,7 @@ Session::Session(Prompter& prompter, Options options) : m_prompter(prompter), m_
     models.prompter = &m_prompter;
     models.composerQuestion = question;
     models.journal = [this] { return Journal(); };
-    models.runSettings = [this](const ::SendOptions& sendOptions) {
-        RunSettings settings;
-        settings.options = sendOptions;
-        settings.unicode = m_composer.IsUnicodeChecked();
-        settings.messageType = m_composer.MessageTypeIndex();
-        settings.fixedPauses = FixedPauses();
-        settings.country = Country();
-        settings.quotaSettings = m_quota.SettingsText();
-        return settings.ToBlob();
-    };
+    models.runSettings = [this](const ::SendOptions& sendOptions) { return RunSettingsBlob(sendOptions); };
     models.delivery = [this] {
         DeliverySetup setup;
         setup.paths = m_options.paths;
@@ -154,8 +145,8 @@ Session::ResumeOutcome Session::ResumeRun(const ResumeChoices& choices, const Se
         m_prompter.Notice(loaded.message);
         return ResumeOutcome::Refused;
     }
-    const std::optional<RunSettings> settings = RunSettings::FromBlob(run->options);
-    if (!settings) {
+    ::SendOptions options;
+    if (!RunSettings::FromBlob(run->options)) {
         m_prompter.Notice(QStringLiteral("The settings of run %1 could not be read from the run journal.").arg(runId));
         return ResumeOutcome::Refused;
     }
@@ -182,6 +173,32 @@ Session::ResumeOutcome Session::ResumeRun(const ResumeChoices& choices, const Se
     m_devices.ReplaceSelection(kept);
 
     // The settings the run was started with.
+    static_cast<void>(ApplyRunSettings(run->options, &options));
+
+    auto resume = std::make_shared<ResumePlan>();
+    resume->runId = runId;
+    resume->states = std::move(run->states);
+    resume->resendUnconfirmed = resend;
+    auto rows = std::make_shared<const std::vector<JournalRowText>>(std::move(run->rows));
+    return RunRows(options, std::move(rows), std::move(resume), open) ? ResumeOutcome::Started
+                                                                      : ResumeOutcome::Refused;
+}
+
+QByteArray Session::RunSettingsBlob(const ::SendOptions& options) const {
+    RunSettings settings;
+    settings.options = options;
+    settings.unicode = m_composer.IsUnicodeChecked();
+    settings.messageType = m_composer.MessageTypeIndex();
+    settings.fixedPauses = FixedPauses();
+    settings.country = Country();
+    settings.quotaSettings = m_quota.SettingsText();
+    return settings.ToBlob();
+}
+
+bool Session::ApplyRunSettings(const QByteArray& blob, ::SendOptions* options) {
+    const std::optional<RunSettings> settings = RunSettings::FromBlob(blob);
+    if (!settings)
+        return false;
     SetFixedPauses(settings->fixedPauses);
     SetCountry(settings->country);
     m_composer.SetUnicodeChecked(settings->unicode);
@@ -189,19 +206,19 @@ Session::ResumeOutcome Session::ResumeRun(const ResumeChoices& choices, const Se
     m_quota.SetSettingsText(settings->quotaSettings);
     if (settings->options.useExclusion)
         UseExclusionSet(ReadExclusionSet());
+    *options = settings->options;
+    return true;
+}
 
-    auto resume = std::make_shared<ResumePlan>();
-    resume->runId = runId;
-    resume->states = std::move(run->states);
-    resume->resendUnconfirmed = resend;
-    auto rows = std::make_shared<const std::vector<JournalRowText>>(std::move(run->rows));
+bool Session::RunRows(const ::SendOptions& options, std::shared_ptr<const std::vector<JournalRowText>> rows,
+                      std::shared_ptr<const ResumePlan> resume, const SendCommand::OpenRun& open) {
     const DeviceView view = DeviceDisplay();
-    SendCommand::Plan plan = m_sendCommand->PlanResume(view.entries.value(view.selected), settings->options,
-                                                       std::move(rows), std::move(resume));
+    SendCommand::Plan plan =
+        m_sendCommand->PlanResume(view.entries.value(view.selected), options, std::move(rows), std::move(resume));
     if (!plan.IsValid())
-        return ResumeOutcome::Refused;
+        return false;
     m_sendCommand->Run(std::move(plan), open);
-    return ResumeOutcome::Started;
+    return true;
 }
 
 void Session::SetTiming(const ModemTiming& timing) {

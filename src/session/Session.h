@@ -238,6 +238,15 @@ public:
     // may have been sent are "Unconfirmed: may have been sent." unless the user agrees to send them again.
     ResumeOutcome ResumeRun(const ResumeChoices& choices, const SendCommand::OpenRun& open);
     static QString ResumeQuestion(const JournalRunSummary& run);
+    // The settings a run is recorded with besides its options (composer choices, timing, country, quotas).
+    QByteArray RunSettingsBlob(const ::SendOptions& options) const;
+    // Takes over the settings a recorded run was made with (a resume, a shared job); false when the blob is no
+    // such record.
+    [[nodiscard]] bool ApplyRunSettings(const QByteArray& blob, ::SendOptions* options);
+    // Sends the given rows (not the list's) with the options over the selected devices: open gets the run's
+    // context, with resume set to continue that journal run. False when no run could be planned.
+    bool RunRows(const ::SendOptions& options, std::shared_ptr<const std::vector<JournalRowText>> rows,
+                 std::shared_ptr<const ResumePlan> resume, const SendCommand::OpenRun& open);
     static QString ResendQuestion(int unconfirmed);
     static inline const QString kNoInterruptedRun = QStringLiteral("There is no interrupted run to resume.");
     static inline const QString kNoRunDevice =

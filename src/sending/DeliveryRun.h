@@ -21,11 +21,10 @@
 #include <thread>
 #include <vector>
 
-class CSMSSerialPort;
 class SendRun;
 
-// Status reports and replies of a run with "Request delivery reports". Each worker's port is tapped
-// (CSMSSerialPort::SetReceiveTap), so indications that arrive between and inside command replies are kept;
+// Status reports and replies of a run with "Request delivery reports". Each worker's port, over either transport,
+// is tapped (DeliveryPort::SetReceiveTap), so indications that arrive between and inside command replies are kept;
 // the worker hands them over between rows (Poll). A report gives its job row the delivery state (the sending
 // window's column, the status export) and, once the row is in the sent items, its record there; a message goes
 // to the inbox. After the run's end the ports stay open and are read twice a second until the sending window

@@ -7,6 +7,7 @@
 
 #include "common/ResultText.h"
 #include "devices/DeviceSelectionController.h"
+#include "sending/SendOptionsModel.h"
 #include "sending/SendRun.h"
 #include "session/Session.h"
 
@@ -78,4 +79,19 @@ bool CliRunToEnd(Session& session, SendContext context, bool json,
     if (afterRun)
         afterRun(job);
     return allSent;
+}
+
+bool CliReconnectWait(const CliArgs& a, std::optional<int>* seconds, QString* error) {
+    seconds->reset();
+    if (!a.Has("reconnect-wait"))
+        return true;
+    bool ok = false;
+    const int value = a.Value("reconnect-wait").toInt(&ok);
+    if (!ok || value < 0 || value > SendOptionsModel::kMaxReconnectWaitSeconds) {
+        *error = QStringLiteral("--reconnect-wait takes a number of seconds from 0 to %1")
+                     .arg(SendOptionsModel::kMaxReconnectWaitSeconds);
+        return false;
+    }
+    *seconds = value;
+    return true;
 }

@@ -8,6 +8,10 @@
 #include <functional>
 #include <map>
 
+#include "CliCommand.h"
+
+#include <optional>
+
 class Session;
 struct SendContext;
 
@@ -25,3 +29,12 @@ bool CliSelectDevices(Session& session, const QStringList& ports, const std::map
 // the job. True when the run had rows and every row was sent.
 bool CliRunToEnd(Session& session, SendContext context, bool json,
                  const std::function<void(const SendJob&)>& afterRun = {});
+
+// --reconnect-wait SECONDS, shared by send and resume.
+inline const CliOption kReconnectWaitOption{
+    QStringLiteral("reconnect-wait"), QStringLiteral("SECONDS"),
+    QStringLiteral("How long a device that is unplugged or reset during the run is waited for (found again by its "
+                   "IMEI on any port) before it leaves the run; 0 does not wait (default 60, a resume keeps the "
+                   "run's).")};
+// The value given, nullopt when the option is absent; false with *error for anything but 0..3600 seconds.
+bool CliReconnectWait(const CliArgs& a, std::optional<int>* seconds, QString* error);

@@ -26,6 +26,9 @@ int Run(const CliArgs& a) {
     // --yes answers the resume question; rows that may have been sent go again only with --resend-unconfirmed.
     choices.ask = true;
     choices.resendUnconfirmed = a.Has("resend-unconfirmed");
+    QString error;
+    if (!CliReconnectWait(a, &choices.reconnectWaitSeconds, &error))
+        return CliUsageError(kName, error);
 
     const DataPaths paths = CliData::Start(a);
     CliPrompter prompter(a.Has("yes"));
@@ -55,7 +58,8 @@ BULKSMS_CLI_COMMAND(CliCommand{
     .name = kName,
     .summary = QStringLiteral("Continue an interrupted run: its rows not yet sent go out through the run's devices "
                               "found on the given ports."),
-    .synopsis = QStringLiteral("[RUN] --port PATH [--port PATH]... [--yes] [--resend-unconfirmed] ") + CliData::kUsage +
+    .synopsis = QStringLiteral("[RUN] --port PATH [--port PATH]... [--yes] [--resend-unconfirmed] [--reconnect-wait SECONDS] ") +
+                CliData::kUsage +
                 QStringLiteral(" [--json]"),
     .options = {{QStringLiteral("port"), QStringLiteral("PATH"),
                  QStringLiteral("A port to look for the run's devices on (repeatable); each device is known by its "
@@ -65,6 +69,7 @@ BULKSMS_CLI_COMMAND(CliCommand{
                  {},
                  QStringLiteral("Send again the rows whose sending began but was never confirmed (they may reach the "
                                 "recipient twice).")},
+                kReconnectWaitOption,
                 CliData::kOption,
                 CliOptions::kJson},
     .positional = {QStringLiteral("RUN"), QStringLiteral("The run number from `bulksms-cli runs` (default: the newest "

@@ -47,6 +47,9 @@ int Run(const CliArgs& a) {
             return CliUsageError(kName, QStringLiteral("--mode %1: pdu or text").arg(port));
     }
     const int retries = inputs.retries;
+    std::optional<int> reconnectWait;
+    if (!CliReconnectWait(a, &reconnectWait, &error))
+        return CliUsageError(kName, error);
 
     const DataPaths paths = CliData::Start(a);
     CliPrompter prompter(a.Has("yes"));
@@ -64,6 +67,8 @@ int Run(const CliArgs& a) {
     CliErr(session.Timing().Description());
     if (const std::optional<int> refused = inputs.Load(a, kName, session))
         return *refused;
+    if (reconnectWait)
+        session.SendOptions().SetReconnectWaitSeconds(*reconnectWait);
 
     bool ran = false;
     bool allSent = false;
@@ -103,6 +108,7 @@ std::vector<CliOption> CommandOptions() {
          QStringLiteral("Write the run's status table to a spreadsheet at the end.")},
         {QStringLiteral("filter"), QStringLiteral("ALL|SUC|FAL"),
          QStringLiteral("The rows of the status export: all, successful or failed (default ALL).")},
+        kReconnectWaitOption,
         CliData::kOption,
         {QStringLiteral("yes"), {}, QStringLiteral("Answer the run's questions with yes instead of no.")},
         CliOptions::kJson,
@@ -119,7 +125,8 @@ BULKSMS_CLI_COMMAND(CliCommand{
                               "the given ports, the window's options."),
     .synopsis = QStringLiteral("--port PATH [--port PATH]... ") + CliSendInputs::Synopsis() +
                 QStringLiteral(" [--mode PATH=pdu|text]... [--smsc PATH=NUMBER]... "
-                               "[--status-export FILE.xls|FILE.xlsx [--filter ALL|SUC|FAL]] [--data DIR] [--yes] "
+                               "[--status-export FILE.xls|FILE.xlsx [--filter ALL|SUC|FAL]] [--reconnect-wait SECONDS] "
+                               "[--data DIR] [--yes] "
                                "[--json]"),
     .options = CommandOptions(),
     .details = QStringLiteral(

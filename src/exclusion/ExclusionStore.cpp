@@ -90,7 +90,18 @@ ExclusionStoreLines ExclusionStore::AppliedNames() const {
     return ReadLines(AppliedPath());
 }
 
+namespace {
+// A lock that could not be taken in time, as the store reports a file error.
+ExclusionStoreStatus LockFailure(const QString& path, const DataFileLock& lock) {
+    return ExclusionStoreStatus::FromFileError(FileError::FromText(path, lock.Error()));
+}
+} // namespace
+
 ExclusionStoreStatus ExclusionStore::AppendList(const QString& name, const QStringList& numbers) {
+    // The index is read, checked and appended to as one step: another process's rewrite waits for it.
+    const DataFileLock indexLock(IndexPath());
+    if (!indexLock.IsLocked())
+        return LockFailure(IndexPath(), indexLock);
     ExclusionStoreLines index = ListNames();
     if (!index.status.Ok())
         return index.status;
@@ -103,7 +114,7 @@ ExclusionStoreStatus ExclusionStore::AppendList(const QString& name, const QStri
 
     if (ExclusionStoreStatus status = WriteLines(ListPath(listName), numbers); !status.Ok())
         return status;
-    return AppendLine(IndexPath(), listName);
+    return AppendLineHeld(IndexPath(), listName);
 }
 
 ExclusionStoreStatus ExclusionStore::SaveList(const QString& name, const QStringList& numbers) {
@@ -111,6 +122,14 @@ ExclusionStoreStatus ExclusionStore::SaveList(const QString& name, const QString
 }
 
 ExclusionStoreStatus ExclusionStore::DeleteLists(const QStringList& names) {
+    // Read, changed and rewritten under their locks (the index first, then the applied names, always in this
+    // order), so that no other process's append lands in between and is lost.
+    const DataFileLock indexLock(IndexPath());
+    if (!indexLock.IsLocked())
+        return LockFailure(IndexPath(), indexLock);
+    const DataFileLock appliedLock(AppliedPath());
+    if (!appliedLock.IsLocked())
+        return LockFailure(AppliedPath(), appliedLock);
     ExclusionStoreLines available = ListNames();
     if (!available.status.Ok())
         return available.status;
@@ -129,14 +148,20 @@ ExclusionStoreStatus ExclusionStore::DeleteLists(const QStringList& names) {
         available.lines.removeAll(*it);
         applied.lines.removeAll(*it);
     }
-    if (ExclusionStoreStatus status = WriteLines(IndexPath(), available.lines); !status.Ok())
+    if (ExclusionStoreStatus status = WriteLinesHeld(IndexPath(), available.lines); !status.Ok())
         return status;
-    if (ExclusionStoreStatus status = WriteLines(AppliedPath(), applied.lines); !status.Ok())
+    if (ExclusionStoreStatus status = WriteLinesHeld(AppliedPath(), applied.lines); !status.Ok())
         return status;
     return firstFailure;
 }
 
 ExclusionStoreStatus ExclusionStore::RenameList(const QString& oldName, const QString& newName) {
+    const DataFileLock indexLock(IndexPath()); // as DeleteLists: index, then applied names
+    if (!indexLock.IsLocked())
+        return LockFailure(IndexPath(), indexLock);
+    const DataFileLock appliedLock(AppliedPath());
+    if (!appliedLock.IsLocked())
+        return LockFailure(AppliedPath(), appliedLock);
     ExclusionStoreLines available = ListNames();
     if (!available.status.Ok())
         return available.status;
@@ -170,9 +195,9 @@ ExclusionStoreStatus ExclusionStore::RenameList(const QString& oldName, const QS
         if (n == oldName)
             n = name;
     }
-    if (ExclusionStoreStatus status = WriteLines(IndexPath(), available.lines); !status.Ok())
+    if (ExclusionStoreStatus status = WriteLinesHeld(IndexPath(), available.lines); !status.Ok())
         return status;
-    return WriteLines(AppliedPath(), appliedNames);
+    return WriteLinesHeld(AppliedPath(), appliedNames);
 }
 
 ExclusionStoreStatus ExclusionStore::SaveApplied(const QStringList& names) {
@@ -211,7 +236,11 @@ ExclusionStoreLines ExclusionStore::ReadLines(const QString& path) const {
 ExclusionStoreStatus ExclusionStore::WriteLines(const QString& path, const QStringList& lines) const {
     const DataFileLock fileLock(path); // another process's rewrite of the same file goes first
     if (!fileLock.IsLocked())
-        return ExclusionStoreStatus::FromFileError(FileError::FromText(path, fileLock.Error()));
+        return LockFailure(path, fileLock);
+    return WriteLinesHeld(path, lines);
+}
+
+ExclusionStoreStatus ExclusionStore::WriteLinesHeld(const QString& path, const QStringList& lines) const {
     CStdioFileEx file;
     FileError error;
     if (!file.Open(path, CStdioFileEx::kRewriteDataFile, &error))
@@ -228,7 +257,7 @@ ExclusionStoreStatus ExclusionStore::WriteLines(const QString& path, const QStri
     return {};
 }
 
-ExclusionStoreStatus ExclusionStore::AppendLine(const QString& path, const QString& line) const {
+ExclusionStoreStatus ExclusionStore::AppendLineHeld(const QString& path, const QString& line) const {
     // Appending UTF-16 to an 8-bit file would mix encodings: such a file is rewritten whole in UTF-16.
     {
         CStdioFileEx probe;
@@ -238,7 +267,7 @@ ExclusionStoreStatus ExclusionStore::AppendLine(const QString& path, const QStri
             if (!existing.status.Ok())
                 return existing.status;
             existing.lines << line;
-            return WriteLines(path, existing.lines);
+            return WriteLinesHeld(path, existing.lines);
         }
     }
     CStdioFileEx file;

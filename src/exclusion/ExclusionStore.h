@@ -76,8 +76,11 @@ public:
 
 private:
     ExclusionStoreLines ReadLines(const QString& path) const;
+    // WriteLines takes the file's cross-process lock (DataFileLock) for its work; the ...Held forms are for a
+    // caller that holds it already (a read-modify-write of the index and the applied names).
     ExclusionStoreStatus WriteLines(const QString& path, const QStringList& lines) const;
-    ExclusionStoreStatus AppendLine(const QString& path, const QString& line) const;
+    ExclusionStoreStatus WriteLinesHeld(const QString& path, const QStringList& lines) const;
+    ExclusionStoreStatus AppendLineHeld(const QString& path, const QString& line) const;
     bool IsIndexFile(const QString& path) const;
 
     DataPaths m_paths;

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -42,6 +43,20 @@ public:
     // unknown). Durable on return.
     [[nodiscard]] virtual JournalResult RecordResult(qint64 runId, int row, JournalRowState state,
                                                      const QString& status, const QString& reference, int retry) = 0;
+    // RecordResult without waiting: the result becomes durable with the next commit (at the latest the next
+    // Claim or Flush of any caller, which wait for it); a failure to write it makes every later Claim and
+    // Flush fail. A back end without group commits may write it at once (the default).
+    virtual void PostResult(qint64 runId, int row, JournalRowState state, const QString& status,
+                            const QString& reference, int retry, QString* error) {
+        const JournalResult recorded = RecordResult(runId, row, state, status, reference, retry);
+        if (!recorded.ok && error)
+            *error = recorded.message;
+    }
+    // Runs step once everything recorded or posted before is durable (or has failed: the failure is then
+    // reported by Flush). The default store is durable on return, so the step runs at once.
+    virtual void WhenDurable(std::function<void()> step) { step(); }
+    // Waits until everything posted before is durable; an error when any of it could not be written.
+    [[nodiscard]] virtual JournalResult Flush() { return JournalResult::Ok(); }
     // The row's entry reached the sent-items log. Not waited for: it becomes durable with the next commit.
     virtual void MarkLogged(qint64 runId, int row) = 0;
     // Rows claimed without a result when their run was interrupted, now reported "Unconfirmed".

@@ -1,4 +1,5 @@
 #include "journal/SqlConnectionThread.h"
+#include "journal/SqlErrorText.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -6,7 +7,9 @@
 
 struct SqlConnectionThread::Item {
     Work work;
+    std::function<void()> after;
     bool wait = false;
+    bool barrier = false; // done only once the group's after steps ran
     bool done = false;
     bool ok = false;
     bool lost = false;
@@ -51,7 +54,13 @@ bool SqlConnectionThread::Run(Work work, QString* error, bool* lost) {
             *error = m_openError.isEmpty() ? QStringLiteral("the journal is not open") : m_openError;
         return false;
     }
+    if (!m_postedError.isEmpty()) {
+        if (error)
+            *error = m_postedError;
+        return false;
+    }
     m_queue.push_back(item);
+    ++m_waitingQueued;
     m_wake.notify_all();
     m_wake.wait(lock, [&] { return item->done; });
     if (!item->ok && error)
@@ -61,14 +70,40 @@ bool SqlConnectionThread::Run(Work work, QString* error, bool* lost) {
     return item->ok;
 }
 
-void SqlConnectionThread::Post(Work work) {
+void SqlConnectionThread::Post(Work work, std::function<void()> after) {
     auto item = std::make_shared<Item>();
     item->work = std::move(work);
-    std::lock_guard lock(m_mutex);
-    if (!m_ready)
-        return;
-    m_queue.push_back(std::move(item));
-    m_wake.notify_all();
+    item->after = std::move(after);
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_ready) {
+            m_queue.push_back(std::move(item));
+            m_wake.notify_all();
+            return;
+        }
+    }
+    if (item->after)
+        item->after(); // nothing will be written: the step must not wait for ever
+}
+
+bool SqlConnectionThread::Barrier(QString* error) {
+    auto item = std::make_shared<Item>();
+    item->work = [](QSqlDatabase&, QString*) { return true; };
+    item->wait = true;
+    item->barrier = true;
+    std::unique_lock lock(m_mutex);
+    if (m_ready) {
+        m_queue.push_back(item);
+        ++m_waitingQueued;
+        m_wake.notify_all();
+        m_wake.wait(lock, [&] { return item->done; });
+    }
+    const QString failure = !m_ready ? m_openError : !m_postedError.isEmpty() ? m_postedError : item->error;
+    if (failure.isEmpty() && (!m_ready || item->ok))
+        return true;
+    if (error)
+        *error = failure.isEmpty() ? QStringLiteral("the journal is not open") : failure;
+    return false;
 }
 
 void SqlConnectionThread::Loop() {
@@ -91,7 +126,12 @@ void SqlConnectionThread::Loop() {
                     m_wake.wait(lock, [this] { return m_stop || !m_queue.empty(); });
                     if (m_queue.empty())
                         break;
+                    // Only posted work: a waiting caller (a worker's next claim, microseconds away as a rule)
+                    // gets a moment to join it, so that both share one sync instead of taking one each.
+                    if (m_waitingQueued == 0 && !m_stop)
+                        m_wake.wait_for(lock, kPostedDelay, [this] { return m_stop || m_waitingQueued > 0; });
                     group.swap(m_queue);
+                    m_waitingQueued = 0;
                 }
                 RunGroup(group);
                 group.clear();
@@ -107,7 +147,7 @@ bool SqlConnectionThread::OpenConnection(QSqlDatabase& db, QString* error) {
     if (m_configure)
         m_configure(db);
     if (!db.open()) {
-        *error = db.lastError().text();
+        *error = SqlErrorText(db.lastError());
         return false;
     }
     return !m_open || m_open(db, error);
@@ -124,7 +164,7 @@ void SqlConnectionThread::RunGroup(std::deque<std::shared_ptr<Item>>& group) {
     }
     if (ok && !db.transaction()) {
         ok = false;
-        error = db.lastError().text();
+        error = SqlErrorText(db.lastError());
     }
     for (const auto& item : group) {
         if (!ok)
@@ -133,7 +173,7 @@ void SqlConnectionThread::RunGroup(std::deque<std::shared_ptr<Item>>& group) {
     }
     if (ok && !db.commit()) {
         ok = false;
-        error = db.lastError().text();
+        error = SqlErrorText(db.lastError());
     }
     if (!ok && !m_reconnect) {
         db.rollback();
@@ -148,8 +188,23 @@ void SqlConnectionThread::RunGroup(std::deque<std::shared_ptr<Item>>& group) {
             item->ok = ok;
             item->lost = lost;
             item->error = error;
-            item->done = true;
+            item->done = !item->barrier;
+            // A posted write lost with its connection (a server restarted) is not kept as a failure: the shared
+            // back end repeats its own work after reconnecting, and what it posts is not waited for.
+            if (!ok && !lost && !item->wait && m_postedError.isEmpty())
+                m_postedError = error.isEmpty() ? QStringLiteral("a write failed") : error;
         }
+    }
+    // Waiting writers go on at once; the after steps follow the commit, and a barrier waits for them too.
+    m_wake.notify_all();
+    for (const auto& item : group) {
+        if (item->after)
+            item->after();
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto& item : group)
+            item->done = true;
     }
     m_wake.notify_all();
 }

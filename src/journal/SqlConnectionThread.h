@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -35,9 +36,18 @@ public:
     // set when the group failed because the connection was gone; the next group then opens a new connection
     // first (a database server restarted), so the caller may try again.
     [[nodiscard]] bool Run(Work work, QString* error, bool* lost = nullptr);
-    // Queues the work for the next transaction without waiting; a failure is reported to the next Run caller
-    // of the same group.
-    void Post(Work work);
+    // How long posted work alone waits for a waiting caller to share its transaction (ms); it is committed
+    // then in any case, so a posted result is durable within this time or with the next claim.
+    static constexpr std::chrono::milliseconds kPostedDelay{2};
+
+    // Queues the work for the next transaction without waiting. A failure is kept: every later Run (and
+    // Barrier) reports it, so nothing that must be durable is taken as such after a lost write. after (may be
+    // empty) runs on the connection's thread once the transaction holding the work has ended (committed or
+    // not); later groups wait for it.
+    void Post(Work work, std::function<void()> after = {});
+    // Waits until everything queued before has ended (its after steps included); false with the kept error
+    // when any posted work failed since the start.
+    [[nodiscard]] bool Barrier(QString* error);
 
 private:
     struct Item;
@@ -55,10 +65,12 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<std::shared_ptr<Item>> m_queue;
+    int m_waitingQueued = 0; // items in m_queue whose callers wait (Run, Barrier)
     bool m_stop = false;
     bool m_started = false;
     bool m_ready = false;
     bool m_openDone = false;
     QString m_openError;
+    QString m_postedError; // the first failure of posted work; every later Run fails with it
     std::thread m_thread;
 };

@@ -32,6 +32,10 @@ public:
     [[nodiscard]] ClaimOutcome Claim(qint64 runId, int row, const QString& imei, QString* error) override;
     [[nodiscard]] JournalResult RecordResult(qint64 runId, int row, JournalRowState state, const QString& status,
                                              const QString& reference, int retry) override;
+    void PostResult(qint64 runId, int row, JournalRowState state, const QString& status, const QString& reference,
+                    int retry, QString* error) override;
+    void WhenDurable(std::function<void()> step) override;
+    [[nodiscard]] JournalResult Flush() override;
     void MarkLogged(qint64 runId, int row) override;
     [[nodiscard]] JournalResult MarkUnconfirmed(qint64 runId, const std::vector<int>& rows,
                                                 const QString& status) override;

@@ -17,17 +17,24 @@ SentItemsController::Change SentItemsController::Read() const {
 }
 
 SentItemsController::Change SentItemsController::Remove(const std::vector<qsizetype>& rows) const {
-    Change change;
-    change.records.reserve(std::max<qsizetype>(0, m_records.size() - static_cast<qsizetype>(rows.size())));
-    auto next = rows.cbegin();
-    for (qsizetype i = 0; i < m_records.size(); ++i) {
-        while (next != rows.cend() && *next < i)
-            ++next;
-        if (next != rows.cend() && *next == i)
-            continue;
-        change.records.append(m_records.at(i));
+    // The chosen entries are taken out of the log as it is now: entries another process (a run of
+    // bulksms-cli) appended since the window read it stay.
+    QList<SentItemRecord> removed;
+    for (const qsizetype row : rows) {
+        if (row >= 0 && row < m_records.size())
+            removed.append(m_records.at(row));
     }
-    change.ok = m_store.Rewrite(change.records, &change.error);
+    Change change;
+    change.ok = m_store.Update(
+        [&removed](QList<SentItemRecord>& records) {
+            for (const SentItemRecord& gone : removed) {
+                const qsizetype at = records.indexOf(gone);
+                if (at >= 0)
+                    records.removeAt(at);
+            }
+            return true;
+        },
+        &change.records, &change.error);
     return change;
 }
 

@@ -150,8 +150,12 @@ bool SentItemsStore::Append(const SentItemRecord& record, FileError* error) cons
 }
 
 bool SentItemsStore::Load(QList<SentItemRecord>* records, FileError* error) const {
-    records->clear();
     std::lock_guard lock(StoreLock());
+    return LoadHeld(records, error);
+}
+
+bool SentItemsStore::LoadHeld(QList<SentItemRecord>* records, FileError* error) const {
+    records->clear();
     if (!QFileInfo::exists(m_path))
         return true;
     CStdioFileEx file;
@@ -181,6 +185,29 @@ bool SentItemsStore::Rewrite(const QList<SentItemRecord>& records, FileError* er
             *error = FileError::FromText(m_path, fileLock.Error());
         return false;
     }
+    return RewriteHeld(records, error);
+}
+
+bool SentItemsStore::Update(const std::function<bool(QList<SentItemRecord>&)>& change,
+                            QList<SentItemRecord>* written, FileError* error) const {
+    std::lock_guard lock(StoreLock());
+    const DataFileLock fileLock(m_path); // the read and the rewrite as one step for every other writer
+    if (!fileLock.IsLocked()) {
+        if (error)
+            *error = FileError::FromText(m_path, fileLock.Error());
+        return false;
+    }
+    QList<SentItemRecord> records;
+    if (!LoadHeld(&records, error))
+        return false;
+    if (change(records) && !RewriteHeld(records, error))
+        return false;
+    if (written)
+        *written = std::move(records);
+    return true;
+}
+
+bool SentItemsStore::RewriteHeld(const QList<SentItemRecord>& records, FileError* error) const {
     CStdioFileEx file;
     FileError openError;
     if (!file.Open(m_path, CStdioFileEx::kRewriteDataFile, &openError)) {

@@ -4,6 +4,8 @@
 
 #include <QDate>
 #include <QList>
+
+#include <functional>
 #include <QString>
 
 #include <optional>
@@ -53,6 +55,11 @@ public:
     [[nodiscard]] bool Load(QList<SentItemRecord>* records, FileError* error = nullptr) const;
     // Replaces the whole log by the records in list order; an empty list leaves only FF FE.
     [[nodiscard]] bool Rewrite(const QList<SentItemRecord>& records, FileError* error = nullptr) const;
+    // Reads the log as it is now, lets change edit its records and rewrites it (unless change returns false:
+    // nothing changed), all under the log's locks, so that an entry another process or thread appends meanwhile
+    // is neither lost nor written in between. *written (may be null) gets the records as they are now.
+    [[nodiscard]] bool Update(const std::function<bool(QList<SentItemRecord>&)>& change,
+                              QList<SentItemRecord>* written, FileError* error = nullptr) const;
 
     // A record of today's local date.
     static SentItemRecord MakeRecord(const QString& number, const QString& message, const QString& status,
@@ -78,5 +85,9 @@ public:
     static inline const QString kNewlineMarker = QStringLiteral("|AP*|DX/");
 
 private:
+    // Load and Rewrite for a caller holding the locks.
+    bool LoadHeld(QList<SentItemRecord>* records, FileError* error) const;
+    bool RewriteHeld(const QList<SentItemRecord>& records, FileError* error) const;
+
     QString m_path;
 };

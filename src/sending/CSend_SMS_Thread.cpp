@@ -9,6 +9,7 @@
 #include "sending/DeliveryMatcher.h"
 #include "sending/PauseSetting.h"
 #include "sending/RowSource.h"
+#include "sending/RunJournal.h"
 #include "sending/SendRun.h"
 #include "sending/SendState.h"
 #include "sms/SmsRequest.h"
@@ -67,6 +68,13 @@ void CSend_SMS_Thread::Run() {
                     continue;
                 handledAny = true;
                 HandleRow(row);
+                // A device unplugged or reset may come back (by IMEI, under any port name) within the wait; its
+                // reopened port is tapped for reports again.
+                if (m_portFailed && m_run.AwaitDeviceReturn(m_fields.index, m_fields.imei, m_fields.port)) {
+                    m_portFailed = false;
+                    if (deliveries)
+                        deliveries->Attach(m_fields.index, m_fields.port, m_fields.imei, m_fields.smsMode == 2);
+                }
                 if (deliveries)
                     deliveries->Poll(m_fields.index);
                 if (QuotaUsedUp() || m_portFailed) {
@@ -143,7 +151,7 @@ void CSend_SMS_Thread::HandleRow(int row) {
         ctx.observer->RowChanged(row);
 
     const QString result = Submit(number, message);
-    m_run.RecordJournalResult(row, result);
+    m_run.RecordJournalResult(row, result, m_lastReferences.join(QLatin1Char(',')));
     if (!m_run.IsCurrent(m_fields.generation))
         return;
     const SendJob::Recorded recorded =
@@ -178,6 +186,7 @@ void CSend_SMS_Thread::HandleRow(int row) {
 }
 
 QString CSend_SMS_Thread::Submit(const QString& number, const QString& message) {
+    m_lastReferences.clear();
     if (m_fields.smsMode != 1 && m_fields.smsMode != 2)
         return SubmissionResult::kUnsupportedMode;
     const bool notDetected =
@@ -188,12 +197,13 @@ QString CSend_SMS_Thread::Submit(const QString& number, const QString& message) 
     request.recipientNumber = m_run.NumberToSend(number);
     request.UseCallerSettings = 0;
     const SendContext& ctx = m_run.Context();
+    bool begun = false; // the submission's first byte may have been written
     try {
         SmsTransport& port = ctx.slots->Transport(m_fields.index, ctx.options.nonOverlapped);
         if (!port.IsOpen())
             CSMSException::ThrowSystemError(EBADF);
         port.SetStatusReports(ctx.options.deliveryReports);
-        m_lastReferences.clear();
+        begun = true;
         port.Submit(request, m_fields.smsMode == 1 ? SmsMode::Pdu : SmsMode::Text);
         for (int reference : port.MessageReferences())
             m_lastReferences << QString::number(reference);
@@ -205,6 +215,10 @@ QString CSend_SMS_Thread::Submit(const QString& number, const QString& message) 
             m_portFailed = true;
             if (ctx.observer)
                 ctx.observer->Diagnostic(QStringLiteral("Error : %1 (%2)").arg(GetErrorText(e), m_fields.port));
+            // The port failed during the submission: the device may have sent the message before it went, so
+            // the row is never sent again without the user's consent.
+            if (begun)
+                return RunJournal::kUnconfirmed;
         }
         return SubmissionResult::FromException(e, notDetected);
     }

@@ -339,20 +339,22 @@ bool DeliveryCollector::SaveSentItems(FileError* error) {
     if (m_changed.empty())
         return true;
     // Records appended since loading (a run in another window or process) are kept: the states are applied to
-    // the file as it is now, to the records still in their place.
-    QList<SentItemRecord> current;
-    if (!m_stores.sentItems->Load(&current, error))
-        return false;
-    for (int i : m_changed) {
-        if (i >= current.size())
-            continue;
-        SentItemRecord& now = current[i];
-        const SentItemRecord& mine = m_records.at(i);
-        if (now.number == mine.number && now.device == mine.device && now.references == mine.references &&
-            now.date == mine.date)
-            now.delivery = mine.delivery;
-    }
-    if (!m_stores.sentItems->Rewrite(current, error))
+    // the file as it is now, to the records still in their place, read and rewritten as one step under its locks.
+    const bool saved = m_stores.sentItems->Update(
+        [this](QList<SentItemRecord>& current) {
+            for (int i : m_changed) {
+                if (i >= current.size())
+                    continue;
+                SentItemRecord& now = current[i];
+                const SentItemRecord& mine = m_records.at(i);
+                if (now.number == mine.number && now.device == mine.device && now.references == mine.references &&
+                    now.date == mine.date)
+                    now.delivery = mine.delivery;
+            }
+            return true;
+        },
+        nullptr, error);
+    if (!saved)
         return false;
     m_changed.clear();
     return true;

@@ -134,29 +134,33 @@ void DeliveryRun::SaveSentItemsLocked() {
     static_cast<void>(m_collector->SaveSentItems()); // earlier runs' records (kept for the next save on failure)
     if (m_changedRows.empty() || !m_sentItems)
         return;
-    QList<SentItemRecord> records;
-    if (!m_sentItems->Load(&records))
-        return; // kept for the next save
-    bool changed = false;
-    for (int row : m_changedRows) {
-        const SendJob::Row r = m_run.Job().RowAt(row);
-        const QString number = m_run.NumberToSend(r[SendJob::kNumber]);
-        const QString device = m_keys.value(r[SendJob::kUsePort], r[SendJob::kUsePort]);
-        // The run's own record is the latest one of this number, device and references still awaiting.
-        for (qsizetype i = records.size() - 1; i >= 0; --i) {
-            SentItemRecord& record = records[i];
-            if (record.delivery == DeliveryMatcher::kAwaiting && record.number == number && record.device == device &&
-                record.references == r[SendJob::kReferences]) {
-                record.delivery = r[SendJob::kDelivery];
-                changed = true;
-                break;
+    // Read, changed and rewritten as one step under the log's locks: an entry appended meanwhile (by this run's
+    // journal thread or another program) is kept.
+    const bool saved = m_sentItems->Update(
+        [this](QList<SentItemRecord>& records) {
+            bool changed = false;
+            for (int row : m_changedRows) {
+                const SendJob::Row r = m_run.Job().RowAt(row);
+                const QString number = m_run.NumberToSend(r[SendJob::kNumber]);
+                const QString device = m_keys.value(r[SendJob::kUsePort], r[SendJob::kUsePort]);
+                // The run's own record is the latest one of this number, device and references still awaiting.
+                for (qsizetype i = records.size() - 1; i >= 0; --i) {
+                    SentItemRecord& record = records[i];
+                    if (record.delivery == DeliveryMatcher::kAwaiting && record.number == number &&
+                        record.device == device && record.references == r[SendJob::kReferences]) {
+                        record.delivery = r[SendJob::kDelivery];
+                        changed = true;
+                        break;
+                    }
+                }
             }
-        }
-    }
-    if (changed && !m_sentItems->Rewrite(records)) {
+            return changed;
+        },
+        nullptr);
+    if (!saved) {
         if (m_run.Context().observer)
             m_run.Context().observer->Diagnostic(QStringLiteral("Sent items file could not be written."));
-        return;
+        return; // kept for the next save
     }
     m_changedRows.clear();
 }

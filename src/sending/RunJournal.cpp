@@ -6,6 +6,11 @@
 RunJournal::RunJournal(JobStore& store) : m_store(store) {}
 
 bool RunJournal::Fail(const QString& message, QString* error) {
+    {
+        std::lock_guard lock(m_errorMutex);
+        if (m_error.isEmpty())
+            m_error = message;
+    }
     m_failed.store(true);
     if (error)
         *error = message;
@@ -40,7 +45,7 @@ bool RunJournal::Resume(const ResumePlan& plan, QString* error) {
 RunJournal::Claim RunJournal::ClaimRow(int row, const QString& imei, QString* error) {
     if (m_failed.load()) {
         if (error)
-            *error = QStringLiteral("The run journal could not be written.");
+            *error = Error();
         return Claim::Failed;
     }
     QString message;
@@ -53,23 +58,40 @@ RunJournal::Claim RunJournal::ClaimRow(int row, const QString& imei, QString* er
     return Claim::Failed;
 }
 
-bool RunJournal::Result(int row, const QString& status, int retry, QString* error) {
+void RunJournal::Result(int row, const QString& status, const QString& references, int retry) {
     JournalRowState state = JournalRowState::Claimed;
     if (ResultText::IsSent(status))
         state = JournalRowState::Sent;
+    else if (status == kUnconfirmed)
+        state = JournalRowState::Unconfirmed;
     else if (ResultText::IsFailure(status))
         state = JournalRowState::Failed;
     else
-        return true;
-    // The reference is filled in once the transports report the device's TP-MR.
-    const JournalResult recorded = m_store.RecordResult(m_runId, row, state, status, QString(), retry);
-    return recorded.ok || Fail(recorded.message, error);
+        return;
+    QString error;
+    m_store.PostResult(m_runId, row, state, status, references, retry, &error);
+    if (!error.isEmpty())
+        Fail(error, nullptr);
 }
+
+QString RunJournal::Error() const {
+    std::lock_guard lock(m_errorMutex);
+    return m_error;
+}
+
+void RunJournal::AfterDurable(std::function<void()> step) { m_store.WhenDurable(std::move(step)); }
 
 void RunJournal::Logged(int row) { m_store.MarkLogged(m_runId, row); }
 
+void RunJournal::Flush() {
+    const JournalResult flushed = m_store.Flush();
+    if (!flushed.ok)
+        Fail(flushed.message, nullptr);
+}
+
 void RunJournal::Finish() {
     std::call_once(m_finished, [this] {
+        Flush();
         if (m_failed.load()) {
             m_store.ReleaseRun(m_runId);
             return;

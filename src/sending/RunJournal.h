@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -35,14 +36,24 @@ public:
     enum class Claim { Claimed, AlreadySent, Failed };
     // Durable on return when Claimed; Failed also for every claim after a failed write.
     [[nodiscard]] Claim ClaimRow(int row, const QString& imei, QString* error);
-    // The device's answer: a sent or failed result (other results, such as a stop between parts, leave the
-    // row claimed, since its submission had begun).
-    [[nodiscard]] bool Result(int row, const QString& status, int retry, QString* error);
+    // The device's answer: a sent or failed result with the device's message references (empty when none),
+    // or kUnconfirmed (the port failed during the submission). Other results, such as a stop between parts,
+    // leave the row claimed, since its submission had begun. Not waited for: the result is durable with the
+    // next commit, which the worker's next claim waits for (one sync per row and worker, shared between
+    // workers). Anything that must follow a durable result goes through AfterDurable.
+    void Result(int row, const QString& status, const QString& references, int retry);
+    // Runs step once every result given so far is durable (or its write failed; the run then stops at the
+    // next claim). The sent-items entry of a row goes this way, so the log never runs ahead of the journal.
+    void AfterDurable(std::function<void()> step);
     void Logged(int row);
+    // Waits until every result given so far is durable (or failed: reported then, once).
+    void Flush();
     // The run ended (finished or stopped by the user): it is no longer offered for a resume.
     void Finish();
 
     bool HasFailed() const { return m_failed.load(); }
+    // Why the journal failed (empty while it has not).
+    QString Error() const;
     qint64 RunId() const { return m_runId; }
 
 private:
@@ -51,5 +62,7 @@ private:
     JobStore& m_store;
     qint64 m_runId = 0;
     std::atomic<bool> m_failed{false};
+    mutable std::mutex m_errorMutex; // guards m_error
+    QString m_error;
     std::once_flag m_finished;
 };

@@ -19,4 +19,5 @@ struct SendOptions {
     bool quotaManagement = false;  // the quota check box
     bool sendInternational = false; // "Send numbers in international format": send and log the E.164 form
     bool deliveryReports = false;   // "Request delivery reports": TP-SRR set, reports matched to the rows
+    int reconnectWaitSeconds = 60;  // how long a device whose port failed is waited for (by IMEI); 0: not
 };

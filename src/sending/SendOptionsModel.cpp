@@ -54,7 +54,9 @@ int SendOptionsModel::TotalRetries() const {
 void SendOptionsModel::Reset() {
     const bool nonOverlapped = m_options.nonOverlapped;
     const bool quota = m_options.quotaManagement;
+    const int reconnectWait = m_options.reconnectWaitSeconds;
     m_options = SendOptions();
+    m_options.reconnectWaitSeconds = reconnectWait;
     m_options.nonOverlapped = nonOverlapped;
     m_options.quotaManagement = quota;
     m_retryCount.clear();

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
+
 // The session's sending options (the main window's option controls): the check boxes and the three drop-downs of "Delayed Delivery Option"
 // and "Retry attempts on Failed SMS", with their start and Reset states and what turning the two check boxes
 // on or off does to their drop-downs. A drop-down's selection is its item text, empty when nothing is
@@ -68,6 +70,13 @@ public:
     // "Request delivery reports" (off by default): every submission asks the network for a status report.
     void SetDeliveryReports(bool on) { m_options.deliveryReports = on; }
     bool DeliveryReports() const { return m_options.deliveryReports; }
+    // How long a device whose port failed (unplugged, reset) is waited for, in seconds (0: not waited for);
+    // clamped to 0..kMaxReconnectWaitSeconds. Reset leaves it alone, like the port choices.
+    static constexpr int kMaxReconnectWaitSeconds = 3600;
+    void SetReconnectWaitSeconds(int seconds) {
+        m_options.reconnectWaitSeconds = std::clamp(seconds, 0, kMaxReconnectWaitSeconds);
+    }
+    int ReconnectWaitSeconds() const { return m_options.reconnectWaitSeconds; }
     // The quota check box: set when the quota window is confirmed.
     void SetQuotaManagement(bool on) { m_options.quotaManagement = on; }
     bool QuotaManagement() const { return m_options.quotaManagement; }

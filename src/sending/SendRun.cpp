@@ -7,6 +7,7 @@
 #include "sending/DeliveryRun.h"
 #include "common/ResultText.h"
 #include "sending/PauseSetting.h"
+#include "sending/DeviceReturn.h"
 #include "sending/RunJournal.h"
 #include "sending/SendState.h"
 #include "templates/TemplateCache.h"
@@ -59,6 +60,8 @@ SendRun::~SendRun() {
             t.join();
         workers.clear(); // joins each worker's thread
     }
+    if (m_journal)
+        m_journal->Flush(); // sent-items steps waiting for a commit run before the job goes
     if (m_deliveries)
         m_deliveries->Stop(); // no worker uses the ports any more
     SendState& state = *m_ctx.state;
@@ -342,12 +345,41 @@ bool SendRun::ClaimRow(int row, const QString& imei) {
     return false;
 }
 
-void SendRun::RecordJournalResult(int row, const QString& result) {
-    if (!m_journal)
-        return;
-    QString error;
-    if (!m_journal->Result(row, result, m_job.Text(row, SendJob::kRetry).toInt(), &error))
-        JournalFailed(error);
+bool SendRun::AwaitDeviceReturn(int slot, const QString& imei, const QString& port) {
+    const int waitSeconds = m_ctx.options.reconnectWaitSeconds;
+    if (waitSeconds <= 0 || imei.isEmpty() || StopRequested())
+        return false;
+    if (m_ctx.observer)
+        m_ctx.observer->Diagnostic(kWaitingForDevice.arg(imei, port).arg(waitSeconds));
+    SmsTransport& transport = m_ctx.slots->Transport(slot, m_ctx.options.nonOverlapped);
+    transport.Close(); // the old node is gone; its descriptor only holds the slot
+    DeviceReturn::PortLister ports = m_ctx.devicePorts;
+    if (!ports) {
+        std::vector<QString> known;
+        for (const RunDevice& d : m_ctx.devicesInUse)
+            known.push_back(d.record.portName.isEmpty() ? RunDevice::PortOfEntry(d.entry) : d.record.portName);
+        ports = DeviceReturn::SystemPorts(std::move(known));
+    }
+    const auto stop = [this] { return StopRequested(); };
+    const std::optional<QString> found = DeviceReturn::Find(imei, waitSeconds * 1000, ports, m_ctx.clock, stop);
+    if (found) {
+        try {
+            transport.Open(*found);
+            if (m_ctx.observer)
+                m_ctx.observer->Diagnostic(kDeviceBack.arg(imei, *found));
+            return true;
+        } catch (const CSMSException&) {
+            // it went again between the look and the open
+        }
+    }
+    if (m_ctx.observer && !StopRequested())
+        m_ctx.observer->Diagnostic(kDeviceNotBack.arg(imei).arg(waitSeconds));
+    return false;
+}
+
+void SendRun::RecordJournalResult(int row, const QString& result, const QString& references) {
+    if (m_journal)
+        m_journal->Result(row, result, references, m_job.Text(row, SendJob::kRetry).toInt());
 }
 
 void SendRun::StartWorkers() {
@@ -463,13 +495,21 @@ void SendRun::LogSentItem(int row) {
         record.device = m_deliveries ? m_deliveries->DeviceKey(r[SendJob::kUsePort]) : r[SendJob::kUsePort];
         record.references = r[SendJob::kReferences];
     }
-    if (!m_ctx.sentItems->Append(record)) {
-        m_job.ReleaseSentItem(row);
-        if (m_ctx.observer)
-            m_ctx.observer->Diagnostic(QStringLiteral("Sent items file could not be written."));
-    } else if (m_journal) {
-        m_journal->Logged(row);
-    }
+    // With a journal the entry follows the row's durable result, so the log never holds a row the journal
+    // would still offer as unconfirmed after a crash.
+    const auto append = [this, row, record = std::move(record)] {
+        if (!m_ctx.sentItems->Append(record)) {
+            m_job.ReleaseSentItem(row);
+            if (m_ctx.observer)
+                m_ctx.observer->Diagnostic(QStringLiteral("Sent items file could not be written."));
+        } else if (m_journal) {
+            m_journal->Logged(row);
+        }
+    };
+    if (m_journal)
+        m_journal->AfterDurable(append);
+    else
+        append();
 }
 
 void SendRun::SaveTemplate(int row) {
@@ -601,12 +641,17 @@ void SendRun::EndOfRun() {
     }
     if (stoppedByUser)
         m_job.MarkRetryWaitingStopped();
+    if (m_journal)
+        m_journal->Flush(); // the sent-items entries waiting for the journal are in the log before its states
     if (m_deliveries)
         m_deliveries->RunEnded();
     // Ended (finished or stopped by the user): no longer offered for a resume. A run stopped by its journal
     // stays open there.
-    if (m_journal)
+    if (m_journal) {
         m_journal->Finish();
+        if (m_journal->HasFailed())
+            JournalFailed(m_journal->Error()); // told once, however it was found
+    }
 }
 
 void SendRun::CloseWindow() {

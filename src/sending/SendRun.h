@@ -66,6 +66,9 @@ struct SendContext {
     // submission begins; a store that cannot be written stops the run.
     JobStore* journal = nullptr;
     JournalRunSpec journalSpec; // a new run's options and devices
+    // Where a device whose port failed is looked for while the run waits for it to come back (null: the
+    // system's serial devices and the ports the run's devices had).
+    std::function<std::vector<QString>()> devicePorts;
     // Set: the run continues this journal run (rowCount/rowAt give its rows) instead of starting one.
     std::shared_ptr<const ResumePlan> resume;
     // Set: the rows are shared with other processes; workers take the rows it hands out, and a row the
@@ -143,8 +146,17 @@ public:
     // worker took the row and before its submission; false: the row must not be submitted (the run stops when
     // the journal could not be written).
     [[nodiscard]] bool ClaimRow(int row, const QString& imei);
-    // The device answered the row's submission.
-    void RecordJournalResult(int row, const QString& result);
+    // A worker's port failed at the system level: waits up to the reconnect wait for a device with the same
+    // IMEI on any port and reopens the worker's slot there. False when it did not come back (or the run
+    // stopped): the worker then leaves the run.
+    [[nodiscard]] bool AwaitDeviceReturn(int slot, const QString& imei, const QString& port);
+    static inline const QString kWaitingForDevice =
+        QStringLiteral("The device with IMEI %1 (%2) is gone; waiting up to %3 s for it to come back.");
+    static inline const QString kDeviceBack = QStringLiteral("The device with IMEI %1 is back on %2; sending goes on.");
+    static inline const QString kDeviceNotBack =
+        QStringLiteral("The device with IMEI %1 did not come back within %2 s; it leaves the run.");
+    // The device answered the row's submission (references: its message references, comma-separated).
+    void RecordJournalResult(int row, const QString& result, const QString& references);
     static inline const QString kJournalStops =
         QStringLiteral("The run stops: no message is sent unless the run journal holds its record.");
 

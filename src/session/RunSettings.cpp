@@ -19,6 +19,7 @@ QByteArray RunSettings::ToBlob() const {
     o[QStringLiteral("nonOverlapped")] = options.nonOverlapped;
     o[QStringLiteral("quotaManagement")] = options.quotaManagement;
     o[QStringLiteral("sendInternational")] = options.sendInternational;
+    o[QStringLiteral("reconnectWaitSeconds")] = options.reconnectWaitSeconds;
     o[QStringLiteral("unicode")] = unicode;
     o[QStringLiteral("messageType")] = messageType;
     o[QStringLiteral("fixedPauses")] = fixedPauses;
@@ -48,6 +49,8 @@ std::optional<RunSettings> RunSettings::FromBlob(const QByteArray& blob) {
     s.options.nonOverlapped = o[QStringLiteral("nonOverlapped")].toBool();
     s.options.quotaManagement = o[QStringLiteral("quotaManagement")].toBool();
     s.options.sendInternational = o[QStringLiteral("sendInternational")].toBool();
+    s.options.reconnectWaitSeconds =
+        o[QStringLiteral("reconnectWaitSeconds")].toInt(SendOptions().reconnectWaitSeconds);
     s.unicode = o[QStringLiteral("unicode")].toBool();
     s.messageType = o[QStringLiteral("messageType")].toInt();
     s.fixedPauses = o[QStringLiteral("fixedPauses")].toBool();

@@ -161,6 +161,8 @@ Session::ResumeOutcome Session::ResumeRun(const ResumeChoices& choices, const Se
     QSet<QString> imeis;
     for (const JournalDevice& d : run->devices)
         imeis.insert(d.imei);
+    if (choices.scanPorts)
+        SelectRunDevices(imeis, choices.scanPorts);
     std::vector<DeviceRecord> kept;
     for (const DeviceRecord& record : m_devices.Records()) {
         if (imeis.contains(record.imei))
@@ -174,6 +176,8 @@ Session::ResumeOutcome Session::ResumeRun(const ResumeChoices& choices, const Se
 
     // The settings the run was started with.
     static_cast<void>(ApplyRunSettings(run->options, &options));
+    if (choices.reconnectWaitSeconds)
+        options.reconnectWaitSeconds = *choices.reconnectWaitSeconds;
 
     auto resume = std::make_shared<ResumePlan>();
     resume->runId = runId;
@@ -246,6 +250,7 @@ const QString kUseExclusion = QStringLiteral("UseExclusionRules");
 const QString kSaveSentItems = QStringLiteral("SaveSentItems");
 const QString kSaveTemplates = QStringLiteral("SaveTemplates");
 const QString kDeliveryReports = QStringLiteral("DeliveryReports");
+const QString kReconnectWait = QStringLiteral("ReconnectWaitSeconds");
 } // namespace
 
 void Session::SetFixedPauses(bool on) {
@@ -278,6 +283,7 @@ void Session::RestoreChoices() {
     o.SetSaveSentItems(s.Option(kSaveSentItems, false).toBool());
     o.SetSaveTemplates(s.Option(kSaveTemplates, false).toBool());
     o.SetDeliveryReports(s.Option(kDeliveryReports, false).toBool());
+    o.SetReconnectWaitSeconds(s.Option(kReconnectWait, ::SendOptions().reconnectWaitSeconds).toInt());
     if (s.Option(kDelayed, false).toBool()) {
         o.SetDelayedDelivery(true);
         static_cast<void>(o.SetPauseEvery(s.Option(kPauseEvery, o.PauseEvery()).toString()));
@@ -303,6 +309,7 @@ void Session::RememberChoices() {
     s.SetOption(kSaveSentItems, o.SaveSentItems());
     s.SetOption(kSaveTemplates, o.SaveTemplates());
     s.SetOption(kDeliveryReports, o.DeliveryReports());
+    s.SetOption(kReconnectWait, o.ReconnectWaitSeconds());
     s.SetOption(kDelayed, o.DelayedDelivery());
     s.SetOption(kPauseEvery, o.PauseEvery());
     s.SetOption(kPauseFor, o.PauseFor());

@@ -10,6 +10,7 @@
 #include "composer/RecipientList.h"
 #include "devices/MainDeviceState.h"
 #include "devices/PhonebookReader.h"
+#include "devices/PortInfo.h"
 #include "excel_import/ExcelInfoController.h"
 #include "journal/JournalTypes.h"
 #include "exclusion/ExclusionSet.h"
@@ -27,9 +28,11 @@
 #include "sending/SendState.h"
 #include "templates/TemplateCache.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -226,6 +229,11 @@ public:
         bool ask = true;   // ask whether to resume (with the run's counts)
         // Whether rows that may have been sent are sent again; unset: asked (default No).
         std::optional<bool> resendUnconfirmed;
+        // How long a device that fails during the resumed run is waited for; unset: as the run was started.
+        std::optional<int> reconnectWaitSeconds;
+        // Set: the run's devices are looked for (by IMEI) by a scan of these ports, after the questions;
+        // unset: among the devices already selected.
+        std::function<std::vector<PortInfo>()> scanPorts;
     };
     enum class ResumeOutcome {
         NoRun,    // no interrupted run (told)
@@ -237,6 +245,9 @@ public:
     // (found by IMEI, whatever their ports are called now). Rows confirmed sent are not sent again; rows that
     // may have been sent are "Unconfirmed: may have been sent." unless the user agrees to send them again.
     ResumeOutcome ResumeRun(const ResumeChoices& choices, const SendCommand::OpenRun& open);
+    // At the program's start: the newest interrupted run, if there is one, is offered as ResumeRun offers it,
+    // its devices found by a scan of the ports. Nothing is said when there is none.
+    ResumeOutcome OfferResumeAtStart(std::function<std::vector<PortInfo>()> ports, const SendCommand::OpenRun& open);
     static QString ResumeQuestion(const JournalRunSummary& run);
     // The settings a run is recorded with besides its options (composer choices, timing, country, quotas).
     QByteArray RunSettingsBlob(const ::SendOptions& options) const;
@@ -271,6 +282,8 @@ public:
 
 private:
     Outcome Refuse(const QString& message, SendFocus focus);
+    // Scans the ports and selects the devices found there whose IMEI is one of the run's.
+    void SelectRunDevices(const QSet<QString>& imeis, const std::function<std::vector<PortInfo>()>& ports);
 
     Prompter& m_prompter;
     Options m_options;

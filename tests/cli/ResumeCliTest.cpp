@@ -2,6 +2,7 @@
 // then `runs` and `resume`; the simulators' submissions show who received what.
 
 #include "CliProcess.h"
+#include "journal/SqliteJobStore.h"
 #include "records/SentItemsStore.h"
 #include "sim/SimModem.h"
 #include "sim/SimProfile.h"
@@ -13,8 +14,15 @@
 #include <QProcess>
 #include <QThread>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <memory>
 #include <random>
+
+#include <signal.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -188,4 +196,75 @@ TEST_F(ResumeCli, KilledRunsResumeWithoutDoubleSends) {
             }
         }
     }
+}
+
+// The disk fills up in the middle of a run (a file size limit on the process: its writes beyond it fail with
+// EFBIG, as on a full disk): the run stops with a clear message, every message submitted had its claim on
+// disk, and a resume sends the rest, none twice.
+TEST_F(ResumeCli, ADiskThatFillsUpStopsTheRunBeforeTheNextSubmissionAndLosesNothing) {
+    const int kRows = 200;
+    QTemporaryDir data;
+    m_sims.push_back(Sim(QStringLiteral("350000000000201")));
+    const QString rows = RowsFile(kRows);
+    const CliRun full = RunCliWith(
+        QStringList{"send", "--rows", rows, "--save-sent", "--data", data.path()} + PortArgs(), [](QProcess& p) {
+            p.setChildProcessModifier([] {
+                ::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the process
+                const rlimit limit{256 * 1024, 256 * 1024};
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            });
+        });
+    EXPECT_EQ(full.exitCode, 1) << full.err.toStdString();
+    EXPECT_TRUE(full.err.contains(QStringLiteral("The run stops: no message is sent unless the run journal holds its "
+                                                 "record.")))
+        << full.err.toStdString();
+    const int submitted = Submitted();
+    ASSERT_GT(submitted, 0) << full.err.toStdString();
+    ASSERT_LT(submitted, kRows);
+
+    // Every number the modem took has its claim in the journal; at most the one in flight lacks its result.
+    const CliRun runs = RunCli({"runs", "--json", "--data", data.path()});
+    ASSERT_EQ(runs.exitCode, 0) << runs.err.toStdString();
+    const QJsonArray listed = QJsonDocument::fromJson(runs.bytes).array();
+    ASSERT_EQ(listed.size(), 1) << runs.out.toStdString();
+    const QJsonObject summary = listed[0].toObject();
+    EXPECT_EQ(summary[QStringLiteral("rows")].toInt(), kRows);
+    EXPECT_EQ(summary[QStringLiteral("sent")].toInt() + summary[QStringLiteral("unconfirmed")].toInt() +
+                  summary[QStringLiteral("notSent")].toInt(),
+              kRows);
+    EXPECT_LE(summary[QStringLiteral("unconfirmed")].toInt(), 1);
+    {
+        SqliteJobStore store(data.path() + QStringLiteral("/BULK_SMS_DATA/") + SqliteJobStore::kFileName);
+        ASSERT_TRUE(store.Open().ok);
+        JournalRun run;
+        ASSERT_TRUE(store.LoadRun(summary[QStringLiteral("run")].toInteger(), &run).ok);
+        const QMap<QString, int> received = Received();
+        for (size_t r = 0; r < run.rows.size(); ++r) {
+            if (received.value(run.rows[r].number) > 0) {
+                EXPECT_NE(run.states[r].state, JournalRowState::Pending) << r;
+                EXPECT_NE(run.states[r].state, JournalRowState::Failed) << r;
+            }
+            if (run.states[r].state == JournalRowState::Sent) {
+                EXPECT_FALSE(run.states[r].reference.isEmpty()) << r; // the device's TP-MR
+            }
+        }
+    }
+
+    const CliRun resumed = RunCli(QStringList{"resume", "--yes", "--data", data.path()} + PortArgs());
+    EXPECT_TRUE(resumed.exitCode == 0 || resumed.exitCode == 1) << resumed.err.toStdString();
+    ASSERT_EQ(resumed.lines.size(), kRows + 1) << resumed.err.toStdString();
+    const QMap<QString, int> received = Received();
+    int unconfirmed = 0;
+    for (int i = 0; i < kRows; ++i) {
+        const QStringList cols = resumed.lines[i].split(QLatin1Char('\t'));
+        ASSERT_GE(cols.size(), 3);
+        if (cols[2] == kUnconfirmed) {
+            ++unconfirmed;
+            EXPECT_LE(received.value(cols[0]), 1) << cols[0].toStdString();
+        } else {
+            EXPECT_EQ(received.value(cols[0]), 1) << cols[0].toStdString();
+        }
+    }
+    EXPECT_LE(unconfirmed, 1);
+    EXPECT_TRUE(RunCli({"runs", "--json", "--data", data.path()}).bytes.trimmed() == "[]");
 }

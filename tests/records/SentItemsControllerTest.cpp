@@ -91,6 +91,17 @@ TEST_F(SentItemsControllerTest, ClearSelectedRewritesTheLogFromTheRemainingEntri
     EXPECT_EQ(m_controller.Records().at(0).message, QStringLiteral("two\nlines"));
 }
 
+TEST_F(SentItemsControllerTest, ClearSelectedKeepsEntriesAnotherProgramAppendedSinceTheLogWasRead) {
+    Load();
+    // A run of bulksms-cli logs a message while the window shows the log.
+    const SentItemRecord appended = SentItemsStore::MakeRecord(QStringLiteral("+4409"), QStringLiteral("late"),
+                                                               QStringLiteral("Message sent successfully."));
+    ASSERT_TRUE(m_store.Append(appended));
+    ASSERT_TRUE(m_controller.Apply(m_controller.Remove({0, 2})));
+    EXPECT_EQ(Numbers(m_controller.Records()), (QStringList{"+4402", "+4404", "+4409"}));
+    EXPECT_EQ(OnDisk(), m_controller.Records());
+}
+
 TEST_F(SentItemsControllerTest, ClearAllLeavesOnlyTheByteOrderMark) {
     Load();
     ASSERT_TRUE(m_controller.Apply(m_controller.RemoveAll()));

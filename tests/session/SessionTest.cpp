@@ -193,6 +193,7 @@ TEST(SessionChoices, RememberedChoicesComeBackInTheNextSession) {
     first.SendOptions().SetRetryAllErrors(true);
     first.SendOptions().SetSendInternational(true);
     first.SendOptions().SetDeliveryReports(true);
+    first.SendOptions().SetReconnectWaitSeconds(90);
     first.Composer().SetUnicodeChecked(true);
     first.RememberChoices();
     rig.AddSim(QStringLiteral("default"), QStringLiteral("351234567890001"));
@@ -211,6 +212,7 @@ TEST(SessionChoices, RememberedChoicesComeBackInTheNextSession) {
     EXPECT_TRUE(second.SendOptions().RetryAllErrors());
     EXPECT_TRUE(second.SendOptions().SendInternational());
     EXPECT_TRUE(second.SendOptions().DeliveryReports());
+    EXPECT_EQ(second.SendOptions().ReconnectWaitSeconds(), 90);
     EXPECT_TRUE(second.Composer().IsUnicodeChecked());
     EXPECT_EQ(second.Settings().ChosenImeis(), QStringList({QStringLiteral("351234567890001")}));
     // The country joins the two forms of one Indian number in the duplicate test.

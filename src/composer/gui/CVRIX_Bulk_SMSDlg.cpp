@@ -8,6 +8,7 @@
 #include "composer/gui/ListEditWindows.h"
 #include "composer/gui/RecordsWindows.h"
 #include "devices/gui/CDemo_Modem_Msgs.h"
+#include "devices/PortEnumerator.h"
 #include "devices/gui/DeviceWindows.h"
 #include "records/gui/COpen_Export_Log.h"
 #include "sending/gui/CQuota_Dlg.h"
@@ -33,6 +34,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTableView>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
@@ -92,6 +94,20 @@ CVRIX_Bulk_SMSDlg::CVRIX_Bulk_SMSDlg(Prompter& prompter, DemoModems& demos, Opti
     if (SendOptions().UseExclusion())
         OnUseExclusionToggled(true); // the remembered option's set is read as turning it on reads it
     m_form.number->setFocus();
+    if (m_options.offerResume)
+        QTimer::singleShot(0, this, [this] { OfferResume(); });
+}
+
+void CVRIX_Bulk_SMSDlg::OfferResume() {
+    if (IsSending())
+        return;
+    DemoModems* demos = &m_demos;
+    m_sendLauncher->StartWith(
+        [this, demos](const SendCommand::OpenRun& open) {
+            m_session->OfferResumeAtStart(
+                [demos] { return PortEnumerator::Merge(PortEnumerator().Enumerate(), demos->ExtraPorts()); }, open);
+        },
+        [this] { RefreshDevices(); });
 }
 
 CVRIX_Bulk_SMSDlg::~CVRIX_Bulk_SMSDlg() {

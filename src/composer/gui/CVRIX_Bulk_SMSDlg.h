@@ -42,6 +42,8 @@ public:
         std::function<void()> shutdown;
         // The composer text question of Send; null: the window CSend_Msg_Info.
         ComposerTextQuestion* composerQuestion = nullptr;
+        // Offer an interrupted run for a resume once the window is up.
+        bool offerResume = true;
     };
 
     CVRIX_Bulk_SMSDlg(Prompter& prompter, DemoModems& demos, Options options, QWidget* parent = nullptr);
@@ -81,6 +83,8 @@ public Q_SLOTS:
     void OnReset();
     void OnExit();
     void OnSend();
+    // At start: an interrupted run is offered for a resume (questions through the prompter, from the session).
+    void OfferResume();
     void OnConnectionWizard();
     void OnDeviceDetails();
     // "Load Phone Book" (reached from the device details window): the contacts of the device in slot.

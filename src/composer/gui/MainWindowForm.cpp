@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QSpinBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -199,6 +200,18 @@ void MainWindowForm::Build(QDialog* owner) {
     sendInternational = MakeCheck(QStringLiteral("Send numbers in international format"));
     optionsLayout->addWidget(sendInternational, 8, 1);
     optionsLayout->addWidget(deliveryReports, 9, 0);
+    reconnectWait = new QSpinBox;
+    reconnectWait->setObjectName(QStringLiteral("ReconnectWait"));
+    reconnectWait->setRange(0, SendOptionsModel::kMaxReconnectWaitSeconds);
+    reconnectWait->setSuffix(QStringLiteral(" s"));
+    reconnectWait->setToolTip(QStringLiteral("A device unplugged or reset during a run is waited for this long (found "
+                                             "again by its IMEI on any port) before it leaves the run; 0: not at "
+                                             "all."));
+    auto* reconnectRow = new QHBoxLayout;
+    reconnectRow->addWidget(new QLabel(QStringLiteral("Wait for a device that is gone :")));
+    reconnectRow->addWidget(reconnectWait);
+    reconnectRow->addStretch(1);
+    optionsLayout->addLayout(reconnectRow, 9, 1);
     auto* toolRow = new QHBoxLayout;
     toolRow->addWidget(CommandButton(QStringLiteral("Exclusion List Wizard")));
     toolRow->addWidget(CommandButton(QStringLiteral("View Templates")));
@@ -261,6 +274,8 @@ void MainWindowForm::ShowOptions(const SendOptionsModel& options) {
     setCheck(sendInternational, options.SendInternational());
     setCheck(retryAllErrors, options.RetryAllErrors());
     retryAllErrors->setEnabled(options.RetryControlEnabled());
+    const QSignalBlocker blockWait(reconnectWait);
+    reconnectWait->setValue(options.ReconnectWaitSeconds());
 }
 
 void MainWindowForm::ShowChoices(bool fixedPausesOn, const QString& countryCode) {
@@ -284,6 +299,7 @@ void MainWindowForm::OnOptionChanged(const std::function<void()>& changed) const
         QObject::connect(check, &QCheckBox::toggled, window, changed);
     for (QComboBox* combo : {pauseEvery, pauseFor, retryCount, messageType})
         QObject::connect(combo, &QComboBox::currentIndexChanged, window, changed);
+    QObject::connect(reconnectWait, &QSpinBox::valueChanged, window, changed);
 }
 
 void MainWindowForm::ConnectOptions(SendOptionsModel& options) {
@@ -305,6 +321,8 @@ void MainWindowForm::ConnectOptions(SendOptionsModel& options) {
     onToggle(nonOverlapped, &SendOptionsModel::SetNonOverlapped, model);
     onToggle(sendInternational, &SendOptionsModel::SetSendInternational, model);
     onToggle(deliveryReports, &SendOptionsModel::SetDeliveryReports, model);
+    QObject::connect(reconnectWait, &QSpinBox::valueChanged, window,
+                     [model](int seconds) { model->SetReconnectWaitSeconds(seconds); });
 }
 
 void MainWindowForm::ShowDevices(const Session::DeviceView& view) {

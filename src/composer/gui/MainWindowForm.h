@@ -13,6 +13,7 @@ class ComposerEdit;
 class QAbstractItemModel;
 class NumberEdit;
 class QCheckBox;
+class QSpinBox;
 class QComboBox;
 class QDialog;
 class QLabel;
@@ -80,6 +81,7 @@ struct MainWindowForm {
     QCheckBox* useExclusion = nullptr;
     QCheckBox* saveSentItems = nullptr;
     QCheckBox* deliveryReports = nullptr;
+    QSpinBox* reconnectWait = nullptr; // seconds a device unplugged during a run is waited for
     QCheckBox* saveTemplates = nullptr;
     QLabel* quotaLink = nullptr;
     QCheckBox* fixedPauses = nullptr;       // "Wait fixed pauses between commands (older devices)"

@@ -38,6 +38,22 @@ void SendLauncher::Start(SendCommand::Plan plan, std::function<void()> clearFiel
         std::move(done));
 }
 
+void SendLauncher::StartWith(std::function<void(const SendCommand::OpenRun& open)> operation,
+                             std::function<void()> done) {
+    ++m_workers;
+    UiTask::Run<bool>(
+        this,
+        [this, operation = std::move(operation)] {
+            operation([&](SendContext context) { OpenAndWait(std::move(context), [] {}); });
+            --m_workers;
+            return true;
+        },
+        [done = std::move(done)](bool) {
+            if (done)
+                done();
+        });
+}
+
 void SendLauncher::OpenAndWait(SendContext context, const std::function<void()>& clearFields) {
     auto closed = std::make_shared<std::promise<void>>();
     std::future<void> ended = closed->get_future();

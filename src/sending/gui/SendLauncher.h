@@ -25,6 +25,9 @@ public:
     // fields after sending SMS".
     void Start(SendCommand::Plan plan, std::function<void()> clearFields,
                std::function<void(SendCommand::RunOutcome)> done);
+    // The same for a session operation that may open a run itself (a resume): it runs on a send worker with the
+    // open step Start uses; done runs on the UI thread once it ended.
+    void StartWith(std::function<void(const SendCommand::OpenRun& open)> operation, std::function<void()> done);
     bool IsRunning() const { return m_window != nullptr || m_workers.load() > 0; }
     CSMS_Sending* Window() const { return m_window; }
 

@@ -173,6 +173,7 @@ void ConnectionTestController::Run(const QString& number, const QString& customS
             observer->OnTestFinished(false);
         return;
     }
+    const DeviceCollection::Hold collecting(m_options.collection, *transport);
     SetLabel(DeviceMessages::kStatusInitialize, observer);
 
     for (std::size_t i = 0; i < cases.size(); ++i) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "devices/DeviceCollection.h"
+
 #include "devices/ConnectionTestCase.h"
 #include "devices/DeviceRecord.h"
 #include "modem/ModemTiming.h"
@@ -38,6 +40,7 @@ public:
         ModemTiming timing = ModemTiming::Fast();
         int afterCaseMs = 2000;     // pause after each case's submission; a stop cuts it short
         bool nonOverlapped = false; // "Sent Non Overlapped": each case through the non-overlapped transport
+        DeviceCollection* collection = nullptr; // reports and messages the device announces meanwhile (may be null)
     };
 
     // The device is the main window's record in slot (none when the slot is empty).

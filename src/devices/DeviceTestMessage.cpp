@@ -32,6 +32,7 @@ QString DeviceTestMessage::Send(const DeviceRecord& device, const QString& phone
         SerialPortTransport port(m_options.replyTimeoutMs);
         port.SetTiming(m_options.timing);
         port.Open(device.portName);
+        const DeviceCollection::Hold collecting(m_options.collection, port);
         port.Submit(request, device.smsMode == DeviceRecord::kModeText ? SmsMode::Text : SmsMode::Pdu);
         result = SubmissionResult::Sent(notDetected);
     } catch (const CSMSException& e) {

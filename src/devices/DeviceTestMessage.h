@@ -1,5 +1,7 @@
 #pragma once
 
+#include "devices/DeviceCollection.h"
+
 #include "devices/DeviceRecord.h"
 #include "modem/ModemTiming.h"
 
@@ -14,6 +16,7 @@ public:
     struct Options {
         int replyTimeoutMs = 5000;
         ModemTiming timing = ModemTiming::Fast();
+        DeviceCollection* collection = nullptr; // reports and messages the device announces meanwhile (may be null)
     };
 
     DeviceTestMessage(Prompter& prompter, Options options) : m_prompter(prompter), m_options(std::move(options)) {}

@@ -12,6 +12,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kMaxUnsolicitedLines = 8;
 constexpr char kEscape = '\x1b'; // TS 27.005 3.5.1: ends a message body without sending it
 constexpr int kMaxStaleBytes = 4096; // read away before a command; a device that never stops talking is cut off
+constexpr qsizetype kMaxReplyBytes = 1 << 20; // a whole listing of a full storage is far less
 
 bool Printable(char c) { return c >= 32 && c <= 126; }
 
@@ -52,6 +53,8 @@ int CIrdaPort::ReadByte(char* byte) {
     const qsizetype n = m_line.Read(byte, 1, &error);
     if (n < 0)
         CSMSException::ThrowSystemError(error);
+    if (n > 0 && m_tap != nullptr)
+        m_tap->append(*byte);
     m_bytePassed = n > 0 && m_follower.Follow(QByteArrayView(byte, 1)) > 0;
     return static_cast<int>(n);
 }
@@ -226,6 +229,33 @@ bool CIrdaPort::ReadAnswerLine(QString* line, bool endAtPrompt) {
     for (int skipped = 0; gotLine && ModemReply::IsUnsolicited(*line) && skipped < kMaxUnsolicitedLines; ++skipped)
         gotLine = ReadLine(line, -1, endAtPrompt);
     return gotLine;
+}
+
+ModemReply::FinalResult CIrdaPort::CommandReply(const QString& command, QByteArray* reply) {
+    reply->clear();
+    if (!SendCommand(command, true))
+        return ModemReply::FinalResult::None;
+    const QByteArray echo = AnsiCodec::Encode(command) + '\r';
+    for (;;) {
+        char byte = 0;
+        if (ReadByte(&byte) == 0) {
+            int error = 0;
+            if (m_line.WaitForData(m_timing.irdaLineSilenceMs, &error) == SerialLine::Wait::Timeout)
+                return ModemReply::FinalResult::None;
+            continue; // a failed wait is a failed port: the next read says so with its errno
+        }
+        if (m_bytePassed)
+            continue;
+        if (reply->size() >= kMaxReplyBytes)
+            return ModemReply::FinalResult::None; // a device that never ends its reply
+        reply->append(byte == 0 ? ' ' : byte);
+        if (byte != '\n' && byte != '\r')
+            continue;
+        const ModemReply::FinalResult result =
+            ModemReply::FindFinalResult(reply->mid(ModemReply::EchoLength(*reply, echo)));
+        if (result != ModemReply::FinalResult::None)
+            return result;
+    }
 }
 
 QString CIrdaPort::ParseError(const QString& response) {

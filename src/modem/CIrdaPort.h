@@ -1,6 +1,7 @@
 #pragma once
 
 #include "modem/LineFollower.h"
+#include "modem/ModemReply.h"
 #include "modem/ModemTiming.h"
 #include "modem/SerialLine.h"
 
@@ -67,6 +68,15 @@ public:
     // ReadLine, passing over unsolicited result codes (at most 8).
     bool ReadAnswerLine(QString* line, bool endAtPrompt = false);
 
+    // Sends command (with "\r") and collects its whole reply, every byte (a listing has many lines, a PDU line
+    // among them), up to a final result code on a line of its own; each byte must come within the line silence.
+    // What the device began before the command is passed over. The final result; None after a silence.
+    ModemReply::FinalResult CommandReply(const QString& command, QByteArray* reply);
+    // Every byte read from the device (the purge before a command included) is also appended to *tap while one
+    // is set (null: none), so indications that replies pass over or the purge reads away (+CDS, +CMT, +CDSI,
+    // +CMTI) still reach their reader. The buffer belongs to the caller and is used on the port's thread only.
+    void SetReceiveTap(QByteArray* tap) { m_tap = tap; }
+
 private:
 
     SerialLine m_line;
@@ -75,4 +85,5 @@ private:
     QString m_lastCommand;     // as written by SendCommand, without "\r": its echo is no answer
     LineFollower m_follower;   // what the device began before the current command
     bool m_bytePassed = false; // the last byte read belongs to it
+    QByteArray* m_tap = nullptr;
 };

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QHash>
@@ -43,6 +44,8 @@ QString InboxStore::FormatLine(const InboxRecord& r) {
     o.insert(QStringLiteral("raw"), r.raw);
     o.insert(QStringLiteral("reason"), r.reason);
     o.insert(QStringLiteral("optOut"), r.optOut);
+    if (!r.keys.isEmpty())
+        o.insert(QStringLiteral("keys"), QJsonArray::fromStringList(r.keys));
     return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
 }
 
@@ -63,6 +66,9 @@ bool InboxStore::ParseLine(const QString& line, InboxRecord* r) {
     r->raw = o.value(QStringLiteral("raw")).toString();
     r->reason = o.value(QStringLiteral("reason")).toString();
     r->optOut = o.value(QStringLiteral("optOut")).toBool();
+    r->keys.clear();
+    for (const QJsonValue& key : o.value(QStringLiteral("keys")).toArray())
+        r->keys << key.toString();
     return true;
 }
 

@@ -19,6 +19,7 @@ struct InboxRecord {
     QString raw;         // the PDU(s) as the device gave them
     QString reason;      // Undecodable: why; a message with a part missing: which
     bool optOut = false; // the text was an opt-out keyword and the sender was put on the opt-out list
+    QStringList keys;    // one per PDU it was read from (InboxKeys::KeyOf), so a re-read is known as stored
 
     friend bool operator==(const InboxRecord&, const InboxRecord&) = default;
 };

@@ -6,6 +6,7 @@
 #include "exclusion/OptOut.h"
 #include "modem/CSMSException.h"
 #include "modem/CSMSSerialPort.h"
+#include "sending/DeliveryPort.h"
 #include "sms/SubmissionSteps.h"
 
 #include <QDateTime>
@@ -35,7 +36,10 @@ QString PartKey(const QString& device, const QString& originator, int reference,
 
 DeliveryCollector::DeliveryCollector(Stores stores, NumberComparison comparison, QString optOutList)
     : m_stores(stores), m_optOutList(std::move(optOutList)), m_optOutKeywords(OptOut::DefaultKeywords()),
-      m_matcher(std::move(comparison)) {}
+      m_matcher(std::move(comparison)) {
+    if (m_stores.inbox)
+        m_inboxKeys.emplace(m_stores.inbox->Path());
+}
 
 bool DeliveryCollector::LoadSentItems(FileError* error) {
     if (!m_stores.sentItems->Load(&m_records, error))
@@ -67,18 +71,18 @@ QString DeliveryCollector::DeviceKey(CSMSSerialPort& port) {
     return imei.isEmpty() ? port.PortName() : imei;
 }
 
-DeliveryCollector::Origin DeliveryCollector::OriginOf(const CSMSSerialPort& port) const {
+DeliveryCollector::Origin DeliveryCollector::OriginOf(const DeliveryPort& port) const {
     return {m_keys.value(port.PortName(), port.PortName()), port.PortName()};
 }
 
-void DeliveryCollector::ListStored(CSMSSerialPort& port, qint64 nowMs, bool textMode) {
+void DeliveryCollector::ListStored(DeliveryPort& port, qint64 nowMs, bool textMode) {
     std::vector<UnsolicitedSms::Item> notices(2);
     notices[0].source = UnsolicitedSms::Item::Source::Cdsi;
     notices[1].source = UnsolicitedSms::Item::Source::Cmti;
     Feed(port, notices, nowMs, textMode);
 }
 
-void DeliveryCollector::Feed(CSMSSerialPort& port, const std::vector<UnsolicitedSms::Item>& items, qint64 nowMs,
+void DeliveryCollector::Feed(DeliveryPort& port, const std::vector<UnsolicitedSms::Item>& items, qint64 nowMs,
                              bool textMode) {
     const Origin from = OriginOf(port);
     bool listReports = false;
@@ -113,11 +117,14 @@ void DeliveryCollector::Feed(CSMSSerialPort& port, const std::vector<Unsolicited
 }
 
 void DeliveryCollector::Collect(CSMSSerialPort& port, qint64 nowMs) {
+    SerialDeliveryPort reached(port);
+    Collect(reached, nowMs);
+}
+
+void DeliveryCollector::Collect(DeliveryPort& port, qint64 nowMs) {
     // What the device announced on its own since the last command; stored notices (+CDSI, +CMTI) are left to
     // the listings below.
-    QByteArray pending;
-    while (port.WaitForData(0) && pending.size() < (1 << 20))
-        pending += port.Read();
+    const QByteArray pending = port.ReadWaiting();
     if (!pending.isEmpty()) {
         for (const UnsolicitedSms::Item& item :
              UnsolicitedSms::ReadItems(AnsiCodec::Decode(pending), UnsolicitedSms::SmsMode::Pdu)) {
@@ -129,7 +136,7 @@ void DeliveryCollector::Collect(CSMSSerialPort& port, qint64 nowMs) {
     ListStorage(port, QStringLiteral("SM"), nowMs);
 }
 
-void DeliveryCollector::ListStorage(CSMSSerialPort& port, const QString& memory, qint64 nowMs) {
+void DeliveryCollector::ListStorage(DeliveryPort& port, const QString& memory, qint64 nowMs) {
     if (!port.Command("AT+CPMS=\"" + memory.toLatin1() + "\"\r"))
         return; // no such storage on this device
     if (!port.Command("AT+CMGL=4\r"))
@@ -155,13 +162,17 @@ void DeliveryCollector::ListStorage(CSMSSerialPort& port, const QString& memory,
         for (const ConcatReassembler::Group& group : m_parts.TakeExpired(nowMs, kMissingPartTimeoutMs)) {
             QStringList missing;
             QStringList raw;
+            QStringList keys;
             for (int n : group.Missing())
                 missing << QString::number(n);
-            for (const ConcatReassembler::Part& part : group.parts)
-                raw << m_partRaw.take(
-                    PartKey(group.key.device, group.key.originator, group.key.reference, part.sequence));
+            for (const ConcatReassembler::Part& part : group.parts) {
+                const PartPdu pdu =
+                    m_partPdus.take(PartKey(group.key.device, group.key.originator, group.key.reference, part.sequence));
+                raw << pdu.raw;
+                keys << pdu.key;
+            }
             if (StoreMessage(
-                    group.key.device, group.key.originator, QString(), group.Text(), raw.join(QLatin1Char(' ')),
+                    group.key.device, group.key.originator, QString(), group.Text(), raw, keys,
                     QStringLiteral("Part %1 of %2 missing").arg(missing.join(QLatin1Char(','))).arg(group.key.total))) {
                 for (const ConcatReassembler::Part& part : group.parts)
                     if (part.id >= 0)
@@ -179,19 +190,26 @@ bool DeliveryCollector::Handle(const Origin& from, const UnsolicitedSms::Item& i
                                std::vector<int>* completedIndexes) {
     const QString& device = from.port;
     const IncomingPdu& pdu = item.message;
+    // What the device gave, as the inbox keeps it and as its key is made of (by the device's key, so a port
+    // that changed its name still gives the same key).
+    const QString given = pdu.rawHex.isEmpty() ? item.lines.join(QLatin1Char('\n')) : pdu.rawHex;
+    const QString key = InboxKeys::KeyOf(from.key, given);
     switch (pdu.kind) {
     case IncomingPdu::Kind::Undecodable: {
+        if (AlreadyStored(key))
+            return true;
         InboxRecord record;
         record.kind = InboxRecord::Kind::Undecodable;
         record.received = Now();
         record.device = device;
-        record.raw = pdu.rawHex.isEmpty() ? item.lines.join(QLatin1Char('\n')) : pdu.rawHex;
+        record.raw = given;
         record.reason = pdu.error;
+        record.keys = QStringList{key};
         ++m_totals.undecodable;
-        return m_stores.inbox != nullptr && m_stores.inbox->Append(record);
+        return Store(record);
     }
     case IncomingPdu::Kind::StatusReport:
-        return HandleReport(from, pdu);
+        return HandleReport(from, pdu, key);
     case IncomingPdu::Kind::Deliver:
         break;
     }
@@ -199,8 +217,10 @@ bool DeliveryCollector::Handle(const Origin& from, const UnsolicitedSms::Item& i
     const QString number = deliver.originator.value;
     const QString sent = deliver.serviceCentreTime.Text();
     const std::optional<TpConcatenation>& concat = deliver.userData.header.concatenation;
+    if (AlreadyStored(key))
+        return true; // the message, or the message this part belongs to, is in the inbox
     if (!concat)
-        return StoreMessage(device, number, sent, deliver.userData.text, pdu.rawHex, QString());
+        return StoreMessage(device, number, sent, deliver.userData.text, {pdu.rawHex}, {key}, QString());
 
     ConcatReassembler::Part part;
     part.key = {device, number, concat->reference, concat->total};
@@ -210,28 +230,46 @@ bool DeliveryCollector::Handle(const Origin& from, const UnsolicitedSms::Item& i
     const ConcatReassembler::AddResult added = m_parts.Add(part, nowMs);
     switch (added.outcome) {
     case ConcatReassembler::Outcome::Invalid:
-        return StoreMessage(device, number, sent, deliver.userData.text, pdu.rawHex,
+        return StoreMessage(device, number, sent, deliver.userData.text, {pdu.rawHex}, {key},
                             QStringLiteral("Part %1 of %2 is out of range").arg(concat->sequence).arg(concat->total));
     case ConcatReassembler::Outcome::Duplicate:
     case ConcatReassembler::Outcome::Waiting:
-        m_partRaw.insert(PartKey(device, number, concat->reference, concat->sequence), pdu.rawHex);
+        m_partPdus.insert(PartKey(device, number, concat->reference, concat->sequence), {pdu.rawHex, key});
         return false; // stays on the device until the whole message is stored
     case ConcatReassembler::Outcome::Completed:
         break;
     }
     const ConcatReassembler::Group& group = *added.completed;
     QStringList raw;
+    QStringList keys;
     for (const ConcatReassembler::Part& each : group.parts) {
-        raw << (each.sequence == part.sequence
-                    ? pdu.rawHex
-                    : m_partRaw.take(PartKey(device, number, concat->reference, each.sequence)));
+        const PartPdu partPdu = each.sequence == part.sequence
+                                    ? PartPdu{pdu.rawHex, key}
+                                    : m_partPdus.take(PartKey(device, number, concat->reference, each.sequence));
+        raw << partPdu.raw;
+        keys << partPdu.key;
         if (completedIndexes && each.id >= 0 && each.id != part.id)
             completedIndexes->push_back(static_cast<int>(each.id));
     }
-    return StoreMessage(device, number, sent, group.Text(), raw.join(QLatin1Char(' ')), QString());
+    return StoreMessage(device, number, sent, group.Text(), raw, keys, QString());
 }
 
-bool DeliveryCollector::HandleReport(const Origin& from, const IncomingPdu& pdu) {
+bool DeliveryCollector::AlreadyStored(const QString& key) {
+    // An inbox that cannot be read now is taken as not holding the key: stored again rather than lost.
+    if (!m_inboxKeys || !m_inboxKeys->Refresh() || !m_inboxKeys->Contains(key))
+        return false;
+    ++m_totals.alreadyStored;
+    return true;
+}
+
+bool DeliveryCollector::Store(const InboxRecord& record) {
+    if (m_stores.inbox == nullptr || !m_stores.inbox->Append(record))
+        return false;
+    m_inboxKeys->Add(record.keys);
+    return true;
+}
+
+bool DeliveryCollector::HandleReport(const Origin& from, const IncomingPdu& pdu, const QString& key) {
     const SmsStatusReport& report = *pdu.statusReport;
     const QString& device = from.port;
     // Messages are known by the device's key; records written before keys were IMEIs name the port.
@@ -249,7 +287,9 @@ bool DeliveryCollector::HandleReport(const Origin& from, const IncomingPdu& pdu)
         }
         return true;
     }
-    // A report on no awaited part (or a "still trying" one) is kept in the inbox as it came.
+    // A report on no awaited part (or a "still trying" one) is kept in the inbox as it came, once.
+    if (AlreadyStored(key))
+        return true;
     InboxRecord record;
     record.kind = InboxRecord::Kind::Report;
     record.received = Now();
@@ -262,12 +302,14 @@ bool DeliveryCollector::HandleReport(const Origin& from, const IncomingPdu& pdu)
                                : DeliveryMatcher::DeliveryText(DeliveryMatcher::State::Failed, report.status))
                       .arg(report.messageReference);
     record.raw = pdu.rawHex;
+    record.keys = QStringList{key};
     ++m_totals.unmatchedReports;
-    return m_stores.inbox != nullptr && m_stores.inbox->Append(record);
+    return Store(record);
 }
 
 bool DeliveryCollector::StoreMessage(const QString& device, const QString& number, const QString& sent,
-                                     const QString& text, const QString& raw, const QString& reason) {
+                                     const QString& text, const QStringList& raw, const QStringList& keys,
+                                     const QString& reason) {
     if (m_stores.inbox == nullptr)
         return false; // stays on the device
     InboxRecord record;
@@ -277,7 +319,8 @@ bool DeliveryCollector::StoreMessage(const QString& device, const QString& numbe
     record.number = number;
     record.sent = sent;
     record.text = text;
-    record.raw = raw;
+    record.raw = raw.join(QLatin1Char(' '));
+    record.keys = keys;
     record.reason = reason;
     record.optOut = !number.isEmpty() && OptOut::IsOptOut(text, m_optOutKeywords);
     // The opt-out list first: a reply stored but not acted on would be read as honoured.
@@ -286,7 +329,7 @@ bool DeliveryCollector::StoreMessage(const QString& device, const QString& numbe
             return false;
         ++m_totals.optOuts;
     }
-    if (!m_stores.inbox->Append(record))
+    if (!Store(record))
         return false;
     ++m_totals.messages;
     return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exclusion/NumberComparison.h"
+#include "records/InboxKeys.h"
 #include "records/InboxStore.h"
 #include "records/SentItemsStore.h"
 #include "sending/DeliveryMatcher.h"
@@ -15,6 +16,7 @@
 #include <vector>
 
 class CSMSSerialPort;
+class DeliveryPort;
 class ExclusionStore;
 
 // Collects what devices hold or announce after messages were sent (3GPP TS 27.005 3.4.1, 3.4.2): status
@@ -37,6 +39,7 @@ public:
         int messages = 0;
         int optOuts = 0;
         int undecodable = 0;
+        int alreadyStored = 0; // read again (a deletion that failed, a second listing): stored once, deleted again
     };
 
     DeliveryCollector(Stores stores, NumberComparison comparison, QString optOutList = QStringLiteral("Opt-outs"));
@@ -71,16 +74,17 @@ public:
     // One pass over an open, prepared port: what it announced since the last pass (+CDS, +CMT), then its
     // stored reports ("SR") and messages ("SM"). nowMs: the caller's steady clock, for the time-out of a
     // concatenated message whose part is missing.
+    void Collect(DeliveryPort& port, qint64 nowMs);
     void Collect(CSMSSerialPort& port, qint64 nowMs);
     // Indications framed from what the port's tap saw (DeliveryStream): +CDS and +CMT are handled at once; a
     // +CDSI or +CMTI has its storage read (and emptied of what was stored) on the port. With a tap, the
     // indications inside the collector's own replies are left to the tap, so none is handled twice.
     // textMode: the device is in text mode and goes back to it after a listing (which is made in PDU mode).
-    void Feed(CSMSSerialPort& port, const std::vector<UnsolicitedSms::Item>& items, qint64 nowMs, bool textMode);
+    void Feed(DeliveryPort& port, const std::vector<UnsolicitedSms::Item>& items, qint64 nowMs, bool textMode);
     void SetTapped(bool tapped) { m_tapped = tapped; }
     // Reads (and empties of what gets stored) the device's report and message storages, as after +CDSI and +CMTI:
     // for what came while no program listened, and for devices that store without a word.
-    void ListStored(CSMSSerialPort& port, qint64 nowMs, bool textMode);
+    void ListStored(DeliveryPort& port, qint64 nowMs, bool textMode);
     // Writes the delivery states back into the sent items when one changed; true when nothing needed writing.
     [[nodiscard]] bool SaveSentItems(FileError* error = nullptr);
 
@@ -97,13 +101,17 @@ private:
         QString key;
         QString port;
     };
-    Origin OriginOf(const CSMSSerialPort& port) const;
+    Origin OriginOf(const DeliveryPort& port) const;
     bool Handle(const Origin& from, const UnsolicitedSms::Item& item, qint64 nowMs,
                 std::vector<int>* completedIndexes);
-    bool HandleReport(const Origin& from, const IncomingPdu& pdu);
+    bool HandleReport(const Origin& from, const IncomingPdu& pdu, const QString& key);
     bool StoreMessage(const QString& device, const QString& number, const QString& sent, const QString& text,
-                      const QString& raw, const QString& reason);
-    void ListStorage(CSMSSerialPort& port, const QString& memory, qint64 nowMs);
+                      const QStringList& raw, const QStringList& keys, const QString& reason);
+    // Appends to the inbox and remembers the record's keys; false when there is no inbox or the write failed.
+    bool Store(const InboxRecord& record);
+    // Whether the inbox holds the PDU of this key already (counted as read again when it does).
+    bool AlreadyStored(const QString& key);
+    void ListStorage(DeliveryPort& port, const QString& memory, qint64 nowMs);
 
     Stores m_stores;
     QString m_optOutList;
@@ -112,7 +120,12 @@ private:
     QList<SentItemRecord> m_records;
     std::set<int> m_changed; // records whose delivery state changed since loading
     ConcatReassembler m_parts;
-    QHash<QString, QString> m_partRaw; // PDU hex of parts waiting, by "device|memory|index"
+    struct PartPdu {
+        QString raw; // as the device gave it
+        QString key; // InboxKeys::KeyOf
+    };
+    QHash<QString, PartPdu> m_partPdus; // parts waiting, by PartKey
+    std::optional<InboxKeys> m_inboxKeys; // with an inbox: what it holds
     Totals m_totals;
     DeliverySink m_sink;
     QHash<QString, QString> m_keys; // device key by port name

@@ -44,7 +44,7 @@ QString DeliveryRun::DeviceKey(const QString& portName) const {
 
 void DeliveryRun::Attach(int slot, const QString& portName, const QString& imei, bool textMode) {
     const SendContext& ctx = m_run.Context();
-    if (ctx.options.nonOverlapped || ctx.slots == nullptr)
+    if (ctx.slots == nullptr)
         return;
     std::lock_guard lock(m_mutex);
     if (m_stopped)
@@ -59,7 +59,10 @@ void DeliveryRun::Attach(int slot, const QString& portName, const QString& imei,
     m_keys.insert(portName, key);
     m_collector->SetDeviceKey(portName, key);
     Tap& tap = m_taps[slot];
-    tap.port = &ctx.slots->SerialPort(slot);
+    if (ctx.options.nonOverlapped)
+        tap.port = std::make_unique<IrdaDeliveryPort>(ctx.slots->IrdaPort(slot));
+    else
+        tap.port = std::make_unique<SerialDeliveryPort>(ctx.slots->SerialPort(slot));
     tap.textMode = textMode;
     tap.failed = false;
     tap.active = true;
@@ -96,10 +99,7 @@ void DeliveryRun::PollLocked(Tap& tap, qint64 listAfterMs) {
         return;
     try {
         // What arrived since the last command: read now, so it reaches the tap.
-        for (int block = 0; block < 16 && tap.port->WaitForData(0); ++block) {
-            if (tap.port->Read().isEmpty())
-                break;
-        }
+        static_cast<void>(tap.port->ReadWaiting());
         // The listing a stored notice asks for is tapped as well; the stream leaves its +CMGL lines to the
         // collector, which reads them from the reply.
         while (!tap.bytes.isEmpty()) {

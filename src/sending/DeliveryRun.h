@@ -4,6 +4,7 @@
 #include "records/InboxStore.h"
 #include "records/SentItemsStore.h"
 #include "sending/DeliveryCollector.h"
+#include "sending/DeliveryPort.h"
 #include "sending/DeliveryStream.h"
 
 #include <QByteArray>
@@ -20,11 +21,10 @@
 #include <thread>
 #include <vector>
 
-class CSMSSerialPort;
 class SendRun;
 
-// Status reports and replies of a run with "Request delivery reports". Each worker's port is tapped
-// (CSMSSerialPort::SetReceiveTap), so indications that arrive between and inside command replies are kept;
+// Status reports and replies of a run with "Request delivery reports". Each worker's port, over either transport,
+// is tapped (DeliveryPort::SetReceiveTap), so indications that arrive between and inside command replies are kept;
 // the worker hands them over between rows (Poll). A report gives its job row the delivery state (the sending
 // window's column, the status export) and, once the row is in the sent items, its record there; a message goes
 // to the inbox. After the run's end the ports stay open and are read twice a second until the sending window
@@ -38,8 +38,7 @@ public:
     DeliveryRun(const DeliveryRun&) = delete;
     DeliveryRun& operator=(const DeliveryRun&) = delete;
 
-    // A worker starts on a slot: the slot's overlapped port is tapped from now on. The non-overlapped transport
-    // is not tapped: its reports wait in the device's storage for `listen`.
+    // A worker starts on a slot: the port of the slot's transport (overlapped or not) is tapped from now on.
     void Attach(int slot, const QString& portName, const QString& imei, bool textMode);
     // A row was sent from the slot: its parts (references from "+CMGS: <mr>") await reports.
     void Sent(int row, int slot, const QString& recipient, const std::vector<int>& references);
@@ -67,7 +66,7 @@ public:
 
 private:
     struct Tap {
-        CSMSSerialPort* port = nullptr;
+        std::unique_ptr<DeliveryPort> port;
         QByteArray bytes;
         DeliveryStream stream;
         bool textMode = false;

@@ -18,6 +18,8 @@ public:
     SmsTransport& Transport(int slot, bool nonOverlapped);
     // The overlapped transport's port, which the device preparation opens as a test.
     CSMSSerialPort& SerialPort(int slot) { return m_serial.at(static_cast<size_t>(slot))->Port(); }
+    // The non-overlapped transport's port.
+    CIrdaPort& IrdaPort(int slot) { return m_irda.at(static_cast<size_t>(slot))->Port(); }
 
     // Applied to every transport.
     void SetTiming(const ModemTiming& timing);

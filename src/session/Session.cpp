@@ -1,6 +1,7 @@
 #include "session/Session.h"
 
 #include "exclusion/OptOutSettings.h"
+#include "sending/DeliveryWhileOpen.h"
 
 #include "app/FileOpener.h"
 #include "app/Prompter.h"
@@ -71,6 +72,9 @@ Session::Session(Prompter& prompter, Options options) : m_prompter(prompter), m_
         return setup;
     };
     m_sendCommand = std::make_unique<SendCommand>(models);
+    m_deviceCollection = std::make_unique<DeliveryWhileOpen>([this, delivery = models.delivery] {
+        return DeliveryWhileOpen::Setup{delivery(), m_sentItems ? m_sentItems->Path() : QString(), m_list.Comparison()};
+    });
 }
 
 Session::~Session() {

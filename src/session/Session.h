@@ -20,6 +20,7 @@
 #include "records/ExportResult.h"
 #include "records/SentItemsStore.h"
 #include "records/SpreadsheetExport.h"
+#include "devices/DeviceCollection.h"
 #include "sending/ModemSlots.h"
 #include "sending/QuotaState.h"
 #include "sending/SendCommand.h"
@@ -87,6 +88,8 @@ public:
     // name, and keeps nothing then.
     OptOutSettings OptOuts() const;
     bool SetOptOuts(const OptOutSettings& settings);
+    // What the device windows hand the devices they open to, so reports and messages are collected meanwhile.
+    DeviceCollection& DeviceWindowCollection() { return *m_deviceCollection; }
 
     // ---- Choices kept across starts (the desktop program; commands take theirs from their options) ----
     // "Wait fixed pauses between commands (older devices)": the standard timing instead of waiting on replies.
@@ -302,4 +305,5 @@ private:
     std::mutex m_journalMutex; // guards the journal's first opening
     std::unique_ptr<SqliteJobStore> m_journal;
     bool m_journalOpen = false;
+    std::unique_ptr<DeviceCollection> m_deviceCollection;
 };

@@ -296,6 +296,38 @@ TEST(CIrdaPort, AnswersComeAfterUnsolicitedLinesAndTheirData) {
     EXPECT_EQ(response, QStringLiteral("OK"));
 }
 
+// A listing is many lines with PDU lines among them: collected whole up to its final result. Everything read,
+// the indications the purge before a command reads away included, reaches the tap.
+TEST(CIrdaPort, CommandReplyCollectsAWholeListingAndTheTapSeesEverything) {
+    PtyPeer peer;
+    CIrdaPort port;
+    port.SetTiming(QuickTiming());
+    ASSERT_TRUE(port.Open(peer.SlavePath()));
+    QByteArray tap;
+    port.SetReceiveTap(&tap);
+    const QByteArray report = "0006D60B911326880736F4111011719551401110117195714000";
+    peer.Send("\r\n+CDS: 25\r\n" + report + "\r\n");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20)); // waiting in the port when the command goes
+    const QByteArray listing = "\r\n+CMGL: 1,1,,25\r\n" + report + "\r\n+CMGL: 2,1,,25\r\n" + report + "\r\n\r\nOK\r\n";
+    SendLater(peer, "AT+CMGL=4\r" + listing, 30);
+    QByteArray reply;
+    EXPECT_EQ(port.CommandReply(QStringLiteral("AT+CMGL=4"), &reply), ModemReply::FinalResult::Ok);
+    // The reply ends at the final result's CR; its LF is read away before the next command.
+    const QByteArray upToResult = listing.chopped(1);
+    EXPECT_TRUE(reply.endsWith(upToResult)) << reply.toPercentEncoding().toStdString();
+    const QByteArray indication = "\r\n+CDS: 25\r\n" + report;
+    EXPECT_TRUE(tap.startsWith(indication)) << tap.toStdString();
+    EXPECT_TRUE(tap.endsWith(upToResult)) << tap.toPercentEncoding().toStdString();
+
+    SendLater(peer, "\r\n+CMS ERROR: 321\r\n", 30);
+    EXPECT_EQ(port.CommandReply(QStringLiteral("AT+CMGD=9"), &reply), ModemReply::FinalResult::Error);
+    port.SetReceiveTap(nullptr);
+    SendLater(peer, "\r\nOK\r\n", 30);
+    const qsizetype seen = tap.size();
+    EXPECT_EQ(port.CommandReply(QStringLiteral("AT"), &reply), ModemReply::FinalResult::Ok);
+    EXPECT_EQ(tap.size(), seen);
+}
+
 TEST(CIrdaPort, WriteAllGivesUpWhenTheDeviceTakesNothing) {
     PtyPeer peer; // never reads: the pty's buffer fills up
     CIrdaPort port;

@@ -5,6 +5,9 @@
 #include "SessionRig.h"
 
 #include "common/ResultText.h"
+#include "devices/ConnectionTestController.h"
+#include "devices/DeviceTestMessage.h"
+#include "devices/DeviceTexts.h"
 #include "exclusion/ExclusionStore.h"
 #include "records/InboxStore.h"
 #include "records/SentItemsStore.h"
@@ -167,5 +170,81 @@ TEST(DeliveryPath, TextModeDevicesGiveTheirReportsAsTextAndStayInTextMode) {
         // Every message went out as text: a listing in PDU mode between rows set text mode again.
         for (const SimSubmission& s : rig.sims[0]->Submissions())
             EXPECT_EQ(s.mode, QStringLiteral("text")) << routing.toStdString();
+    }
+}
+
+TEST(DeliveryPath, NonOverlappedTransportReadsReportsDuringTheRunToo) {
+    // As over the overlapped transport: routed reports (+CDS) inside and between the rows' exchanges, and stored
+    // ones (+CDSI) whose storage is listed byte by byte, reach the rows while the run goes on.
+    for (const QString& routing : {QStringLiteral("cnmi-cds-only"), QStringLiteral("cnmi-cdsi-only")}) {
+        DeliveryRig rig(routing + QStringLiteral(",slow:800,report-delay:700,report:*0101=failed:0x41"));
+        rig.session->SendOptions().SetNonOverlapped(true);
+        QStringList during;
+        rig.Send({}, [&](SendRun& run) {
+            during = Deliveries(run);
+            EXPECT_TRUE(WaitUntil([&] { return NoneAwaiting(Deliveries(run)); }))
+                << routing.toStdString() << " " << Deliveries(run).join(u'|').toStdString();
+        });
+        EXPECT_EQ(rig.statuses, QStringList(3, ResultText::kSentSuccessfully)) << routing.toStdString();
+        EXPECT_TRUE(during.contains(DeliveryMatcher::kDelivered)) << during.join(u'|').toStdString();
+        const QList<SentItemRecord> logged = rig.Logged();
+        ASSERT_EQ(logged.size(), 3);
+        EXPECT_EQ(logged[1].delivery, kFailed41) << routing.toStdString();
+        EXPECT_EQ(logged[2].delivery, DeliveryMatcher::kDelivered) << routing.toStdString();
+        EXPECT_EQ(rig.sims[0]->Submissions().size(), 3u);
+        EXPECT_TRUE(rig.Inbox().isEmpty());
+    }
+}
+
+TEST(DeliveryPath, DeviceWindowsCollectReportsAndRepliesWhileTheyHoldTheDevice) {
+    // Reports the device stores without a word after the sending window closed, and a reply that came while no
+    // program listened, are collected by the device windows' test message and by the connection test (over the
+    // non-overlapped transport): the sent items say Delivered, the reply is in the inbox once.
+    for (const bool connectionTest : {false, true}) {
+        DeliveryRig rig(QStringLiteral("cnmi-none,report-delay:300"));
+        rig.Send();
+        SimIncomingMessage reply;
+        reply.from = QStringLiteral("+447700900102");
+        reply.text = QStringLiteral("Thanks, see you then");
+        ASSERT_TRUE(rig.sims[0]->Inject(reply));
+        std::vector<DeviceRecord> records = rig.session->Devices().Records();
+        records[0].supportedSmsModes = DeviceTexts::kPduMode; // what the connection test's cases are made for
+        records[0].defaultSmsc = QStringLiteral("+447700900000");
+        rig.session->Devices().ReplaceSelection(records);
+        DeviceCollection& collection = rig.session->DeviceWindowCollection();
+        const DeviceRecord device = records[0];
+        const bool allDelivered = WaitUntil([&] {
+            rig.prompter.Script({Prompter::Answer::Yes, Prompter::Answer::Yes, Prompter::Answer::Yes});
+            if (connectionTest) {
+                ConnectionTestController::Options options;
+                options.timing = TestTiming();
+                options.afterCaseMs = 0;
+                options.nonOverlapped = true;
+                options.collection = &collection;
+                ConnectionTestController test(rig.session->Devices(), rig.prompter, 0, options);
+                EXPECT_FALSE(test.Cases().empty());
+                for (int i = 0; i < static_cast<int>(test.Cases().size()); ++i)
+                    test.SetTicked(i, i == 0);
+                // The case's own outcome is not what is tested (a pass whose case failed is tried again).
+                EXPECT_TRUE(test.RunTest(QStringLiteral("07700900999"), QString(), nullptr));
+            } else {
+                DeviceTestMessage::Options options;
+                options.timing = TestTiming();
+                options.collection = &collection;
+                EXPECT_EQ(DeviceTestMessage(rig.prompter, options)
+                              .Send(device, QStringLiteral("07700900999"), QStringLiteral("+447700900000")),
+                          ResultText::kSentSuccessfully);
+            }
+            for (const SentItemRecord& r : rig.Logged())
+                if (r.delivery != DeliveryMatcher::kDelivered)
+                    return false;
+            return true;
+        }, 30000);
+        EXPECT_TRUE(allDelivered) << connectionTest;
+        const QList<InboxRecord> inbox = rig.Inbox();
+        ASSERT_EQ(inbox.size(), 1) << connectionTest;
+        EXPECT_EQ(inbox[0].text, reply.text);
+        EXPECT_EQ(inbox[0].number, reply.from);
+        EXPECT_GE(rig.sims[0]->CountCommands(QStringLiteral("AT+CMGD=")), 1);
     }
 }

@@ -203,6 +203,7 @@ void CSelected_Device_Details_GSM::OnAdvancedTroubleshooting() {
     options.timing = m_options.timing;
     options.replyTimeoutMs = m_options.testMessage.replyTimeoutMs;
     options.nonOverlapped = m_options.nonOverlapped;
+    options.collection = m_options.testMessage.collection;
     CAutomated_GSM_Sending test(m_devices, m_prompter, slot, options, this);
     test.exec();
     RefreshRows();

@@ -38,6 +38,7 @@ void DeviceWindows::OnDeviceDetails() {
         return;
     CSelected_Device_Details_GSM::Options options;
     options.testMessage.timing = session.Timing();
+    options.testMessage.collection = &session.DeviceWindowCollection();
     options.timing = session.Timing();
     options.nonOverlapped = session.SendOptions().NonOverlapped();
     options.loadPhonebook = [this](int slot) { OnLoadPhonebook(slot); };

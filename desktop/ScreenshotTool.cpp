@@ -188,7 +188,8 @@ void ShootInbox(Shooter& shooter, CVRIX_Bulk_SMSDlg& main, FileOpener& opener) {
                       text,
                       raw,
                       reason,
-                      optOut};
+                      optOut,
+                      {}};
         if (!store.Append(r))
             shooter.Fail("sample inbox");
     };

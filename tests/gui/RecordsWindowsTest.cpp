@@ -342,11 +342,11 @@ TEST_F(RecordsWindowsTest, TemplatesAddUpdateDeleteUseImportExportAndClose) {
 TEST_F(RecordsWindowsTest, InboxListsShowsAndDeletes) {
     const InboxStore inbox(S().Paths().InboxFile());
     InboxRecord stop{InboxRecord::Kind::Message, "2026-12-08T10:00:00", "/dev/ttyUSB0", "+4401", "26/12/08,09:59:58+00",
-                     "STOP", "", "", true};
+                     "STOP", "", "", true, {}};
     InboxRecord hello{InboxRecord::Kind::Message, "2026-12-08T10:01:00", "/dev/ttyUSB1", "+4402", "", "Hello\nthere",
-                      "", "", false};
+                      "", "", false, {}};
     InboxRecord broken{InboxRecord::Kind::Undecodable, "2026-12-08T10:02:00", "/dev/ttyUSB0", "", "", "", "07FF",
-                       "cut short", false};
+                       "cut short", false, {}};
     for (const InboxRecord& r : {stop, hello, broken})
         ASSERT_TRUE(inbox.Append(r));
 
@@ -374,7 +374,7 @@ TEST_F(RecordsWindowsTest, InboxListsShowsAndDeletes) {
 TEST_F(RecordsWindowsTest, InboxRepliesThroughTheListAndEditsOptOutSettings) {
     const InboxStore inbox(S().Paths().InboxFile());
     InboxRecord hello{InboxRecord::Kind::Message, "2026-12-08T10:01:00", "/dev/ttyUSB1", "+15550301202", "", "Hello",
-                      "", "", false};
+                      "", "", false, {}};
     ASSERT_TRUE(inbox.Append(hello));
     window->Button(QStringLiteral("Inbox"))->click();
     CInbox* dialog = Open<CInbox>(window.get());

@@ -272,11 +272,11 @@ TEST(InboxStore, EntriesComeBackAsWritten) {
     ASSERT_TRUE(inbox.Load(&none));
     EXPECT_TRUE(none.empty());
     InboxRecord message{InboxRecord::Kind::Message, "2026-12-08T10:00:00", "/dev/ttyUSB0", "+15550001",
-                        "26/12/08,09:59:58+04", "Two\r\nlines \"quoted\" \U0001F600", "0791...", "", true};
+                        "26/12/08,09:59:58+04", "Two\r\nlines \"quoted\" \U0001F600", "0791...", "", true, {}};
     InboxRecord broken{InboxRecord::Kind::Undecodable, "2026-12-08T10:00:01", "/dev/ttyUSB0", "", "", "",
-                       "07FF", "the PDU ends inside its SMSC field", false};
+                       "07FF", "the PDU ends inside its SMSC field", false, {}};
     InboxRecord report{InboxRecord::Kind::Report, "2026-12-08T10:00:02", "/dev/ttyUSB1", "+15550002", "", "Delivered (reference 4)",
-                       "0006040B91", "", false};
+                       "0006040B91", "", false, {}};
     ASSERT_TRUE(inbox.Append(message));
     ASSERT_TRUE(inbox.Append(broken));
     {

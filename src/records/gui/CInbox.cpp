@@ -7,6 +7,7 @@
 #include "records/gui/InboxTableModel.h"
 #include "session/Session.h"
 #include "ui/ListViews.h"
+#include "ui/TableFit.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -70,6 +71,21 @@ void CInbox::Reload() {
     static_cast<void>(m_controller.Reload());
     m_model->Reset();
     m_details->clear();
+    FitDeviceColumn();
+}
+
+// A device's name must never be cut off. An inbox holds few devices but may hold a million entries, so the
+// column is fitted to the devices of the first and the last entries rather than to every row.
+void CInbox::FitDeviceColumn() {
+    constexpr qsizetype kSample = 200;
+    const qsizetype count = m_controller.Count();
+    QStringList devices;
+    for (qsizetype i = 0; i < count; i = (i + 1 == kSample && count > 2 * kSample) ? count - kSample : i + 1) {
+        const QString device = m_controller.Record(i).device;
+        if (!devices.contains(device))
+            devices.append(device);
+    }
+    TableFit::ColumnToTexts(m_list, 3, devices, this);
 }
 
 void CInbox::ShowSelected() {

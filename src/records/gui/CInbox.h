@@ -35,6 +35,7 @@ public:
 
 public Q_SLOTS:
     void Reload();
+    void FitDeviceColumn();
     void OnReply();
     void OnDelete();
     void OnExport();

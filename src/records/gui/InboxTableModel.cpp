@@ -28,8 +28,8 @@ QVariant InboxTableModel::data(const QModelIndex& index, int role) const {
     switch (index.column()) {
     case 0:
         return r.number;
-    case 1:
-        return r.received;
+    case 1: // stored as ISO 8601; listed with a space between date and time, as people read it
+        return QString(r.received).replace(QLatin1Char('T'), QLatin1Char(' '));
     case 2: {
         const QString text = r.kind == InboxRecord::Kind::Undecodable ? r.reason : r.text;
         return role == Qt::DisplayRole ? OneLine(text) : text;

@@ -33,11 +33,12 @@ CInbox::CInbox(Session& session, FileOpener& opener, QWidget* parent)
     // Rows of one height, so a million of them are laid out without asking each for its size.
     m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
-    m_list->horizontalHeader()->setStretchLastSection(true);
+    // The Text column takes what the others leave: they are fitted to what they hold, a text is shown whole below.
+    m_list->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
     m_list->setColumnWidth(0, 130);
     m_list->setColumnWidth(1, 150);
-    m_list->setColumnWidth(2, 300);
     m_list->setColumnWidth(3, 130);
+    m_list->setColumnWidth(4, 90);
     m_details->setReadOnly(true);
     auto* buttons = new QHBoxLayout;
     for (const QString& caption : {QStringLiteral("Reply"), QStringLiteral("Delete"), QStringLiteral("Export"),

@@ -173,3 +173,12 @@ QString PrivatePostgres::Url(const QString& database) const {
         .arg(kUser, QString::fromUtf8(QUrl::toPercentEncoding(kPassword)), database,
              QString::fromUtf8(QUrl::toPercentEncoding(m_dir->path())));
 }
+
+PrivatePostgres* PrivatePostgres::StartForSuite(QString* error) {
+    if (!MissingReason().isEmpty())
+        return nullptr;
+    auto server = std::make_unique<PrivatePostgres>();
+    if (!server->Start(error))
+        return nullptr;
+    return server.release();
+}

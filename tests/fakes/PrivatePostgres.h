@@ -21,6 +21,9 @@ public:
 
     // Empty when the server binaries are installed; else why the tests that need one are skipped.
     static QString MissingReason();
+    // A test suite's server, started once: null when the binaries are missing (the tests skip on MissingReason)
+    // or, with the reason in *error, when it would not start. The suite deletes it in its TearDownTestSuite.
+    static PrivatePostgres* StartForSuite(QString* error);
 
     // Creates the folder and the cluster and starts the server; false with the reason.
     bool Start(QString* error);

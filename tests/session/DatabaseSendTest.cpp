@@ -54,17 +54,7 @@ public:
 
 class DatabaseSendTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!PrivatePostgres::MissingReason().isEmpty())
-            return;
-        s_server = new PrivatePostgres;
-        QString error;
-        if (!s_server->Start(&error)) {
-            s_error = error;
-            delete s_server;
-            s_server = nullptr;
-        }
-    }
+    static void SetUpTestSuite() { s_server = PrivatePostgres::StartForSuite(&s_error); }
     static void TearDownTestSuite() {
         delete s_server;
         s_server = nullptr;

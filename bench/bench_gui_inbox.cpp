@@ -5,6 +5,7 @@
 // Usage: bench_gui_inbox [messages] (default 1000000)
 
 #include "BenchMeasure.h"
+#include "BenchMainWindow.h"
 #include "GuiBench.h"
 
 #include "app/AppShell.h"
@@ -68,15 +69,9 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int messages = argc > 1 ? std::atoi(argv[1]) : 1000000;
-    QTemporaryDir data;
-    AppShell::Startup(data.path());
-    YesPrompter prompter;
-    DemoModems demos;
-    CVRIX_Bulk_SMSDlg::Options options;
-    options.shutdown = [] {};
-    CVRIX_Bulk_SMSDlg main(prompter, demos, options);
-    main.show();
-    Settle(&main);
+    BenchMainWindow shell;
+    CVRIX_Bulk_SMSDlg& main = shell.window;
+    const QTemporaryDir& data = shell.data;
 
     const QString path = main.UserSession().Paths().InboxFile();
     {

@@ -9,6 +9,7 @@
 // between ticks of a 5 ms timer).
 // Usage: bench_gui_records_windows [sent items] [templates] (defaults 1000000 100000)
 
+#include "BenchMainWindow.h"
 #include "GuiBench.h"
 
 #include "app/AppShell.h"
@@ -91,15 +92,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int entries = argc > 1 ? std::atoi(argv[1]) : 1000000;
     const int templates = argc > 2 ? std::atoi(argv[2]) : 100000;
-    QTemporaryDir data;
-    AppShell::Startup(data.path());
-    YesPrompter prompter;
-    DemoModems demos;
-    CVRIX_Bulk_SMSDlg::Options options;
-    options.shutdown = [] {};
-    CVRIX_Bulk_SMSDlg main(prompter, demos, options);
-    main.show();
-    Settle(&main);
+    BenchMainWindow shell;
+    CVRIX_Bulk_SMSDlg& main = shell.window;
+    const QTemporaryDir& data = shell.data;
     StallProbe probe;
 
     {
